@@ -1,0 +1,67 @@
+#pragma once
+
+// The settings window: progress-bar colour, autostart, balloons, proxy and the
+// access password. Everything is written to config.ini when it hides.
+
+#include <QWidget>
+
+class QCheckBox;
+class QColorDialog;
+class QComboBox;
+class QLineEdit;
+class QSpinBox;
+class QToolButton;
+class TbsSkinGroupBox;
+class TbsSkinData;
+class TbsCompressedStoredSkin;
+
+// Shown in the password box while a password is set: "unchanged".
+inline constexpr const char* PasswordPlaceholder = "Rq8#vLm%2wZ!";
+
+// 32 lower-case hex digits: MD5 of (MD5 hex of the 8-bit password + "SOLVEKAB").
+QString passwordDigest(const QString& password);
+
+class TFrmSettings : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFrmSettings(QWidget* parent = nullptr);
+    ~TFrmSettings() override;
+
+    // Controls filled by loadSettings and read by the download.
+    QComboBox* cbox = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QCheckBox* cstartup = nullptr;
+    QCheckBox* cbubble = nullptr;
+    QCheckBox* useproxy = nullptr;
+    QLineEdit* edtproxyhost = nullptr;
+    QSpinBox* sport = nullptr;
+    QLineEdit* edtproxyuser = nullptr;
+    QLineEdit* edtproxypwd = nullptr;
+    QCheckBox* cpwd = nullptr;
+    QLineEdit* edtpwd = nullptr;
+    QColorDialog* CD = nullptr;
+    TbsSkinGroupBox* groupBoxes[4] = {};
+    TbsSkinData* SkinData = nullptr;
+    TbsCompressedStoredSkin* Store = nullptr;
+
+    // The colour selected in cbox, as the toolkit colour value.
+    quint32 selectedColor() const;
+    void selectColor(quint32 color);
+
+    // Handlers, public so tests drive them as the user would.
+    void cstartupClick();
+    void cboxChange();
+    void SpeedButton1Click();
+    void cpwdClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void FormShow();
+    void FormHide();
+};
+
+extern TFrmSettings* FrmSettings;
