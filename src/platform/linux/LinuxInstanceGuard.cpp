@@ -1,0 +1,72 @@
+#include "LinuxInstanceGuard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMutexLocker>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+QString runtimeFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return runtime;
+    return QDir::tempPath();
+}
+
+// A lock name must stay one file name inside the runtime folder.
+QString fileNameOf(const QString& name)
+{
+    QString fileName = name;
+    fileName.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return fileName + QStringLiteral(".lock");
+}
+
+} // namespace
+
+LinuxInstanceGuard::~LinuxInstanceGuard()
+{
+    for (int fd : std::as_const(m_heldLocks))
+        ::close(fd);
+}
+
+QString LinuxInstanceGuard::lockFilePath(const QString& name)
+{
+    return QDir(runtimeFolder()).filePath(fileNameOf(name));
+}
+
+bool LinuxInstanceGuard::acquire(const QString& name)
+{
+    QMutexLocker lock(&m_mutex);
+    if (m_heldLocks.contains(name))
+        return true;
+
+    const QByteArray path = QFile::encodeName(lockFilePath(name));
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // Without a lock file nothing can tell whether another instance runs;
+        // refusing to start over that would lock the user out of the program.
+        return true;
+    }
+    int result;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        const bool heldElsewhere = errno == EWOULDBLOCK;
+        ::close(fd);
+        return !heldElsewhere;
+    }
+    m_heldLocks.insert(name, fd);
+    return true;
+}
+
+} // namespace platform
