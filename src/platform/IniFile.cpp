@@ -1,0 +1,356 @@
+#include "IniFile.h"
+
+#include "ToolkitInteger.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QSaveFile>
+
+namespace platform {
+
+namespace {
+
+constexpr QChar ByteOrderMark(0xFEFF);
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// One pair of matching quotes around the whole value is not part of it.
+QString withoutQuotes(const QString& value)
+{
+    if (value.size() >= 2 &&
+        (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+        value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+QString capped(QString value)
+{
+    if (value.size() <= IniFile::MaxValueLength)
+        return value;
+    value.truncate(IniFile::MaxValueLength);
+    // Never leave half of a surrogate pair behind.
+    if (value.back().isHighSurrogate())
+        value.chop(1);
+    return value;
+}
+
+// A line break inside a name or value would start a line of its own.
+QString singleLine(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text.trimmed();
+}
+
+QString unableToWrite(const QString& path)
+{
+    return QStringLiteral("Unable to write to ") + path;
+}
+
+} // namespace
+
+IniFile::Line IniFile::parsedLine(QString content, bool firstLine)
+{
+    Line line;
+    QString text = content;
+    if (firstLine && text.startsWith(ByteOrderMark))
+        text.remove(0, 1);
+    text = text.trimmed();
+    line.content = std::move(content);
+
+    if (text.startsWith(QLatin1Char('['))) {
+        const qsizetype close = text.lastIndexOf(QLatin1Char(']'));
+        if (close > 0) {
+            line.kind = Kind::Section;
+            line.name = text.mid(1, close - 1).trimmed();
+        }
+        return line;
+    }
+    if (text.startsWith(QLatin1Char(';')))
+        return line;
+    const qsizetype equals = text.indexOf(QLatin1Char('='));
+    if (equals < 0)
+        return line;
+    line.name = text.left(equals).trimmed();
+    if (line.name.isEmpty())
+        return line;
+    line.kind = Kind::Key;
+    line.value = text.mid(equals + 1).trimmed();
+    return line;
+}
+
+void IniFile::loadLines(const QByteArray& bytes, bool keepRaw)
+{
+    m_lines.clear();
+    m_modified = false;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        QByteArray ending;
+        qsizetype contentEnd = end;
+        if (end < 0) {
+            end = contentEnd = bytes.size();
+        } else if (end > start && bytes.at(end - 1) == '\r') {
+            contentEnd = end - 1;
+            ending = "\r\n";
+        } else {
+            ending = "\n";
+        }
+        const QByteArray raw = bytes.mid(start, contentEnd - start);
+        Line line = parsedLine(QString::fromLocal8Bit(raw), m_lines.empty());
+        if (keepRaw) {
+            line.raw = raw;
+            line.edited = false;
+        }
+        line.ending = ending;
+        m_lines.push_back(std::move(line));
+        start = end + 1;
+    }
+}
+
+void IniFile::loadText(const QString& text)
+{
+    // Lines are cut on the 8-bit form; decoding each again gives the same text
+    // for everything the locale's encoding can hold.
+    loadLines(text.toLocal8Bit(), false);
+}
+
+void IniFile::loadBytes(const QByteArray& bytes)
+{
+    loadLines(bytes, true);
+}
+
+bool IniFile::loadFile(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        loadLines({}, true);
+        return false;
+    }
+    loadBytes(file.readAll());
+    return file.error() == QFileDevice::NoError;
+}
+
+QString IniFile::text() const
+{
+    QString text;
+    for (const Line& line : m_lines)
+        text += line.content + QString::fromLatin1(line.ending);
+    return text;
+}
+
+QByteArray IniFile::bytes() const
+{
+    QByteArray bytes;
+    for (const Line& line : m_lines)
+        bytes += (line.edited ? line.content.toLocal8Bit() : line.raw) + line.ending;
+    return bytes;
+}
+
+void IniFile::saveFile(const QString& path) const
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw EIniFileException(unableToWrite(path));
+    file.write(bytes());
+    if (!file.commit())
+        throw EIniFileException(unableToWrite(path));
+}
+
+qsizetype IniFile::findSection(const QString& section) const
+{
+    const QString name = section.trimmed();
+    for (qsizetype i = 0; i < qsizetype(m_lines.size()); ++i) {
+        if (m_lines[i].kind == Kind::Section && sameName(m_lines[i].name, name))
+            return i;
+    }
+    return -1;
+}
+
+qsizetype IniFile::sectionEnd(qsizetype header) const
+{
+    qsizetype end = header + 1;
+    while (end < qsizetype(m_lines.size()) && m_lines[end].kind != Kind::Section)
+        ++end;
+    return end;
+}
+
+qsizetype IniFile::findKey(qsizetype header, const QString& key) const
+{
+    const QString name = key.trimmed();
+    const qsizetype end = sectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        if (m_lines[i].kind == Kind::Key && sameName(m_lines[i].name, name))
+            return i;
+    }
+    return -1;
+}
+
+// After the last line of the section that is not blank.
+qsizetype IniFile::insertionPoint(qsizetype header) const
+{
+    qsizetype at = sectionEnd(header);
+    while (at - 1 > header && m_lines[at - 1].content.trimmed().isEmpty())
+        --at;
+    return at;
+}
+
+QByteArray IniFile::newLineEnding() const
+{
+    for (const Line& line : m_lines) {
+        if (!line.ending.isEmpty())
+            return line.ending;
+    }
+    return "\n";
+}
+
+void IniFile::insertLine(qsizetype at, const QString& content)
+{
+    const QByteArray ending = newLineEnding();
+    if (at > 0 && m_lines[at - 1].ending.isEmpty())
+        m_lines[at - 1].ending = ending;
+    Line line = parsedLine(content, at == 0);
+    line.ending = ending;
+    m_lines.insert(m_lines.begin() + at, std::move(line));
+}
+
+bool IniFile::SectionExists(const QString& section) const
+{
+    return !ReadSection(section).isEmpty();
+}
+
+bool IniFile::ValueExists(const QString& section, const QString& key) const
+{
+    const qsizetype header = findSection(section);
+    return header >= 0 && findKey(header, key) >= 0;
+}
+
+QString IniFile::ReadString(const QString& section, const QString& key,
+                            const QString& defaultValue) const
+{
+    const qsizetype header = findSection(section);
+    const qsizetype line = header >= 0 ? findKey(header, key) : -1;
+    return capped(line >= 0 ? withoutQuotes(m_lines[line].value) : defaultValue);
+}
+
+qint32 IniFile::ReadInteger(const QString& section, const QString& key, qint32 defaultValue) const
+{
+    const QString text = ReadString(section, key, QString());
+    return parseToolkitInteger(text).value_or(defaultValue);
+}
+
+QStringList IniFile::ReadSection(const QString& section) const
+{
+    QStringList keys;
+    const qsizetype header = findSection(section);
+    if (header < 0)
+        return keys;
+    const qsizetype end = sectionEnd(header);
+    for (qsizetype i = header + 1; i < end; ++i) {
+        if (m_lines[i].kind == Kind::Key && !keys.contains(m_lines[i].name, Qt::CaseInsensitive))
+            keys.append(m_lines[i].name);
+    }
+    return keys;
+}
+
+QStringList IniFile::ReadSections() const
+{
+    QStringList sections;
+    for (const Line& line : m_lines) {
+        if (line.kind == Kind::Section && !sections.contains(line.name, Qt::CaseInsensitive))
+            sections.append(line.name);
+    }
+    return sections;
+}
+
+void IniFile::WriteString(const QString& section, const QString& key, const QString& value)
+{
+    const QString sectionName = singleLine(section);
+    const QString keyName = singleLine(key);
+    const QString text = singleLine(value);
+    if (keyName.isEmpty())
+        return;
+
+    const qsizetype header = findSection(sectionName);
+    if (header < 0) {
+        if (!m_lines.empty() && !m_lines.back().content.trimmed().isEmpty())
+            insertLine(qsizetype(m_lines.size()), QString());
+        insertLine(qsizetype(m_lines.size()), QLatin1Char('[') + sectionName + QLatin1Char(']'));
+        insertLine(qsizetype(m_lines.size()), keyName + QLatin1Char('=') + text);
+        m_modified = true;
+        return;
+    }
+
+    const qsizetype line = findKey(header, keyName);
+    if (line < 0) {
+        insertLine(insertionPoint(header), keyName + QLatin1Char('=') + text);
+        m_modified = true;
+        return;
+    }
+    Line& existing = m_lines[line];
+    if (existing.value == text)
+        return;
+    existing.content = existing.name + QLatin1Char('=') + text;
+    existing.value = text;
+    existing.edited = true;
+    m_modified = true;
+}
+
+void IniFile::WriteInteger(const QString& section, const QString& key, qint32 value)
+{
+    WriteString(section, key, QString::number(value));
+}
+
+void IniFile::EraseSection(const QString& section)
+{
+    const QString name = section.trimmed();
+    qsizetype i = 0;
+    while (i < qsizetype(m_lines.size())) {
+        if (m_lines[i].kind == Kind::Section && sameName(m_lines[i].name, name)) {
+            m_lines.erase(m_lines.begin() + i, m_lines.begin() + sectionEnd(i));
+            m_modified = true;
+        } else {
+            ++i;
+        }
+    }
+}
+
+namespace profile {
+
+namespace {
+// One writer at a time, so two threads never both rewrite the file from the same old text.
+QMutex fileMutex;
+} // namespace
+
+QString readString(const QString& path, const QString& section, const QString& key,
+                   const QString& defaultValue)
+{
+    QMutexLocker lock(&fileMutex);
+    IniFile ini;
+    ini.loadFile(path);
+    return ini.ReadString(section, key, defaultValue);
+}
+
+void writeString(const QString& path, const QString& section, const QString& key,
+                 const QString& value)
+{
+    QMutexLocker lock(&fileMutex);
+    IniFile ini;
+    const bool exists = QFileInfo::exists(path);
+    // A file that is there but cannot be read must not be replaced by one value.
+    if (exists && !ini.loadFile(path))
+        throw EIniFileException(unableToWrite(path));
+    ini.WriteString(section, key, value);
+    if (!exists || ini.isModified())
+        ini.saveFile(path);
+}
+
+} // namespace profile
+
+} // namespace platform

@@ -1,0 +1,107 @@
+#pragma once
+
+// INI text with the semantics of the system's profile functions: section and
+// key names compare without regard to case and blanks around them, the first
+// section and the first key of a name win, values are trimmed and one pair of
+// quotes around a whole value is dropped, a value comes back through a
+// 2048-character buffer, and lines without "=" hold no key. Lines the program
+// does not change keep their exact bytes when the text is written back.
+//
+// The 8-bit form of the text is the locale's encoding.
+
+#include "SolvekException.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace platform {
+
+// A settings or description file that the system refused to write.
+class EIniFileException : public solvek::Exception {
+public:
+    using solvek::Exception::Exception;
+};
+
+class IniFile {
+public:
+    // Longest value a read gives back: the buffer of 2048 characters less its end mark.
+    static constexpr qsizetype MaxValueLength = 2047;
+
+    IniFile() = default;
+
+    void loadText(const QString& text);
+    void loadBytes(const QByteArray& bytes);
+    // Reads the file; false (and an empty object) when it is missing or unreadable.
+    bool loadFile(const QString& path);
+
+    QString text() const;
+    QByteArray bytes() const;
+    // Writes the 8-bit text through a temporary file in the same folder, so a
+    // failure midway leaves the old file whole. Raises EIniFileException.
+    void saveFile(const QString& path) const;
+
+    // True once a write or an erase changed the text since it was loaded.
+    bool isModified() const { return m_modified; }
+
+    // True when the section holds at least one key, as the toolkit answers.
+    bool SectionExists(const QString& section) const;
+    bool ValueExists(const QString& section, const QString& key) const;
+    QString ReadString(const QString& section, const QString& key,
+                       const QString& defaultValue) const;
+    // Decimal, "$" or "0x" hexadecimal; anything else gives the default.
+    qint32 ReadInteger(const QString& section, const QString& key, qint32 defaultValue) const;
+    // Key names of the section, each once, in file order.
+    QStringList ReadSection(const QString& section) const;
+    // Section names, each once, in file order.
+    QStringList ReadSections() const;
+
+    // Replaces the first key of the name in the first section of the name, or
+    // adds the key at the end of that section, or adds the section at the end.
+    void WriteString(const QString& section, const QString& key, const QString& value);
+    void WriteInteger(const QString& section, const QString& key, qint32 value);
+    // Removes every section of the name with all its lines.
+    void EraseSection(const QString& section);
+
+private:
+    enum class Kind { Other, Section, Key };
+    struct Line {
+        QString content;    // decoded, without the line end
+        QByteArray raw;     // the original bytes without the line end
+        QByteArray ending;  // "\n", "\r\n" or "" for a last line without one
+        bool edited = true; // raw no longer matches content
+        Kind kind = Kind::Other;
+        QString name;  // section or key name, trimmed
+        QString value; // key value, trimmed, quotes kept
+    };
+
+    static Line parsedLine(QString content, bool firstLine);
+    void loadLines(const QByteArray& bytes, bool keepRaw);
+    qsizetype findSection(const QString& section) const;
+    qsizetype sectionEnd(qsizetype header) const;
+    qsizetype findKey(qsizetype header, const QString& key) const;
+    qsizetype insertionPoint(qsizetype header) const;
+    void insertLine(qsizetype at, const QString& content);
+    QByteArray newLineEnding() const;
+
+    std::vector<Line> m_lines;
+    bool m_modified = false;
+};
+
+// One read or one write of a value in an INI file, the file opened and closed
+// per call; calls from several threads at the same time are serialised so no
+// write is lost.
+namespace profile {
+
+// A missing file or key gives the default; the file is not created.
+QString readString(const QString& path, const QString& section, const QString& key,
+                   const QString& defaultValue);
+// Creates the file and the section when missing. A write the system refuses
+// raises EIniFileException "Unable to write to <path>".
+void writeString(const QString& path, const QString& section, const QString& key,
+                 const QString& value);
+
+} // namespace profile
+
+} // namespace platform

@@ -1,0 +1,270 @@
+#include "IniFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using platform::EIniFileException;
+using platform::IniFile;
+namespace profile = platform::profile;
+
+namespace {
+
+IniFile iniOf(const QByteArray& bytes)
+{
+    IniFile ini;
+    ini.loadBytes(bytes);
+    return ini;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+TEST(IniFileRead, NamesCompareWithoutCaseAndBlanks)
+{
+    const IniFile ini = iniOf("[Solvek]\r\n  ProxyHost  =  example.org  \r\n");
+    EXPECT_EQ(ini.ReadString("SOLVEK", "PROXYHOST", "none"), "example.org");
+    EXPECT_EQ(ini.ReadString(" solvek ", "proxyhost", "none"), "example.org");
+    EXPECT_EQ(ini.ReadString("SOLVEK", "PROXYPORT", "8080"), "8080");
+    EXPECT_EQ(ini.ReadString("OTHER", "PROXYHOST", "none"), "none");
+}
+
+TEST(IniFileRead, FirstKeyAndFirstSectionWin)
+{
+    const IniFile ini = iniOf("[A]\nk=first\nK=second\n[a]\nk=third\nonly=later\n");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "first");
+    // The second section of the same name is never consulted.
+    EXPECT_EQ(ini.ReadString("A", "only", "missing"), "missing");
+    EXPECT_EQ(ini.ReadSections(), QStringList{"A"});
+    EXPECT_EQ(ini.ReadSection("a"), QStringList{"k"});
+}
+
+TEST(IniFileRead, QuotesAroundTheWholeValueAreDropped)
+{
+    const IniFile ini =
+        iniOf("[S]\na=\"quoted\"\nb='single'\nc=\"open\nd=\"\ne=\"mixed'\nf=in\"side\"\n");
+    EXPECT_EQ(ini.ReadString("S", "a", ""), "quoted");
+    EXPECT_EQ(ini.ReadString("S", "b", ""), "single");
+    EXPECT_EQ(ini.ReadString("S", "c", ""), "\"open");
+    EXPECT_EQ(ini.ReadString("S", "d", ""), "\"");
+    EXPECT_EQ(ini.ReadString("S", "e", ""), "\"mixed'");
+    EXPECT_EQ(ini.ReadString("S", "f", ""), "in\"side\"");
+}
+
+TEST(IniFileRead, LinesWithoutEqualsAndCommentsHoldNoKey)
+{
+    const IniFile ini =
+        iniOf("orphan=before any section\n[S]\njust text\n;k=commented\n=nokey\nk=v\n");
+    EXPECT_EQ(ini.ReadString("S", "just text", "d"), "d");
+    EXPECT_EQ(ini.ReadString("S", ";k", "d"), "d");
+    EXPECT_EQ(ini.ReadString("S", "k", "d"), "v");
+    EXPECT_EQ(ini.ReadString("", "orphan", "d"), "d");
+    EXPECT_EQ(ini.ReadSection("S"), QStringList{"k"});
+}
+
+TEST(IniFileRead, ValueIsCutToTheBufferLength)
+{
+    const QString longValue(3000, QLatin1Char('x'));
+    const IniFile ini = iniOf("[S]\nk=" + longValue.toLatin1() + "\n");
+    EXPECT_EQ(ini.ReadString("S", "k", "").size(), IniFile::MaxValueLength);
+    EXPECT_EQ(ini.ReadString("S", "missing", longValue).size(), IniFile::MaxValueLength);
+
+    // A cut never splits a character outside the basic plane.
+    QString pairs = QString(2046, QLatin1Char('y')) + QString::fromUtf8("\xF0\x9F\x98\x80");
+    const IniFile withPair = iniOf("[S]\nk=" + pairs.toUtf8() + "\n");
+    EXPECT_EQ(withPair.ReadString("S", "k", ""), QString(2046, QLatin1Char('y')));
+}
+
+TEST(IniFileRead, EmptyTextAndTextWithoutSections)
+{
+    EXPECT_EQ(iniOf("").ReadString("S", "k", "d"), "d");
+    EXPECT_TRUE(iniOf("").ReadSections().isEmpty());
+    const IniFile noSections = iniOf("k=v\nother\n");
+    EXPECT_EQ(noSections.ReadString("S", "k", "d"), "d");
+    EXPECT_TRUE(noSections.ReadSections().isEmpty());
+}
+
+TEST(IniFileRead, NonAsciiNamesAndValues)
+{
+    const IniFile ini =
+        iniOf(QString::fromUtf8("\xEF\xBB\xBF[Größe]\nSchlüssel=Wert ä €\n").toUtf8());
+    EXPECT_EQ(ini.ReadString(QString::fromUtf8("GRÖSSE"), "x", "d"), "d");
+    EXPECT_EQ(ini.ReadString(QString::fromUtf8("GRÖßE"), QString::fromUtf8("SCHLÜSSEL"), "d"),
+              QString::fromUtf8("Wert ä €"));
+}
+
+TEST(IniFileRead, IntegersAndSectionExists)
+{
+    const IniFile ini =
+        iniOf("[S]\ndec=-42\nhex=$1F\nc=0x10\nbad=12a\nbig=4294967296\nall=$FFFFFFFF\n[Empty]\n");
+    EXPECT_EQ(ini.ReadInteger("S", "dec", 0), -42);
+    EXPECT_EQ(ini.ReadInteger("S", "hex", 0), 31);
+    EXPECT_EQ(ini.ReadInteger("S", "c", 0), 16);
+    EXPECT_EQ(ini.ReadInteger("S", "bad", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("S", "big", 7), 7);
+    EXPECT_EQ(ini.ReadInteger("S", "all", 7), -1);
+    EXPECT_EQ(ini.ReadInteger("S", "missing", 7), 7);
+    EXPECT_TRUE(ini.SectionExists("s"));
+    EXPECT_FALSE(ini.SectionExists("Empty"));
+    EXPECT_FALSE(ini.SectionExists("None"));
+}
+
+TEST(IniFileWrite, UntouchedBytesStayExactly)
+{
+    // Mixed line ends, a comment, odd spacing and bytes that are not valid text.
+    const QByteArray original = "; settings\r\n[A]\r\n  k = old \r\nkeep=\xFF\xFE raw\n\n[B]\nx=1";
+    IniFile ini = iniOf(original);
+    ini.WriteString("a", "K", "new");
+    EXPECT_EQ(ini.bytes(),
+              QByteArray("; settings\r\n[A]\r\nk=new\r\nkeep=\xFF\xFE raw\n\n[B]\nx=1"));
+
+    ini.WriteString("B", "y", "2");
+    EXPECT_EQ(ini.bytes(),
+              QByteArray("; settings\r\n[A]\r\nk=new\r\nkeep=\xFF\xFE raw\n\n[B]\nx=1\r\ny=2\r\n"));
+}
+
+TEST(IniFileWrite, AddsKeysAtTheEndOfTheSectionAndNewSectionsAtTheEnd)
+{
+    IniFile ini = iniOf("[A]\nk=v\n\n[B]\nx=1\n");
+    ini.WriteString("A", "second", "2");
+    ini.WriteString("C", "c", "3");
+    EXPECT_EQ(ini.text(), "[A]\nk=v\nsecond=2\n\n[B]\nx=1\n\n[C]\nc=3\n");
+    EXPECT_TRUE(ini.isModified());
+}
+
+TEST(IniFileWrite, SameValueChangesNothing)
+{
+    IniFile ini = iniOf("[A]\nk =  v\n");
+    ini.WriteString("A", "K", " v ");
+    EXPECT_FALSE(ini.isModified());
+    EXPECT_EQ(ini.bytes(), QByteArray("[A]\nk =  v\n"));
+}
+
+TEST(IniFileWrite, LineBreaksInAValueCannotAddKeys)
+{
+    IniFile ini;
+    ini.WriteString("A", "k", "one\n[B]\nx=2");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "one [B] x=2");
+    EXPECT_FALSE(ini.SectionExists("B"));
+}
+
+TEST(IniFileWrite, EraseSectionRemovesEveryCopyAndKeepsTheRest)
+{
+    IniFile ini = iniOf("[A]\na=1\n[B]\nb=1\n; about b\n[a]\na=2\n[C]\nc=1\n");
+    ini.EraseSection("A");
+    EXPECT_EQ(ini.bytes(), QByteArray("[B]\nb=1\n; about b\n[C]\nc=1\n"));
+    ini.WriteInteger("B", "n", -5);
+    EXPECT_EQ(ini.ReadInteger("B", "n", 0), -5);
+}
+
+TEST(IniFileWrite, TextRoundTripOfNonAsciiValues)
+{
+    IniFile ini;
+    const QString value = QString::fromUtf8("Привет, 東京 \xF0\x9F\x98\x80");
+    ini.WriteString("S", QString::fromUtf8("ключ"), value);
+    IniFile again;
+    again.loadText(ini.text());
+    EXPECT_EQ(again.ReadString("s", QString::fromUtf8("КЛЮЧ"), ""), value);
+    IniFile fromBytes = iniOf(ini.bytes());
+    EXPECT_EQ(fromBytes.ReadString("S", QString::fromUtf8("ключ"), ""), value);
+}
+
+TEST(Profile, MissingFileGivesTheDefaultAndIsNotCreated)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    EXPECT_EQ(profile::readString(path, "SOLVEK", "PGCOLOR", "clLime"), "clLime");
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+TEST(Profile, WriteCreatesTheFileAndKeepsOtherLines)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    profile::writeString(path, "SOLVEK", "PROXYPORT", "3128");
+    EXPECT_EQ(readAll(path), QByteArray("[SOLVEK]\nPROXYPORT=3128\n"));
+
+    writeAll(path, "# by hand\r\n[INFO]\r\nlastupdate=x\r\n[SOLVEK]\r\nPROXYPORT=3128\r\n");
+    profile::writeString(path, "solvek", "proxyport", "8080");
+    profile::writeString(path, "DBMD5", "1", "abc");
+    EXPECT_EQ(readAll(path), QByteArray("# by hand\r\n[INFO]\r\nlastupdate=x\r\n[SOLVEK]\r\n"
+                                        "PROXYPORT=8080\r\n\r\n[DBMD5]\r\n1=abc\r\n"));
+    EXPECT_EQ(profile::readString(path, "INFO", "lastupdate", "Never"), "x");
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files) == QStringList{"config.ini"})
+        << "no temporary file left behind";
+}
+
+TEST(Profile, RefusedWriteRaisesWithThePath)
+{
+    // A folder that is a plain file refuses every user, root included.
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath("plain");
+    writeAll(notAFolder, "x");
+    const QString path = notAFolder + "/config.ini";
+    try {
+        profile::writeString(path, "SOLVEK", "PROBE", "1");
+        FAIL() << "no exception";
+    } catch (const EIniFileException& e) {
+        EXPECT_EQ(e.message(), "Unable to write to " + path);
+    }
+    EXPECT_THROW(profile::writeString(dir.filePath("missing/config.ini"), "S", "k", "v"),
+                 EIniFileException);
+}
+
+TEST(Profile, UnwritableFolderOrFileRaises)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop root";
+    QTemporaryDir dir;
+    const QString locked = dir.filePath("locked");
+    ASSERT_TRUE(QDir().mkdir(locked));
+    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+    EXPECT_THROW(profile::writeString(locked + "/config.ini", "S", "k", "v"), EIniFileException);
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const QString path = dir.filePath("config.ini");
+    writeAll(path, "[S]\nk=v\n");
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
+    EXPECT_THROW(profile::writeString(path, "S", "k", "changed"), EIniFileException);
+    EXPECT_EQ(profile::readString(path, "S", "k", ""), "v");
+}
+
+TEST(Profile, UnreadableExistingFileIsNotReplaced)
+{
+    // A folder in the file's place cannot be read as text; writing must not wipe it.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    ASSERT_TRUE(QDir().mkdir(path));
+    EXPECT_THROW(profile::writeString(path, "S", "k", "v"), EIniFileException);
+    EXPECT_EQ(profile::readString(path, "S", "k", "d"), "d");
+    EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST(Profile, WriteKeepsTheFilePermissions)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    writeAll(path, "[S]\nk=v\n");
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                             QFile::WriteUser | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(path, permissions));
+    profile::writeString(path, "S", "k", "w");
+    EXPECT_EQ(QFile::permissions(path), permissions);
+}
