@@ -1,0 +1,274 @@
+#include "TThread.h"
+#include "SolvekException.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+
+namespace {
+
+// Serves the window thread's events until done() holds; a safety limit keeps a
+// broken thread from hanging the test program.
+template <class Predicate> bool pumpUntil(Predicate done)
+{
+    QDeadlineTimer limit(20000);
+    while (!done()) {
+        if (limit.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// A thread whose Execute is the lambda a test gives it.
+class LambdaThread : public TThread {
+public:
+    explicit LambdaThread(std::function<void(LambdaThread&)> work,
+                          std::atomic<bool>* destroyed = nullptr)
+        : m_work(std::move(work)), m_destroyed(destroyed)
+    {}
+    ~LambdaThread() override
+    {
+        if (m_destroyed)
+            m_destroyed->store(true);
+    }
+
+protected:
+    void Execute() override { m_work(*this); }
+
+private:
+    std::function<void(LambdaThread&)> m_work;
+    std::atomic<bool>* m_destroyed;
+};
+
+QThread* windowThread()
+{
+    return QCoreApplication::instance()->thread();
+}
+
+} // namespace
+
+TEST(TThreadSynchronize, RunsOnTheWindowThreadWhileTheWorkerWaits)
+{
+    QThread* workerThread = nullptr;
+    QThread* stepThread = nullptr;
+    bool stepDone = false;
+    bool workerSawStepDone = false;
+    LambdaThread thread([&](LambdaThread&) {
+        workerThread = QThread::currentThread();
+        TThread::Synchronize([&] {
+            stepThread = QThread::currentThread();
+            stepDone = true;
+        });
+        workerSawStepDone = stepDone;
+    });
+    thread.Start();
+    thread.WaitFor(); // serves the step while waiting
+
+    EXPECT_EQ(stepThread, windowThread());
+    EXPECT_NE(workerThread, windowThread());
+    EXPECT_TRUE(workerSawStepDone);
+}
+
+TEST(TThreadSynchronize, StepsRunInOrderOnAnEventLoop)
+{
+    QList<int> steps;
+    std::atomic<bool> done{false};
+    LambdaThread thread([&](LambdaThread&) {
+        for (int i = 0; i < 50; ++i)
+            TThread::Synchronize([&steps, i] { steps.append(i); });
+        done = true;
+    });
+    thread.Start();
+    ASSERT_TRUE(pumpUntil([&] { return done.load(); }));
+    thread.WaitFor();
+    ASSERT_EQ(steps.size(), 50);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(steps[i], i);
+}
+
+TEST(TThreadSynchronize, OnTheWindowThreadRunsAtOnce)
+{
+    bool ran = false;
+    TThread::Synchronize([&] { ran = true; });
+    EXPECT_TRUE(ran);
+}
+
+TEST(TThreadSynchronize, AnExceptionOfTheStepIsRaisedInTheWorker)
+{
+    QString caught;
+    LambdaThread thread([&](LambdaThread&) {
+        try {
+            TThread::Synchronize([] { throw solvek::Exception(QStringLiteral("step failed")); });
+        } catch (const solvek::Exception& e) {
+            caught = e.message();
+        }
+    });
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_EQ(caught, QStringLiteral("step failed"));
+    EXPECT_FALSE(thread.HasFatalException());
+}
+
+TEST(TThreadLifecycle, CreatedSuspendedDoesNotRunUntilResumed)
+{
+    std::atomic<bool> ran{false};
+    LambdaThread thread([&](LambdaThread&) { ran = true; });
+    thread.WaitFor(); // nothing started: returns at once
+    EXPECT_FALSE(ran.load());
+    EXPECT_FALSE(thread.Finished());
+
+    thread.Resume();
+    thread.WaitFor();
+    EXPECT_TRUE(ran.load());
+    EXPECT_TRUE(thread.Finished());
+
+    thread.Resume(); // a second start does nothing
+    thread.WaitFor();
+}
+
+TEST(TThreadLifecycle, CreateRunningStartsAtOnce)
+{
+    std::atomic<bool> ran{false};
+    std::unique_ptr<LambdaThread> thread(
+        TThread::createRunning<LambdaThread>([&](LambdaThread&) { ran = true; }));
+    thread->WaitFor();
+    EXPECT_TRUE(ran.load());
+}
+
+TEST(TThreadLifecycle, TerminateIsSeenByExecute)
+{
+    std::atomic<bool> running{false};
+    std::atomic<bool> endedByRequest{false};
+    LambdaThread thread([&](LambdaThread& self) {
+        running = true;
+        QDeadlineTimer limit(20000);
+        while (!self.Terminated() && !limit.hasExpired())
+            QThread::yieldCurrentThread();
+        endedByRequest = self.Terminated();
+    });
+    EXPECT_FALSE(thread.Terminated());
+    thread.Start();
+    ASSERT_TRUE(pumpUntil([&] { return running.load(); }));
+    thread.Terminate();
+    thread.WaitFor();
+    EXPECT_TRUE(endedByRequest.load());
+}
+
+TEST(TThreadLifecycle, DestroyingARunningThreadAsksItToEndAndWaits)
+{
+    std::atomic<bool> running{false};
+    std::atomic<bool> ended{false};
+    {
+        LambdaThread thread([&](LambdaThread& self) {
+            running = true;
+            QDeadlineTimer limit(20000);
+            while (!self.Terminated() && !limit.hasExpired())
+                QThread::yieldCurrentThread();
+            ended = self.Terminated();
+        });
+        thread.Start();
+        ASSERT_TRUE(pumpUntil([&] { return running.load(); }));
+    }
+    EXPECT_TRUE(ended.load());
+}
+
+TEST(TThreadLifecycle, OnTerminateRunsOnTheWindowThreadAfterExecute)
+{
+    std::atomic<bool> executed{false};
+    bool executedBeforeOnTerminate = false;
+    QThread* onTerminateThread = nullptr;
+    LambdaThread thread([&](LambdaThread&) { executed = true; });
+    thread.OnTerminate = [&] {
+        executedBeforeOnTerminate = executed.load();
+        onTerminateThread = QThread::currentThread();
+    };
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_TRUE(executedBeforeOnTerminate);
+    EXPECT_EQ(onTerminateThread, windowThread());
+}
+
+TEST(TThreadLifecycle, FreeOnTerminateDeletesTheThreadOnTheWindowThread)
+{
+    std::atomic<bool> destroyed{false};
+    bool onTerminateRan = false;
+    auto* thread = new LambdaThread([](LambdaThread&) {}, &destroyed);
+    thread->setFreeOnTerminate(true);
+    thread->setPriority(tpHighest);
+    thread->OnTerminate = [&] { onTerminateRan = true; };
+    thread->Resume();
+    ASSERT_TRUE(pumpUntil([&] { return destroyed.load(); }));
+    EXPECT_TRUE(onTerminateRan);
+}
+
+TEST(TThreadLifecycle, WaitingForAThreadThatFreesItselfIsRefused)
+{
+    std::atomic<bool> destroyed{false};
+    auto* thread = new LambdaThread([](LambdaThread&) {}, &destroyed);
+    thread->setFreeOnTerminate(true);
+    EXPECT_THROW(thread->WaitFor(), solvek::Exception);
+    thread->Start();
+    ASSERT_TRUE(pumpUntil([&] { return destroyed.load(); }));
+}
+
+TEST(TThreadLifecycle, HighestPriorityReachesTheSystemThread)
+{
+    QThread::Priority seen = QThread::InheritPriority;
+    LambdaThread thread([&](LambdaThread&) { seen = QThread::currentThread()->priority(); });
+    thread.setPriority(tpHighest);
+    EXPECT_EQ(thread.Priority(), tpHighest);
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_EQ(seen, QThread::HighestPriority);
+}
+
+TEST(TThreadFailure, AnExceptionEscapingExecuteIsKept)
+{
+    bool onTerminateRan = false;
+    LambdaThread thread(
+        [](LambdaThread&) { throw solvek::Exception(QStringLiteral("database is locked")); });
+    thread.OnTerminate = [&] { onTerminateRan = true; };
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_TRUE(thread.HasFatalException());
+    EXPECT_EQ(thread.FatalException(), QStringLiteral("database is locked"));
+    EXPECT_TRUE(onTerminateRan);
+}
+
+TEST(TThreadFailure, ForeignExceptionsAreKeptToo)
+{
+    LambdaThread standard([](LambdaThread&) { throw std::runtime_error("bad allocation size"); });
+    standard.Start();
+    standard.WaitFor();
+    EXPECT_EQ(standard.FatalException(), QStringLiteral("bad allocation size"));
+
+    LambdaThread other([](LambdaThread&) { throw 42; });
+    other.Start();
+    other.WaitFor();
+    EXPECT_TRUE(other.HasFatalException());
+    EXPECT_FALSE(other.FatalException().isEmpty());
+}
+
+TEST(TThreadFailure, AFailingThreadThatFreesItselfIsStillDeleted)
+{
+    std::atomic<bool> destroyed{false};
+    auto* thread = new LambdaThread(
+        [](LambdaThread&) { throw solvek::Exception(QStringLiteral("gone")); }, &destroyed);
+    thread->setFreeOnTerminate(true);
+    thread->Start();
+    ASSERT_TRUE(pumpUntil([&] { return destroyed.load(); }));
+}
+
+TEST(TThreadFailure, ACleanThreadHasNoFatalException)
+{
+    LambdaThread thread([](LambdaThread&) {});
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_FALSE(thread.HasFatalException());
+    EXPECT_TRUE(thread.FatalException().isEmpty());
+}
