@@ -60,4 +60,11 @@ std::optional<qint32> parseToolkitInteger(const QString& text)
     return qint32(bits);
 }
 
+qint32 StrToInt(const QString& text)
+{
+    if (const auto value = parseToolkitInteger(text))
+        return *value;
+    throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+}
+
 } // namespace platform
