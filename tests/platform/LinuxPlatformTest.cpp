@@ -1,0 +1,267 @@
+#include "linux/LinuxPlatform.h"
+
+#include "SolvekException.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+// Sets an environment variable for one test and restores it afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+int modeOf(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return -1;
+    return int(info.st_mode & 07777);
+}
+
+// A second open file description of the lock file; flock conflicts between
+// descriptions even inside one process.
+class SecondHolder {
+public:
+    explicit SecondHolder(const QString& path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {}
+    ~SecondHolder()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SecondHolder(const SecondHolder&) = delete;
+    SecondHolder& operator=(const SecondHolder&) = delete;
+    bool tryLock() { return m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) == 0; }
+
+private:
+    int m_fd;
+};
+
+} // namespace
+
+TEST(LinuxPlaces, ProgramFolderAndHostsFile)
+{
+    Places& places = systemPlatform().places();
+    EXPECT_EQ(places.programFile(), QCoreApplication::applicationFilePath());
+    EXPECT_EQ(places.programFolder(), QCoreApplication::applicationDirPath() + "/");
+    EXPECT_TRUE(QFileInfo(places.programFile()).isFile());
+    {
+        ScopedEnv hosts("SOLVEK_HOSTS_FILE", "/tmp/some/hosts");
+        EXPECT_EQ(places.hostsFile(), "/tmp/some/hosts");
+    }
+    ScopedEnv none("SOLVEK_HOSTS_FILE", "");
+    EXPECT_EQ(places.hostsFile(), "/etc/hosts");
+}
+
+TEST(LinuxFileAttributes, ReadOnlyAndNormal)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("hosts");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    FileAttributes& attributes = systemPlatform().fileAttributes();
+
+    ASSERT_TRUE(attributes.setReadOnly(path, true));
+    EXPECT_EQ(modeOf(path), 0444);
+
+    ASSERT_TRUE(attributes.setReadOnly(path, false));
+    EXPECT_EQ(modeOf(path), 0644);
+
+    EXPECT_FALSE(attributes.setReadOnly(dir.filePath("missing"), true));
+}
+
+TEST(LinuxResolverCache, StartsResolvectlWhenFoundAndIgnoresItsAbsence)
+{
+    QTemporaryDir dir;
+    const QString marker = dir.filePath("ran");
+    const QString tool = dir.filePath("resolvectl");
+    QFile script(tool);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$@\" > '" + QFile::encodeName(marker) + ".tmp'\n/bin/mv '" +
+                 QFile::encodeName(marker) + ".tmp' '" + QFile::encodeName(marker) + "'\n");
+    script.close();
+    ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+    {
+        ScopedEnv path("PATH", QFile::encodeName(dir.path()));
+        systemPlatform().resolverCache().flush();
+    }
+    // Detached: wait for the helper to leave its mark.
+    QDeadlineTimer deadline(20000);
+    while (!QFileInfo::exists(marker) && !deadline.hasExpired())
+        QThread::msleep(10);
+    EXPECT_EQ(readAll(marker), QByteArray("flush-caches\n"));
+
+    QTemporaryDir empty;
+    ScopedEnv path("PATH", QFile::encodeName(empty.path()));
+    EXPECT_NO_THROW(systemPlatform().resolverCache().flush());
+}
+
+TEST(LinuxInstanceGuard, SecondHolderIsRefused)
+{
+    QTemporaryDir runtime;
+    ScopedEnv env("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    InstanceGuard& guard = systemPlatform().instanceGuard();
+
+    // Another process holding the lock is seen through the lock file.
+    SecondHolder other(runtime.filePath("TAKEN.lock"));
+    ASSERT_TRUE(other.tryLock());
+    EXPECT_FALSE(guard.acquire("TAKEN"));
+
+    // Once this process holds it, nobody else gets it, and asking again still answers true.
+    const QString name = "SOLVEKAB-test-" + QString::number(QCoreApplication::applicationPid());
+    ASSERT_TRUE(guard.acquire(name));
+    EXPECT_TRUE(QFileInfo::exists(runtime.filePath(name + ".lock")));
+    SecondHolder latecomer(runtime.filePath(name + ".lock"));
+    EXPECT_FALSE(latecomer.tryLock());
+    EXPECT_TRUE(guard.acquire(name));
+}
+
+TEST(LinuxAutostart, DesktopEntryWithTheExactCommandLine)
+{
+    QTemporaryDir config;
+    ScopedEnv env("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    Autostart& autostart = systemPlatform().autostart();
+    const QString name = "Solvek Anti-Bot";
+    const QString entry = config.filePath("autostart/Solvek-Anti-Bot.desktop");
+
+    EXPECT_FALSE(autostart.exists(name));
+    autostart.set(name, "\"/opt/solvek app/solvek-antibot\" /hidden");
+    EXPECT_TRUE(autostart.exists(name));
+    EXPECT_EQ(readAll(entry), QByteArray("[Desktop Entry]\nType=Application\nName=Solvek Anti-Bot\n"
+                                         "Exec=\"/opt/solvek app/solvek-antibot\" /hidden\n"));
+
+    // Setting again replaces the entry; a '%' is not taken for a field code.
+    autostart.set(name, "\"/opt/100%/solvek-antibot\" /hidden");
+    EXPECT_TRUE(readAll(entry).contains("\nExec=\"/opt/100%%/solvek-antibot\" /hidden\n"));
+
+    autostart.remove(name);
+    EXPECT_FALSE(autostart.exists(name));
+    EXPECT_FALSE(QFileInfo::exists(entry));
+    EXPECT_NO_THROW(autostart.remove(name));
+}
+
+TEST(LinuxAutostart, UnwritableFolderRaises)
+{
+    QTemporaryDir config;
+    // A plain file where the autostart folder belongs stops root as well.
+    QFile blocker(config.filePath("autostart"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    ScopedEnv env("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    try {
+        systemPlatform().autostart().set("Solvek Anti-Bot", "\"/x\" /hidden");
+        FAIL() << "no exception";
+    } catch (const solvek::Exception& e) {
+        EXPECT_EQ(e.message(), "Failed to set data for 'Solvek Anti-Bot'");
+    }
+    EXPECT_FALSE(systemPlatform().autostart().exists("Solvek Anti-Bot"));
+    EXPECT_THROW(systemPlatform().autostart().set("Solvek Anti-Bot", "\"/x\"\n[Other]"),
+                 solvek::Exception);
+}
+
+namespace {
+
+struct SeenBox {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QString text;
+    QString title;
+};
+
+// Answers the next modal box by pressing `button`, or by Escape when it is NoButton.
+int answerNextBox(unsigned flags, QMessageBox::StandardButton button, SeenBox& seen)
+{
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen = {box->icon(), box->standardButtons(), box->text(), box->windowTitle()};
+        if (button == QMessageBox::NoButton)
+            box->reject();
+        else
+            box->button(button)->click();
+    });
+    return systemPlatform().messageBoxes().show(nullptr, "Body", "Title", flags);
+}
+
+} // namespace
+
+TEST(LinuxMessageBoxes, IconsButtonsAndAnswers)
+{
+    SeenBox seen;
+    EXPECT_EQ(answerNextBox(MB_OK | MB_ICONINFORMATION, QMessageBox::Ok, seen), IDOK);
+    EXPECT_EQ(seen.icon, QMessageBox::Information);
+    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+    EXPECT_EQ(seen.text, "Body");
+    EXPECT_EQ(seen.title, "Title");
+
+    EXPECT_EQ(answerNextBox(MB_YESNO | MB_ICONQUESTION, QMessageBox::Yes, seen), IDYES);
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(answerNextBox(MB_YESNO | MB_ICONWARNING, QMessageBox::No, seen), IDNO);
+    EXPECT_EQ(seen.icon, QMessageBox::Warning);
+    // Closing a confirmation is never a Yes.
+    EXPECT_EQ(answerNextBox(MB_YESNO | MB_ICONQUESTION, QMessageBox::NoButton, seen), IDNO);
+
+    EXPECT_EQ(answerNextBox(MB_OKCANCEL | MB_ICONERROR, QMessageBox::Cancel, seen), IDCANCEL);
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(answerNextBox(MB_OKCANCEL, QMessageBox::NoButton, seen), IDCANCEL);
+}
+
+TEST(LinuxTaskbar, NotAvailableAnswersFalse)
+{
+    Taskbar& taskbar = systemPlatform().taskbar();
+    if (taskbar.available())
+        GTEST_SKIP() << "the launcher progress is offered here";
+    EXPECT_FALSE(taskbar.setProgressState(2));
+    EXPECT_FALSE(taskbar.setProgressValue(1, 2));
+    EXPECT_FALSE(taskbar.setOverlayIcon(QIcon(), QString()));
+}
