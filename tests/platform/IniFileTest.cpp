@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <unistd.h>
 
 using platform::EIniFileException;
@@ -267,4 +268,20 @@ TEST(Profile, WriteKeepsTheFilePermissions)
     ASSERT_TRUE(QFile::setPermissions(path, permissions));
     profile::writeString(path, "S", "k", "w");
     EXPECT_EQ(QFile::permissions(path), permissions);
+}
+
+TEST(Profile, WritesFromTwoThreadsAreAllKept)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    const auto writeKeys = [&](const QString& prefix) {
+        for (int i = 0; i < 40; ++i)
+            profile::writeString(path, "S", prefix + QString::number(i), QString::number(i));
+    };
+    std::thread other(writeKeys, QStringLiteral("a"));
+    writeKeys(QStringLiteral("b"));
+    other.join();
+    IniFile ini;
+    ASSERT_TRUE(ini.loadFile(path));
+    EXPECT_EQ(ini.ReadSection("S").size(), 80);
 }

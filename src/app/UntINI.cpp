@@ -1,0 +1,28 @@
+#include "UntINI.h"
+
+#include "Platform.h"
+
+QString settingsFilePath()
+{
+    return platform::current().places().programFolder() + QStringLiteral("config.ini");
+}
+
+QString readIni(const QString& section, const QString& key, const QString& defaultValue)
+{
+    return platform::profile::readString(settingsFilePath(), section, key, defaultValue);
+}
+
+void writeIni(const QString& section, const QString& key, const QString& value)
+{
+    platform::profile::writeString(settingsFilePath(), section, key, value);
+}
+
+QString boolToIniStr(bool b)
+{
+    return b ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+bool iniStrToBool(const QString& s)
+{
+    return s != QLatin1String("0");
+}

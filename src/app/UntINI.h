@@ -1,0 +1,22 @@
+#pragma once
+
+// One value of the settings file "config.ini" beside the program, the file
+// opened and closed per call, so a change by hand counts at the next read.
+
+#include "IniFile.h"
+
+#include <QString>
+
+using platform::EIniFileException;
+
+// The program folder (with its separator) followed by "config.ini".
+QString settingsFilePath();
+
+// A missing file or key gives `defaultValue`; at most 2047 characters come back.
+QString readIni(const QString& section, const QString& key, const QString& defaultValue);
+// Raises EIniFileException "Unable to write to <path>" when the system refuses.
+void writeIni(const QString& section, const QString& key, const QString& value);
+
+QString boolToIniStr(bool b);
+// Every text but exactly "0" is true, the empty text included.
+bool iniStrToBool(const QString& s);
