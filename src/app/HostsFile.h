@@ -1,0 +1,106 @@
+#pragma once
+
+// The system hosts file as the program reads and writes it: its place, its
+// attributes around every read and write, the resolver-cache flush after every
+// read, the test whether a host is already blocked, the two ways of writing it
+// back and the cleaning of deleted hosts. Used by the hosts-file refresh
+// (TUpdateHosts) and the hosts manager (TFrmHosts).
+
+#include "SolvekException.h"
+
+#include <QMutexLocker>
+#include <QRecursiveMutex>
+#include <QString>
+#include <QStringView>
+
+#include <unordered_set>
+
+// Reading or writing the hosts file failed; the message names the file and the reason.
+class EHostsFileError : public solvek::Exception {
+public:
+    using solvek::Exception::Exception;
+};
+
+// The block line of a host is this prefix followed by the host.
+inline constexpr QStringView BlockLinePrefix = u"127.0.0.1 ";
+
+// The folder that holds the hosts file, without a trailing separator.
+QString getWindowsDir();
+
+// The hosts file: the system's, or the one SOLVEK_HOSTS_FILE names.
+QString hostsFilePath();
+
+// Reads the hosts file: attributes normal first; a leading byte-order mark
+// selects its Unicode encoding; lines split at CR, LF or CR LF and each
+// followed by CR LF. The resolver-cache flush follows, also after a failure.
+// Raises EHostsFileError.
+QString getHostsFile();
+
+enum class BlankLines {
+    Drop, // the refresh's write: lines of only blanks and control characters go
+    Keep, // the hosts manager's write
+};
+
+// Writes the text, every line ended by CR LF, in the 8-bit form, through a
+// temporary file in the same folder renamed over the old one (keeping its
+// owner and mode), so an interruption leaves the old file whole. The file is
+// read-only afterwards, also after a failure. The refresh's write is followed
+// by a resolver-cache flush, so the new lines take effect. Raises EHostsFileError.
+void setHostsFile(const QString& text, BlankLines blankLines);
+
+// True when the host stands as a host name on a non-comment line of the text:
+// after the address, as one of the names (or as the whole rest of the line),
+// compared ignoring case. An empty host never counts as present.
+bool hostInText(const QString& host, const QString& text);
+
+// Empties the first line "127.0.0.1 <host>" (exact, case-sensitive) for each
+// host of the list (one per line), then writes the file back without the
+// blank-line pass. Holds the hosts-file lock. Raises EHostsFileError.
+void cleanFromHosts(const QString& hostList);
+
+// Serialises read-modify-write runs on the hosts file within the process, so
+// two of them never lose each other's lines. Recursive: a holder may call
+// cleanFromHosts. Whoever holds it must not wait for the window thread.
+class HostsFileLock {
+public:
+    HostsFileLock();
+    HostsFileLock(const HostsFileLock&) = delete;
+    HostsFileLock& operator=(const HostsFileLock&) = delete;
+
+private:
+    QMutexLocker<QRecursiveMutex> m_locker;
+};
+
+// The host names that a hosts text already blocks, gathered in one pass so
+// that testing many hosts costs one hash lookup each. Holds views: the text
+// given and every host inserted must outlive the set.
+class PresentHosts {
+public:
+    explicit PresentHosts(QStringView text);
+
+    // The key of a host: the host without surrounding blanks.
+    static QStringView keyOf(QStringView host);
+
+    bool contains(QStringView host) const;
+    // Records the host; false when it was already present (or empty).
+    bool insert(QStringView host);
+    qsizetype size() const { return qsizetype(m_names.size()); }
+
+private:
+    struct FoldedHash {
+        size_t operator()(QStringView name) const noexcept;
+    };
+    struct FoldedEqual {
+        bool operator()(QStringView a, QStringView b) const noexcept;
+    };
+
+    void addLine(QStringView line);
+
+    std::unordered_set<QStringView, FoldedHash, FoldedEqual> m_names;
+};
+
+namespace hostsfile_testing {
+// Called once the first half of a new file's bytes are in its temporary file;
+// tests throw from it to interrupt a write midway. Null in the program.
+extern void (*afterHalfWritten)();
+} // namespace hostsfile_testing

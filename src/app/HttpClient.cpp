@@ -1,0 +1,100 @@
+#include "HttpClient.h"
+
+#include <curl/curl.h>
+
+namespace {
+
+void initialiseCurlOnce()
+{
+    static const CURLcode initialised = curl_global_init(CURL_GLOBAL_DEFAULT);
+    if (initialised != CURLE_OK)
+        throw EHttpError(QStringLiteral("The HTTP client could not start: %1.")
+                             .arg(QString::fromUtf8(curl_easy_strerror(initialised))));
+}
+
+size_t appendBody(char* data, size_t size, size_t count, void* body)
+{
+    static_cast<QByteArray*>(body)->append(data, qsizetype(size * count));
+    return size * count;
+}
+
+} // namespace
+
+struct THttpClient::Handle {
+    struct Cleanup {
+        void operator()(CURL* curl) const noexcept { curl_easy_cleanup(curl); }
+    };
+    std::unique_ptr<CURL, Cleanup> curl;
+    char error[CURL_ERROR_SIZE] = {};
+};
+
+THttpClient::THttpClient() : m_handle(std::make_unique<Handle>())
+{
+    initialiseCurlOnce();
+    m_handle->curl.reset(curl_easy_init());
+    if (!m_handle->curl)
+        throw EHttpError(QStringLiteral("The HTTP client could not start."));
+}
+
+THttpClient::~THttpClient() = default;
+
+void THttpClient::setProxy(const ProxySettings& proxy)
+{
+    m_proxy = proxy;
+}
+
+QByteArray THttpClient::get(const QString& url)
+{
+    CURL* curl = m_handle->curl.get();
+    // Options are set afresh for every request; the connection cache stays.
+    curl_easy_reset(curl);
+
+    QByteArray body;
+    const QByteArray address = url.toUtf8();
+    const QByteArray proxyHost = m_proxy.use ? m_proxy.host.toUtf8() : QByteArray();
+    const QByteArray proxyUser = m_proxy.user.toUtf8();
+    const QByteArray proxyPassword = m_proxy.password.toUtf8();
+    const QByteArray caFile = qgetenv("SSL_CERT_FILE");
+    m_handle->error[0] = '\0';
+
+    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "https");
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, m_handle->error);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, UserAgent);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, ConnectTimeoutMs);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, ReadTimeoutMs / 1000);
+    curl_easy_setopt(curl, CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1_2));
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    if (!caFile.isEmpty())
+        curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+
+    // An empty proxy also keeps the environment's proxy variables out: the
+    // settings window alone decides.
+    curl_easy_setopt(curl, CURLOPT_PROXY, proxyHost.constData());
+    if (!proxyHost.isEmpty()) {
+        curl_easy_setopt(curl, CURLOPT_PROXYTYPE, long(CURLPROXY_HTTP));
+        curl_easy_setopt(curl, CURLOPT_PROXYPORT, long(m_proxy.port));
+        if (!m_proxy.user.trimmed().isEmpty()) {
+            curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, proxyUser.constData());
+            curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, proxyPassword.constData());
+        }
+    }
+
+    const CURLcode result = curl_easy_perform(curl);
+    if (result != CURLE_OK) {
+        const QString reason = m_handle->error[0] ? QString::fromUtf8(m_handle->error)
+                                                  : QString::fromUtf8(curl_easy_strerror(result));
+        throw EHttpError(QStringLiteral("Could not download %1: %2.").arg(url, reason));
+    }
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    if (status < 200 || status > 299)
+        throw EHttpError(
+            QStringLiteral("Could not download %1: the server answered %2.").arg(url).arg(status));
+    return body;
+}

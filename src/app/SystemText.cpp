@@ -1,0 +1,195 @@
+#include "SystemText.h"
+
+#include <QStringDecoder>
+
+namespace systemtext {
+
+namespace {
+
+constexpr char16_t EscapeBase = 0xDC00; // byte b (0x80..0xFF) stands as EscapeBase + b
+
+bool isContinuation(unsigned char byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+// Length of the well-formed UTF-8 sequence at data[at], or 0 when there is none.
+int sequenceLength(const unsigned char* data, qsizetype at, qsizetype size)
+{
+    const unsigned char lead = data[at];
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0; // no overlong forms
+        if (lead == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        if (lead == 0xF4)
+            high = 0x8F; // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (at + length > size)
+        return 0;
+    if (data[at + 1] < low || data[at + 1] > high)
+        return 0;
+    for (int i = 2; i < length; ++i) {
+        if (!isContinuation(data[at + i]))
+            return 0;
+    }
+    return length;
+}
+
+bool isWellFormed(const QByteArray& bytes)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    while (at < size) {
+        if (data[at] < 0x80) {
+            ++at;
+            continue;
+        }
+        const int length = sequenceLength(data, at, size);
+        if (length == 0)
+            return false;
+        at += length;
+    }
+    return true;
+}
+
+QString decodeEscaping(const QByteArray& bytes)
+{
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    QString text;
+    text.reserve(size);
+    qsizetype runStart = 0; // start of the well-formed bytes not yet decoded
+    qsizetype at = 0;
+    while (at < size) {
+        const int length = sequenceLength(data, at, size);
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        text.append(QString::fromUtf8(bytes.constData() + runStart, at - runStart));
+        text.append(QChar(char16_t(EscapeBase + data[at])));
+        runStart = ++at;
+    }
+    text.append(QString::fromUtf8(bytes.constData() + runStart, size - runStart));
+    return text;
+}
+
+bool isEscape(QStringView text, qsizetype at)
+{
+    const char16_t c = text[at].unicode();
+    if (c < EscapeBase + 0x80 || c > EscapeBase + 0xFF)
+        return false;
+    return at == 0 || !text[at - 1].isHighSurrogate();
+}
+
+} // namespace
+
+QString decode(const QByteArray& bytes)
+{
+    if (isWellFormed(bytes))
+        return QString::fromUtf8(bytes);
+    return decodeEscaping(bytes);
+}
+
+bool hasUndecodedBytes(QStringView text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isEscape(text, i))
+            return true;
+    }
+    return false;
+}
+
+QByteArray encode(QStringView text)
+{
+    if (!hasUndecodedBytes(text))
+        return text.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!isEscape(text, i))
+            continue;
+        bytes.append(text.sliced(runStart, i - runStart).toUtf8());
+        bytes.append(char(text[i].unicode() - EscapeBase));
+        runStart = i + 1;
+    }
+    bytes.append(text.sliced(runStart).toUtf8());
+    return bytes;
+}
+
+QString decodeWithByteOrderMark(const QByteArray& bytes)
+{
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return decode(bytes.sliced(3));
+    const bool littleEndian = bytes.startsWith("\xFF\xFE");
+    if (littleEndian || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder decoder(littleEndian ? QStringConverter::Utf16LE
+                                            : QStringConverter::Utf16BE);
+        return decoder.decode(bytes.sliced(2));
+    }
+    return decode(bytes);
+}
+
+QStringView trimmed(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlankOrControl(text[begin]))
+        ++begin;
+    while (end > begin && isBlankOrControl(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+qsizetype countLines(QStringView text)
+{
+    qsizetype count = 0;
+    forEachLine(text, [&](QStringView, qsizetype) { ++count; });
+    return count;
+}
+
+namespace {
+
+QString joinLines(QStringView text, bool dropBlankLines)
+{
+    QString joined;
+    joined.reserve(text.size() + text.size() / 16 + 2);
+    forEachLine(text, [&](QStringView line, qsizetype) {
+        if (dropBlankLines && trimmed(line).isEmpty())
+            return;
+        joined.append(line);
+        joined.append(u"\r\n");
+    });
+    return joined;
+}
+
+} // namespace
+
+QString withCrLf(QStringView text)
+{
+    return joinLines(text, false);
+}
+
+QString withCrLfWithoutBlankLines(QStringView text)
+{
+    return joinLines(text, true);
+}
+
+} // namespace systemtext

@@ -1,0 +1,285 @@
+#include "HostsFile.h"
+#include "SystemText.h"
+
+#include "FakePlatform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString q(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+class HostsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        fake.hostsFilePath = dir.filePath(QStringLiteral("hosts"));
+    }
+    void TearDown() override { hostsfile_testing::afterHalfWritten = nullptr; }
+
+    void writeBytes(const QByteArray& bytes)
+    {
+        QFile::setPermissions(fake.hostsFilePath, QFile::ReadOwner | QFile::WriteOwner);
+        QFile file(fake.hostsFilePath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    QByteArray bytes() const
+    {
+        QFile file(fake.hostsFilePath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    // Files in the folder other than the hosts file: temporary files left behind.
+    QStringList strayFiles() const
+    {
+        QStringList names = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        names.removeAll(QStringLiteral("hosts"));
+        return names;
+    }
+    mode_t mode() const
+    {
+        struct stat info {};
+        ::stat(QFile::encodeName(fake.hostsFilePath).constData(), &info);
+        return info.st_mode & 07777;
+    }
+
+    QTemporaryDir dir;
+    platform::ScopedFakePlatform fake;
+};
+
+} // namespace
+
+TEST(SystemText, LinesEndAtCrLfOrCrLf)
+{
+    QStringList lines;
+    systemtext::forEachLine(u"a\rb\nc\r\nd\n\ne", [&](QStringView line, qsizetype index) {
+        EXPECT_EQ(index, lines.size());
+        lines.append(line.toString());
+    });
+    EXPECT_EQ(lines, QStringList({"a", "b", "c", "d", "", "e"}));
+    EXPECT_EQ(systemtext::countLines(u""), 0);
+    EXPECT_EQ(systemtext::countLines(u"a\r\n"), 1);
+    EXPECT_EQ(systemtext::countLines(u"\r\n"), 1);
+    EXPECT_EQ(systemtext::countLines(u"a\n\r"), 2); // LF then a lone CR: two line ends
+    EXPECT_EQ(systemtext::withCrLf(u"a\nb"), q("a\r\nb\r\n"));
+    EXPECT_EQ(systemtext::withCrLfWithoutBlankLines(u"a\r\n\r\n   \r\nb\r\n"), q("a\r\nb\r\n"));
+    EXPECT_EQ(systemtext::withCrLfWithoutBlankLines(u" a \t\r\n\t\r\n"), q(" a \t\r\n"));
+}
+
+TEST(SystemText, BytesThatAreNotUtf8SurviveARoundTrip)
+{
+    const QByteArray bytes("caf\xE9 \xC3\xA9t\xE9\xFF\xC0\x80 \xED\xA0\x80 ok\xF0\x9F\x98\x80");
+    const QString text = systemtext::decode(bytes);
+    EXPECT_TRUE(systemtext::hasUndecodedBytes(text));
+    EXPECT_TRUE(text.startsWith(u"caf"));
+    EXPECT_TRUE(text.contains(u" \u00e9t"));
+    EXPECT_EQ(systemtext::encode(text), bytes);
+    EXPECT_FALSE(systemtext::hasUndecodedBytes(systemtext::decode("plain \xC3\xA9")));
+    // A real character whose low surrogate lies in the escape range is no escape.
+    EXPECT_FALSE(systemtext::hasUndecodedBytes(QString::fromUtf8("\xF0\x9F\x92\x80")));
+}
+
+TEST(SystemText, ByteOrderMarkSelectsTheEncoding)
+{
+    EXPECT_EQ(systemtext::decodeWithByteOrderMark("\xEF\xBB\xBF\xC3\xA9"), q("\u00e9"));
+    EXPECT_EQ(systemtext::decodeWithByteOrderMark(QByteArray("\xFF\xFE"
+                                                             "a\0\xE9\0",
+                                                             6)),
+              q("a\u00e9"));
+    EXPECT_EQ(systemtext::decodeWithByteOrderMark(QByteArray("\xFE\xFF\0a\0\xE9", 6)),
+              q("a\u00e9"));
+    EXPECT_EQ(systemtext::decodeWithByteOrderMark("abc"), q("abc"));
+}
+
+TEST(HostInText, BlocksOnlyWholeNamesOnNonCommentLines)
+{
+    const QString text = q("127.0.0.1 notbad.com\r\n# bad.org is bad\r\n"
+                           "0.0.0.0\tOne.com two.com # three.com\r\n"
+                           "  127.0.0.1   spaced.com  \r\n127.0.0.1 0.0.0.0 multi.com\r\n"
+                           "127.0.0.1 #word\r\n");
+    EXPECT_TRUE(hostInText(q("notbad.com"), text));
+    EXPECT_FALSE(hostInText(q("bad.com"), text));
+    EXPECT_FALSE(hostInText(q("BAD.COM"), text));
+    EXPECT_FALSE(hostInText(q("bad.org"), text));   // only in a comment line
+    EXPECT_FALSE(hostInText(q("three.com"), text)); // after "#"
+    EXPECT_TRUE(hostInText(q("one.com"), text));
+    EXPECT_TRUE(hostInText(q("TWO.COM"), text));
+    EXPECT_TRUE(hostInText(q("spaced.com"), text));
+    EXPECT_FALSE(hostInText(q("127.0.0.1"), text)); // an address is no name
+    // Hosts the block lists give with blanks, and their own lines.
+    EXPECT_TRUE(hostInText(q("0.0.0.0 multi.com"), text));
+    EXPECT_TRUE(hostInText(q("#word"), text));
+    EXPECT_FALSE(hostInText(QString(), text));
+    EXPECT_FALSE(hostInText(q("  "), text));
+}
+
+TEST(HostInText, EveryAppendedBlockLineCountsItsHost)
+{
+    // Whatever a host holds, its own block line must block it, or every
+    // refresh would append it again.
+    for (const char* host :
+         {"a.com", "A.Com", "0.0.0.0 a.com", "#x", "a.com # b", "x\ty", "é.com"}) {
+        const QString line = BlockLinePrefix.toString() + q(host) + q("\r\n");
+        EXPECT_TRUE(hostInText(q(host), line)) << host;
+    }
+}
+
+TEST_F(HostsFileTest, ReadResetsAttributesSplitsLinesAndFlushes)
+{
+    writeBytes("a\rb\nc\r\nlast");
+    ::chmod(QFile::encodeName(fake.hostsFilePath).constData(), 0444);
+
+    EXPECT_EQ(getHostsFile(), q("a\r\nb\r\nc\r\nlast\r\n"));
+    EXPECT_EQ(fake.readOnlyCalls.value(fake.hostsFilePath), false);
+    EXPECT_EQ(mode(), 0644u);
+    EXPECT_EQ(fake.resolverFlushes, 1);
+    EXPECT_EQ(getWindowsDir(), QDir(dir.path()).absolutePath());
+}
+
+TEST_F(HostsFileTest, AFailedReadNamesTheFileAndStillFlushes)
+{
+    try {
+        getHostsFile();
+        FAIL() << "reading a missing file succeeded";
+    } catch (const EHostsFileError& error) {
+        EXPECT_TRUE(error.message().contains(fake.hostsFilePath)) << error.what();
+        EXPECT_TRUE(error.message().contains(q("No such file"))) << error.what();
+    }
+    EXPECT_EQ(fake.resolverFlushes, 1);
+}
+
+TEST_F(HostsFileTest, RefreshWriteDropsBlankLinesLeavesItReadOnlyAndFlushes)
+{
+    writeBytes("old\r\n");
+    setHostsFile(q("a\r\n\r\n   \r\nb"), BlankLines::Drop);
+    EXPECT_EQ(bytes(), QByteArray("a\r\nb\r\n"));
+    EXPECT_EQ(fake.readOnlyCalls.value(fake.hostsFilePath), true);
+    EXPECT_EQ(mode(), 0444u);
+    EXPECT_EQ(fake.resolverFlushes, 1);
+    EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(u' ').toStdString();
+}
+
+TEST_F(HostsFileTest, ManagerWriteKeepsBlankLinesAndDoesNotFlush)
+{
+    writeBytes("old\r\n");
+    setHostsFile(q("a\r\n\r\nb\r\n"), BlankLines::Keep);
+    EXPECT_EQ(bytes(), QByteArray("a\r\n\r\nb\r\n"));
+    EXPECT_EQ(mode(), 0444u);
+    EXPECT_EQ(fake.resolverFlushes, 0);
+}
+
+TEST_F(HostsFileTest, UnicodeFileIsWrittenBackInThe8BitFormWithoutMark)
+{
+    writeBytes("\xEF\xBB\xBF"
+               "127.0.0.1 caf\xC3\xA9.com\r\n");
+    setHostsFile(getHostsFile(), BlankLines::Drop);
+    EXPECT_EQ(bytes(), QByteArray("127.0.0.1 caf\xC3\xA9.com\r\n"));
+
+    writeBytes(QByteArray("\xFF\xFE"
+                          "a\0\r\0\n\0",
+                          8));
+    setHostsFile(getHostsFile(), BlankLines::Drop);
+    EXPECT_EQ(bytes(), QByteArray("a\r\n"));
+}
+
+TEST_F(HostsFileTest, UserLinesKeepTheirExactBytes)
+{
+    const QByteArray user("# caf\xE9 in Latin-1\r\n10.0.0.1\tnas  # \xFF\xFE\r\n");
+    writeBytes(user);
+    setHostsFile(getHostsFile() + q("127.0.0.1 a.com\r\n"), BlankLines::Drop);
+    EXPECT_EQ(bytes(), user + "127.0.0.1 a.com\r\n");
+}
+
+TEST_F(HostsFileTest, AnInterruptedWriteLeavesTheOldFileWhole)
+{
+    const QByteArray old = "# the user's own\r\n10.0.0.1 nas\r\n";
+    writeBytes(old);
+    hostsfile_testing::afterHalfWritten = [] { throw std::runtime_error("power lost"); };
+    QString big = getHostsFile();
+    for (int i = 0; i < 10000; ++i)
+        big += QStringLiteral("127.0.0.1 host%1.com\r\n").arg(i);
+
+    EXPECT_THROW(setHostsFile(big, BlankLines::Drop), std::runtime_error);
+    EXPECT_EQ(bytes(), old);
+    EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(u' ').toStdString();
+    EXPECT_EQ(mode(), 0444u); // read-only again, also after the failure
+}
+
+TEST_F(HostsFileTest, AFailedWriteNamesTheFileAndReason)
+{
+    fake.hostsFilePath = dir.filePath(QStringLiteral("missing-folder/hosts"));
+    try {
+        setHostsFile(q("a"), BlankLines::Drop);
+        FAIL() << "writing into a missing folder succeeded";
+    } catch (const EHostsFileError& error) {
+        EXPECT_TRUE(
+            error.message().startsWith(q("Could not write the hosts file \"") + fake.hostsFilePath))
+            << error.what();
+        EXPECT_TRUE(error.message().contains(q("No such file"))) << error.what();
+    }
+}
+
+TEST_F(HostsFileTest, WriteReplacesTheTargetOfALinkAndKeepsTheLink)
+{
+    const QString target = dir.filePath(QStringLiteral("real-hosts"));
+    QFile real(target);
+    ASSERT_TRUE(real.open(QIODevice::WriteOnly));
+    real.write("old\r\n");
+    real.close();
+    fake.hostsFilePath = dir.filePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(target, fake.hostsFilePath));
+
+    setHostsFile(q("new"), BlankLines::Drop);
+    EXPECT_TRUE(QFileInfo(fake.hostsFilePath).isSymLink());
+    QFile check(target);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), QByteArray("new\r\n"));
+}
+
+TEST_F(HostsFileTest, WriteKeepsTheOwner)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "changing a file's owner needs root";
+    writeBytes("old\r\n");
+    ASSERT_EQ(::chown(QFile::encodeName(fake.hostsFilePath).constData(), 4321, 4322), 0);
+    setHostsFile(q("new"), BlankLines::Drop);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(fake.hostsFilePath).constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+}
+
+TEST_F(HostsFileTest, CleaningEmptiesTheFirstExactBlockLinePerListedHost)
+{
+    writeBytes("127.0.0.1 a.com\r\n127.0.0.1 b.com\r\n127.0.0.1 a.com\r\n"
+               "127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n127.0.0.1 A.COM\r\n");
+    cleanFromHosts(q("a.com\r\nmissing.com"));
+    EXPECT_EQ(bytes(), QByteArray("\r\n127.0.0.1 b.com\r\n127.0.0.1 a.com\r\n"
+                                  "127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n127.0.0.1 A.COM\r\n"));
+    EXPECT_EQ(mode(), 0444u);
+
+    cleanFromHosts(q("a.com\r\nb.com"));
+    EXPECT_EQ(bytes(), QByteArray("\r\n\r\n\r\n127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n"
+                                  "127.0.0.1 A.COM\r\n"));
+}
+
+TEST_F(HostsFileTest, CleaningAHostListedTwiceEmptiesBothLines)
+{
+    writeBytes("keep\r\n127.0.0.1 a.com\r\n127.0.0.1 a.com\r\n");
+    cleanFromHosts(q("a.com\r\na.com"));
+    EXPECT_EQ(bytes(), QByteArray("keep\r\n\r\n\r\n"));
+    // The next refresh's write takes the blank lines away.
+    setHostsFile(getHostsFile(), BlankLines::Drop);
+    EXPECT_EQ(bytes(), QByteArray("keep\r\n"));
+}

@@ -1,0 +1,281 @@
+#include "LocalServers.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QHostAddress>
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+QByteArray readAllOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + path.toStdString());
+    return file.readAll();
+}
+
+TestCertificate makeCertificate()
+{
+    static QTemporaryDir folder;
+    const QString key = folder.filePath(QStringLiteral("key.pem"));
+    const QString certificate = folder.filePath(QStringLiteral("certificate.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"),
+                  {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                   QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
+                   QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
+                   QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate,
+                   QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                   QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
+                   QStringLiteral("subjectAltName=IP:127.0.0.1")});
+    if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+        throw std::runtime_error("openssl could not make a test certificate: " +
+                                 openssl.readAllStandardError().toStdString());
+    return {certificate, readAllOf(certificate), readAllOf(key)};
+}
+
+// Calls handle(socket, head) once the socket has received a whole request head.
+void onRequestHead(QTcpSocket* socket, std::function<void(QTcpSocket*, const QByteArray&)> handle)
+{
+    auto buffer = std::make_shared<QByteArray>();
+    QObject::connect(socket, &QIODevice::readyRead, socket, [socket, buffer, handle] {
+        buffer->append(socket->readAll());
+        const qsizetype end = buffer->indexOf("\r\n\r\n");
+        if (end < 0)
+            return;
+        const QByteArray head = buffer->left(end);
+        buffer->clear();
+        handle(socket, head);
+    });
+    QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+}
+
+void answer(QTcpSocket* socket, const QByteArray& status, const QByteArray& body)
+{
+    socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
+                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
+    socket->write(body);
+    socket->disconnectFromHost();
+}
+
+class HttpsListener : public QTcpServer {
+public:
+    explicit HttpsListener(std::shared_ptr<LocalHttpsServer::Shared> shared)
+        : m_shared(std::move(shared))
+    {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto* socket = new QSslSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        const TestCertificate& certificate = testCertificate();
+        socket->setLocalCertificate(QSslCertificate(certificate.certificatePem, QSsl::Pem));
+        socket->setPrivateKey(QSslKey(certificate.keyPem, QSsl::Ec, QSsl::Pem));
+        socket->setPeerVerifyMode(QSslSocket::VerifyNone);
+        onRequestHead(socket, [shared = m_shared](QTcpSocket* client, const QByteArray& head) {
+            const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
+            const QString path =
+                requestLine.size() > 1 ? QString::fromUtf8(requestLine[1]) : QString();
+            QByteArray body;
+            bool found = false;
+            {
+                QMutexLocker lock(&shared->mutex);
+                shared->heads.append(QString::fromUtf8(head));
+                ++shared->counts[path];
+                found = shared->bodies.contains(path);
+                body = shared->bodies.value(path);
+            }
+            if (found)
+                answer(client, "200 OK", body);
+            else
+                answer(client, "404 Not Found", "not found");
+        });
+        socket->startServerEncryption();
+    }
+
+private:
+    std::shared_ptr<LocalHttpsServer::Shared> m_shared;
+};
+
+class RecordingListener : public QTcpServer {
+public:
+    explicit RecordingListener(std::shared_ptr<RecordingProxy::Shared> shared)
+        : m_shared(std::move(shared))
+    {}
+
+protected:
+    void incomingConnection(qintptr descriptor) override
+    {
+        auto* socket = new QTcpSocket(this);
+        if (!socket->setSocketDescriptor(descriptor)) {
+            delete socket;
+            return;
+        }
+        onRequestHead(socket, [shared = m_shared](QTcpSocket* client, const QByteArray& head) {
+            {
+                QMutexLocker lock(&shared->mutex);
+                shared->heads.append(QString::fromUtf8(head));
+            }
+            answer(client, "403 Forbidden", QByteArray());
+        });
+    }
+
+private:
+    std::shared_ptr<RecordingProxy::Shared> m_shared;
+};
+
+} // namespace
+
+const TestCertificate& testCertificate()
+{
+    static const TestCertificate certificate = makeCertificate();
+    return certificate;
+}
+
+ServerOnThread::~ServerOnThread()
+{
+    if (m_server) {
+        QTcpServer* server = m_server;
+        QMetaObject::invokeMethod(
+            server, [server] { delete server; }, Qt::BlockingQueuedConnection);
+    }
+    if (m_thread) {
+        m_thread->quit();
+        m_thread->wait();
+    }
+}
+
+QString ServerOnThread::hostAndPort() const
+{
+    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+}
+
+void ServerOnThread::start(QTcpServer* server)
+{
+    m_server = server;
+    m_thread = std::make_unique<QThread>();
+    server->moveToThread(m_thread.get());
+    m_thread->start();
+    bool listening = false;
+    QMetaObject::invokeMethod(
+        server, [&] { listening = server->listen(QHostAddress::LocalHost, 0); },
+        Qt::BlockingQueuedConnection);
+    if (!listening)
+        throw std::runtime_error("a local test server could not listen");
+    m_port = server->serverPort();
+}
+
+LocalHttpsServer::LocalHttpsServer() : m_shared(std::make_shared<Shared>())
+{
+    testCertificate(); // made before the server thread needs it
+    start(new HttpsListener(m_shared));
+}
+
+LocalHttpsServer::~LocalHttpsServer() = default;
+
+void LocalHttpsServer::setBody(const QString& path, const QByteArray& body)
+{
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->bodies.insert(path, body);
+}
+
+int LocalHttpsServer::requestCount(const QString& path) const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->counts.value(path);
+}
+
+QStringList LocalHttpsServer::requestHeads() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->heads;
+}
+
+RecordingProxy::RecordingProxy() : m_shared(std::make_shared<Shared>())
+{
+    start(new RecordingListener(m_shared));
+}
+
+RecordingProxy::~RecordingProxy() = default;
+
+QStringList RecordingProxy::requestHeads() const
+{
+    QMutexLocker lock(&m_shared->mutex);
+    return m_shared->heads;
+}
+
+quint16 unusedPort()
+{
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::LocalHost, 0))
+        throw std::runtime_error("no free local port");
+    return probe.serverPort();
+}
+
+TinyProxy::TinyProxy(const QString& user, const QString& password)
+{
+    m_port = unusedPort();
+    QFile config(m_folder.filePath(QStringLiteral("tinyproxy.conf")));
+    if (!config.open(QIODevice::WriteOnly))
+        return;
+    QByteArray text = "Port " + QByteArray::number(m_port) +
+                      "\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\nAllow 127.0.0.1\n"
+                      "LogLevel Info\nLogFile \"" +
+                      m_folder.filePath(QStringLiteral("tinyproxy.log")).toUtf8() + "\"\n";
+    if (!user.isEmpty())
+        text += "BasicAuth " + user.toUtf8() + " " + password.toUtf8() + "\n";
+    config.write(text);
+    config.close();
+
+    m_process.setProgram(QStringLiteral("tinyproxy"));
+    m_process.setArguments({QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start();
+    if (!m_process.waitForStarted(10000))
+        return;
+    // Ready once it accepts connections; a bound on the wait, not a timing.
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        if (probe.waitForConnected(1000)) {
+            m_started = true;
+            return;
+        }
+        QThread::msleep(20);
+    }
+}
+
+TinyProxy::~TinyProxy()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(10000)) {
+            m_process.kill();
+            m_process.waitForFinished(10000);
+        }
+    }
+}
+
+QString TinyProxy::log() const
+{
+    QFile file(m_folder.filePath(QStringLiteral("tinyproxy.log")));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
