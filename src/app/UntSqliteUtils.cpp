@@ -1,0 +1,280 @@
+#include "UntSqliteUtils.h"
+
+#include "Platform.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <cstdio>
+
+QString DBPath;
+
+namespace {
+
+const QStringList kCreateStatements = {
+    QStringLiteral("CREATE TABLE categories (catid text,catname text,reserved text);"),
+    QStringLiteral("CREATE TABLE hosts (category text,host text, reserved text);"),
+    QStringLiteral("INSERT INTO categories VALUES(\"1\", \"Zeus Bot\", \"Y\");"),
+    QStringLiteral("INSERT INTO categories VALUES(\"2\", \"Palevo Bot\", \"Y\");"),
+    QStringLiteral("INSERT INTO categories VALUES(\"3\", \"SpyEye Bot\", \"Y\");"),
+    QStringLiteral("INSERT INTO categories VALUES(\"4\", \"Yeldcraft\", \"Y\");"),
+    QStringLiteral("CREATE TABLE probe (\"date\" text,\"time\" text,host text);"),
+};
+
+// Opens a connection of its own, runs the query and closes the connection;
+// the table holds the whole result.
+std::unique_ptr<TSQLiteTable> query(const QString& sql, const SqlParams& params)
+{
+    createDB();
+    TSQLiteDatabase db(DBPath);
+    queueParams(db, params);
+    return db.GetTable(sql);
+}
+
+bool hasRows(const QString& sql, const SqlParams& params)
+{
+    return query(sql, params)->Count() > 0;
+}
+
+// Blanks and control characters go from both ends, as the toolkit's Trim does.
+QString trimControls(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= u' ')
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= u' ')
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QString logDateOf(const QDateTime& moment)
+{
+    return moment.date().toString(QStringLiteral("yyyyMMdd"));
+}
+
+QString logTimeOf(const QDateTime& moment)
+{
+    return moment.time().toString(QStringLiteral("HHmm"));
+}
+
+// Copies the old file's user categories whose names are new, with their hosts
+// that are new, numbering them upward from firstId by their position in the
+// old result (skipped rows keep their number unused).
+void copyUserCategories(const QString& oldPath, qint64 firstId, TSQLiteDatabase& target)
+{
+    TSQLiteDatabase categoriesSource(oldPath);
+    TSQLiteDatabase hostsSource(oldPath);
+    const auto categories = categoriesSource.GetTable(
+        QStringLiteral("SELECT catname, catid FROM categories WHERE reserved=\"N\";"));
+    for (qint64 k = 0; !categories->GetEOF(); categories->Next(), ++k) {
+        const QString name = categories->FieldAsString(0);
+        if (catExists(name))
+            continue;
+        const QString newId = QString::number(firstId + k);
+        queueParams(target,
+                    {{QStringLiteral(":catid"), newId}, {QStringLiteral(":catname"), name}});
+        target.ExecSQL(QStringLiteral("INSERT INTO categories VALUES(:catid, :catname, \"N\");"));
+
+        hostsSource.AddParamText(QStringLiteral(":category"), categories->FieldAsString(1));
+        const auto hosts = hostsSource.GetTable(
+            QStringLiteral("SELECT host FROM hosts WHERE category=:category;"));
+        for (; !hosts->GetEOF(); hosts->Next()) {
+            const QString host = hosts->FieldAsString(0);
+            if (hostExists(host))
+                continue;
+            queueParams(target,
+                        {{QStringLiteral(":catid"), newId}, {QStringLiteral(":host"), host}});
+            target.ExecSQL(QStringLiteral("INSERT INTO hosts VALUES(:catid, :host, \"N\");"));
+        }
+    }
+}
+
+void importFrom(const QString& oldPath)
+{
+    // Numbers above the user's existing categories, so no two share a key.
+    const qint64 firstId = getNextCatID(QStringLiteral("N")).toLongLong();
+    TSQLiteDatabase target(DBPath);
+    // The lookups during the walk read through their own connections; a cache
+    // spill would lock them out of the file until the commit.
+    target.ExecSQL(QStringLiteral("PRAGMA cache_spill = OFF;"));
+    target.BeginTransaction();
+    try {
+        copyUserCategories(oldPath, firstId, target);
+    } catch (...) {
+        // What was copied before the failure is kept.
+        try {
+            target.Commit();
+        } catch (const ESQLiteException&) {
+        }
+        throw;
+    }
+    target.Commit();
+}
+
+QString oneLine(QString message)
+{
+    return message.replace(u'\r', u' ');
+}
+
+} // namespace
+
+void queueParams(TSQLiteDatabase& db, const SqlParams& params)
+{
+    for (const auto& [name, value] : params)
+        db.AddParamText(name, value);
+}
+
+void createDB()
+{
+    if (DBPath.isEmpty()) // SQLite would open a throw-away temporary database
+        throw ESQLiteException(QStringLiteral("The database path is not set"));
+    if (QFileInfo::exists(DBPath))
+        return;
+    TSQLiteDatabase db(DBPath);
+    db.BeginTransaction();
+    for (const QString& sql : kCreateStatements)
+        db.ExecSQL(sql);
+    db.Commit();
+}
+
+void execSQL(const QString& sql, const SqlParams& params)
+{
+    createDB();
+    TSQLiteDatabase db(DBPath);
+    db.BeginTransaction();
+    queueParams(db, params); // after BEGIN, which would take the queue itself
+    db.ExecSQL(sql);
+    db.Commit();
+}
+
+bool hostExists(const QString& host)
+{
+    return hasRows(QStringLiteral("SELECT host FROM hosts WHERE host=:host;"),
+                   {{QStringLiteral(":host"), host}});
+}
+
+bool catExists(const QString& name)
+{
+    return hasRows(QStringLiteral("SELECT catname FROM categories WHERE catname=:catname;"),
+                   {{QStringLiteral(":catname"), name}});
+}
+
+QString getCatName(const QString& catid, const QString& reserved)
+{
+    const auto table = query(
+        QStringLiteral("SELECT catname FROM categories WHERE catid=:catid AND reserved=:reserved;"),
+        {{QStringLiteral(":catid"), catid}, {QStringLiteral(":reserved"), reserved}});
+    if (table->Count() == 0)
+        return QStringLiteral("Unknow");
+    return table->FieldAsString(table->FindFieldIndex(QStringLiteral("catname")));
+}
+
+QString getNextCatID(const QString& reserved)
+{
+    const auto table = query(QStringLiteral("SELECT MAX(CAST(catid as integer)) FROM categories "
+                                            "WHERE reserved=:reserved;"),
+                             {{QStringLiteral(":reserved"), reserved}});
+    if (table->Count() == 0)
+        return QStringLiteral("ERR");
+    const QString highest = trimControls(table->FieldAsString(0));
+    if (highest.isEmpty())
+        return QStringLiteral("1");
+    bool ok = false;
+    const qint64 value = highest.toLongLong(&ok);
+    if (!ok)
+        throw ESQLiteException(u'\'' + highest + "' is not a valid integer value");
+    return QString::number(value + 1);
+}
+
+QString getCatHosts(const QString& catid, const QString& reserved)
+{
+    const auto table = query(
+        QStringLiteral("SELECT host FROM hosts WHERE category=:catid AND reserved=:reserved;"),
+        {{QStringLiteral(":catid"), catid}, {QStringLiteral(":reserved"), reserved}});
+    QString hosts;
+    for (; !table->GetEOF(); table->Next())
+        hosts += table->FieldAsString(0) + QStringLiteral("\r\n");
+    return trimControls(hosts);
+}
+
+void addProbeLog(const QString& host)
+{
+    // One clock reading, so a record made at midnight keeps a matching day and time.
+    const QDateTime now = QDateTime::currentDateTime();
+    execSQL(QStringLiteral("INSERT INTO probe VALUES(:date, :time, :host);"),
+            {{QStringLiteral(":date"), logDateOf(now)},
+             {QStringLiteral(":time"), logTimeOf(now)},
+             {QStringLiteral(":host"), host}});
+}
+
+QString getLogDate()
+{
+    return logDateOf(QDateTime::currentDateTime());
+}
+
+QString getLogTime()
+{
+    return logTimeOf(QDateTime::currentDateTime());
+}
+
+QString formatLogDate(const QString& s)
+{
+    return s.mid(6, 8) + u'/' + s.mid(4, 2) + u'/' + s.mid(0, 4);
+}
+
+QString formatLogTime(const QString& s)
+{
+    return s.mid(0, 2) + u':' + s.mid(2, 4);
+}
+
+QString parseLogDate(const QString& s)
+{
+    return s.mid(6, 4) + s.mid(3, 2) + s.mid(0, 2);
+}
+
+void importOldDB()
+{
+    createDB();
+    const QString oldPath = platform::current().places().programFolder() + "solvek.db";
+    if (!QFileInfo::exists(oldPath))
+        return;
+    // Tried once only: the old file goes whether or not the import worked.
+    const auto removeOldFile = qScopeGuard([&] { QFile::remove(oldPath); });
+    importFrom(oldPath);
+}
+
+void initSqliteUtilsModule()
+{
+    DBPath = platform::current().places().programFolder() + "solvekdat.db";
+    try {
+        importOldDB();
+    } catch (const solvek::Exception& e) {
+        // The program can run without the old data; say why it is missing.
+        std::fprintf(stderr, "Solvek Anti-Bot: preparing the database failed: %s\n",
+                     qPrintable(oneLine(e.message())));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "Solvek Anti-Bot: preparing the database failed: %s\n", e.what());
+    }
+}
+
+void finiSqliteUtilsModule()
+{
+    DBPath.clear();
+}
+
+void setAutoStart(const QString& name, const QString& path)
+{
+    platform::current().autostart().set(name, u'"' + path + "\" /hidden");
+}
+
+void delAutoStart(const QString& name)
+{
+    platform::current().autostart().remove(name);
+}
+
+bool isAutoStart(const QString& name)
+{
+    return platform::current().autostart().exists(name);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+// The program's database: its file, its three tables and four reserved
+// categories, the one-time import of the previous version's file, the small
+// lookups shared by windows and workers, and the day and time texts of probe
+// records. Every routine opens its own connection and closes it before it
+// returns, so any thread may call them.
+//
+// Values never go into statement text: they are bound as named parameters.
+
+#include "SQLiteTable3.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+// Folder of the program file + "solvekdat.db"; set by initSqliteUtilsModule.
+extern QString DBPath;
+
+// Named values for a statement's parameters, as in {{":host", host}}.
+using SqlParams = QList<QPair<QString, QString>>;
+
+// Queues the values on the connection for its next statement.
+void queueParams(TSQLiteDatabase& db, const SqlParams& params);
+
+// Creates the file with its tables and reserved categories when no file exists.
+void createDB();
+// Runs one statement in its own transaction, committed at once.
+void execSQL(const QString& sql, const SqlParams& params = {});
+
+// Whether the host is in any category, downloaded or the user's (exact match).
+bool hostExists(const QString& host);
+// Whether a category of that name exists, under either flag.
+bool catExists(const QString& name);
+// The category's name, or "Unknow" when there is none.
+QString getCatName(const QString& catid, const QString& reserved);
+// One above the highest numeric identifier under the flag ("1" when none).
+QString getNextCatID(const QString& reserved);
+// The category's hosts joined by CR LF, without a trailing break.
+QString getCatHosts(const QString& catid, const QString& reserved);
+// Records a blocked request with the current day and time.
+void addProbeLog(const QString& host);
+
+// "yyyymmdd" and "hhnn" of now, local time.
+QString getLogDate();
+QString getLogTime();
+// Stored day "yyyymmdd" to "dd/mm/yyyy", stored time "hhnn" to "hh:nn", and back.
+QString formatLogDate(const QString& s);
+QString formatLogTime(const QString& s);
+QString parseLogDate(const QString& s);
+
+// Imports the user's categories and hosts from the previous version's
+// "solvek.db" beside the program, then deletes that file (also on failure).
+void importOldDB();
+
+// Sets DBPath and imports the previous database; a failed import is reported
+// on standard error and start-up goes on. Runs before any window exists.
+void initSqliteUtilsModule();
+void finiSqliteUtilsModule();
+
+// The per-user "start with the session" entry: the quoted program path and " /hidden".
+void setAutoStart(const QString& name, const QString& path);
+void delAutoStart(const QString& name);
+bool isAutoStart(const QString& name);

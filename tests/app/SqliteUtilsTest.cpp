@@ -1,0 +1,378 @@
+#include "FakePlatform.h"
+#include "UntSqliteUtils.h"
+
+#include <QDate>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class SqliteUtilsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        fake.programFolderPath = dir.path() + "/";
+        fake.programFilePath = dir.path() + "/solvek-antibot";
+    }
+    void TearDown() override { finiSqliteUtilsModule(); }
+
+    QString file(const QString& name) const { return dir.path() + "/" + name; }
+
+    // Every row of the query on the program's database, its columns joined by "|".
+    static QStringList rows(const QString& sql)
+    {
+        TSQLiteDatabase db(DBPath);
+        const auto table = db.GetTable(sql);
+        QStringList result;
+        for (; !table->GetEOF(); table->Next()) {
+            QStringList columns;
+            for (quint32 c = 0; c < table->ColCount(); ++c)
+                columns << table->FieldAsString(int(c));
+            result << columns.join(u'|');
+        }
+        return result;
+    }
+
+    static QStringList userCategories()
+    {
+        return rows("SELECT catid, catname FROM categories WHERE reserved='N' "
+                    "ORDER BY CAST(catid AS integer)");
+    }
+
+    static void addCategory(const QString& id, const QString& name, const QString& reserved)
+    {
+        execSQL("INSERT INTO categories VALUES(:id, :name, :reserved);",
+                {{":id", id}, {":name", name}, {":reserved", reserved}});
+    }
+
+    static void addHost(const QString& category, const QString& host, const QString& reserved)
+    {
+        execSQL("INSERT INTO hosts VALUES(:category, :host, :reserved);",
+                {{":category", category}, {":host", host}, {":reserved", reserved}});
+    }
+
+    QTemporaryDir dir;
+    platform::ScopedFakePlatform fake;
+};
+
+// --- creation -----------------------------------------------------------------
+
+TEST_F(SqliteUtilsTest, FirstStartCreatesTheTablesAndFourReservedCategories)
+{
+    initSqliteUtilsModule();
+    EXPECT_EQ(DBPath, file("solvekdat.db"));
+    ASSERT_TRUE(QFile::exists(DBPath));
+    EXPECT_EQ(rows("SELECT name FROM sqlite_master WHERE type='table' ORDER BY name"),
+              QStringList({"categories", "hosts", "probe"}));
+    const QStringList reserved{"1|Zeus Bot|Y", "2|Palevo Bot|Y", "3|SpyEye Bot|Y", "4|Yeldcraft|Y"};
+    EXPECT_EQ(rows("SELECT * FROM categories ORDER BY rowid"), reserved);
+    EXPECT_TRUE(rows("SELECT * FROM hosts").isEmpty());
+    EXPECT_TRUE(rows("SELECT * FROM probe").isEmpty());
+
+    initSqliteUtilsModule(); // a second start adds nothing
+    createDB();
+    EXPECT_EQ(rows("SELECT * FROM categories ORDER BY rowid"), reserved);
+}
+
+TEST_F(SqliteUtilsTest, AnExistingFileIsTakenAsItIs)
+{
+    QFile existing(file("solvekdat.db"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.close();
+    initSqliteUtilsModule();
+    EXPECT_TRUE(rows("SELECT name FROM sqlite_master").isEmpty());
+}
+
+TEST_F(SqliteUtilsTest, AMissingFileIsCreatedAgainByTheNextRoutine)
+{
+    initSqliteUtilsModule();
+    ASSERT_TRUE(QFile::remove(DBPath));
+    EXPECT_FALSE(hostExists("a.com"));
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM categories"), QStringList{"4"});
+}
+
+TEST_F(SqliteUtilsTest, RoutinesRefuseToRunWithoutADatabasePath)
+{
+    finiSqliteUtilsModule();
+    try {
+        createDB();
+        FAIL() << "created a database without a path";
+    } catch (const ESQLiteException& e) {
+        EXPECT_EQ(e.message(), "The database path is not set");
+    }
+}
+
+// --- lookups ------------------------------------------------------------------
+
+TEST_F(SqliteUtilsTest, NextCategoryIdIsTheNumericMaximumPlusOne)
+{
+    initSqliteUtilsModule();
+    EXPECT_EQ(getNextCatID("N"), "1");
+    for (const char* id : {"1", "2", "7"})
+        addCategory(id, QStringLiteral("cat %1").arg(id), "N");
+    EXPECT_EQ(getNextCatID("N"), "8"); // "7" < "10" would not matter: numeric
+    addCategory("10", "cat 10", "N");
+    EXPECT_EQ(getNextCatID("N"), "11");
+    EXPECT_EQ(getNextCatID("Y"), "5");
+}
+
+TEST_F(SqliteUtilsTest, CategoryNamesByKey)
+{
+    initSqliteUtilsModule();
+    addCategory("1", "Mine", "N");
+    EXPECT_EQ(getCatName("1", "Y"), "Zeus Bot");
+    EXPECT_EQ(getCatName("1", "N"), "Mine");
+    EXPECT_EQ(getCatName("9", "N"), "Unknow");
+    EXPECT_TRUE(catExists("Mine"));
+    EXPECT_TRUE(catExists("Yeldcraft"));
+    EXPECT_FALSE(catExists("mine"));
+}
+
+TEST_F(SqliteUtilsTest, CategoryHostsJoinedByLineBreaks)
+{
+    initSqliteUtilsModule();
+    addCategory("1", "Mine", "N");
+    EXPECT_EQ(getCatHosts("1", "N"), "");
+    addHost("1", "a.com", "N");
+    addHost("1", "b.com", "N");
+    addHost("1", "zeus.example", "Y"); // same id, the downloaded category
+    EXPECT_EQ(getCatHosts("1", "N"), "a.com\r\nb.com");
+    EXPECT_EQ(getCatHosts("1", "Y"), "zeus.example");
+}
+
+TEST_F(SqliteUtilsTest, HostExistsInEveryCategory)
+{
+    initSqliteUtilsModule();
+    addHost("2", "palevo.example", "Y");
+    addHost("1", "mine.example", "N");
+    EXPECT_TRUE(hostExists("palevo.example"));
+    EXPECT_TRUE(hostExists("mine.example"));
+    EXPECT_FALSE(hostExists("Mine.example"));
+    EXPECT_FALSE(hostExists("other.example"));
+}
+
+// --- values that look like SQL ------------------------------------------------
+
+TEST_F(SqliteUtilsTest, ColumnNamesAsValuesAreValuesNotColumns)
+{
+    initSqliteUtilsModule();
+    addCategory("1", "Mine", "N");
+    addHost("1", "a.com", "N");
+    // Between double quotes each would have compared a column with itself.
+    EXPECT_FALSE(hostExists("host"));
+    EXPECT_FALSE(catExists("catname"));
+    EXPECT_EQ(getCatName("catid", "reserved"), "Unknow");
+    EXPECT_EQ(getNextCatID("reserved"), "1");
+    EXPECT_EQ(getCatHosts("category", "reserved"), "");
+}
+
+TEST_F(SqliteUtilsTest, AwkwardValuesAreStoredAndReadBackExactly)
+{
+    initSqliteUtilsModule();
+    const QStringList values{
+        "say \"hi\"",
+        "it's",
+        "a;b",
+        "host",
+        "catname",
+        "\"\"",
+        "x\" OR \"1\"=\"1",
+        "\"); DELETE FROM hosts; DROP TABLE probe; --",
+    };
+    int id = 1;
+    for (const QString& value : values) {
+        const QString catid = QString::number(id++);
+        addCategory(catid, value, "N");
+        addHost(catid, value, "N");
+        addProbeLog(value);
+        EXPECT_TRUE(catExists(value)) << qPrintable(value);
+        EXPECT_TRUE(hostExists(value)) << qPrintable(value);
+        EXPECT_EQ(getCatName(catid, "N"), value);
+        EXPECT_EQ(getCatHosts(catid, "N"), value);
+    }
+    EXPECT_EQ(rows("SELECT host FROM probe ORDER BY rowid"), values);
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM categories"), QStringList{"12"});
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM hosts"), QStringList{QString::number(values.size())});
+    EXPECT_EQ(getNextCatID("N"), QString::number(values.size() + 1));
+}
+
+TEST_F(SqliteUtilsTest, AFailedStatementChangesNothing)
+{
+    initSqliteUtilsModule();
+    EXPECT_THROW(execSQL("INSERT INTO nosuch VALUES(:a);", {{":a", "x"}}), ESQLiteException);
+    EXPECT_THROW(execSQL("INSERT INTO hosts VALUES(:a);", {{":a", "x"}}), ESQLiteException);
+    EXPECT_TRUE(rows("SELECT * FROM hosts").isEmpty());
+}
+
+// --- probe records ------------------------------------------------------------
+
+TEST_F(SqliteUtilsTest, LogDayAndTimeTexts)
+{
+    EXPECT_EQ(formatLogDate("20130113"), "13/01/2013");
+    EXPECT_EQ(formatLogTime("0905"), "09:05");
+    EXPECT_EQ(formatLogTime("1244"), "12:44");
+    EXPECT_EQ(parseLogDate("13/01/2013"), "20130113");
+    EXPECT_EQ(parseLogDate(formatLogDate("19991231")), "19991231");
+    EXPECT_EQ(formatLogDate(""), "//"); // short texts give short parts, no failure
+    EXPECT_EQ(formatLogTime("9"), "9:");
+
+    const QString before = QDate::currentDate().toString("yyyyMMdd");
+    const QString day = getLogDate();
+    const QString after = QDate::currentDate().toString("yyyyMMdd");
+    EXPECT_TRUE(day == before || day == after) << qPrintable(day);
+    EXPECT_TRUE(
+        QRegularExpression("^([01][0-9]|2[0-3])[0-5][0-9]$").match(getLogTime()).hasMatch());
+}
+
+TEST_F(SqliteUtilsTest, ProbeLogStoresDayTimeAndHost)
+{
+    initSqliteUtilsModule();
+    const QString before = getLogDate();
+    addProbeLog("blocked.example");
+    const QString after = getLogDate();
+    const QStringList stored = rows("SELECT \"date\", \"time\", host FROM probe");
+    ASSERT_EQ(stored.size(), 1);
+    const QStringList parts = stored.first().split(u'|');
+    EXPECT_TRUE(parts[0] == before || parts[0] == after);
+    EXPECT_EQ(parts[1].size(), 4);
+    EXPECT_EQ(parts[2], "blocked.example");
+}
+
+// --- import of the previous version's database -----------------------------------
+
+class ImportTest : public SqliteUtilsTest {
+protected:
+    QString oldPath() const { return file("solvek.db"); }
+
+    // An old database with the given user categories (name, old id) and hosts
+    // (old id, host).
+    void writeOldDatabase(const QList<QPair<QString, QString>>& categories,
+                          const QList<QPair<QString, QString>>& hosts, bool withHostsTable = true)
+    {
+        TSQLiteDatabase old(oldPath());
+        old.ExecSQL("CREATE TABLE categories (catid text,catname text,reserved text);");
+        if (withHostsTable)
+            old.ExecSQL("CREATE TABLE hosts (category text,host text, reserved text);");
+        old.BeginTransaction();
+        old.ExecSQL("INSERT INTO categories VALUES('1', 'Zeus Bot', 'Y');");
+        for (const auto& [name, id] : categories) {
+            queueParams(old, {{":id", id}, {":name", name}});
+            old.ExecSQL("INSERT INTO categories VALUES(:id, :name, 'N');");
+        }
+        for (const auto& [id, host] : hosts) {
+            queueParams(old, {{":id", id}, {":host", host}});
+            old.ExecSQL("INSERT INTO hosts VALUES(:id, :host, 'N');");
+        }
+        old.Commit();
+    }
+};
+
+TEST_F(ImportTest, UserCategoriesAndNewHostsAreCopied)
+{
+    initSqliteUtilsModule();
+    addHost("2", "shared.example", "Y");
+    writeOldDatabase({{"Zeus Bot", "1"}, {"A", "3"}, {"B", "5"}}, {{"3", "a1.example"},
+                                                                   {"3", "shared.example"},
+                                                                   {"5", "b1.example"},
+                                                                   {"1", "skipped.example"}});
+    initSqliteUtilsModule();
+
+    // The first row's name exists already: skipped, its number left unused.
+    EXPECT_EQ(userCategories(), QStringList({"2|A", "3|B"}));
+    EXPECT_EQ(getCatHosts("2", "N"), "a1.example");
+    EXPECT_EQ(getCatHosts("3", "N"), "b1.example");
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM hosts WHERE host='shared.example'"), QStringList{"1"});
+    EXPECT_FALSE(hostExists("skipped.example"));
+    EXPECT_FALSE(QFile::exists(oldPath()));
+}
+
+TEST_F(ImportTest, FreshDatabaseNumbersFromOne)
+{
+    writeOldDatabase({{"A", "3"}, {"B", "5"}}, {{"3", "a.example"}, {"5", "b.example"}});
+    initSqliteUtilsModule();
+    EXPECT_EQ(userCategories(), QStringList({"1|A", "2|B"}));
+    EXPECT_EQ(getCatHosts("1", "N"), "a.example");
+    EXPECT_EQ(getCatHosts("2", "N"), "b.example");
+}
+
+TEST_F(ImportTest, ImportedCategoriesNeverTakeATakenKey)
+{
+    initSqliteUtilsModule();
+    addCategory("1", "Mine", "N");
+    addHost("1", "mine.example", "N");
+    writeOldDatabase({{"A", "3"}, {"B", "5"}}, {{"3", "a.example"}, {"5", "b.example"}});
+    initSqliteUtilsModule();
+
+    EXPECT_EQ(userCategories(), QStringList({"1|Mine", "2|A", "3|B"}));
+    EXPECT_EQ(getCatHosts("1", "N"), "mine.example");
+    EXPECT_EQ(getCatHosts("2", "N"), "a.example");
+    EXPECT_TRUE(rows("SELECT catid, reserved FROM categories GROUP BY catid, reserved "
+                     "HAVING COUNT(*) > 1")
+                    .isEmpty());
+}
+
+TEST_F(ImportTest, AFileThatIsNotADatabaseIsReportedAndDeleted)
+{
+    QFile old(oldPath());
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(2048, 'x'));
+    old.close();
+
+    testing::internal::CaptureStderr();
+    initSqliteUtilsModule(); // must not throw: start-up goes on
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("preparing the database failed"), std::string::npos) << err;
+    EXPECT_NE(err.find("file is not a database"), std::string::npos) << err;
+    EXPECT_FALSE(QFile::exists(oldPath()));
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM categories"), QStringList{"4"});
+}
+
+TEST_F(ImportTest, RowsCopiedBeforeAFailureAreKept)
+{
+    writeOldDatabase({{"A", "3"}}, {}, /*withHostsTable=*/false);
+    testing::internal::CaptureStderr();
+    initSqliteUtilsModule();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("no such table: hosts"), std::string::npos) << err;
+    EXPECT_EQ(userCategories(), QStringList{"1|A"});
+    EXPECT_FALSE(QFile::exists(oldPath()));
+}
+
+TEST_F(ImportTest, ALargeImportIsNotLockedOutByItsOwnLookups)
+{
+    // About 3 MB of new rows: more than SQLite's page cache holds, so the
+    // import's connection would write them to the file before the commit.
+    const QString padding(180, u'x');
+    QList<QPair<QString, QString>> hosts;
+    for (int i = 0; i < 15000; ++i)
+        hosts.append({"3", QStringLiteral("host%1.%2.example").arg(i).arg(padding)});
+    writeOldDatabase({{"A", "3"}}, hosts);
+
+    testing::internal::CaptureStderr();
+    initSqliteUtilsModule();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("preparing the database failed"), std::string::npos) << err;
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM hosts"), QStringList{"15000"});
+}
+
+// --- autostart ----------------------------------------------------------------
+
+TEST_F(SqliteUtilsTest, AutostartEntryQuotesThePathAndStartsHidden)
+{
+    EXPECT_FALSE(isAutoStart("Solvek Anti-Bot"));
+    setAutoStart("Solvek Anti-Bot", "/opt/solvek anti-bot/solvek-antibot");
+    EXPECT_EQ(fake.autostartEntries.value("Solvek Anti-Bot"),
+              "\"/opt/solvek anti-bot/solvek-antibot\" /hidden");
+    EXPECT_TRUE(isAutoStart("Solvek Anti-Bot"));
+    delAutoStart("Solvek Anti-Bot");
+    EXPECT_FALSE(isAutoStart("Solvek Anti-Bot"));
+    delAutoStart("Solvek Anti-Bot"); // a missing entry is no error
+
+    fake.autostartFails = true;
+    EXPECT_THROW(setAutoStart("Solvek Anti-Bot", "/x"), solvek::Exception);
+}
+
+} // namespace
