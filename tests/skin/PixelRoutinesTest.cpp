@@ -1,0 +1,261 @@
+// The pixel and blit tables against naive references.
+
+#include "SkinPixelHelpers.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+quint32 naivePlain(quint32 s, quint32 d)
+{
+    const int a = alphaOf(s);
+    if (a == 255)
+        return s;
+    if (a == 0)
+        return d;
+    const auto mix = [a](int sc, int dc) { return (sc * a + dc * (255 - a)) >> 8; };
+    return argb(255, mix(redOf(s), redOf(d)), mix(greenOf(s), greenOf(d)),
+                mix(blueOf(s), blueOf(d)));
+}
+
+quint32 naiveFourLane(quint32 s, quint32 d)
+{
+    const int a = alphaOf(s);
+    const auto mix = [a](int sc, int dc) { return (sc * a + dc * (256 - a)) >> 8; };
+    return argb(mix(alphaOf(s), alphaOf(d)), mix(redOf(s), redOf(d)), mix(greenOf(s), greenOf(d)),
+                mix(blueOf(s), blueOf(d)));
+}
+
+TEST(BlendFormulas, PlainExampleFromTheDesign)
+{
+    const quint32 out = BlendPixelPlain(0x80FF0000, 0xFF0000FF);
+    EXPECT_EQ(redOf(out), 127);
+    EXPECT_EQ(greenOf(out), 0);
+    EXPECT_EQ(blueOf(out), 126);
+    EXPECT_EQ(alphaOf(out), 255);
+}
+
+TEST(BlendFormulas, FourLaneExampleFromTheDesign)
+{
+    const quint32 out = BlendPixelMMX(0x80FF0000, 0xFF0000FF);
+    EXPECT_EQ(redOf(out), 127);
+    EXPECT_EQ(greenOf(out), 0);
+    EXPECT_EQ(blueOf(out), 127);
+    EXPECT_EQ(alphaOf(out), 191);
+}
+
+TEST(BlendFormulas, BothMatchTheirNaiveFormulaForEveryAlpha)
+{
+    QRandomGenerator random(7);
+    for (int a = 0; a < 256; ++a) {
+        for (int k = 0; k < 64; ++k) {
+            const quint32 s = (random.generate() & 0xFFFFFF) | (quint32(a) << 24);
+            const quint32 d = random.generate();
+            ASSERT_EQ(BlendPixelPlain(s, d), naivePlain(s, d)) << std::hex << s << " " << d;
+            ASSERT_EQ(BlendPixelMMX(s, d), naiveFourLane(s, d)) << std::hex << s << " " << d;
+        }
+    }
+}
+
+TEST(BlendFormulas, FourLaneKeepsAColourBlendedOverItself)
+{
+    EXPECT_EQ(BlendPixelMMX(0x80FFFFFF, 0xFFFFFFFF) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(BlendPixelPlain(0x80FFFFFF, 0xFFFFFFFF) & 0xFFFFFF, 0xFEFEFEu);
+}
+
+TEST(BlendFormulas, LineFormsLeaveAlphaZeroAndCopyAlpha255)
+{
+    for (auto line : {BlendLinePlain, BlendLineMMX}) {
+        const quint32 src[3] = {0x00123456, 0xFF654321, 0x80FF0000};
+        quint32 dst[3] = {0xFF0000FF, 0xFF0000FF, 0xFF0000FF};
+        line(src, dst, 3);
+        EXPECT_EQ(dst[0], 0xFF0000FFu);
+        EXPECT_EQ(dst[1], 0xFF654321u);
+        EXPECT_NE(dst[2], 0xFF0000FFu);
+    }
+    // The four-lane pixel form has no shortcut at 255: (255*255 + 0) >> 8 = 254.
+    EXPECT_EQ(redOf(BlendPixelMMX(0xFFFF0000, 0x00000000)), 254);
+}
+
+TEST(PixelTable, UsesTheFourLaneFormula)
+{
+    EXPECT_EQ(PixelRoutines().BlendPixel, &BlendPixelMMX);
+    EXPECT_EQ(PixelRoutines().BlendLine, &BlendLineMMX);
+}
+
+TEST(PixelTable, KeyCopySkipsKeyedPixelsAndMakesTheRestOpaque)
+{
+    const quint32 src[3] = {bsKeyPixel, 0x407F007F, 0x10203040};
+    quint32 dst[3] = {1, 2, 3};
+    PixelRoutines().KeyCopyLine(src, dst, 3);
+    EXPECT_EQ(dst[0], 1u);
+    EXPECT_EQ(dst[1], 2u);
+    EXPECT_EQ(dst[2], 0xFF203040u);
+}
+
+TEST(PixelTable, LineAndRectRoutines)
+{
+    const TbsPixelRoutines& r = PixelRoutines();
+    std::vector<quint32> px(5 * 4, 0x11223344);
+    r.FillRect(px.data(), 5, 4, 1, 1, 3, 2, 0xAA); // inclusive
+    int filled = 0;
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 5; ++x)
+            filled += px[size_t(y * 5 + x)] == 0xAA;
+    EXPECT_EQ(filled, 3 * 2);
+    EXPECT_EQ(px[size_t(1 * 5 + 3)], 0xAAu);
+    EXPECT_EQ(px[size_t(3 * 5 + 4)], 0x11223344u);
+
+    r.SetAlphaRect(px.data(), 5, 4, 0, 0, 0, 0, 0x7F);
+    EXPECT_EQ(px[0], 0x7F223344u);
+    r.FillRect(px.data(), 5, 4, 3, 0, 2, 0, 0); // empty range
+    EXPECT_EQ(px[2], 0x11223344u);
+
+    quint32 line[4] = {0xFF7F007F, 0xFF010203, 0x807F007F, 0};
+    r.ClearKeyAlpha(line, 4, bsKeyColor);
+    EXPECT_EQ(line[0], 0x007F007Fu);
+    EXPECT_EQ(line[1], 0xFF010203u);
+    EXPECT_EQ(line[2], 0x007F007Fu);
+    r.SetAlphaLine(line, 2, 9);
+    EXPECT_EQ(line[1], 0x09010203u);
+    r.FillLine(line, 0, 5);
+    EXPECT_EQ(line[0], 0x097F007Fu);
+
+    quint32 overlap[5] = {1, 2, 3, 4, 5};
+    r.MoveLine(overlap, overlap + 1, 4);
+    EXPECT_EQ(overlap[4], 4u);
+    EXPECT_EQ(overlap[1], 1u);
+}
+
+// --- stretching -------------------------------------------------------------
+
+TbsBitmap& twoColumnSource()
+{
+    static TbsBitmap b;
+    if (b.Empty()) {
+        b.SetSize(2, 1);
+        *b.GetPixelPtr(0, 0) = 0xFF000000;
+        *b.GetPixelPtr(1, 0) = 0xFF000001;
+    }
+    return b;
+}
+
+TEST(Stretch, TwoToFourIntoASectionRoundsToNearest)
+{
+    std::vector<quint32> memory(4, 0xDEAD);
+    const TbsSection section{memory.data(), 4, 1, 4, true};
+    BlitRoutines().StretchCopy(section, Rect(0, 0, 4, 1), Rect(0, 0, 4, 1), Rect(0, 0, 2, 1),
+                               twoColumnSource());
+    EXPECT_EQ(memory, (std::vector<quint32>{0xFF000000, 0xFF000000, 0xFF000001, 0xFF000001}));
+}
+
+TEST(Stretch, TwoToFourIntoABitmapTruncates)
+{
+    TbsBitmap target;
+    target.SetSize(4, 1);
+    BlitRoutines().BitmapCopy(target, Rect(0, 0, 4, 1), Rect(0, 0, 4, 1), Rect(0, 0, 2, 1),
+                              twoColumnSource());
+    EXPECT_EQ(pixelAt(target, 0, 0), 0xFF000000u);
+    EXPECT_EQ(pixelAt(target, 1, 0), 0xFF000000u);
+    EXPECT_EQ(pixelAt(target, 2, 0), 0xFF000000u);
+    EXPECT_EQ(pixelAt(target, 3, 0), 0xFF000001u);
+}
+
+TEST(Stretch, BlendAndKeyFormsStretchToo)
+{
+    TbsBitmap src;
+    src.SetSize(2, 1);
+    *src.GetPixelPtr(0, 0) = bsKeyPixel;
+    *src.GetPixelPtr(1, 0) = 0x80FF0000;
+    for (auto routine : {BlitRoutines().BitmapKey, BlitRoutines().BitmapBlend}) {
+        TbsBitmap target;
+        target.SetSize(4, 1);
+        target.Clear(0xFF0000FF);
+        routine(target, Rect(0, 0, 4, 1), Rect(0, 0, 4, 1), Rect(0, 0, 2, 1), src);
+        EXPECT_EQ(pixelAt(target, 0, 0), 0xFF0000FFu); // keyed, or alpha 0
+        const quint32 last = pixelAt(target, 3, 0);
+        if (routine == BlitRoutines().BitmapKey)
+            EXPECT_EQ(last, 0xFFFF0000u);
+        else
+            EXPECT_EQ(last, BlendPixelMMX(0x80FF0000, 0xFF0000FF));
+    }
+}
+
+TEST(Stretch, BottomUpSectionRowsAreReversedInMemory)
+{
+    TbsBitmap src;
+    src.SetSize(1, 2);
+    *src.GetPixelPtr(0, 0) = 0xFF000011;
+    *src.GetPixelPtr(0, 1) = 0xFF000022;
+    std::vector<quint32> memory(2, 0);
+    BlitRoutines().StretchCopy({memory.data(), 1, 2, 1, true}, Rect(0, 0, 1, 2), Rect(0, 0, 1, 2),
+                               Rect(0, 0, 1, 2), src);
+    EXPECT_EQ(memory[0], 0xFF000022u);
+    EXPECT_EQ(memory[1], 0xFF000011u);
+}
+
+TEST(Stretch, SourceRectangleBeyondTheBitmapDrawsNothing)
+{
+    TbsBitmap target;
+    target.SetSize(4, 1);
+    BlitRoutines().BitmapCopy(target, Rect(0, 0, 4, 1), Rect(0, 0, 4, 1), Rect(0, 0, 3, 1),
+                              twoColumnSource());
+    EXPECT_EQ(pixelAt(target, 0, 0), 0u);
+    EXPECT_EQ(pixelAt(target, 3, 0), 0u);
+}
+
+TEST(Stretch, OnePixelDestinationTakesTheMiddle)
+{
+    TbsBitmap src;
+    src.SetSize(5, 1);
+    fillWith(src, [](int x, int) { return quint32(0xFF000000 + x); });
+    TbsBitmap target;
+    target.SetSize(1, 1);
+    BlitRoutines().BitmapCopy(target, Rect(0, 0, 1, 1), Rect(0, 0, 1, 1), Rect(1, 0, 5, 1), src);
+    EXPECT_EQ(pixelAt(target, 0, 0), 0xFF000002u); // (1 + 5 - 1) div 2
+}
+
+TEST(Stretch, MatchesANaiveMappingInsideTheClip)
+{
+    TbsBitmap src;
+    src.SetSize(7, 5);
+    fillRandom(src, 3);
+    for (int dw : {1, 3, 7, 13}) {
+        for (int dh : {1, 5, 9}) {
+            TbsBitmap target;
+            target.SetSize(20, 20);
+            const TRect dst = Bounds(-2, 1, dw, dh);
+            const TRect clip = Rect(0, 2, 20, 20);
+            const TRect srcRect = Rect(1, 1, 6, 4);
+            BlitRoutines().BitmapCopy(target, dst, clip, srcRect, src);
+            const auto map = [](int k, int sLen, int dLen, int s0) {
+                return dLen == 1 ? (s0 + s0 + sLen - 1) / 2 : s0 + k * (sLen - 1) / (dLen - 1);
+            };
+            for (int y = 0; y < 20; ++y) {
+                for (int x = 0; x < 20; ++x) {
+                    const bool inside = PtInRect(dst, {x, y}) && PtInRect(clip, {x, y});
+                    const quint32 expected = inside ? pixelAt(src, map(x - dst.Left, 5, dw, 1),
+                                                              map(y - dst.Top, 3, dh, 1))
+                                                    : 0u;
+                    ASSERT_EQ(pixelAt(target, x, y), expected)
+                        << dw << "x" << dh << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(ClippedRoutines, CopyStaysInsideBothImages)
+{
+    TbsBitmap src;
+    src.SetSize(3, 3);
+    src.Clear(0xFF111111);
+    TbsBitmap dst;
+    dst.SetSize(3, 3);
+    BlitRoutines().ClippedCopy(dst, Rect(2, 2, 10, 10), src, 1, 1);
+    EXPECT_EQ(pixelAt(dst, 2, 2), 0xFF111111u);
+    EXPECT_EQ(pixelAt(dst, 1, 1), 0u);
+}
+
+} // namespace
