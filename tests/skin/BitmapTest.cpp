@@ -1,0 +1,494 @@
+// TbsBitmap: size, checks, drawing, tiling, assignment, streams and PCX.
+
+#include "SkinPixelHelpers.h"
+#include "bseffects.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+#include <QPicture>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(BitmapSize, TakesAbsoluteValuesAndIgnoresZero)
+{
+    TbsBitmap b;
+    EXPECT_TRUE(b.Empty());
+    EXPECT_EQ(b.DC(), nullptr);
+    b.SetSize(-20, 10);
+    EXPECT_EQ(b.Width(), 20);
+    EXPECT_EQ(b.Height(), 10);
+    EXPECT_EQ(pixelAt(b, 19, 9), 0u); // new pixels start at 0
+    b.SetSize(0, 5);
+    EXPECT_EQ(b.Width(), 20);
+    EXPECT_EQ(b.Height(), 10);
+    EXPECT_EQ(FindBitmapByDC(b.DC()), &b);
+}
+
+TEST(BitmapSize, FailureLeavesAnEmptyBitmapWithNoSize)
+{
+    TbsBitmap b;
+    b.SetSize(4, 4);
+    TbsDC* dc = b.DC();
+    EXPECT_THROW(b.SetSize(100000, 100000), EbsSkinError);
+    EXPECT_TRUE(b.Empty());
+    EXPECT_EQ(b.Width(), 0);
+    EXPECT_EQ(b.Height(), 0);
+    EXPECT_EQ(FindBitmapByDC(dc), nullptr);
+    b.Clear(1);
+    b.FillRect(Rect(0, 0, 4, 4), 1); // nothing to walk
+    b.FlipVert();
+}
+
+TEST(BitmapChecks, AlphaBlendAndTransparent)
+{
+    TbsBitmap b;
+    b.SetSize(2, 1);
+    *b.GetPixelPtr(0, 0) = 0x00000000;
+    *b.GetPixelPtr(1, 0) = 0xFF000000;
+    b.CheckingAlphaBlend();
+    EXPECT_FALSE(b.AlphaBlend());
+    *b.GetPixelPtr(1, 0) = 0xFE000000;
+    b.CheckingAlphaBlend();
+    EXPECT_TRUE(b.AlphaBlend());
+
+    *b.GetPixelPtr(0, 0) = argb(255, 0, 250, 0);
+    *b.GetPixelPtr(1, 0) = argb(255, 0, 249, 0);
+    b.CheckingTransparent(0x00FF00);
+    EXPECT_TRUE(b.Transparent());
+    EXPECT_EQ(pixelAt(b, 0, 0), bsKeyPixel);
+    EXPECT_EQ(pixelAt(b, 1, 0), argb(255, 0, 249, 0));
+
+    TbsBitmap empty;
+    empty.SetTransparent(true);
+    empty.CheckingTransparent(0);
+    EXPECT_FALSE(empty.Transparent());
+}
+
+TEST(BitmapChecks, PremultiplyingTwoWays)
+{
+    TbsBitmap b;
+    b.SetSize(256, 1);
+    fillWith(b, [](int x, int) { return argb(x, 200, 100, 255); });
+    b.CheckRGBA();
+    EXPECT_EQ(pixelAt(b, 150, 0), argb(150, 150, 100, 150));
+    fillWith(b, [](int x, int) { return argb(x, 200, 101, 255); });
+    b.CheckRGBA2();
+    for (int a = 0; a < 256; ++a) {
+        const auto exact = [a](int c) { return int(std::nearbyint(c * a / 255.0)); };
+        ASSERT_EQ(pixelAt(b, a, 0), argb(a, exact(200), exact(101), exact(255))) << a;
+    }
+}
+
+TEST(BitmapChecks, SetAlphaWholeAndClampedRectangle)
+{
+    TbsBitmap b;
+    b.SetSize(3, 3);
+    b.SetAlpha(10);
+    EXPECT_EQ(alphaOf(pixelAt(b, 2, 2)), 10);
+    b.SetAlpha(99, Rect(-5, -5, 2, 1));
+    EXPECT_EQ(alphaOf(pixelAt(b, 1, 0)), 99);
+    EXPECT_EQ(alphaOf(pixelAt(b, 2, 0)), 10);
+    EXPECT_EQ(alphaOf(pixelAt(b, 0, 1)), 10);
+    b.SetPixelValue(3, 0, 5); // outside: ignored
+    b.SetPixelValue(2, 2, 5);
+    EXPECT_EQ(pixelAt(b, 2, 2), 5u);
+}
+
+TEST(BitmapDraw, CopyBlendAndKeyOntoABitmap)
+{
+    TbsBitmap src;
+    src.SetSize(2, 1);
+    *src.GetPixelPtr(0, 0) = bsKeyPixel;
+    *src.GetPixelPtr(1, 0) = 0x80FF0000;
+    const auto drawn = [&](bool blend, bool key) {
+        TbsBitmap target;
+        target.SetSize(3, 1);
+        target.Clear(0xFF0000FF);
+        src.SetAlphaBlend(blend);
+        src.SetTransparent(key);
+        src.Draw(target, 1, 0);
+        return std::make_pair(pixelAt(target, 1, 0), pixelAt(target, 2, 0));
+    };
+    EXPECT_EQ(drawn(false, false), std::make_pair(bsKeyPixel, 0x80FF0000u));
+    EXPECT_EQ(drawn(false, true), std::make_pair(0xFF0000FFu, 0xFFFF0000u));
+    EXPECT_EQ(drawn(true, false),
+              std::make_pair(0xFF0000FFu, BlendPixelMMX(0x80FF0000, 0xFF0000FF)));
+}
+
+TEST(BitmapDraw, ThroughTheContextHonoursOriginsAndClip)
+{
+    TbsBitmap src;
+    src.SetSize(2, 2);
+    src.Clear(0xFF112233);
+    TbsBitmap target;
+    target.SetSize(8, 8);
+    TbsDC* dc = target.Canvas();
+    dc->SetWindowOrg(1, 1);
+    dc->SetViewportOrg(4, 0);                // logical (0, 0) is device (3, -1)
+    dc->IntersectClipRect(Rect(0, 0, 8, 8)); // device (3, -1) .. (11, 7)
+    dc->ExcludeClipRect(Rect(1, 2, 2, 3));   // device (4, 1)
+    src.Draw(dc, 0, 1);                      // device (3, 0) .. (5, 2)
+    EXPECT_EQ(pixelAt(target, 3, 0), 0xFF112233u);
+    EXPECT_EQ(pixelAt(target, 4, 0), 0xFF112233u);
+    EXPECT_EQ(pixelAt(target, 3, 1), 0xFF112233u);
+    EXPECT_EQ(pixelAt(target, 4, 1), 0u); // excluded
+    EXPECT_EQ(pixelAt(target, 0, 1), 0u);
+
+    dc->SaveDC();
+    dc->IntersectClipRect(Rect(0, 0, 0, 0));
+    src.Draw(dc, 2, 2);
+    EXPECT_EQ(pixelAt(target, 5, 1), 0u);
+    EXPECT_TRUE(dc->RestoreDC(-1));
+    src.Draw(dc, 2, 2);
+    EXPECT_EQ(pixelAt(target, 5, 1), 0xFF112233u);
+    EXPECT_FALSE(dc->RestoreDC(-1));
+}
+
+TEST(BitmapTile, TenByTenOverTwentyFiveCutsTheLastPieces)
+{
+    TbsBitmap tile;
+    tile.SetSize(10, 10);
+    fillWith(tile, [](int x, int y) { return argb(255, x, y, 1); });
+    TbsBitmap target;
+    target.SetSize(30, 30);
+    tile.Tile(target, Rect(0, 0, 25, 25), tile.BoundsRect());
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 30; ++x) {
+            const quint32 expected = (x < 25 && y < 25) ? argb(255, x % 10, y % 10, 1) : 0u;
+            ASSERT_EQ(pixelAt(target, x, y), expected) << x << "," << y;
+        }
+    }
+    TbsBitmap viaContext;
+    viaContext.SetSize(30, 30);
+    tile.Tile(viaContext.Canvas(), Rect(0, 0, 25, 25), tile.BoundsRect());
+    EXPECT_EQ(pixelAt(viaContext, 24, 24), argb(255, 4, 4, 1));
+    EXPECT_EQ(pixelAt(viaContext, 25, 24), 0u);
+}
+
+TEST(BitmapTile, IntoAnImageSectionAndSkippingPiecesOutsideTheClip)
+{
+    TbsBitmap tile;
+    tile.SetSize(4, 4);
+    tile.Clear(0xFF445566);
+    QImage image(10, 10, QImage::Format_ARGB32);
+    image.fill(0);
+    TbsDC dc(&image);
+    ASSERT_TRUE(dc.SectionInfo().IsValid());
+    tile.Tile(&dc, Rect(1, 1, 9, 9), tile.BoundsRect());
+    EXPECT_EQ(image.pixel(1, 1), 0xFF445566u);
+    EXPECT_EQ(image.pixel(8, 8), 0xFF445566u);
+    EXPECT_EQ(image.pixel(9, 9), 0u);
+
+    TbsBitmap target;
+    target.SetSize(10, 10);
+    tile.TileClip(target, Rect(0, 0, 8, 8), tile.BoundsRect(), Rect(5, 5, 6, 6));
+    EXPECT_EQ(pixelAt(target, 4, 4), 0xFF445566u); // the piece meeting the clip, whole
+    EXPECT_EQ(pixelAt(target, 7, 7), 0xFF445566u);
+    EXPECT_EQ(pixelAt(target, 0, 0), 0u);
+}
+
+TEST(BitmapMergeDraw, ByTheTargetsAlpha)
+{
+    TbsBitmap src;
+    src.SetSize(3, 1);
+    src.Clear(0xFF00FF00);
+    TbsBitmap target;
+    target.SetSize(3, 1);
+    *target.GetPixelPtr(0, 0) = 0x00000000;
+    *target.GetPixelPtr(1, 0) = 0xFFFF0000;
+    *target.GetPixelPtr(2, 0) = 0x80FF0000;
+    target.MergeDraw(src, -1, 0, Rect(-1, 0, 5, 1)); // left moves on: x 0 meets target 0
+    EXPECT_EQ(pixelAt(target, 0, 0), 0xFF00FF00u);
+    EXPECT_EQ(pixelAt(target, 1, 0), 0xFFFF0000u);
+    EXPECT_EQ(pixelAt(target, 2, 0), BlendPixelMMX(0x80FF0000, 0xFF00FF00));
+}
+
+TEST(BitmapFillRect, PlainOrBlended)
+{
+    TbsBitmap b;
+    b.SetSize(4, 4);
+    b.Clear(0xFF0000FF);
+    b.FillRect(Rect(-2, -2, 2, 2), 0xFF123456);
+    EXPECT_EQ(pixelAt(b, 1, 1), 0xFF123456u);
+    EXPECT_EQ(pixelAt(b, 2, 2), 0xFF0000FFu);
+    b.SetAlphaBlend(true);
+    b.FillRect(Rect(2, 2, 9, 9), 0x80FF0000);
+    EXPECT_EQ(pixelAt(b, 3, 3), BlendPixelMMX(0x80FF0000, 0xFF0000FF));
+}
+
+TEST(BitmapAssign, FromAndToImages)
+{
+    QImage withAlpha(2, 1, QImage::Format_ARGB32);
+    withAlpha.setPixel(0, 0, 0x80102030);
+    withAlpha.setPixel(1, 0, 0xFF405060);
+    TbsBitmap b;
+    b.Assign(withAlpha);
+    EXPECT_EQ(pixelAt(b, 0, 0), 0x80102030u);
+    EXPECT_TRUE(b.AlphaBlend());
+
+    QImage opaque(1, 1, QImage::Format_RGB888);
+    opaque.setPixel(0, 0, 0xFFABCDEF);
+    b.Assign(opaque);
+    EXPECT_EQ(b.Width(), 1);
+    EXPECT_EQ(pixelAt(b, 0, 0), 0xFFABCDEFu);
+
+    b.SetSize(2, 2);
+    b.Clear(0x7F010203);
+    b.SetAlphaBlend(false);
+    QImage out;
+    b.AssignTo(out);
+    EXPECT_EQ(out.size(), QSize(2, 2));
+    EXPECT_EQ(out.pixel(1, 1), 0x7F010203u);
+
+    TbsBitmap copy;
+    b.SetName("part");
+    copy.Assign(b);
+    EXPECT_EQ(pixelAt(copy, 1, 1), 0x7F010203u);
+    EXPECT_EQ(copy.Name(), "part");
+    copy.Assign(TbsBitmap());
+    EXPECT_TRUE(copy.Empty());
+}
+
+TEST(BitmapAssign, AGraphicLeavesItsMagentaUncovered)
+{
+    QPicture picture;
+    {
+        QPainter p(&picture);
+        p.fillRect(QRect(0, 0, 4, 4), QColor(255, 0, 255));
+        p.fillRect(QRect(0, 0, 2, 4), QColor(0, 0, 255));
+    }
+    TbsBitmap b;
+    b.Assign(picture);
+    ASSERT_EQ(b.Width(), 4);
+    EXPECT_EQ(pixelAt(b, 0, 0), 0xFF0000FFu);
+    EXPECT_EQ(pixelAt(b, 3, 3), 0xFF000000u); // skipped, then made opaque
+}
+
+TEST(BitmapAssign, LoadsAPictureFileOrSaysItIsMissing)
+{
+    QTemporaryDir dir;
+    QImage image(3, 2, QImage::Format_RGB32);
+    image.fill(0xFF203040);
+    const QString path = dir.filePath("p.png");
+    ASSERT_TRUE(image.save(path));
+    TbsBitmap b;
+    EXPECT_TRUE(b.LoadFromResource(path));
+    EXPECT_EQ(b.Width(), 3);
+    EXPECT_EQ(pixelAt(b, 2, 1), 0xFF203040u);
+    EXPECT_FALSE(b.LoadFromResource(dir.filePath("missing.png")));
+    EXPECT_EQ(b.Width(), 3);
+}
+
+// --- streams ----------------------------------------------------------------
+
+QByteArray int32le(qint32 v)
+{
+    char bytes[4];
+    qToLittleEndian(v, bytes);
+    return QByteArray(bytes, 4);
+}
+
+TEST(BitmapStream, RoundTrip)
+{
+    TbsBitmap b;
+    b.SetSize(3, 2);
+    fillRandom(b, 11);
+    b.SetName(QStringLiteral("btn\u00e9"));
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    b.SaveToStream(buffer);
+    EXPECT_EQ(buffer.size(), 4 + 4 * 2 + 8 + 3 * 2 * 4);
+    buffer.seek(0);
+    TbsBitmap loaded;
+    loaded.LoadFromStream(buffer);
+    EXPECT_EQ(loaded.Name(), b.Name());
+    ASSERT_EQ(loaded.Width(), 3);
+    ASSERT_EQ(loaded.Height(), 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(pixelAt(loaded, x, y), pixelAt(b, x, y));
+}
+
+TEST(BitmapStream, NegativeHeightMeansBottomUpRows)
+{
+    QByteArray data = int32le(0) + int32le(1) + int32le(-2) + int32le(0x11) + int32le(0x22);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    TbsBitmap b;
+    b.LoadFromStream(buffer);
+    ASSERT_EQ(b.Height(), 2);
+    EXPECT_EQ(pixelAt(b, 0, 0), 0x22u);
+    EXPECT_EQ(pixelAt(b, 0, 1), 0x11u);
+}
+
+TEST(BitmapStream, HostileStreamsFailCleanlyAndLeaveTheBitmapEmpty)
+{
+    const QByteArray pixels4 = QByteArray(16, '\x01');
+    const QList<QByteArray> streams = {
+        QByteArray(),                                             // nothing at all
+        int32le(-1),                                              // negative name length
+        int32le(1000) + "ab",                                     // name longer than the data
+        int32le(0) + int32le(2),                                  // height missing
+        int32le(0) + int32le(2) + int32le(2) + QByteArray(15, 1), // one pixel byte short
+        int32le(0) + int32le(65536) + int32le(65536),             // 16 GiB promised
+        int32le(0) + int32le(INT_MIN) + int32le(1) + pixels4,     // no absolute value
+        int32le(0) + int32le(-3) + int32le(100000) + pixels4,     // huge and truncated
+    };
+    for (const QByteArray& s : streams) {
+        QByteArray data = s;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        TbsBitmap b;
+        b.SetSize(2, 2);
+        EXPECT_THROW(b.LoadFromStream(buffer), EbsSkinError) << s.toHex().toStdString();
+        EXPECT_TRUE(b.Empty());
+        EXPECT_EQ(b.Width(), 0);
+    }
+}
+
+// --- PCX --------------------------------------------------------------------
+
+QByteArray pcxHeader(int version, int encoding, int width, int height, int planes, int bytesPerLine)
+{
+    QByteArray h(128, '\0');
+    h[0] = 10;
+    h[1] = char(version);
+    h[2] = char(encoding);
+    h[3] = 8;
+    qToLittleEndian<quint16>(0, h.data() + 4);
+    qToLittleEndian<quint16>(0, h.data() + 6);
+    qToLittleEndian<quint16>(quint16(width - 1), h.data() + 8);
+    qToLittleEndian<quint16>(quint16(height - 1), h.data() + 10);
+    h[65] = char(planes);
+    qToLittleEndian<quint16>(quint16(bytesPerLine), h.data() + 66);
+    return h;
+}
+
+QByteArray palette256()
+{
+    QByteArray p(769, '\0');
+    p[0] = 12;
+    for (int i = 0; i < 256; ++i) {
+        p[1 + 3 * i] = char(i);
+        p[2 + 3 * i] = char(255 - i);
+        p[3 + 3 * i] = char(i / 2);
+    }
+    return p;
+}
+
+std::unique_ptr<TbsBitmap> loadPcx(QByteArray data)
+{
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    auto b = std::make_unique<TbsBitmap>();
+    b->LoadFromPcxStream(buffer);
+    return b;
+}
+
+quint32 paletteColour(int i)
+{
+    return argb(255, i, 255 - i, i / 2);
+}
+
+TEST(BitmapPcx, RunLengthEightBitWithPalette)
+{
+    // 3 x 2, 4 bytes per line: line 0 = 5 5 5 9 (run of 3), line 1 = 200 1 1 1.
+    const QByteArray data =
+        pcxHeader(5, 1, 3, 2, 1, 4) + QByteArray("\xC3\x05\x09\xC1\xC8\xC3\x01", 7) + palette256();
+    const auto loaded = loadPcx(data);
+    const TbsBitmap& b = *loaded;
+    ASSERT_EQ(b.Width(), 3);
+    ASSERT_EQ(b.Height(), 2);
+    EXPECT_EQ(pixelAt(b, 0, 0), paletteColour(5));
+    EXPECT_EQ(pixelAt(b, 2, 0), paletteColour(5));
+    EXPECT_EQ(pixelAt(b, 0, 1), paletteColour(200));
+    EXPECT_EQ(pixelAt(b, 2, 1), paletteColour(1));
+}
+
+TEST(BitmapPcx, VersionThreeUsesTheSixteenColourPalette)
+{
+    const QByteArray data = pcxHeader(3, 0, 2, 1, 1, 2) + QByteArray("\x0C\x0F", 2);
+    const auto loaded = loadPcx(data);
+    const TbsBitmap& b = *loaded;
+    EXPECT_EQ(pixelAt(b, 0, 0), 0xFF0000FFu); // blue
+    EXPECT_EQ(pixelAt(b, 1, 0), 0xFFFFFFFFu); // white
+}
+
+TEST(BitmapPcx, ThreePlanesAreRedGreenBlue)
+{
+    const QByteArray data = pcxHeader(5, 0, 1, 1, 3, 2) + QByteArray("\x10\x00\x20\x00\x30\x00", 6);
+    const auto loaded = loadPcx(data);
+    const TbsBitmap& b = *loaded;
+    EXPECT_EQ(pixelAt(b, 0, 0), 0xFF102030u);
+}
+
+TEST(BitmapPcx, WrongFirstByteLeavesTheBitmapUnchanged)
+{
+    QByteArray data = pcxHeader(5, 0, 1, 1, 1, 1) + QByteArray(1, 3) + palette256();
+    data[0] = 11;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    TbsBitmap b;
+    b.SetSize(5, 5);
+    b.LoadFromPcxStream(buffer);
+    EXPECT_EQ(b.Width(), 5);
+}
+
+TEST(BitmapPcx, ShortOrLyingDataFailsCleanly)
+{
+    const QList<QByteArray> streams = {
+        pcxHeader(5, 0, 3, 2, 1, 4).left(100),                                  // header cut
+        pcxHeader(5, 1, 3, 2, 1, 4) + QByteArray("\xC3\x05", 2) + palette256(), // runs end early
+        pcxHeader(5, 0, 3, 2, 1, 4) + QByteArray(7, 1) + palette256(),          // one byte short
+        pcxHeader(5, 1, 65535, 65535, 1, 65535) + QByteArray(10, '\xFF') + palette256(),
+        pcxHeader(5, 0, 4, 1, 1, 2) + QByteArray(8, 1) + palette256(), // line shorter than width
+        pcxHeader(5, 0, 1, 1, 1, 1) + QByteArray(100, 1),              // no room for a palette
+        pcxHeader(5, 0, 1, 1, 4, 1) + QByteArray(4, 1),                // four planes
+    };
+    for (const QByteArray& s : streams) {
+        QByteArray data = s;
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::ReadOnly);
+        TbsBitmap b;
+        b.SetSize(2, 2);
+        EXPECT_THROW(b.LoadFromPcxStream(buffer), EbsSkinError);
+        EXPECT_TRUE(b.Empty());
+    }
+}
+
+// --- rectangle text ---------------------------------------------------------
+
+TEST(RectText, ParsesFourNumbersOrGivesTheNullRectangle)
+{
+    EXPECT_EQ(ParseRectText("1, 2, 30, 40"), Rect(1, 2, 30, 40));
+    EXPECT_EQ(ParseRectText("1,2,30,40"), Rect(1, 2, 30, 40));
+    EXPECT_EQ(ParseRectText("-1;2=3:4"), Rect(-1, 2, 3, 4));
+    EXPECT_EQ(ParseRectText("1,2,x,4"), Rect(0, 0, 0, 0));
+    EXPECT_EQ(ParseRectText("1,2,3"), Rect(0, 0, 0, 0));
+    // The blank ends the first token and leaves "," in front of the rest.
+    EXPECT_EQ(ParseRectText("1 ,2,3,4"), Rect(0, 0, 0, 0));
+    QString text = " a ( b";
+    EXPECT_EQ(NextToken(text), "");
+    EXPECT_EQ(text, "a ( b");
+    EXPECT_EQ(NextToken(text), "a");
+    EXPECT_EQ(NextToken(text), "");
+    EXPECT_EQ(NextToken(text), "b");
+    EXPECT_EQ(text, "");
+}
+
+TEST(RectText, GetBitmapLinkFromText)
+{
+    TbsBitmap b;
+    b.SetName("skin");
+    const auto link = b.GetBitmapLink(QStringLiteral("1, 2, 30, 40"));
+    EXPECT_EQ(link->Rect(), Rect(1, 2, 30, 40));
+    EXPECT_EQ(link->Image(), &b);
+    EXPECT_EQ(link->Name(), "skin");
+    EXPECT_EQ(b.GetBitmapLink(QStringLiteral("1, z, 30, 40"))->Rect(), Rect(0, 0, 0, 0));
+}
+
+} // namespace
