@@ -5,7 +5,10 @@
 
 #include <QIcon>
 #include <QList>
+#include <QString>
 #include <QWidget>
+#include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -19,6 +22,28 @@ class TVistaProBar;
 class TbsSkinVistaGlowLabel;
 class TProbe;
 
+// The maker's web-site name, shown in the main window's caption.
+inline constexpr const char* MakerSiteName = "www.solvek.example";
+
+// Replaceable steps, so tests run the windows without modal boxes or ending
+// the test program:
+// The password prompt; no value when the user cancelled.
+extern std::function<std::optional<QString>(QWidget* owner)> promptPassword;
+// Ends the process at once with the code; no window is closed, no clean-up runs.
+extern std::function<void(int code)> endProcess;
+// Starts one block-list download (the Update command once it was accepted).
+extern std::function<void()> startUpdate;
+// Creates the probe's listener, not yet started.
+extern std::function<TProbe*()> createProbe;
+
+// Takes the single-instance lock "SOLVEKAB". When another instance holds it,
+// shows the "already running" box and answers false.
+bool acquireSingleInstance();
+
+// Creates the five windows in their order: main window, about box, settings
+// window, hosts manager, probe log viewer. None is shown.
+void createForms();
+
 class TFrmMain : public QWidget {
     Q_OBJECT
 
@@ -30,6 +55,9 @@ public:
     void setProbe(bool on);
     void setDBLock(bool value);
     bool getDBLock() const;
+
+    // The client area below the menu bar, 330 by 162 pixels, holding the components.
+    QWidget* client = nullptr;
 
     // Components the workers reach inside synchronised steps.
     TbsSkinVistaGlowLabel* lup = nullptr;
@@ -58,6 +86,9 @@ public:
 
     // The listener started last by the probe switch; cleared when it ends.
     TProbe* probe = nullptr;
+
+    // The first command-line parameter; "/hidden" starts in the tray.
+    QString firstParameter;
 
     // Handlers, public so tests drive them as the user would.
     void btnupdateClick();
@@ -90,14 +121,25 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void FormCreate();
     void FormShow();
     void FormHide();
     void FormResize();
+    void createImages();
+    void createComponents();
+    QToolButton* createButton(const QString& caption, const QString& glyph, bool bold);
+    void createMenus();
+    void createTray();
+    void createTimers();
+    // Connects a menu item or button to a handler whose failures are reported.
+    void onTriggered(QAction* action, void (TFrmMain::*handler)());
     // The tray's Settings and Exit ask for the password first.
     bool passesGate();
+    void confirmExit();
+    bool startedHidden() const;
 
     bool dblock = false;
     bool loaded = false;

@@ -4,6 +4,7 @@
 // access password. Everything is written to config.ini when it hides.
 
 #include <QWidget>
+#include <functional>
 
 class QCheckBox;
 class QColorDialog;
@@ -20,6 +21,10 @@ inline constexpr const char* PasswordPlaceholder = "Rq8#vLm%2wZ!";
 
 // 32 lower-case hex digits: MD5 of (MD5 hex of the 8-bit password + "SOLVEKAB").
 QString passwordDigest(const QString& password);
+
+// Runs the colour dialog modally and answers whether the user confirmed;
+// tests replace it.
+extern std::function<bool(QColorDialog* dialog)> execColorDialog;
 
 class TFrmSettings : public QWidget {
     Q_OBJECT
@@ -48,6 +53,15 @@ public:
     // The colour selected in cbox, as the toolkit colour value.
     quint32 selectedColor() const;
     void selectColor(quint32 color);
+    // The colour dialog's colour, as the toolkit colour value.
+    quint32 DialogColor() const { return dialogColor; }
+    void setDialogColor(quint32 color);
+
+    // The settings values into the controls: colour, balloon, proxy, and the
+    // password box showing the placeholder while a password is on.
+    void showSettingsValues();
+    // The colour dialog and the main window's progress bar take the selected colour.
+    void applySelectedColor();
 
     // Handlers, public so tests drive them as the user would.
     void cstartupClick();
@@ -62,6 +76,17 @@ protected:
 private:
     void FormShow();
     void FormHide();
+    void createColorControls(QWidget* box);
+    void createSystemControls(QWidget* box);
+    void createProxyControls(QWidget* box);
+    void createPasswordControls(QWidget* box);
+    void setCustomColor(quint32 color);
+    // Runs CD on the dialog colour; a confirmed choice becomes the dialog colour.
+    bool runColorDialog();
+    // The colour box's "Custom..." entry: the dialog picks the entry's colour.
+    void pickCustomColor();
+
+    quint32 dialogColor = 0;
 };
 
 extern TFrmSettings* FrmSettings;

@@ -2,6 +2,8 @@
 
 #include "ToolkitInteger.h"
 #include "UntINI.h"
+#include "UntMain.h"
+#include "UntSettings.h"
 
 QString SETTINGS_PGCOLOR;
 bool SETTINGS_SHOWBALLOON = false;
@@ -55,7 +57,12 @@ void readSettingsValues()
 void loadSettings()
 {
     readSettingsValues();
-    // The settings window and the main window fill in the rest here: the
-    // settings window's controls, the password box, the probe switch and the
-    // progress-bar colour.
+    // The settings window's controls and its password box.
+    if (FrmSettings)
+        FrmSettings->showSettingsValues();
+    if (FrmMain)
+        FrmMain->setProbe(SETTINGS_PROBE);
+    // The colour dialog and the progress bar take the colour the box selected.
+    if (FrmSettings)
+        FrmSettings->applySelectedColor();
 }

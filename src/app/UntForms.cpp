@@ -1,0 +1,60 @@
+#include "UntForms.h"
+
+#include "Platform.h"
+#include "SolvekException.h"
+
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+// Q_INIT_RESOURCE must be used outside any namespace.
+static void registerCompiledPictures()
+{
+    Q_INIT_RESOURCE(resources);
+}
+
+void initResources()
+{
+    static const bool registered = (registerCompiledPictures(), true);
+    (void)registered;
+}
+
+QFont windowFont()
+{
+    const QString tahoma = QStringLiteral("Tahoma");
+    QFont font = QFontDatabase::families().contains(tahoma)
+                     ? QFont(tahoma)
+                     : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setPointSize(8);
+    return font;
+}
+
+void centreOn(QWidget* window, const QWidget* anchor)
+{
+    QRect area;
+    if (anchor)
+        area = anchor->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->availableGeometry();
+    else
+        return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(area.center());
+    window->move(frame.topLeft());
+}
+
+void runReported(const std::function<void()>& command)
+{
+    QString message;
+    try {
+        command();
+        return;
+    } catch (const solvek::Exception& error) {
+        message = error.message();
+    } catch (const std::exception& error) {
+        message = QString::fromLocal8Bit(error.what());
+    }
+    platform::messageBox(nullptr, message, QString::fromLatin1(ApplicationTitle),
+                         platform::MB_OK | platform::MB_ICONERROR);
+}
