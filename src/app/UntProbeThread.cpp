@@ -1,0 +1,477 @@
+#include "UntProbeThread.h"
+
+#include "Platform.h"
+#include "SQLiteTable3.h"
+#include "SystemText.h"
+#include "UntSqliteUtils.h"
+
+#include <QMutexLocker>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+const char* const ProbeStartFailureText =
+    "Can't start the Solvek Probe system, we wasn't able to start the listen thread on port 80, "
+    "notice port 80 (server) must not be use to use this function.";
+
+QByteArray probeAnswer()
+{
+    return QByteArrayLiteral("<b>Site blocked by Solvek Anti-Bot 3.0</b>");
+}
+
+namespace {
+
+// Read in the locale's code page; bytes that are not text there are kept one
+// character per byte, so a hostile value is stored as it came (the database
+// cannot hold the stand-ins that SystemText uses for such bytes).
+QString decodeRequest(QByteArrayView bytes)
+{
+    const QByteArray raw = bytes.toByteArray();
+    QString text = systemtext::decode(raw);
+    if (systemtext::hasUndecodedBytes(text))
+        return QString::fromLatin1(raw);
+    return text;
+}
+
+} // namespace
+
+ProbeRequest judgeProbeRequest(QByteArrayView received)
+{
+    const qsizetype zero = received.indexOf('\0');
+    if (zero >= 0)
+        received = received.first(zero);
+
+    const QString decoded = decodeRequest(received);
+    const QStringView text = systemtext::trimmed(decoded);
+
+    ProbeRequest request;
+    const QLatin1StringView header("Host:");
+    if (!text.contains(header, Qt::CaseInsensitive))
+        return request;
+    request.answer = true;
+    systemtext::forEachLine(text, [&](QStringView line, qsizetype) {
+        if (!request.log && line.startsWith(header, Qt::CaseSensitive)) {
+            request.log = true;
+            request.host = line.sliced(header.size()).toString();
+        }
+    });
+    return request;
+}
+
+// ---------------------------------------------------------------------------
+// The record writer
+
+struct ProbeRecord {
+    QString date;
+    QString time;
+    QString host;
+};
+
+class ProbeLogWriter::Worker {
+public:
+    // Records waiting beyond this are refused (only a database that keeps
+    // failing lets the queue grow that far).
+    static constexpr std::size_t QueueLimit = 200000;
+    static constexpr std::size_t BatchLimit = 5000;
+    static constexpr auto RetryDelay = std::chrono::seconds(1);
+
+    Worker() : m_thread([this] { run(); }) {}
+
+    void add(const QString& host)
+    {
+        // Day and time are taken under the lock, so the queue order is the
+        // arrival order and the times never run backwards within it.
+        std::lock_guard lock(m_mutex);
+        if (m_queue.size() >= QueueLimit) {
+            ++m_dropped;
+            return;
+        }
+        m_queue.push_back({getLogDate(), getLogTime(), host});
+        ++m_queued;
+        m_wakeWriter.notify_one();
+    }
+
+    bool flush(int timeoutMs)
+    {
+        std::unique_lock lock(m_mutex);
+        const qint64 target = m_queued;
+        m_wakeWriter.notify_one();
+        return m_progress.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                   [&] { return m_stored >= target; });
+    }
+
+    qint64 stored() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stored;
+    }
+
+    qint64 dropped() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_dropped;
+    }
+
+private:
+    [[noreturn]] void run()
+    {
+        for (;;) {
+            std::vector<ProbeRecord> batch = nextBatch();
+            if (store(batch)) {
+                std::lock_guard lock(m_mutex);
+                m_queue.erase(m_queue.begin(), m_queue.begin() + qsizetype(batch.size()));
+                m_stored += qint64(batch.size());
+                m_progress.notify_all();
+            } else {
+                std::this_thread::sleep_for(RetryDelay);
+            }
+        }
+    }
+
+    // A copy of the oldest records; they leave the queue only once stored.
+    std::vector<ProbeRecord> nextBatch()
+    {
+        std::unique_lock lock(m_mutex);
+        m_wakeWriter.wait(lock, [&] { return !m_queue.empty(); });
+        const std::size_t count = std::min(m_queue.size(), BatchLimit);
+        return {m_queue.begin(), m_queue.begin() + qsizetype(count)};
+    }
+
+    static bool store(const std::vector<ProbeRecord>& batch)
+    {
+        try {
+            createDB();
+            TSQLiteDatabase db(DBPath);
+            db.SetTimeout(10000);
+            db.BeginTransaction();
+            TSQLiteQuery insert =
+                db.PrepareSQL(QStringLiteral("INSERT INTO probe VALUES(?, ?, ?);"));
+            for (const ProbeRecord& record : batch) {
+                db.BindSQL(insert, 1, record.date);
+                db.BindSQL(insert, 2, record.time);
+                db.BindSQL(insert, 3, record.host);
+                db.ExecSQL(insert);
+            }
+            db.ReleaseSQL(insert);
+            db.Commit();
+            return true;
+        } catch (const solvek::Exception& e) {
+            qWarning("Probe records not stored yet, retrying: %s", qUtf8Printable(e.message()));
+            return false;
+        }
+    }
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wakeWriter;
+    std::condition_variable m_progress;
+    std::deque<ProbeRecord> m_queue;
+    qint64 m_queued = 0;
+    qint64 m_stored = 0;
+    qint64 m_dropped = 0;
+    std::thread m_thread; // last: starts once the members above exist
+};
+
+ProbeLogWriter::ProbeLogWriter() : m_worker(std::make_unique<Worker>()) {}
+
+ProbeLogWriter& ProbeLogWriter::instance()
+{
+    static ProbeLogWriter* writer = [] {
+        auto* created = new ProbeLogWriter;
+        // A normal exit still stores what has arrived.
+        std::atexit([] { ProbeLogWriter::instance().flush(); });
+        return created;
+    }();
+    return *writer;
+}
+
+void ProbeLogWriter::add(const QString& host)
+{
+    m_worker->add(host);
+}
+
+bool ProbeLogWriter::flush(int timeoutMs)
+{
+    return m_worker->flush(timeoutMs);
+}
+
+qint64 ProbeLogWriter::storedCount() const
+{
+    return m_worker->stored();
+}
+
+qint64 ProbeLogWriter::droppedCount() const
+{
+    return m_worker->dropped();
+}
+
+// ---------------------------------------------------------------------------
+// Connections
+
+ProbeConnectionGate::ProbeConnectionGate() : m_wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+ProbeConnectionGate::~ProbeConnectionGate()
+{
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+}
+
+void ProbeConnectionGate::connectionEnded()
+{
+    m_alive.fetch_sub(1);
+    wake();
+}
+
+void ProbeConnectionGate::wake()
+{
+    ::eventfd_write(m_wakeFd, 1);
+}
+
+void ProbeConnectionGate::clearWake()
+{
+    eventfd_t value;
+    ::eventfd_read(m_wakeFd, &value);
+}
+
+TProbeCo::TProbeCo(std::shared_ptr<ProbeConnectionGate> gate, int receiveTimeoutMs)
+    : m_gate(std::move(gate)), m_receiveTimeoutMs(receiveTimeoutMs)
+{}
+
+TProbeCo::~TProbeCo()
+{
+    if (!FreeOnTerminate())
+        WaitFor();
+}
+
+void TProbeCo::setSock(platform::Socket socket)
+{
+    sock = std::move(socket);
+}
+
+void TProbeCo::Execute()
+{
+    struct SlotRelease {
+        ProbeConnectionGate* gate;
+        ~SlotRelease()
+        {
+            if (gate)
+                gate->connectionEnded();
+        }
+    } slot{m_gate.get()};
+
+    sock.setReceiveTimeout(m_receiveTimeoutMs);
+    QByteArray buffer(probe_limits::ReceiveSize, '\0');
+    const qint64 received = sock.receiveOnce(buffer.data(), buffer.size());
+    if (received > 0) {
+        const ProbeRequest request =
+            judgeProbeRequest(QByteArrayView(buffer.constData(), received));
+        if (request.log)
+            ProbeLogWriter::instance().add(request.host);
+        if (request.answer)
+            sock.sendOnce(probeAnswer());
+    }
+    sock.shutdownBoth();
+    sock.close();
+}
+
+// ---------------------------------------------------------------------------
+// The listener
+
+// Accepted connections wait here, without a thread, until their request has
+// arrived; only then does a connection thread take them, so silent clients
+// hold no thread and cannot keep others from being answered.
+class TProbe::Loop {
+public:
+    Loop(TProbe& owner, const platform::Socket& listener) : m_owner(owner), m_listener(listener) {}
+
+    void run()
+    {
+        while (!m_owner.Terminated()) {
+            startReadyConnections();
+            waitForEvents();
+            if (m_owner.Terminated())
+                break;
+            readEvents();
+            closeExpired();
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    struct Waiting {
+        platform::Socket socket;
+        Clock::time_point deadline;
+    };
+
+    int capacity() const
+    {
+        // Leave descriptors for the database, the connection threads and the windows.
+        return std::max(
+            16, std::min(probe_limits::WaitingConnections,
+                         platform::descriptorLimit() - probe_limits::ConnectionThreads - 128));
+    }
+
+    void startReadyConnections()
+    {
+        while (!m_ready.empty() && m_owner.m_gate->alive() < probe_limits::ConnectionThreads) {
+            auto* connection = new TProbeCo(m_owner.m_gate, m_owner.m_receiveTimeoutMs);
+            connection->setFreeOnTerminate(true);
+            connection->setPriority(tpHighest);
+            connection->setSock(std::move(m_ready.front()));
+            m_ready.pop_front();
+            m_owner.m_gate->connectionStarted();
+            connection->Resume();
+        }
+    }
+
+    void waitForEvents()
+    {
+        m_polled.clear();
+        m_polled.push_back({m_owner.m_gate->wakeDescriptor(), POLLIN, 0});
+        const bool roomToAccept = int(m_waiting.size() + m_ready.size()) < capacity() ||
+                                  !m_waiting.empty(); // room is made by closing the oldest
+        m_polled.push_back({m_listener.fd(), short(roomToAccept ? POLLIN : 0), 0});
+        for (const Waiting& waiting : m_waiting)
+            m_polled.push_back({waiting.socket.fd(), POLLIN, 0});
+
+        int timeoutMs = -1;
+        if (!m_waiting.empty()) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                m_waiting.front().deadline - Clock::now());
+            timeoutMs = int(std::max<qint64>(0, left.count()));
+        }
+        if (::poll(m_polled.data(), m_polled.size(), timeoutMs) < 0)
+            m_polled.assign(m_polled.size(), pollfd{-1, 0, 0}); // EINTR: look again
+    }
+
+    void readEvents()
+    {
+        if (m_polled[0].revents)
+            m_owner.m_gate->clearWake();
+
+        // Connections with their request (or their end) go to the ready queue.
+        std::deque<Waiting> stillWaiting;
+        for (std::size_t i = 0; i < m_waiting.size(); ++i) {
+            if (m_polled[i + 2].revents)
+                m_ready.push_back(std::move(m_waiting[i].socket));
+            else
+                stillWaiting.push_back(std::move(m_waiting[i]));
+        }
+        m_waiting.swap(stillWaiting);
+
+        if (m_polled[1].revents)
+            acceptWaiting();
+    }
+
+    void acceptWaiting()
+    {
+        // A failed accept is left alone; the loop goes on.
+        for (int accepted = 0; accepted < 256; ++accepted) {
+            platform::Socket connection = platform::acceptConnection(m_listener);
+            if (!connection.valid())
+                return;
+            if (int(m_waiting.size() + m_ready.size()) >= capacity()) {
+                if (m_waiting.empty())
+                    return;            // every slot holds a request: this one is closed unanswered
+                m_waiting.pop_front(); // the oldest silent connection makes room
+            }
+            m_waiting.push_back(
+                {std::move(connection),
+                 Clock::now() + std::chrono::milliseconds(m_owner.m_receiveTimeoutMs)});
+        }
+    }
+
+    void closeExpired()
+    {
+        const auto now = Clock::now();
+        while (!m_waiting.empty() && m_waiting.front().deadline <= now)
+            m_waiting.pop_front();
+    }
+
+    TProbe& m_owner;
+    const platform::Socket& m_listener;
+    std::deque<Waiting> m_waiting;
+    std::deque<platform::Socket> m_ready;
+    std::vector<pollfd> m_polled;
+};
+
+TProbe::TProbe(quint16 port, int receiveTimeoutMs)
+    : m_port(port), m_receiveTimeoutMs(receiveTimeoutMs),
+      m_gate(std::make_shared<ProbeConnectionGate>())
+{}
+
+TProbe::~TProbe()
+{
+    if (!FreeOnTerminate()) {
+        stopListening();
+        WaitFor();
+    }
+}
+
+int TProbe::getSock() const
+{
+    QMutexLocker lock(&m_mutex);
+    return serverSock.valid() ? serverSock.fd() : -1;
+}
+
+QString TProbe::threadMessage() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_threadMessage;
+}
+
+void TProbe::stopListening()
+{
+    Terminate();
+    {
+        QMutexLocker lock(&m_mutex);
+        serverSock.shutdownBoth();
+    }
+    m_gate->wake();
+}
+
+void TProbe::closeServerSock()
+{
+    QMutexLocker lock(&m_mutex);
+    serverSock.close();
+    m_listeningPort.store(0);
+}
+
+void TProbe::Execute()
+{
+    try {
+        platform::Socket listener = platform::listenTcp(m_port, probe_limits::ListenBacklog);
+        QMutexLocker lock(&m_mutex);
+        serverSock = std::move(listener);
+        m_listeningPort.store(platform::localPort(serverSock));
+    } catch (const platform::SocketException& e) {
+        {
+            QMutexLocker lock(&m_mutex);
+            m_threadMessage = e.message();
+        }
+        err();
+        return;
+    }
+
+    // The socket stays ours until the loop ends; the switch-off only shuts it down.
+    struct CloseOnExit {
+        TProbe& probe;
+        ~CloseOnExit() { probe.closeServerSock(); }
+    } closeOnExit{*this};
+    Loop(*this, serverSock).run();
+}
+
+void TProbe::err()
+{
+    platform::messageBox(nullptr, QString::fromLatin1(ProbeStartFailureText) + threadMessage(),
+                         QStringLiteral("Socket error"), platform::MB_OK | platform::MB_ICONERROR);
+    if (onStartFailed)
+        Synchronize(onStartFailed);
+}

@@ -1,0 +1,164 @@
+#pragma once
+
+// The probe: a listener on a TCP port (80 in the program) that answers every
+// request with a one-line "site blocked" text and records which host was asked
+// for. Blocked hosts resolve to this machine, so their visitors arrive here.
+
+#include "Socket.h"
+#include "TThread.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QMutex>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+// The 42 bytes every answered connection gets: no status line, header or line end.
+QByteArray probeAnswer();
+
+// The text of the "Socket error" box, before the socket error text.
+extern const char* const ProbeStartFailureText;
+
+// What one received request asks of the probe.
+struct ProbeRequest {
+    bool answer = false; // the request names a host ("Host:" in any case)
+    bool log = false;    // a line begins with exactly "Host:"
+    QString host;        // the rest of that line, unchanged
+};
+
+// Judges the bytes of one receive: up to the first zero byte, trimmed of
+// blanks and control characters, split at CR, LF or CR LF.
+ProbeRequest judgeProbeRequest(QByteArrayView received);
+
+// The probe's limits.
+namespace probe_limits {
+// One receive reads at most this much.
+inline constexpr int ReceiveSize = 8192;
+// A connection that sends nothing for this long is closed unanswered.
+inline constexpr int ReceiveTimeoutMs = 5000;
+// Connection threads alive at once; ready connections beyond wait for a slot.
+inline constexpr int ConnectionThreads = 64;
+// Connections accepted and waiting for their request or a thread; beyond
+// this the oldest waiting one is closed.
+inline constexpr int WaitingConnections = 4096;
+// Large enough that a burst of clients is not turned away by the system.
+inline constexpr int ListenBacklog = 512;
+} // namespace probe_limits
+
+// Stores probe records in the order the requests arrived, in one transaction
+// per batch, on a thread of its own, so that a burst of requests neither
+// blocks the windows nor loses records. One per process.
+class ProbeLogWriter {
+public:
+    static ProbeLogWriter& instance();
+
+    // Queues a record with the day and time of now.
+    void add(const QString& host);
+    // Waits until every record queued so far is stored, or the time-out has
+    // passed; true when all were stored.
+    bool flush(int timeoutMs = 10000);
+
+    // Records stored since the start, and records refused because the queue was full.
+    qint64 storedCount() const;
+    qint64 droppedCount() const;
+
+    ProbeLogWriter(const ProbeLogWriter&) = delete;
+    ProbeLogWriter& operator=(const ProbeLogWriter&) = delete;
+
+private:
+    class Worker;
+    ProbeLogWriter();
+    ~ProbeLogWriter() = delete; // lives until the process ends
+
+    std::unique_ptr<Worker> m_worker;
+};
+
+// Shared by a listener and its connection threads, which may outlive it.
+class ProbeConnectionGate {
+public:
+    ProbeConnectionGate();
+    ~ProbeConnectionGate();
+    ProbeConnectionGate(const ProbeConnectionGate&) = delete;
+    ProbeConnectionGate& operator=(const ProbeConnectionGate&) = delete;
+
+    int alive() const { return m_alive.load(); }
+    void connectionStarted() { m_alive.fetch_add(1); }
+    // Frees a slot and wakes the listener.
+    void connectionEnded();
+    // Wakes the listener from its wait.
+    void wake();
+    // The descriptor the listener waits on; readable after a wake.
+    int wakeDescriptor() const { return m_wakeFd; }
+    void clearWake();
+
+private:
+    std::atomic<int> m_alive{0};
+    int m_wakeFd = -1;
+};
+
+// One accepted connection: one receive, an optional record, the answer, close.
+class TProbeCo : public TThread {
+public:
+    explicit TProbeCo(std::shared_ptr<ProbeConnectionGate> gate = {},
+                      int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs);
+    ~TProbeCo() override;
+
+    // Hands over the accepted connection (the thread then owns it).
+    void setSock(platform::Socket sock);
+
+protected:
+    void Execute() override;
+
+private:
+    std::shared_ptr<ProbeConnectionGate> m_gate;
+    const int m_receiveTimeoutMs;
+    platform::Socket sock;
+};
+
+// The listener. The program creates it running, freeing itself, at the
+// highest priority; `stopListening` ends it.
+class TProbe : public TThread {
+public:
+    static constexpr quint16 ProgramPort = 80;
+
+    // Port 0 listens on a free port the system picks (tests). A connection
+    // that sends nothing within the receive time-out is closed unanswered.
+    explicit TProbe(quint16 port = ProgramPort,
+                    int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs);
+    ~TProbe() override;
+
+    // The listening socket; -1 before it listens, after it failed or ended.
+    int getSock() const;
+    // The port it listens on; 0 until it listens.
+    quint16 listeningPort() const { return m_listeningPort.load(); }
+    // The socket error text that stopped the start; empty otherwise.
+    QString threadMessage() const;
+
+    // The switch-off: shuts the listening socket down and asks the thread to
+    // end. The thread closes the socket itself, so a descriptor number reused
+    // meanwhile by another connection is never touched.
+    void stopListening();
+
+    // Run on the window thread after the "Socket error" box was closed (the
+    // main window switches the probe back to off there).
+    std::function<void()> onStartFailed;
+
+protected:
+    void Execute() override;
+
+private:
+    class Loop;
+    void err();
+    void closeServerSock();
+
+    const quint16 m_port;
+    const int m_receiveTimeoutMs;
+    std::shared_ptr<ProbeConnectionGate> m_gate;
+    mutable QMutex m_mutex; // guards serverSock against the window thread's shutdown
+    platform::Socket serverSock;
+    QString m_threadMessage;
+    std::atomic<quint16> m_listeningPort{0};
+};

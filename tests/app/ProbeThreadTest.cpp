@@ -1,0 +1,351 @@
+#include "ListTestSupport.h"
+#include "Socket.h"
+#include "SocketError.h"
+#include "UntProbeThread.h"
+
+#include <QDate>
+#include <QFile>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <vector>
+
+using platform::Socket;
+
+// ---------------------------------------------------------------------------
+// The request rules
+
+TEST(ProbeRequest, HostValueKeepsItsLeadingBlankAndPort)
+{
+    const ProbeRequest request =
+        judgeProbeRequest("GET / HTTP/1.1\r\nHost: example.com:8080\r\nAccept: */*\r\n\r\n");
+    EXPECT_TRUE(request.answer);
+    EXPECT_TRUE(request.log);
+    EXPECT_EQ(request.host, " example.com:8080");
+}
+
+TEST(ProbeRequest, OtherCaseIsAnsweredButNotLogged)
+{
+    for (const char* text : {"GET / HTTP/1.1\r\nhost: example.com\r\n\r\n",
+                             "GET / HTTP/1.1\r\nHOST: example.com\r\n\r\n",
+                             "GET / HTTP/1.1\r\nX-Forwarded-Host: example.com\r\n\r\n"}) {
+        const ProbeRequest request = judgeProbeRequest(text);
+        EXPECT_TRUE(request.answer) << text;
+        EXPECT_FALSE(request.log) << text;
+    }
+}
+
+TEST(ProbeRequest, WithoutHostNothingIsAnswered)
+{
+    EXPECT_FALSE(judgeProbeRequest("GET / HTTP/1.0\r\n\r\n").answer);
+    EXPECT_FALSE(judgeProbeRequest("").answer);
+}
+
+TEST(ProbeRequest, OnlyTheFirstHostLineCounts)
+{
+    EXPECT_EQ(judgeProbeRequest("GET /\r\nHost: first.com\r\nHost: second.com\r\n").host,
+              " first.com");
+}
+
+TEST(ProbeRequest, LinesEndAtCrLfOrCrOrLf)
+{
+    EXPECT_EQ(judgeProbeRequest("GET /\rHost: a.com\rX: 1").host, " a.com");
+    EXPECT_EQ(judgeProbeRequest("GET /\nHost: b.com\nX: 1").host, " b.com");
+    // The whole request is trimmed first, so a Host line after leading blanks counts.
+    EXPECT_EQ(judgeProbeRequest("\r\n  \tHost: c.com  \r\n").host, " c.com");
+    // Without any line end the one line must begin with the header.
+    EXPECT_EQ(judgeProbeRequest("Host: d.com GET / HTTP/1.1").host, " d.com GET / HTTP/1.1");
+}
+
+TEST(ProbeRequest, ReadingStopsAtTheFirstZeroByte)
+{
+    const QByteArray beforeZero = QByteArray("GET /\r\nHost: a.com\r\n\0Host: b.com", 33);
+    EXPECT_EQ(judgeProbeRequest(beforeZero).host, " a.com");
+    const QByteArray hostAfterZero = QByteArray("GET /\r\n\0Host: a.com\r\n", 21);
+    EXPECT_FALSE(judgeProbeRequest(hostAfterZero).answer);
+}
+
+TEST(ProbeRequest, HostileValuesAreKeptAsTheyCame)
+{
+    EXPECT_EQ(judgeProbeRequest("Host: \"); DROP TABLE probe; --\r\n").host,
+              " \"); DROP TABLE probe; --");
+    // Bytes that are not text in the locale's encoding: one character per byte.
+    const ProbeRequest binary = judgeProbeRequest("Host: \x01\xfe\xff.com\r\n");
+    EXPECT_EQ(binary.host, QString::fromLatin1(" \x01\xfe\xff.com"));
+    EXPECT_EQ(judgeProbeRequest("Host: b\xc3\xbc"
+                                "cher.de\r\n")
+                  .host,
+              QString::fromUtf8(" b\xc3\xbc"
+                                "cher.de"));
+}
+
+TEST(ProbeRequest, AnswerIsTheFortyTwoBytes)
+{
+    EXPECT_EQ(probeAnswer(), QByteArray("<b>Site blocked by Solvek Anti-Bot 3.0</b>"));
+    EXPECT_EQ(probeAnswer().size(), 42);
+}
+
+// ---------------------------------------------------------------------------
+// The listener on a free port of 127.0.0.1
+
+namespace {
+
+Socket connectTo(quint16 port)
+{
+    Socket client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    if (::connect(client.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        return Socket();
+    return client;
+}
+
+void sendAll(const Socket& client, const QByteArray& bytes)
+{
+    qsizetype sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(client.fd(), bytes.constData() + sent, size_t(bytes.size() - sent),
+                                 MSG_NOSIGNAL);
+        ASSERT_GT(n, 0);
+        sent += n;
+    }
+}
+
+// Everything until the probe closes the connection.
+QByteArray readToEnd(const Socket& client)
+{
+    QByteArray received;
+    char chunk[256];
+    ssize_t n;
+    while ((n = ::recv(client.fd(), chunk, sizeof chunk, 0)) > 0)
+        received.append(chunk, n);
+    EXPECT_EQ(n, 0) << "the connection was reset instead of closed";
+    return received;
+}
+
+int threadCount()
+{
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("Threads:"))
+            return line.mid(8).trimmed().toInt();
+    return -1;
+}
+
+QByteArray exchange(quint16 port, const QByteArray& request)
+{
+    Socket client = connectTo(port);
+    EXPECT_TRUE(client.valid());
+    sendAll(client, request);
+    return readToEnd(client);
+}
+
+} // namespace
+
+class ProbeTest : public DatabaseFixture {
+protected:
+    void SetUp() override
+    {
+        DatabaseFixture::SetUp();
+        probe = std::make_unique<TProbe>(0);
+        probe->Start();
+        ASSERT_TRUE(waitUntil([&] { return probe->listeningPort() != 0; }));
+        port = probe->listeningPort();
+    }
+
+    void TearDown() override
+    {
+        probe.reset();
+        // Records of this test reach its database before the folder goes.
+        ASSERT_TRUE(ProbeLogWriter::instance().flush());
+    }
+
+    // The stored records as "date|time|host", in table order.
+    QStringList records()
+    {
+        EXPECT_TRUE(ProbeLogWriter::instance().flush());
+        TSQLiteDatabase db(DBPath);
+        auto table = db.GetTable("SELECT date, time, host FROM probe ORDER BY rowid;");
+        QStringList rows;
+        for (; !table->GetEOF(); table->Next())
+            rows << table->FieldAsString(0) + "|" + table->FieldAsString(1) + "|" +
+                        table->FieldAsString(2);
+        return rows;
+    }
+
+    QStringList storedHosts()
+    {
+        EXPECT_TRUE(ProbeLogWriter::instance().flush());
+        return column("SELECT host FROM probe ORDER BY rowid;");
+    }
+
+    std::unique_ptr<TProbe> probe;
+    quint16 port = 0;
+};
+
+TEST_F(ProbeTest, RequestGetsTheAnswerAndIsRecordedWithDayAndTime)
+{
+    const QString before = QDate::currentDate().toString("yyyyMMdd");
+    EXPECT_EQ(exchange(port, "GET / HTTP/1.1\r\nHost: example.com\r\n\r\n"), probeAnswer());
+
+    const QStringList rows = records();
+    ASSERT_EQ(rows.size(), 1);
+    const QStringList fields = rows[0].split('|');
+    const QString after = QDate::currentDate().toString("yyyyMMdd");
+    EXPECT_TRUE(fields[0] == before || fields[0] == after) << fields[0].toStdString();
+    EXPECT_EQ(fields[1].size(), 4);
+    EXPECT_EQ(fields[2], " example.com");
+}
+
+TEST_F(ProbeTest, OtherCaseHeaderIsAnsweredButNotRecorded)
+{
+    EXPECT_EQ(exchange(port, "GET / HTTP/1.1\r\nhost: example.com\r\n\r\n"), probeAnswer());
+    EXPECT_EQ(exchange(port, "GET / HTTP/1.1\r\nHOST: example.com\r\n\r\n"), probeAnswer());
+    EXPECT_TRUE(storedHosts().isEmpty());
+}
+
+TEST_F(ProbeTest, EmptyConnectionIsClosedWithoutAnswer)
+{
+    Socket client = connectTo(port);
+    ASSERT_TRUE(client.valid());
+    ::shutdown(client.fd(), SHUT_WR);
+    EXPECT_EQ(readToEnd(client), QByteArray());
+    EXPECT_EQ(exchange(port, "GET / HTTP/1.0\r\n\r\n"), QByteArray());
+    EXPECT_TRUE(storedHosts().isEmpty());
+}
+
+TEST_F(ProbeTest, TwoHostLinesRecordTheFirst)
+{
+    exchange(port, "GET / HTTP/1.1\r\nHost: first.com\r\nHost: second.com\r\n\r\n");
+    EXPECT_EQ(storedHosts(), QStringList{" first.com"});
+}
+
+TEST_F(ProbeTest, LargeRequestsAreJudgedByTheirFirstReceive)
+{
+    QByteArray exact = "GET / HTTP/1.1\r\nHost: exact.com\r\nX-Pad: ";
+    exact.append(QByteArray(8192 - exact.size() - 2, 'x')).append("\r\n");
+    ASSERT_EQ(exact.size(), 8192);
+    EXPECT_EQ(exchange(port, exact), probeAnswer());
+
+    QByteArray larger = "GET / HTTP/1.1\r\nHost: larger.com\r\n";
+    larger.append(QByteArray(30000, 'y'));
+    EXPECT_EQ(exchange(port, larger), probeAnswer());
+
+    // A Host line beyond the first 8192 bytes is not seen.
+    QByteArray late(9000, 'z');
+    late.append("\r\nHost: late.com\r\n\r\n");
+    EXPECT_EQ(exchange(port, late), QByteArray());
+
+    EXPECT_EQ(storedHosts(), (QStringList{" exact.com", " larger.com"}));
+}
+
+TEST_F(ProbeTest, HostileHostValuesAreStoredExactly)
+{
+    const QByteArray sql = "\"); DROP TABLE probe; --";
+    const QByteArray quotes = "'\"\"'";
+    exchange(port, "GET / HTTP/1.1\r\nHost: " + sql + "\r\n\r\n");
+    exchange(port, "GET / HTTP/1.1\r\nHost: " + quotes + "\r\n\r\n");
+    exchange(port, QByteArray("GET /\r\nHost: \x01\x7f\xff\r\n\r\n"));
+    exchange(port, "no line ends Host: x.com");
+    exchange(port, QByteArray("Host: nul.com\r\n\0\0\0Host: after.com", 33));
+
+    const QStringList hosts = storedHosts();
+    ASSERT_EQ(hosts.size(), 4);
+    EXPECT_TRUE(hosts.contains(" " + QString::fromLatin1(sql)));
+    EXPECT_TRUE(hosts.contains(" " + QString::fromLatin1(quotes)));
+    EXPECT_TRUE(hosts.contains(QString::fromLatin1(" \x01\x7f\xff")));
+    EXPECT_TRUE(hosts.contains(" nul.com"));
+}
+
+TEST_F(ProbeTest, RecordsOfManyClientsAreAllStoredInArrivalOrder)
+{
+    for (int i = 0; i < 300; ++i)
+        exchange(port, QStringLiteral("GET / HTTP/1.1\r\nHost: h%1.com\r\n\r\n").arg(i).toLatin1());
+    const QStringList hosts = storedHosts();
+    ASSERT_EQ(hosts.size(), 300);
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(hosts[i], QStringLiteral(" h%1.com").arg(i));
+}
+
+TEST_F(ProbeTest, SilentConnectionsDoNotHoldBackOthersNorHoldThreads)
+{
+    const int threadsBefore = threadCount();
+    // More silent clients than connection threads.
+    std::vector<Socket> silent;
+    for (int i = 0; i < probe_limits::ConnectionThreads * 2; ++i) {
+        silent.push_back(connectTo(port));
+        ASSERT_TRUE(silent.back().valid());
+    }
+    EXPECT_EQ(exchange(port, "GET / HTTP/1.1\r\nHost: busy.com\r\n\r\n"), probeAnswer());
+    // The silent clients connected first, so all of them were accepted by now.
+    EXPECT_LT(threadCount() - threadsBefore, probe_limits::ConnectionThreads);
+
+    // Answered while every silent client was still waiting (their time-out
+    // has not passed): nothing has arrived for them, not even the end.
+    for (const Socket& client : silent) {
+        char byte;
+        EXPECT_EQ(::recv(client.fd(), &byte, 1, MSG_DONTWAIT), -1);
+        EXPECT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK);
+    }
+}
+
+TEST_F(ProbeTest, SwitchingOffEndsTheListenerAndOnAgainListensAnew)
+{
+    probe->stopListening();
+    probe->WaitFor();
+    EXPECT_EQ(probe->getSock(), -1);
+    EXPECT_FALSE(connectTo(port).valid()) << "still accepting after the switch-off";
+    EXPECT_TRUE(takeBoxes().isEmpty());
+
+    auto again = std::make_unique<TProbe>(port);
+    again->Start();
+    ASSERT_TRUE(waitUntil([&] { return again->listeningPort() != 0 || again->Finished(); }));
+    EXPECT_EQ(again->listeningPort(), port);
+    EXPECT_EQ(exchange(port, "GET / HTTP/1.1\r\nHost: again.com\r\n\r\n"), probeAnswer());
+    EXPECT_EQ(storedHosts(), QStringList{" again.com"});
+}
+
+TEST_F(ProbeTest, PortInUseShowsTheSocketErrorAndSwitchesBackOff)
+{
+    TProbe second(port);
+    bool switchedOff = false;
+    bool onWindowThread = false;
+    second.onStartFailed = [&] {
+        switchedOff = true;
+        onWindowThread = TThread::isWindowThread();
+    };
+    second.Start();
+    ASSERT_TRUE(waitUntil([&] { return second.Finished(); }));
+
+    EXPECT_TRUE(switchedOff);
+    EXPECT_TRUE(onWindowThread);
+    EXPECT_EQ(second.getSock(), -1);
+    EXPECT_EQ(second.threadMessage(), platform::socketErrorText(EADDRINUSE));
+    QMutexLocker lock(&fake.mutex);
+    ASSERT_EQ(fake.shownBoxes.size(), 1);
+    const auto& box = fake.shownBoxes.first();
+    EXPECT_EQ(box.owner, nullptr);
+    EXPECT_EQ(box.title, "Socket error");
+    EXPECT_EQ(box.flags, unsigned(platform::MB_OK | platform::MB_ICONERROR));
+    EXPECT_EQ(box.text,
+              QString::fromLatin1(ProbeStartFailureText) + platform::socketErrorText(EADDRINUSE));
+    EXPECT_TRUE(box.text.startsWith("Can't start the Solvek Probe system, we wasn't able"));
+}
+
+TEST_F(ProbeTest, SilentClientIsClosedUnansweredAfterTheReceiveTimeOut)
+{
+    TProbe quick(0, 100);
+    quick.Start();
+    ASSERT_TRUE(waitUntil([&] { return quick.listeningPort() != 0; }));
+    Socket silent = connectTo(quick.listeningPort());
+    ASSERT_TRUE(silent.valid());
+    // Blocks until the probe gives up on the client and closes it.
+    EXPECT_EQ(readToEnd(silent), QByteArray());
+    EXPECT_TRUE(storedHosts().isEmpty());
+}
