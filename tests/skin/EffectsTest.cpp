@@ -1,0 +1,227 @@
+// Bitmap effects against naive references.
+
+#include "SkinPixelHelpers.h"
+#include "bseffects.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+// The blur written the obvious way: weights r + 1 - |i| over clamped
+// neighbours, divided by (r + 1)^2, rows first, then columns.
+std::vector<quint32> naiveBlur(const TbsBitmap& b, int r)
+{
+    const int w = b.Width(), h = b.Height(), div = (r + 1) * (r + 1);
+    std::vector<int> planes[3];
+    for (auto& p : planes)
+        p.assign(size_t(w * h), 0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            int sum[3] = {0, 0, 0};
+            for (int i = -r; i <= r; ++i) {
+                const quint32 p = pixelAt(b, std::clamp(x + i, 0, w - 1), y);
+                const int weight = r + 1 - std::abs(i);
+                sum[0] += redOf(p) * weight;
+                sum[1] += greenOf(p) * weight;
+                sum[2] += blueOf(p) * weight;
+            }
+            for (int c = 0; c < 3; ++c)
+                planes[c][size_t(y * w + x)] = sum[c] / div;
+        }
+    }
+    std::vector<quint32> out(size_t(w * h));
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            int sum[3] = {0, 0, 0};
+            for (int i = -r; i <= r; ++i) {
+                const int yy = std::clamp(y + i, 0, h - 1);
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += planes[c][size_t(yy * w + x)] * (r + 1 - std::abs(i));
+            }
+            out[size_t(y * w + x)] = argb(255, sum[0] / div, sum[1] / div, sum[2] / div);
+        }
+    }
+    return out;
+}
+
+TEST(StackBlurTest, MatchesATriangularConvolution)
+{
+    for (int r : {1, 2, 5, 10}) {
+        for (auto [w, h] : {std::pair{1, 1}, std::pair{3, 17}, std::pair{23, 9}}) {
+            TbsBitmap b;
+            b.SetSize(w, h);
+            fillRandom(b, quint32(r * 100 + w));
+            const std::vector<quint32> expected = naiveBlur(b, r);
+            StackBlur(b, r);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    ASSERT_EQ(pixelAt(b, x, y), expected[size_t(y * w + x)])
+                        << "r " << r << " size " << w << "x" << h << " at " << x << "," << y;
+        }
+    }
+}
+
+TEST(StackBlurTest, LargeRadiusWithoutTableAgrees)
+{
+    TbsBitmap b;
+    b.SetSize(5, 4);
+    fillRandom(b, 5);
+    const std::vector<quint32> expected = naiveBlur(b, 300);
+    StackBlur(b, 300);
+    EXPECT_EQ(pixelAt(b, 2, 2), expected[size_t(2 * 5 + 2)]);
+}
+
+TEST(StackBlurTest, RadiusZeroChangesNothingAndUniformStaysUniform)
+{
+    TbsBitmap b;
+    b.SetSize(6, 6);
+    b.Clear(0x40123456);
+    StackBlur(b, 0);
+    EXPECT_EQ(pixelAt(b, 3, 3), 0x40123456u);
+    StackBlur(b, 4);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 6; ++x)
+            ASSERT_EQ(pixelAt(b, x, y), 0xFF123456u);
+}
+
+TEST(AlphaFromGrayTest, GreyOfTheMaskBecomesAlpha)
+{
+    TbsBitmap b;
+    b.SetSize(2, 1);
+    b.Clear(0xFFC86432);
+    TbsBitmap mask;
+    mask.SetSize(2, 1);
+    *mask.GetPixelPtr(0, 0) = argb(0, 30, 60, 90);
+    *mask.GetPixelPtr(1, 0) = argb(0, 1, 1, 0);
+    AlphaFromGray(b, mask);
+    EXPECT_EQ(pixelAt(b, 0, 0), 0x3CC86432u); // alpha 60
+    EXPECT_EQ(pixelAt(b, 1, 0), 0x00C86432u);
+
+    b.Clear(0xFFC86432);
+    AlphaFromGrayPremultiplied(b, mask);
+    // 200 * 60 / 255 = 47.06, 100 * 60 / 255 = 23.53, 50 * 60 / 255 = 11.76
+    EXPECT_EQ(pixelAt(b, 0, 0), argb(60, 47, 24, 12));
+    EXPECT_EQ(pixelAt(b, 1, 0), 0u);
+}
+
+TEST(AlphaFromGrayTest, SmallerMaskOnlyTouchesTheCommonPart)
+{
+    TbsBitmap b;
+    b.SetSize(4, 4);
+    b.Clear(0xFF808080);
+    TbsBitmap mask;
+    mask.SetSize(2, 3);
+    mask.Clear(0);
+    AlphaFromGrayPremultiplied(b, mask);
+    EXPECT_EQ(pixelAt(b, 1, 2), 0u);
+    EXPECT_EQ(pixelAt(b, 2, 0), 0xFF808080u);
+    EXPECT_EQ(pixelAt(b, 0, 3), 0xFF808080u);
+}
+
+TEST(ColourConversions, PixelsAndToolkitColours)
+{
+    EXPECT_EQ(ColorToPixel32(0x11332211), 0xFF112233u); // top byte ignored
+    EXPECT_EQ(MakePixel32(-5, 300, 7, 9), 0x0900FF07u);
+}
+
+TEST(ColourConversions, HslRoundTripsEveryColourOfAGrid)
+{
+    for (int r = 0; r < 256; r += 5) {
+        for (int g = 0; g < 256; g += 3) {
+            for (int b = 0; b < 256; b += 7) {
+                float h, s, l;
+                const quint32 p = argb(255, r, g, b);
+                PixelToHSL(p, h, s, l);
+                ASSERT_GE(h, 0.0f);
+                ASSERT_LT(h, 1.0f);
+                ASSERT_EQ(HSLToPixel32(l, s, h), p) << r << "," << g << "," << b;
+            }
+        }
+    }
+}
+
+TEST(ColourConversions, KnownHslValues)
+{
+    float h, s, l;
+    PixelToHSL(0xFF00FF00, h, s, l);
+    EXPECT_FLOAT_EQ(h, 1.0f / 3.0f);
+    EXPECT_FLOAT_EQ(s, 1.0f);
+    EXPECT_FLOAT_EQ(l, 0.5f);
+    EXPECT_EQ(HSLToPixel32(0.5f, 0.0f, 0.7f), 0xFF808080u); // 127.5 goes to 128
+    EXPECT_EQ(HueToChannel(1.25f, 0.0f, 1.0f), 255);        // h taken modulo 1
+}
+
+TEST(PixelChanges, HueSaturationAndBrightness)
+{
+    TbsBitmap b;
+    b.SetSize(3, 1);
+    *b.GetPixelPtr(0, 0) = 0xFF808080; // grey
+    *b.GetPixelPtr(1, 0) = 0x80336699; // coloured, half transparent
+    *b.GetPixelPtr(2, 0) = 0x00336699; // skipped
+    b.ChangeBitmapHue(10);
+    EXPECT_EQ(pixelAt(b, 0, 0), 0xFF808080u);
+    EXPECT_NE(pixelAt(b, 1, 0), 0x80336699u);
+    EXPECT_EQ(alphaOf(pixelAt(b, 1, 0)), 0x80);
+    EXPECT_EQ(pixelAt(b, 2, 0), 0x00336699u);
+
+    *b.GetPixelPtr(1, 0) = 0xFF336699;
+    b.ChangeBitmapSat(0);
+    EXPECT_EQ(pixelAt(b, 1, 0), 0xFF336699u);
+    b.SetBitmapHue(0);
+    float h, s, l;
+    PixelToHSL(pixelAt(b, 1, 0), h, s, l);
+    EXPECT_FLOAT_EQ(h, 0.0f);
+    EXPECT_GT(redOf(pixelAt(b, 1, 0)), greenOf(pixelAt(b, 1, 0)));
+
+    EXPECT_EQ(ChangePixelBrightness(0x10FF0010, 20), 0xFFFF1424u);
+    EXPECT_EQ(ChangePixelBrightness(0xFF102030, -70000), 0xFF000000u);
+    EXPECT_EQ(ChangePixelBrightness(0xFF102030, 65536), 0xFFFFFFFFu);
+}
+
+TEST(PixelChanges, LargeSaturationAndHueDeltasStayInRange)
+{
+    const quint32 p = 0xFF336699;
+    float h, s, l;
+    PixelToHSL(p, h, s, l);
+    // 255 * s + 600 wraps once and is then held at 255: full saturation.
+    EXPECT_EQ(ChangePixelSat(p, 600), HSLToPixel32(l, 1.0f, h));
+    EXPECT_EQ(ChangePixelSat(p, -600), HSLToPixel32(l, 0.0f, h));
+    EXPECT_EQ(ChangePixelHue(p, 600), HSLToPixel32(l, s, 1.0f));
+    // One wrap as always: +200 past 255 comes back in at the bottom.
+    const int v = int(std::nearbyint(s * 255.0f)) + 200 - 255;
+    EXPECT_EQ(ChangePixelSat(p, 200), HSLToPixel32(l, float(v) / 255.0f, h));
+}
+
+TEST(Reflections, FadeAfterTheFlip)
+{
+    const auto alphas = [](void (TbsBitmap::*reflect)()) {
+        TbsBitmap b;
+        b.SetSize(1, 4);
+        b.Clear(0xFF000000);
+        *b.GetPixelPtr(0, 3) = 0xFF000001; // the bottom row comes to the top
+        (b.*reflect)();
+        EXPECT_EQ(pixelAt(b, 0, 0) & 0xFFFFFF, 1u);
+        std::vector<int> out;
+        for (int y = 0; y < 4; ++y)
+            out.push_back(alphaOf(pixelAt(b, 0, y)));
+        return out;
+    };
+    EXPECT_EQ(alphas(&TbsBitmap::Reflection), (std::vector<int>{85, 42, 0, 0}));
+    EXPECT_EQ(alphas(&TbsBitmap::Reflection2), (std::vector<int>{63, 32, 0, 0}));
+    EXPECT_EQ(alphas(&TbsBitmap::Reflection3), (std::vector<int>{127, 64, 0, 0}));
+}
+
+TEST(Reflections, FlipVertSwapsRows)
+{
+    TbsBitmap b;
+    b.SetSize(2, 3);
+    fillWith(b, [](int x, int y) { return quint32(y * 10 + x); });
+    b.FlipVert();
+    EXPECT_EQ(pixelAt(b, 1, 0), 21u);
+    EXPECT_EQ(pixelAt(b, 0, 1), 10u);
+    EXPECT_EQ(pixelAt(b, 1, 2), 1u);
+}
+
+} // namespace
