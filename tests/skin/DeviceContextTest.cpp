@@ -1,0 +1,176 @@
+// The drawing context on bitmaps, images and painters.
+
+#include "SkinPixelHelpers.h"
+#include "bsDeviceContext.h"
+#include "bseffects.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+int countPixels(const TbsBitmap& b, const std::function<bool(quint32)>& match)
+{
+    int n = 0;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+            n += match(pixelAt(b, x, y));
+    return n;
+}
+
+TEST(DeviceContext, BitBltBetweenABitmapAndAnImage)
+{
+    TbsBitmap b;
+    b.SetSize(4, 4);
+    fillWith(b, [](int x, int y) { return argb(200, x, y, 9); });
+    QImage image(4, 4, QImage::Format_RGB32);
+    image.fill(0xFF000000);
+    TbsDC imageDC(&image);
+    ASSERT_FALSE(imageDC.SectionInfo().IsValid()); // not ARGB32: through the painter
+    EXPECT_TRUE(imageDC.BitBlt(1, 1, 2, 2, *b.Canvas(), 2, 2));
+    EXPECT_EQ(image.pixel(1, 1), 0xFF020209u);
+    EXPECT_EQ(image.pixel(0, 0), 0xFF000000u);
+
+    TbsBitmap back;
+    back.SetSize(4, 4);
+    EXPECT_TRUE(back.Canvas()->BitBlt(0, 0, 4, 4, imageDC, 0, 0));
+    EXPECT_EQ(pixelAt(back, 2, 2), 0xFF030309u);
+}
+
+TEST(DeviceContext, AlphaDrawOntoAnImageBlendsExactly)
+{
+    TbsBitmap glow;
+    glow.SetSize(2, 1);
+    glow.Clear(0x80FF0000);
+    glow.SetAlphaBlend(true);
+    QImage image(3, 1, QImage::Format_ARGB32);
+    image.fill(0xFF0000FF);
+    TbsDC dc(&image);
+    glow.Draw(&dc, 1, 0);
+    EXPECT_EQ(image.pixel(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(image.pixel(1, 0), BlendPixelMMX(0x80FF0000, 0xFF0000FF));
+}
+
+TEST(DeviceContext, PainterTargetsBlendAndKeyThroughThePainter)
+{
+    QImage image(4, 1, QImage::Format_ARGB32_Premultiplied);
+    image.fill(0xFF0000FF);
+    {
+        QPainter painter(&image);
+        TbsDC dc(&painter, image.size());
+        EXPECT_FALSE(dc.IsReadable());
+        TbsBitmap b;
+        b.SetSize(2, 1);
+        *b.GetPixelPtr(0, 0) = bsKeyPixel;
+        *b.GetPixelPtr(1, 0) = 0x00FF0000; // alpha ignored by a keyed draw
+        b.SetTransparent(true);
+        b.Draw(&dc, 0, 0);
+        b.Clear(0x80FF0000);
+        b.SetTransparent(false);
+        b.SetAlphaBlend(true);
+        b.Draw(&dc, 2, 0);
+    }
+    EXPECT_EQ(image.pixel(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(image.pixel(1, 0), 0xFFFF0000u);
+    const QRgb blended = image.pixel(2, 0);
+    EXPECT_NEAR(qRed(blended), 128, 1);
+    EXPECT_NEAR(qBlue(blended), 127, 1);
+}
+
+TEST(DeviceContext, LinesLeaveOutTheirEndPoint)
+{
+    TbsBitmap b;
+    b.SetSize(6, 6);
+    TbsDC* dc = b.Canvas();
+    dc->SetPenColor(RGBColor(255, 0, 0));
+    dc->MoveTo(1, 1);
+    dc->LineTo(4, 1);
+    dc->LineTo(4, 4);
+    EXPECT_EQ(pixelAt(b, 1, 1), 0xFFFF0000u);
+    EXPECT_EQ(pixelAt(b, 3, 1), 0xFFFF0000u);
+    EXPECT_EQ(pixelAt(b, 4, 1), 0xFFFF0000u); // start of the second line
+    EXPECT_EQ(pixelAt(b, 4, 3), 0xFFFF0000u);
+    EXPECT_EQ(pixelAt(b, 4, 4), 0u);
+    EXPECT_EQ(countPixels(b, [](quint32 p) { return p != 0; }), 6);
+    EXPECT_EQ(dc->PenPos(), Point(4, 4));
+}
+
+TEST(DeviceContext, FillFrameAndRectangle)
+{
+    TbsBitmap b;
+    b.SetSize(6, 6);
+    TbsDC* dc = b.Canvas();
+    dc->SetBrushColor(RGBColor(0, 0, 255));
+    dc->FillRect(Rect(0, 0, 2, 2));
+    EXPECT_EQ(countPixels(b, [](quint32 p) { return p == 0xFF0000FF; }), 4);
+    dc->SetBrushStyle(TbsBrushStyle::bsClear);
+    dc->FillRect(Rect(2, 2, 6, 6));
+    EXPECT_EQ(pixelAt(b, 3, 3), 0u);
+    dc->SetPenColor(RGBColor(0, 255, 0));
+    dc->Rectangle(Rect(2, 2, 6, 6));
+    EXPECT_EQ(pixelAt(b, 2, 2), 0xFF00FF00u);
+    EXPECT_EQ(pixelAt(b, 5, 5), 0xFF00FF00u);
+    EXPECT_EQ(pixelAt(b, 3, 3), 0u);
+}
+
+TEST(DeviceContext, TextIsDrawnClippedAndMeasured)
+{
+    TbsBitmap b;
+    b.SetSize(60, 30);
+    TbsDC* dc = b.Canvas();
+    dc->SetFontColor(RGBColor(255, 0, 0));
+    dc->SetBrushStyle(TbsBrushStyle::bsClear);
+    TRect measure = Rect(5, 5, 5, 5);
+    const int height = dc->DrawText("Wg", measure, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_GT(height, 5);
+    EXPECT_EQ(measure.Bottom - measure.Top, height);
+    EXPECT_EQ(measure.Right - measure.Left, dc->TextWidth("Wg"));
+    EXPECT_EQ(countPixels(b, [](quint32 p) { return p != 0; }), 0);
+
+    TRect area = Rect(0, 0, 60, 30);
+    dc->DrawText("WWW", area, DT_LEFT);
+    const int inked = countPixels(b, [](quint32 p) { return redOf(p) > 0; });
+    EXPECT_GT(inked, 10);
+    EXPECT_EQ(countPixels(b, [](quint32 p) { return greenOf(p) > 0 || blueOf(p) > 0; }), 0);
+
+    b.Clear(0);
+    TRect narrow = Rect(0, 0, 3, 30);
+    dc->DrawText("WWW", narrow, DT_LEFT);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 3; x < 60; ++x)
+            ASSERT_EQ(pixelAt(b, x, y), 0u);
+}
+
+TEST(DeviceContext, FontHeightFollowsTheToolkitsMeaning)
+{
+    TbsBitmap b;
+    b.SetSize(1, 1);
+    TbsDC* dc = b.Canvas();
+    EXPECT_EQ(dc->FontHeight(), -11);
+    dc->SetFontHeight(-14);
+    EXPECT_EQ(dc->Font().pixelSize(), 14);
+    dc->SetFontHeight(20);
+    EXPECT_EQ(dc->FontHeight(), 20);
+    EXPECT_LE(dc->TextHeight("X"), 20);
+    QFont f;
+    f.setPointSize(9);
+    dc->SetFont(f);
+    EXPECT_EQ(dc->FontHeight(), -12);
+}
+
+TEST(DeviceContext, ResizingKeepsTheContextButStartsItsStateAfresh)
+{
+    TbsBitmap b;
+    b.SetSize(2, 2);
+    TbsDC* dc = b.Canvas();
+    dc->SetFontColor(RGBColor(1, 2, 3));
+    dc->SetViewportOrg(5, 5);
+    dc->IntersectClipRect(Rect(0, 0, 1, 1));
+    b.SetSize(3, 3);
+    EXPECT_EQ(b.DC(), dc);
+    EXPECT_EQ(dc->GetViewportOrg(), Point(0, 0));
+    EXPECT_FALSE(dc->ClipRgn().has_value());
+    EXPECT_EQ(dc->FontColor(), RGBColor(1, 2, 3));
+}
+
+} // namespace
