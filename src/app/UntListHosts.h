@@ -1,0 +1,34 @@
+#pragma once
+
+// Fills the hosts manager's list with the hosts of one category, off the
+// window thread, with progress on the window's bar and the taskbar.
+
+#include "TThread.h"
+
+#include <QString>
+
+class TFrmHosts;
+
+class TListHosts : public TThread {
+public:
+    explicit TListHosts(TFrmHosts* window);
+    ~TListHosts() override;
+
+    // The category key to list.
+    void setCat(const QString& value);
+    void setReserved(const QString& value);
+
+protected:
+    void Execute() override;
+
+private:
+    // Whether the window still shows this thread's list (no newer list was started).
+    bool current() const;
+    void listRows();
+    void finish();
+
+    TFrmHosts* const m_window;
+    const int m_generation;
+    QString category;
+    QString reserved;
+};

@@ -1,0 +1,11 @@
+#include "UntTreeObj.h"
+
+void TTreeObj::setCatId(const QString& value)
+{
+    catid = value;
+}
+
+void TTreeObj::getCatId(QString& value) const
+{
+    value = catid;
+}

@@ -1,0 +1,249 @@
+#include "ListTestSupport.h"
+#include "ListWindowParts.h"
+#include "Unit_Win7Taskbar.h"
+#include "UntProbeLogs.h"
+#include "VistaProBar.h"
+
+#include <QTableWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+namespace {
+
+// Counts the showings of a widget.
+class ShowCounter : public QObject {
+public:
+    int shown = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        shown += event->type() == QEvent::Show;
+        return false;
+    }
+};
+
+} // namespace
+
+class ProbeLogsTest : public DatabaseFixture {
+protected:
+    void SetUp() override
+    {
+        DatabaseFixture::SetUp();
+        InitializeTaskbarList();
+        window = std::make_unique<TFrmProbe>();
+        window->p->installEventFilter(&barShowings);
+    }
+
+    void TearDown() override
+    {
+        ASSERT_TRUE(waitUntil([&] { return endSteps() >= expectedEndSteps; }));
+        window.reset();
+        releaseTaskbarList();
+    }
+
+    void record(const QString& date, const QString& time, const QString& host)
+    {
+        exec("INSERT INTO probe VALUES(:d, :t, :h);", {{":d", date}, {":t", time}, {":h", host}});
+    }
+
+    int endSteps()
+    {
+        QMutexLocker lock(&fake.mutex);
+        int count = 0;
+        for (const auto& call : fake.taskbarCalls)
+            count += call.what == "state" && call.first == 0;
+        return count;
+    }
+
+    // Shows the window and waits for the day tree thread's end step.
+    void showWithDays(int days)
+    {
+        window->show();
+        ++expectedEndSteps;
+        ASSERT_TRUE(waitUntil([&] {
+            return endSteps() >= expectedEndSteps && window->tree->topLevelItemCount() == days;
+        }));
+    }
+
+    QStringList days()
+    {
+        QStringList texts;
+        for (int i = 0; i < window->tree->topLevelItemCount(); ++i)
+            texts << window->tree->topLevelItem(i)->text(0);
+        return texts;
+    }
+
+    QTreeWidgetItem* day(const QString& text)
+    {
+        const auto found = window->tree->findItems(text, Qt::MatchExactly);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+
+    void openDay(const QString& text)
+    {
+        window->tree->setCurrentItem(day(text));
+        ++expectedEndSteps;
+        window->treeDblClick();
+        ASSERT_TRUE(waitUntil([&] { return endSteps() >= expectedEndSteps; }));
+    }
+
+    // The rows as "time|host".
+    QStringList rows()
+    {
+        QStringList texts;
+        for (int row = 0; row < window->lst->rowCount(); ++row)
+            texts << window->lst->item(row, 0)->text() + "|" + window->lst->item(row, 1)->text();
+        return texts;
+    }
+
+    std::unique_ptr<TFrmProbe> window;
+    ShowCounter barShowings;
+    int expectedEndSteps = 0;
+};
+
+TEST_F(ProbeLogsTest, LayoutAsDesigned)
+{
+    EXPECT_EQ(window->windowTitle(), "Probe Logs");
+    EXPECT_EQ(window->lst->columnCount(), 2);
+    EXPECT_EQ(window->lst->horizontalHeaderItem(0)->text(), "Time");
+    EXPECT_EQ(window->lst->horizontalHeaderItem(1)->text(), "Host");
+    EXPECT_EQ(window->lst->columnWidth(0), 70);
+    EXPECT_EQ(window->btnrefresh->text(), "Refresh");
+    EXPECT_TRUE(window->btnrefresh->font().bold());
+    EXPECT_FALSE(window->p->isVisibleTo(window.get()));
+    EXPECT_EQ(window->btnrefresh->x(), window->width() / 2 - window->btnrefresh->width() / 2);
+}
+
+TEST_F(ProbeLogsTest, NoRecordsLeaveTheTreeEmptyAndTheBarHidden)
+{
+    showWithDays(0);
+    ++expectedEndSteps;
+    window->btnrefreshClick();
+    ASSERT_TRUE(waitUntil([&] { return endSteps() >= expectedEndSteps; }));
+    EXPECT_TRUE(days().isEmpty());
+    EXPECT_EQ(barShowings.shown, 0);
+}
+
+TEST_F(ProbeLogsTest, DaysAreNewestFirst)
+{
+    record("20130113", "1200", " a.com");
+    record("20130201", "0800", " b.com");
+    record("20121231", "2359", " c.com");
+    record("20130113", "1300", " d.com");
+    showWithDays(3);
+    EXPECT_EQ(days(), (QStringList{"01/02/2013", "13/01/2013", "31/12/2012"}));
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(nodeImage(window->tree->topLevelItem(i)), TFrmProbe::imgDay);
+    EXPECT_FALSE(window->p->isVisibleTo(window.get()));
+    EXPECT_GE(barShowings.shown, 1);
+}
+
+TEST_F(ProbeLogsTest, RecordsOfADayNewestFirstIdenticalOnesOnce)
+{
+    record("20130113", "0905", " example.com");
+    record("20130113", "1244", " other.com:8080");
+    record("20130113", "0905", " example.com");
+    record("20130113", "0001", "\"quoted\"");
+    record("20130114", "2300", " next-day.com");
+    showWithDays(2);
+
+    openDay("13/01/2013");
+    EXPECT_EQ(rows(),
+              (QStringList{"12:44| other.com:8080", "09:05| example.com", "00:01|\"quoted\""}));
+    EXPECT_EQ(nodeImage(day("13/01/2013")), TFrmProbe::imgDayShown);
+    EXPECT_EQ(nodeImage(day("14/01/2013")), TFrmProbe::imgDay);
+    EXPECT_TRUE(window->tree->isEnabled());
+    EXPECT_FALSE(window->p->isVisibleTo(window.get()));
+
+    openDay("14/01/2013");
+    EXPECT_EQ(rows(), QStringList{"23:00| next-day.com"});
+    EXPECT_EQ(nodeImage(day("13/01/2013")), TFrmProbe::imgDay);
+    EXPECT_EQ(nodeImage(day("14/01/2013")), TFrmProbe::imgDayShown);
+}
+
+TEST_F(ProbeLogsTest, DoubleClickOnTheDayOnDisplayDoesNothing)
+{
+    record("20130113", "0905", " a.com");
+    showWithDays(1);
+    openDay("13/01/2013");
+    record("20130113", "1000", " b.com");
+    window->treeDblClick();
+    EXPECT_EQ(rows(), QStringList{"09:05| a.com"});
+}
+
+TEST_F(ProbeLogsTest, DeletingTheDayOnDisplayEmptiesTheList)
+{
+    record("20130113", "0905", " a.com");
+    record("20130114", "1000", " b.com");
+    showWithDays(2);
+    openDay("13/01/2013");
+
+    window->tree->setCurrentItem(day("14/01/2013"));
+    fake.boxAnswers.push_back(platform::IDNO);
+    window->SpeedButton3Click();
+    EXPECT_EQ(takeBoxes(),
+              QStringList{"Delete log|This action will definitively delete this day of "
+                          "log : \"14/01/2013\" and all it content (host list), Are "
+                          "you sure ?|24"});
+    EXPECT_EQ(days().size(), 2);
+
+    window->SpeedButton3Click(); // another day: the list stays
+    EXPECT_EQ(days(), QStringList{"13/01/2013"});
+    EXPECT_EQ(rows(), QStringList{"09:05| a.com"});
+    EXPECT_EQ(column("SELECT DISTINCT date FROM probe;"), QStringList{"20130113"});
+
+    window->tree->setCurrentItem(day("13/01/2013"));
+    window->SpeedButton3Click();
+    EXPECT_TRUE(days().isEmpty());
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_TRUE(column("SELECT date FROM probe;").isEmpty());
+}
+
+TEST_F(ProbeLogsTest, DayDeletedMeanwhileOpensAnEmptyList)
+{
+    record("20130113", "0905", " a.com");
+    showWithDays(1);
+    exec("DELETE FROM probe;");
+    const int before = barShowings.shown;
+    openDay("13/01/2013");
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_EQ(barShowings.shown, before + 1);
+    EXPECT_FALSE(window->p->isVisibleTo(window.get()));
+    EXPECT_TRUE(window->tree->isEnabled());
+}
+
+TEST_F(ProbeLogsTest, RefreshRebuildsTheTreeAndEmptiesTheList)
+{
+    record("20130113", "0905", " a.com");
+    showWithDays(1);
+    openDay("13/01/2013");
+    record("20130301", "0000", " new.com");
+
+    ++expectedEndSteps;
+    window->btnrefreshClick();
+    EXPECT_TRUE(rows().isEmpty());
+    ASSERT_TRUE(waitUntil(
+        [&] { return endSteps() >= expectedEndSteps && window->tree->topLevelItemCount() == 2; }));
+    EXPECT_EQ(days(), (QStringList{"01/03/2013", "13/01/2013"}));
+    EXPECT_EQ(nodeImage(day("13/01/2013")), TFrmProbe::imgDay);
+}
+
+TEST_F(ProbeLogsTest, RowsAlternateWhiteAndLightGrey)
+{
+    record("20130113", "0905", " a.com");
+    record("20130113", "0906", " b.com");
+    record("20130113", "0907", " c.com");
+    showWithDays(1);
+    openDay("13/01/2013");
+    window->lst->clearSelection();
+    window->lst->setCurrentItem(nullptr);
+    const QImage image = window->lst->viewport()->grab().toImage();
+    const int x = window->lst->viewport()->width() - 10;
+    for (int row = 0; row < 3; ++row) {
+        const QRect rect = window->lst->visualRect(window->lst->model()->index(row, 1));
+        EXPECT_EQ(QColor(image.pixel(x, rect.center().y())),
+                  row % 2 ? QColor(249, 247, 244) : QColor(255, 255, 255))
+            << row;
+    }
+}
