@@ -113,6 +113,54 @@ void blurLine(int n, int radius, std::vector<Rgb>& ring, const BlurDivisor& divi
     }
 }
 
+// The vertical pass: the same scheme as blurLine, run for all columns at
+// once, row after row, so that memory is read and written in order.
+void blurColumns(const std::vector<Rgb>& planes, int w, int h, int radius,
+                 const BlurDivisor& divide, quint32* pixels)
+{
+    const int window = 2 * radius + 1;
+    const size_t width = size_t(w);
+    std::vector<Rgb> total(width), incoming(width), outgoing(width);
+    std::vector<Rgb> ring(size_t(window) * width); // slot s of column x at s * w + x
+    for (int i = -radius; i <= radius; ++i) {
+        const Rgb* row = planes.data() + qsizetype(std::clamp(i, 0, h - 1)) * w;
+        Rgb* slot = ring.data() + size_t(i + radius) * width;
+        const int weight = radius + 1 - std::abs(i);
+        for (size_t x = 0; x < width; ++x) {
+            const Rgb p = row[x];
+            slot[x] = p;
+            total[x].r += p.r * weight;
+            total[x].g += p.g * weight;
+            total[x].b += p.b * weight;
+            if (i > 0)
+                incoming[x] += p;
+            else
+                outgoing[x] += p;
+        }
+    }
+    int centre = radius;
+    for (int y = 0; y < h; ++y) {
+        quint32* out = pixels + qsizetype(y) * w;
+        Rgb* oldest = ring.data() + size_t((centre + radius + 1) % window) * width;
+        const Rgb* entering = planes.data() + qsizetype(std::min(y + radius + 1, h - 1)) * w;
+        for (size_t x = 0; x < width; ++x) {
+            out[x] = 0xFF000000 | (quint32(divide(total[x].r)) << 16) |
+                     (quint32(divide(total[x].g)) << 8) | quint32(divide(total[x].b));
+            total[x] -= outgoing[x];
+            outgoing[x] -= oldest[x];
+            oldest[x] = entering[x];
+            incoming[x] += entering[x];
+            total[x] += incoming[x];
+        }
+        centre = (centre + 1) % window;
+        const Rgb* middle = ring.data() + size_t(centre) * width;
+        for (size_t x = 0; x < width; ++x) {
+            outgoing[x] += middle[x];
+            incoming[x] -= middle[x];
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 
 void alphaFromMask(TbsBitmap& bitmap, const TbsBitmap& mask, bool premultiply)
@@ -171,15 +219,7 @@ void StackBlur(TbsBitmap& bitmap, int radius)
             },
             [out](int x, const Rgb& v) { out[x] = v; });
     }
-    quint32* pixels = bitmap.Bits();
-    for (int x = 0; x < w; ++x) {
-        blurLine(
-            h, radius, ring, divide, [&](int y) { return planes[size_t(qsizetype(y) * w + x)]; },
-            [&](int y, const Rgb& v) {
-                pixels[qsizetype(y) * w + x] =
-                    0xFF000000 | (quint32(v.r) << 16) | (quint32(v.g) << 8) | quint32(v.b);
-            });
-    }
+    blurColumns(planes, w, h, radius, divide, bitmap.Bits());
 }
 
 void AlphaFromGray(TbsBitmap& bitmap, const TbsBitmap& mask)
