@@ -3,7 +3,9 @@
 #include "Platform.h"
 #include "UntAbout.h"
 #include "UntForms.h"
+#include "UntHosts.h"
 #include "UntINI.h"
+#include "UntProbeLogs.h"
 #include "UntProbeThread.h"
 #include "UntSettings.h"
 #include "UntSettingsVar.h"
@@ -119,11 +121,11 @@ bool acquireSingleInstance()
     return false;
 }
 
-// ---------------------------------------------------------------------------
-// The hosts manager and the probe log viewer come with their own windows;
-// createListForms is completed there.
-// ---------------------------------------------------------------------------
-static void createListForms() {}
+static void createListForms()
+{
+    new TFrmHosts();
+    new TFrmProbe();
+}
 
 void createForms()
 {
@@ -450,13 +452,21 @@ void TFrmMain::AboutSolvek2Click()
     showNonModal(FrmAbout);
 }
 
-// ---------------------------------------------------------------------------
-// Hosts1Click and ProbeLogs1Click show the hosts manager and the probe log
-// viewer modally; they are completed with those windows.
-// ---------------------------------------------------------------------------
-void TFrmMain::Hosts1Click() {}
+void TFrmMain::Hosts1Click()
+{
+    if (!FrmHosts)
+        return;
+    centreOn(FrmHosts, this);
+    FrmHosts->exec();
+}
 
-void TFrmMain::ProbeLogs1Click() {}
+void TFrmMain::ProbeLogs1Click()
+{
+    if (!FrmProbe)
+        return;
+    centreOn(FrmProbe, this);
+    FrmProbe->exec();
+}
 
 void TFrmMain::Visitourwebsite1Click()
 {
@@ -491,8 +501,11 @@ void TFrmMain::confirmExit()
         QStringLiteral("This action will terminate solvek process, we won't be able to "
                        "automatically update database anymore, are you sure?"),
         QStringLiteral("Exit Solvek"), platform::MB_YESNO | platform::MB_ICONWARNING);
-    if (answer != platform::IDNO)
+    if (answer != platform::IDNO) {
+        // Probe records that have arrived are stored before the process ends.
+        ProbeLogWriter::instance().flush(3000);
         endProcess(0);
+    }
 }
 
 bool TFrmMain::passesGate()
