@@ -5,6 +5,7 @@
 #include "bseffects.h"
 
 #include <QPainter>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -171,6 +172,40 @@ TEST(DeviceContext, ResizingKeepsTheContextButStartsItsStateAfresh)
     EXPECT_EQ(dc->GetViewportOrg(), Point(0, 0));
     EXPECT_FALSE(dc->ClipRgn().has_value());
     EXPECT_EQ(dc->FontColor(), RGBColor(1, 2, 3));
+}
+
+// A widget painting a bitmap through a context on its own painter.
+class BitmapWidget : public QWidget {
+public:
+    BitmapWidget()
+    {
+        resize(6, 6);
+        bitmap.SetSize(2, 2);
+        bitmap.Clear(0x00336699); // alpha 0: a copy shows the colour all the same
+    }
+    TbsBitmap bitmap;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        TbsDC dc(&painter, size());
+        painter.fillRect(rect(), Qt::white);
+        dc.SetViewportOrg(1, 1);
+        dc.IntersectClipRect(Rect(0, 0, 1, 2));
+        bitmap.Draw(&dc, Rect(0, 0, 4, 4)); // stretched, then clipped to one column
+    }
+};
+
+TEST(DeviceContext, WidgetPaintDrawsThroughItsPainterWithOriginAndClip)
+{
+    BitmapWidget widget;
+    const QImage shot = widget.grab().toImage();
+    EXPECT_EQ(shot.pixel(1, 1), 0xFF336699u);
+    EXPECT_EQ(shot.pixel(1, 2), 0xFF336699u);
+    EXPECT_EQ(shot.pixel(2, 1), 0xFFFFFFFFu); // clipped
+    EXPECT_EQ(shot.pixel(1, 3), 0xFFFFFFFFu);
+    EXPECT_EQ(shot.pixel(0, 0), 0xFFFFFFFFu);
 }
 
 } // namespace
