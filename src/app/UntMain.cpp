@@ -3,6 +3,7 @@
 #include "Platform.h"
 #include "UntAbout.h"
 #include "UntForms.h"
+#include "UntHTTPRequestThread.h"
 #include "UntHosts.h"
 #include "UntINI.h"
 #include "UntProbeLogs.h"
@@ -102,12 +103,9 @@ void showNonModal(QWidget* window)
 
 } // namespace
 
-// ---------------------------------------------------------------------------
-// The download thread THTTPRequest comes with the block-list download: it
-// fills in this starter (created suspended, freeing itself, highest priority,
-// resumed, nobody keeps a reference).
-// ---------------------------------------------------------------------------
-std::function<void()> startUpdate = [] {};
+// The Update command's download: created suspended, freeing itself, highest
+// priority, resumed; nobody keeps a reference.
+std::function<void()> startUpdate = [] { THTTPRequest::start(); };
 
 bool acquireSingleInstance()
 {

@@ -1,0 +1,52 @@
+#pragma once
+
+// The four downloaded block lists: where they come from, how their text reads,
+// and the digest that tells whether a list changed since its last merge.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+#include <array>
+
+struct BlockListSource {
+    const char16_t* categoryId; // reserved category, and the "DBMD5" key
+    const char16_t* defaultHost;
+    const char16_t* path;
+};
+
+// In the order of fetching; position + 1 is the category id.
+inline constexpr std::array<BlockListSource, 4> BlockListSources = {{
+    {u"1", u"tracker-one.blocklists.example", u"/blocklist.php?download=domainblocklist"},
+    {u"2", u"tracker-two.blocklists.example", u"/blocklists.php?download=domainblocklist"},
+    {u"3", u"tracker-three.blocklists.example", u"/blocklist.php?download=domainblocklist"},
+    {u"4", u"lists.solvek.example", u"/modules/solvek/hosts.php"},
+}};
+
+// config.ini may name another host (with an optional ":port") per source, in
+// this section under the category id; the paths and the order stay.
+inline constexpr QStringView SourcesSection = u"SOURCES";
+
+// "https://" + the configured host + the source's path.
+QString blockListUrl(const BlockListSource& source);
+
+// Longest host a list line may give; longer lines are skipped: no host name
+// (and no line of several) is that long, and the hosts file must stay sane.
+inline constexpr qsizetype MaxHostLength = 1024;
+
+// The host a list line gives, or an empty string when it gives none. A line
+// whose first character is "#" is a comment; otherwise every "127.0.0.1" goes
+// (ignoring case) and blanks and control characters are trimmed from both
+// ends. A host holding control characters other than tabs, bytes that were
+// not text, or more than MaxHostLength characters is skipped.
+QString hostFromBlockLine(QStringView line);
+
+// True when a host can stand in a hosts-file line as written: not blank, no
+// control characters other than tabs, no undecodable bytes.
+bool isWritableHost(QStringView host);
+
+// The list text of a response body (the locale's 8-bit encoding).
+QString blockListText(const QByteArray& body);
+
+// MD5 hex digest of the list text in its 8-bit form, which is the body itself.
+QString blockListDigest(const QByteArray& body);

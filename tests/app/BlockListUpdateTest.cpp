@@ -1,0 +1,311 @@
+#include "BlockList.h"
+#include "UntHTTPRequestThread.h"
+#include "UntINI.h"
+#include "UntUpdateHosts.h"
+
+#include "LocalServers.h"
+#include "UpdateTestSupport.h"
+
+#include <QCryptographicHash>
+#include <array>
+#include <memory>
+
+namespace {
+
+// Records the window steps of one run.
+class RecordingBlockListUi : public BlockListUi {
+public:
+    bool begin(ProxySettings& settings) override
+    {
+        calls << QStringLiteral("begin");
+        if (busy)
+            return false;
+        settings = proxy;
+        return true;
+    }
+    void downloading() override { calls << QStringLiteral("downloading"); }
+    void updating(const QString& categoryName, qint64 lines) override
+    {
+        calls << QStringLiteral("updating %1 %2").arg(categoryName).arg(lines);
+    }
+    void step(qint64 line, qint64) override { steps << line; }
+    void reset() override { calls << QStringLiteral("reset"); }
+    bool windowVisible() override { return visible; }
+    void showErrorOverlay() override { calls << QStringLiteral("error overlay"); }
+    void clearOverlay() override { calls << QStringLiteral("clear overlay"); }
+    void end(const QString& text, bool updated) override
+    {
+        lastUpdate = text;
+        calls << QStringLiteral("end %1").arg(updated ? "updated" : "unchanged");
+    }
+    void startRefresh() override { calls << QStringLiteral("refresh"); }
+    void abandon() override { calls << QStringLiteral("abandon"); }
+
+    bool busy = false;
+    bool visible = true;
+    ProxySettings proxy;
+    QStringList calls;
+    QList<qint64> steps;
+    QString lastUpdate;
+};
+
+QString md5(const QByteArray& bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+class BlockListUpdateTest : public UpdateFolderTest {
+protected:
+    void SetUp() override
+    {
+        UpdateFolderTest::SetUp();
+        qputenv("SSL_CERT_FILE", testCertificate().certificateFile.toUtf8());
+        for (size_t i = 0; i < servers.size(); ++i) {
+            servers[i] = std::make_unique<LocalHttpsServer>();
+            pointSourceAt(int(i), servers[i]->hostAndPort());
+        }
+    }
+    void TearDown() override { qunsetenv("SSL_CERT_FILE"); }
+
+    void pointSourceAt(int index, const QString& host)
+    {
+        writeIni(QStringLiteral("SOURCES"), QString::number(index + 1), host);
+    }
+    void setList(int index, const QByteArray& body)
+    {
+        servers[size_t(index)]->setBody(QString::fromUtf16(BlockListSources[size_t(index)].path),
+                                        body);
+    }
+    int requests(int index) const
+    {
+        return servers[size_t(index)]->requestCount(
+            QString::fromUtf16(BlockListSources[size_t(index)].path));
+    }
+    QString digest(int category) { return readIni("DBMD5", QString::number(category), "<none>"); }
+    void setAllLists()
+    {
+        setList(0, "# zeus\r\nz1.com\r\n127.0.0.1 z2.com\r\n");
+        setList(1, "p1.com\np2.com\n");
+        setList(2, "s1.com");
+        setList(3, "127.0.0.1 y1.com\r\n127.0.0.1 y2.com\r\n127.0.0.1 y3.com\r\n");
+    }
+    BlockListRunOutcome run() { return runBlockListUpdate(ui); }
+
+    std::array<std::unique_ptr<LocalHttpsServer>, 4> servers;
+    RecordingBlockListUi ui;
+};
+
+} // namespace
+
+TEST_F(BlockListUpdateTest, TheFirstRunMergesEveryList)
+{
+    setAllLists();
+    const BlockListRunOutcome outcome = run();
+
+    EXPECT_TRUE(outcome.started);
+    EXPECT_FALSE(outcome.failed) << outcome.failure.toStdString();
+    EXPECT_TRUE(outcome.updated);
+    EXPECT_EQ(outcome.merged, QStringList({"1", "2", "3", "4"}));
+    EXPECT_EQ(hosts("1"), QStringList({"z1.com", "z2.com"}));
+    EXPECT_EQ(hosts("2"), QStringList({"p1.com", "p2.com"}));
+    EXPECT_EQ(hosts("3"), QStringList({"s1.com"}));
+    EXPECT_EQ(hosts("4"), QStringList({"y1.com", "y2.com", "y3.com"}));
+    EXPECT_EQ(digest(1), md5("# zeus\r\nz1.com\r\n127.0.0.1 z2.com\r\n"));
+    EXPECT_EQ(digest(4), md5("127.0.0.1 y1.com\r\n127.0.0.1 y2.com\r\n127.0.0.1 y3.com\r\n"));
+    EXPECT_EQ(ui.calls,
+              QStringList({"begin", "downloading", "updating Zeus Bot 3", "reset", "downloading",
+                           "updating Palevo Bot 2", "reset", "downloading", "updating SpyEye Bot 1",
+                           "reset", "downloading", "updating Yeldcraft 3", "reset", "clear overlay",
+                           "end updated", "refresh"}));
+    EXPECT_FALSE(ui.lastUpdate.isEmpty());
+    EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), ui.lastUpdate);
+    EXPECT_TRUE(fake.shownBoxes.isEmpty());
+}
+
+TEST_F(BlockListUpdateTest, AnUnchangedListIsSkipped)
+{
+    setAllLists();
+    run();
+    addHost("1", "user.com", "N");
+    setList(1, "p1.com\np3.com\n");
+    ui.calls.clear();
+
+    const BlockListRunOutcome outcome = run();
+    EXPECT_EQ(outcome.merged, QStringList({"2"}));
+    EXPECT_EQ(hosts("1"), QStringList({"z1.com", "z2.com"}));
+    EXPECT_EQ(hosts("2"), QStringList({"p1.com", "p3.com"}));
+    EXPECT_EQ(hosts("1", "N"), QStringList({"user.com"}));
+    EXPECT_EQ(ui.calls, QStringList({"begin", "downloading", "downloading", "updating Palevo Bot 2",
+                                     "reset", "downloading", "downloading", "clear overlay",
+                                     "end updated", "refresh"}));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(requests(i), 2) << i;
+
+    ui.calls.clear();
+    EXPECT_FALSE(run().updated);
+    EXPECT_TRUE(ui.calls.contains(QStringLiteral("end unchanged")));
+}
+
+TEST_F(BlockListUpdateTest, AnEmptyListKeepsTheRowsAndTheDigest)
+{
+    setAllLists();
+    run();
+    const QString before = digest(3);
+    setList(2, " \r\n\t\r\n");
+    const BlockListRunOutcome outcome = run();
+    EXPECT_FALSE(outcome.failed);
+    EXPECT_FALSE(outcome.updated);
+    EXPECT_EQ(hosts("3"), QStringList({"s1.com"}));
+    EXPECT_EQ(digest(3), before);
+}
+
+TEST_F(BlockListUpdateTest, ACommentOnlyListEmptiesTheCategoryAndCountsAsAnUpdate)
+{
+    setAllLists();
+    run();
+    setList(1, "# nothing today\r\n#\r\n");
+    ui.calls.clear();
+    const BlockListRunOutcome outcome = run();
+    EXPECT_TRUE(outcome.updated);
+    EXPECT_TRUE(hosts("2").isEmpty());
+    EXPECT_EQ(digest(2), md5("# nothing today\r\n#\r\n"));
+    EXPECT_TRUE(ui.calls.contains(QStringLiteral("end updated")));
+}
+
+TEST_F(BlockListUpdateTest, AnUnreachableSecondSourceEndsTheLoopAndTellsTheVisibleUser)
+{
+    setAllLists();
+    pointSourceAt(1, QStringLiteral("127.0.0.1:%1").arg(unusedPort()));
+    const BlockListRunOutcome outcome = run();
+
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(outcome.merged, QStringList({"1"}));
+    EXPECT_EQ(hosts("1"), QStringList({"z1.com", "z2.com"}));
+    EXPECT_EQ(requests(2), 0);
+    EXPECT_EQ(requests(3), 0);
+    EXPECT_EQ(digest(2), QStringLiteral("<none>"));
+    ASSERT_EQ(fake.shownBoxes.size(), 1);
+    EXPECT_EQ(fake.shownBoxes[0].title, QStringLiteral("Unsuccessful"));
+    EXPECT_EQ(fake.shownBoxes[0].text, QString::fromLatin1(UnsuccessfulText));
+    EXPECT_EQ(fake.shownBoxes[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+    EXPECT_EQ(
+        ui.calls.mid(ui.calls.size() - 5),
+        QStringList({"downloading", "error overlay", "clear overlay", "end updated", "refresh"}));
+    EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), ui.lastUpdate);
+}
+
+TEST_F(BlockListUpdateTest, AFailureWhileHiddenIsSilent)
+{
+    ui.visible = false;
+    pointSourceAt(0, QStringLiteral("127.0.0.1:%1").arg(unusedPort()));
+    const BlockListRunOutcome outcome = run();
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_FALSE(outcome.updated);
+    EXPECT_TRUE(fake.shownBoxes.isEmpty());
+    EXPECT_FALSE(ui.calls.contains(QStringLiteral("error overlay")));
+    EXPECT_EQ(ui.calls.mid(ui.calls.size() - 3),
+              QStringList({"clear overlay", "end unchanged", "refresh"}));
+    EXPECT_NE(readIni("INFO", "lastupdate", "Never"), QStringLiteral("Never"));
+}
+
+TEST_F(BlockListUpdateTest, ARunWhileAnotherHoldsTheDatabaseEndsAtOnce)
+{
+    setAllLists();
+    ui.busy = true;
+    const BlockListRunOutcome outcome = run();
+    EXPECT_FALSE(outcome.started);
+    EXPECT_EQ(ui.calls, QStringList({"begin"}));
+    EXPECT_EQ(requests(0), 0);
+    EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), QStringLiteral("Never"));
+}
+
+TEST_F(BlockListUpdateTest, ADatabaseThatCannotOpenReleasesTheBusyFlag)
+{
+    DBPath = dir.path(); // a folder is no database
+    const BlockListRunOutcome outcome = run();
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(ui.calls, QStringList({"begin", "abandon"}));
+    EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), QStringLiteral("Never"));
+}
+
+TEST_F(BlockListUpdateTest, ARefusedInsertKeepsTheRowsBeforeItAndTheDigest)
+{
+    execSQL(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON hosts WHEN NEW.host = "
+                           "'poison.com' BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+    setAllLists();
+    setList(0, "a.com\r\npoison.com\r\nb.com\r\n");
+    const BlockListRunOutcome outcome = run();
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_EQ(hosts("1"), QStringList({"a.com"}));
+    EXPECT_EQ(digest(1), md5("a.com\r\npoison.com\r\nb.com\r\n"));
+    EXPECT_EQ(requests(1), 0);
+    EXPECT_TRUE(ui.calls.contains(QStringLiteral("reset")));
+    EXPECT_TRUE(ui.calls.contains(QStringLiteral("refresh")));
+}
+
+TEST_F(BlockListUpdateTest, AMaliciousListStoresOnlyItsValidHostsAndBreaksNothing)
+{
+    setAllLists();
+    QByteArray list = "good1.com\r";                  // CR-only line ends
+    list += "quo\"te.com\r";                          // a quote, stored as it is
+    list += "x\"); DROP TABLE hosts; --\r";           // SQL, stored as text
+    list += "\" OR \"1\"=\"1\r";                      // more SQL
+    list += QByteArray(10 * 1024 * 1024, 'a') + "\r"; // a 10 MB line
+    list += QByteArray("bin\0ary.com\r", 12);         // a NUL byte
+    list += "\x01\x02\x03\r";                         // control bytes
+    list += "bytes\xFF\xFE\xC0.com\r";                // bytes that are no text
+    list += "good2.com\r";
+    setList(0, list);
+
+    const BlockListRunOutcome outcome = run();
+    EXPECT_FALSE(outcome.failed) << outcome.failure.toStdString();
+    EXPECT_EQ(hosts("1"), QStringList({"good1.com", "quo\"te.com", "x\"); DROP TABLE hosts; --",
+                                       "\" OR \"1\"=\"1", "good2.com"}));
+    EXPECT_EQ(hosts("2"), QStringList({"p1.com", "p2.com"})); // the table is whole
+
+    writeHostsFile("10.0.0.1 nas\r\n");
+    class QuietUi : public HostsRefreshUi {
+        void begin(qint64) override {}
+        void step(qint64, qint64) override {}
+        void end() override {}
+        bool windowVisible() override { return false; }
+        void showBalloon(const QString&, const QString&) override {}
+    } quiet;
+    refreshHostsFile(DBPath, quiet);
+    const QByteArray file = hostsFileBytes();
+    EXPECT_FALSE(file.contains('\0'));
+    EXPECT_LT(file.size(), 1000);
+    EXPECT_TRUE(file.startsWith("10.0.0.1 nas\r\n127.0.0.1 good1.com\r\n"))
+        << file.left(200).constData();
+    EXPECT_TRUE(file.contains("\r\n127.0.0.1 x\"); DROP TABLE hosts; --\r\n"));
+}
+
+TEST_F(BlockListUpdateTest, DownloadsThroughTinyproxy)
+{
+    TinyProxy proxy;
+    ASSERT_TRUE(proxy.started()) << "tinyproxy did not start";
+    setAllLists();
+    ui.proxy.use = true;
+    ui.proxy.host = QStringLiteral("127.0.0.1");
+    ui.proxy.port = proxy.port();
+    const BlockListRunOutcome outcome = run();
+    EXPECT_FALSE(outcome.failed) << outcome.failure.toStdString();
+    EXPECT_EQ(outcome.merged.size(), 4);
+    EXPECT_EQ(proxy.log().count(QStringLiteral("): CONNECT 127.0.0.1:")), 4)
+        << proxy.log().toStdString();
+}
+
+TEST_F(BlockListUpdateTest, AProxyWithAnEmptyUserGetsNoCredentials)
+{
+    RecordingProxy proxy;
+    setAllLists();
+    ui.proxy.use = true;
+    ui.proxy.host = QStringLiteral("127.0.0.1");
+    ui.proxy.port = proxy.port();
+    ui.proxy.user = QString();
+    ui.proxy.password = QStringLiteral("typed but unused");
+    EXPECT_TRUE(run().failed); // the recorder refuses
+    ASSERT_EQ(proxy.requestHeads().size(), 1);
+    EXPECT_FALSE(proxy.requestHeads().first().contains(QStringLiteral("Proxy-Authorization"),
+                                                       Qt::CaseInsensitive));
+}

@@ -1,0 +1,214 @@
+#include "HostsFile.h"
+#include "UntUpdateHosts.h"
+
+#include "UpdateTestSupport.h"
+
+#include <QMutex>
+#include <QMutexLocker>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+// Records the window steps of one refresh.
+class RecordingRefreshUi : public HostsRefreshUi {
+public:
+    void begin(qint64 rows) override
+    {
+        QMutexLocker lock(&mutex);
+        calls << QStringLiteral("begin %1").arg(rows);
+    }
+    void step(qint64 row, qint64 rows) override
+    {
+        QMutexLocker lock(&mutex);
+        steps << row;
+        EXPECT_LT(row, rows);
+    }
+    void end() override
+    {
+        QMutexLocker lock(&mutex);
+        calls << QStringLiteral("end");
+    }
+    bool windowVisible() override { return visible; }
+    void showBalloon(const QString& title, const QString& text) override
+    {
+        QMutexLocker lock(&mutex);
+        calls << QStringLiteral("balloon %1|%2").arg(title, text);
+    }
+
+    bool visible = false;
+    QStringList calls;
+    QList<qint64> steps;
+    QMutex mutex;
+};
+
+class HostsRefreshTest : public UpdateFolderTest {
+protected:
+    void TearDown() override { hostsfile_testing::afterHalfWritten = nullptr; }
+
+    HostsRefreshOutcome refresh() { return refreshHostsFile(DBPath, ui); }
+
+    RecordingRefreshUi ui;
+};
+
+} // namespace
+
+TEST_F(HostsRefreshTest, AppendsOneLinePerHostAndKeepsTheUsersLines)
+{
+    const QByteArray user = "# the user's own\r\n\r\n10.0.0.2  nas # backup\r\n  \r\n"
+                            "127.0.0.1 known.com\r\n";
+    writeHostsFile(user);
+    addHost("1", "a.com", "Y");
+    addHost("2", "known.com", "Y");
+    addHost("1", "b.com", "N");
+    addHost("4", "a.com", "Y"); // a host in two categories gets one line
+    addHost("3", "KNOWN.com", "Y");
+
+    const HostsRefreshOutcome outcome = refresh();
+
+    EXPECT_EQ(hostsFileBytes(), QByteArray("# the user's own\r\n10.0.0.2  nas # backup\r\n"
+                                           "127.0.0.1 known.com\r\n"
+                                           "127.0.0.1 a.com\r\n127.0.0.1 b.com\r\n"));
+    EXPECT_TRUE(hostsFileIsReadOnly());
+    EXPECT_EQ(outcome.linesAdded, 2);
+    EXPECT_TRUE(outcome.fileWritten);
+    EXPECT_EQ(ui.calls, QStringList({"begin 5", "end"}));
+    EXPECT_EQ(fake.resolverFlushes, 2); // after the read and after the write
+    EXPECT_TRUE(fake.shownBoxes.isEmpty());
+}
+
+TEST_F(HostsRefreshTest, BadComIsBlockedNextToNotbadCom)
+{
+    writeHostsFile("127.0.0.1 notbad.com\r\n# bad.org is listed in this comment\r\n");
+    addHost("1", "notbad.com", "Y");
+    addHost("1", "bad.com", "Y");
+    addHost("1", "bad.org", "Y");
+    refresh();
+    EXPECT_EQ(hostsFileBytes(),
+              QByteArray("127.0.0.1 notbad.com\r\n# bad.org is listed in this comment\r\n"
+                         "127.0.0.1 bad.com\r\n127.0.0.1 bad.org\r\n"));
+}
+
+TEST_F(HostsRefreshTest, ASecondRefreshAddsNothing)
+{
+    writeHostsFile("last line without an end");
+    addHost("1", "a.com", "Y");
+    addHost("2", "0.0.0.0 b.com", "Y");
+    addHost("3", " #word", "Y");
+    refresh();
+    const QByteArray once = hostsFileBytes();
+    EXPECT_EQ(once, QByteArray("last line without an end\r\n127.0.0.1 a.com\r\n"
+                               "127.0.0.1 0.0.0.0 b.com\r\n127.0.0.1  #word\r\n"));
+    EXPECT_EQ(refresh().linesAdded, 0);
+    EXPECT_EQ(hostsFileBytes(), once);
+}
+
+TEST_F(HostsRefreshTest, AnEmptyTableShowsNoProgressButStillRewritesTheFile)
+{
+    writeHostsFile("a\r\n\r\n   \r\nb");
+    refresh();
+    EXPECT_EQ(hostsFileBytes(), QByteArray("a\r\nb\r\n"));
+    EXPECT_EQ(ui.calls, QStringList({"end"}));
+    EXPECT_TRUE(ui.steps.isEmpty());
+    EXPECT_TRUE(hostsFileIsReadOnly());
+    EXPECT_EQ(fake.resolverFlushes, 2);
+}
+
+TEST_F(HostsRefreshTest, HostsThatWouldBreakTheFileAreLeftOut)
+{
+    writeHostsFile("");
+    addHost("1", "ok.com", "N");
+    addHost("1", "two\r\nlines.com", "N");
+    addHost("1", QStringLiteral("bell\a.com"), "N");
+    addHost("1", "   ", "N");
+    refresh();
+    EXPECT_EQ(hostsFileBytes(), QByteArray("127.0.0.1 ok.com\r\n"));
+}
+
+TEST_F(HostsRefreshTest, ProgressStepsFollowTheShownPercentage)
+{
+    writeHostsFile("");
+    addHosts(DBPath, "1", numbered("h%1.com", 5000), "Y");
+
+    refresh();
+    EXPECT_EQ(ui.calls.first(), QStringLiteral("begin 5000"));
+    ASSERT_EQ(ui.steps.size(), 100);
+    EXPECT_EQ(ui.steps.first(), 0);
+    EXPECT_EQ(ui.steps.last(), 4950);
+    EXPECT_EQ(hostsFileBytes().count("\r\n"), 5000);
+}
+
+TEST_F(HostsRefreshTest, AnUnreadableFileIsToldAndNothingIsWritten)
+{
+    ui.visible = true;
+    addHost("1", "a.com", "Y");
+    const HostsRefreshOutcome outcome = refresh();
+
+    EXPECT_FALSE(outcome.fileRead);
+    EXPECT_EQ(hostsFileBytes(), QByteArray("<missing>"));
+    EXPECT_TRUE(ui.calls.isEmpty()); // no end step: the Update button keeps its state
+    ASSERT_EQ(fake.shownBoxes.size(), 1);
+    EXPECT_EQ(fake.shownBoxes[0].title, QStringLiteral("Hosts file"));
+    EXPECT_TRUE(fake.shownBoxes[0].text.contains(fake.hostsFilePath));
+    EXPECT_EQ(fake.shownBoxes[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+}
+
+TEST_F(HostsRefreshTest, AFailedWriteIsToldOnceInABalloonWhileHidden)
+{
+    const QByteArray user = "10.0.0.1 nas\r\n";
+    writeHostsFile(user);
+    addHost("1", "a.com", "Y");
+    hostsfile_testing::afterHalfWritten = [] {
+        throw EHostsFileError(QStringLiteral("Could not write the hosts file \"x\": No space."));
+    };
+
+    const HostsRefreshOutcome outcome = refresh();
+
+    EXPECT_FALSE(outcome.fileWritten);
+    EXPECT_EQ(hostsFileBytes(), user);
+    EXPECT_TRUE(fake.shownBoxes.isEmpty());
+    EXPECT_EQ(ui.calls, QStringList({"begin 1", "end",
+                                     "balloon Hosts file|Could not write the hosts file \"x\": "
+                                     "No space."}));
+}
+
+TEST_F(HostsRefreshTest, ADatabaseFailureStillWritesTheFileSilently)
+{
+    writeHostsFile("a\r\n\r\nb\r\n");
+    execSQL(QStringLiteral("DROP TABLE hosts;"));
+    const HostsRefreshOutcome outcome = refresh();
+    EXPECT_FALSE(outcome.databaseFailure.isEmpty());
+    EXPECT_TRUE(outcome.fileWritten);
+    EXPECT_EQ(hostsFileBytes(), QByteArray("a\r\nb\r\n"));
+    EXPECT_EQ(ui.calls, QStringList({"end"}));
+    EXPECT_TRUE(fake.shownBoxes.isEmpty());
+}
+
+TEST_F(HostsRefreshTest, OverlappingRefreshesAndCleaningLoseNoLines)
+{
+    writeHostsFile("10.0.0.1 nas\r\n127.0.0.1 gone.com\r\n");
+    // A second database, as a second writer of the same file.
+    const QString otherDb = dir.filePath(QStringLiteral("other.db"));
+    const QString ownDb = DBPath;
+    DBPath = otherDb;
+    createDB();
+    DBPath = ownDb;
+    addHosts(otherDb, "1", numbered("other%1.com", 300), "Y");
+    addHosts(ownDb, "1", numbered("own%1.com", 300), "Y");
+
+    RecordingRefreshUi otherUi;
+    std::thread first([&] { refreshHostsFile(ownDb, ui); });
+    std::thread second([&] { refreshHostsFile(otherDb, otherUi); });
+    std::thread cleaner([] { cleanFromHosts(QStringLiteral("gone.com")); });
+    first.join();
+    second.join();
+    cleaner.join();
+
+    const QString text = QString::fromUtf8(hostsFileBytes());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("10.0.0.1 nas\r\n")));
+    EXPECT_FALSE(text.contains(QStringLiteral("gone.com")));
+    for (int i = 0; i < 300; ++i) {
+        ASSERT_TRUE(hostInText(QStringLiteral("own%1.com").arg(i), text)) << i;
+        ASSERT_TRUE(hostInText(QStringLiteral("other%1.com").arg(i), text)) << i;
+    }
+}
