@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 // The window side of one run, called on the worker thread.
 class BlockListUi {
 public:
@@ -60,6 +62,14 @@ public:
     // highest priority, then resumed. Nobody keeps a reference to it.
     static void start();
 
+    THTTPRequest() { ++s_instances; }
+    ~THTTPRequest() override { --s_instances; }
+    // Runs that exist: started and not yet freed.
+    static int instances() { return s_instances.load(); }
+
 protected:
     void Execute() override;
+
+private:
+    static inline std::atomic<int> s_instances{0};
 };

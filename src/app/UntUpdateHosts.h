@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <atomic>
+
 // The window side of one refresh, called on the worker thread.
 class HostsRefreshUi {
 public:
@@ -45,6 +47,14 @@ public:
     // highest priority, then resumed. Nobody keeps a reference to it.
     static void start();
 
+    TUpdateHosts() { ++s_instances; }
+    ~TUpdateHosts() override { --s_instances; }
+    // Refreshes that exist: started and not yet freed.
+    static int instances() { return s_instances.load(); }
+
 protected:
     void Execute() override;
+
+private:
+    static inline std::atomic<int> s_instances{0};
 };

@@ -11,6 +11,7 @@
 #include "UntINI.h"
 #include "UntMain.h"
 #include "UntSettings.h"
+#include "UntUpdateHosts.h"
 #include "VistaProBar.h"
 #include "bsSkinExCtrls.h"
 
@@ -53,6 +54,13 @@ protected:
     }
     void TearDown() override
     {
+        // The workers free themselves on the window thread once they end.
+        const QDeadlineTimer bound(60000);
+        while ((THTTPRequest::instances() > 0 || TUpdateHosts::instances() > 0) &&
+               !bound.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+        EXPECT_EQ(THTTPRequest::instances(), 0);
+        EXPECT_EQ(TUpdateHosts::instances(), 0);
         qunsetenv("SSL_CERT_FILE");
         hostsfile_testing::afterHalfWritten = nullptr;
         releaseTaskbarList();
