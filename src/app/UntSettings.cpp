@@ -174,8 +174,11 @@ void TFrmSettings::createColorControls(QWidget* box)
     }
     connect(cbox, &QComboBox::activated, this, [this](int index) {
         runReported([&] {
-            if (index == customColorIndex)
-                pickCustomColor();
+            // A cancelled custom pick goes back to the colour in use.
+            if (index == customColorIndex && !pickCustomColor()) {
+                selectColor(dialogColor);
+                return;
+            }
             cboxChange();
         });
     });
@@ -266,13 +269,15 @@ bool TFrmSettings::runColorDialog()
     return true;
 }
 
-void TFrmSettings::pickCustomColor()
+bool TFrmSettings::pickCustomColor()
 {
     const quint32 before = dialogColor;
     dialogColor = cbox->itemData(customColorIndex, colorRole).value<quint32>();
-    if (runColorDialog())
+    const bool confirmed = runColorDialog();
+    if (confirmed)
         setCustomColor(dialogColor);
     dialogColor = before;
+    return confirmed;
 }
 
 void TFrmSettings::showSettingsValues()

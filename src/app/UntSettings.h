@@ -83,8 +83,9 @@ private:
     void setCustomColor(quint32 color);
     // Runs CD on the dialog colour; a confirmed choice becomes the dialog colour.
     bool runColorDialog();
-    // The colour box's "Custom..." entry: the dialog picks the entry's colour.
-    void pickCustomColor();
+    // The colour box's "Custom..." entry: the dialog picks the entry's colour;
+    // false when the user cancelled.
+    bool pickCustomColor();
 
     quint32 dialogColor = 0;
 };

@@ -218,3 +218,23 @@ TEST_F(SettingsWindowTest, ScreenshotIsNotBlank)
     EXPECT_EQ(shot.size(), QSize(305, 382));
     EXPECT_GT(distinctColours(shot), 1);
 }
+
+TEST_F(SettingsWindowTest, CustomEntryTakesThePickedColourOrGoesBack)
+{
+    settings->show();
+    // Cancelled: the box and the bar keep lime.
+    settings->cbox->setCurrentIndex(0);
+    emit settings->cbox->activated(0);
+    EXPECT_EQ(settings->selectedColor(), platform::clLime);
+    EXPECT_EQ(main->p->color(), QColor(0, 255, 0));
+
+    execColorDialog = [](QColorDialog* dialog) {
+        dialog->setCurrentColor(QColor(10, 20, 30));
+        return true;
+    };
+    settings->cbox->setCurrentIndex(0);
+    emit settings->cbox->activated(0);
+    EXPECT_EQ(settings->cbox->currentIndex(), 0);
+    EXPECT_EQ(settings->selectedColor(), 0x1E140Au);
+    EXPECT_EQ(main->p->color(), QColor(10, 20, 30));
+}
