@@ -7,9 +7,11 @@
 #include <QFile>
 
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
 #include <vector>
 
 using platform::Socket;
@@ -271,6 +273,40 @@ TEST_F(ProbeTest, RecordsOfManyClientsAreAllStoredInArrivalOrder)
     ASSERT_EQ(hosts.size(), 300);
     for (int i = 0; i < 300; ++i)
         EXPECT_EQ(hosts[i], QStringLiteral(" h%1.com").arg(i));
+}
+
+TEST_F(ProbeTest, ConcurrentClientsAreAllAnsweredAndRecorded)
+{
+    constexpr int clients = 40;
+    constexpr int requestsEach = 50;
+    std::vector<std::thread> threads;
+    std::atomic<int> answered{0};
+    for (int c = 0; c < clients; ++c)
+        threads.emplace_back([&, c] {
+            for (int r = 0; r < requestsEach; ++r) {
+                const QByteArray host = "c" + QByteArray::number(c) + "-" + QByteArray::number(r);
+                answered +=
+                    exchange(port, "GET / HTTP/1.1\r\nHost: " + host + "\r\n\r\n") == probeAnswer();
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(answered, clients * requestsEach);
+
+    QStringList hosts = storedHosts();
+    ASSERT_EQ(hosts.size(), clients * requestsEach);
+    // Each client's requests follow one another, so their records keep that order.
+    for (int c = 0; c < clients; ++c) {
+        int last = -1;
+        for (const QString& host : std::as_const(hosts)) {
+            if (!host.startsWith(QStringLiteral(" c%1-").arg(c)))
+                continue;
+            const int r = host.section('-', 1).toInt();
+            EXPECT_EQ(r, last + 1) << host.toStdString();
+            last = r;
+        }
+        EXPECT_EQ(last, requestsEach - 1);
+    }
 }
 
 TEST_F(ProbeTest, SilentConnectionsDoNotHoldBackOthersNorHoldThreads)
