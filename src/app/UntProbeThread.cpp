@@ -5,6 +5,7 @@
 #include "SystemText.h"
 #include "UntSqliteUtils.h"
 
+#include <QDateTime>
 #include <QMutexLocker>
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -94,7 +96,10 @@ public:
             ++m_dropped;
             return;
         }
-        m_queue.push_back({getLogDate(), getLogTime(), host});
+        // One moment for both, so a request at midnight gets the day it arrived on.
+        const QDateTime now = QDateTime::currentDateTime();
+        m_queue.push_back(
+            {now.toString(QStringLiteral("yyyyMMdd")), now.toString(QStringLiteral("HHmm")), host});
         ++m_queued;
         m_wakeWriter.notify_one();
     }
@@ -305,6 +310,7 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
+    static constexpr auto AcceptRetryDelay = std::chrono::milliseconds(100);
     struct Waiting {
         platform::Socket socket;
         Clock::time_point deadline;
@@ -337,14 +343,19 @@ private:
         m_polled.push_back({m_owner.m_gate->wakeDescriptor(), POLLIN, 0});
         const bool roomToAccept = int(m_waiting.size() + m_ready.size()) < capacity() ||
                                   !m_waiting.empty(); // room is made by closing the oldest
-        m_polled.push_back({m_listener.fd(), short(roomToAccept ? POLLIN : 0), 0});
+        const bool acceptPaused = Clock::now() < m_acceptPausedUntil;
+        m_polled.push_back({m_listener.fd(), short(roomToAccept && !acceptPaused ? POLLIN : 0), 0});
         for (const Waiting& waiting : m_waiting)
             m_polled.push_back({waiting.socket.fd(), POLLIN, 0});
 
+        std::optional<Clock::time_point> wakeAt;
+        if (!m_waiting.empty())
+            wakeAt = m_waiting.front().deadline;
+        if (acceptPaused && (!wakeAt || m_acceptPausedUntil < *wakeAt))
+            wakeAt = m_acceptPausedUntil;
         int timeoutMs = -1;
-        if (!m_waiting.empty()) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-                m_waiting.front().deadline - Clock::now());
+        if (wakeAt) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wakeAt - Clock::now());
             timeoutMs = int(std::max<qint64>(0, left.count()));
         }
         if (::poll(m_polled.data(), m_polled.size(), timeoutMs) < 0)
@@ -372,11 +383,15 @@ private:
 
     void acceptWaiting()
     {
-        // A failed accept is left alone; the loop goes on.
         for (int accepted = 0; accepted < 256; ++accepted) {
             platform::Socket connection = platform::acceptConnection(m_listener);
-            if (!connection.valid())
+            if (!connection.valid()) {
+                // Out of descriptors or memory the connection stays queued and
+                // the listener readable: retry later instead of spinning.
+                if (!platform::acceptFoundNothing(errno))
+                    m_acceptPausedUntil = Clock::now() + AcceptRetryDelay;
                 return;
+            }
             if (int(m_waiting.size() + m_ready.size()) >= capacity()) {
                 if (m_waiting.empty())
                     return;            // every slot holds a request: this one is closed unanswered
@@ -400,6 +415,7 @@ private:
     std::deque<Waiting> m_waiting;
     std::deque<platform::Socket> m_ready;
     std::vector<pollfd> m_polled;
+    Clock::time_point m_acceptPausedUntil;
 };
 
 TProbe::TProbe(quint16 port, int receiveTimeoutMs)

@@ -107,6 +107,11 @@ Socket acceptConnection(const Socket& listener)
     return Socket(fd);
 }
 
+bool acceptFoundNothing(int error)
+{
+    return error == EAGAIN || error == EWOULDBLOCK || error == ECONNABORTED || error == EINTR;
+}
+
 int descriptorLimit()
 {
     rlimit limit{};

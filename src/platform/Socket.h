@@ -56,6 +56,10 @@ quint16 localPort(const Socket& socket);
 // socket; an invalid Socket when none waits or the accept failed.
 Socket acceptConnection(const Socket& listener);
 
+// Whether a failed accept only means that no connection was waiting (or
+// that one gave up before it was taken), as opposed to a lack of resources.
+bool acceptFoundNothing(int error);
+
 // The most descriptors this process may hold open at once.
 int descriptorLimit();
 

@@ -9,9 +9,12 @@
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
+#include <fcntl.h>
 #include <netinet/in.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using platform::Socket;
@@ -94,16 +97,24 @@ TEST(ProbeRequest, AnswerIsTheFortyTwoBytes)
 
 namespace {
 
-Socket connectTo(quint16 port)
+bool connectSocket(const Socket& client, quint16 port)
 {
-    Socket client(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = htons(port);
-    if (::connect(client.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-        return Socket();
-    return client;
+    return ::connect(client.fd(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+}
+
+Socket tcpSocket()
+{
+    return Socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+}
+
+Socket connectTo(quint16 port)
+{
+    Socket client = tcpSocket();
+    return connectSocket(client, port) ? std::move(client) : Socket();
 }
 
 void sendAll(const Socket& client, const QByteArray& bytes)
@@ -329,6 +340,56 @@ TEST_F(ProbeTest, SilentConnectionsDoNotHoldBackOthersNorHoldThreads)
         EXPECT_EQ(::recv(client.fd(), &byte, 1, MSG_DONTWAIT), -1);
         EXPECT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK);
     }
+}
+
+TEST_F(ProbeTest, ListenerOutOfDescriptorsAnswersOnceSomeAreFree)
+{
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    // Every descriptor number below the new limit is taken, but for the clients'.
+    std::vector<int> fillers;
+    int fd;
+    while ((fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0 && fd < 4000)
+        fillers.push_back(fd);
+    ASSERT_GE(fd, 0);
+    fillers.push_back(fd);
+    constexpr int clientCount = 3;
+    for (int i = 0; i < clientCount; ++i) {
+        ::close(fillers.back());
+        fillers.pop_back();
+    }
+    rlimit lowered = saved;
+    lowered.rlim_cur = rlim_t(fd + 1);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    struct Restore {
+        rlimit limit;
+        std::vector<int>& fillers;
+        ~Restore()
+        {
+            for (int filler : fillers)
+                ::close(filler);
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    } restore{saved, fillers};
+
+    // All client sockets first: the probe may take a free number the moment one connects.
+    std::vector<Socket> clients;
+    for (int i = 0; i < clientCount; ++i) {
+        clients.push_back(tcpSocket());
+        ASSERT_TRUE(clients.back().valid());
+    }
+    for (int i = 0; i < clientCount; ++i) {
+        ASSERT_TRUE(connectSocket(clients[size_t(i)], port));
+        sendAll(clients[size_t(i)],
+                "GET / HTTP/1.1\r\nHost: starved" + QByteArray::number(i) + ".com\r\n\r\n");
+    }
+    // The probe cannot take them now; once descriptors are free it does.
+    for (int filler : fillers)
+        ::close(filler);
+    fillers.clear();
+    for (const Socket& client : clients)
+        EXPECT_EQ(readToEnd(client), probeAnswer());
+    EXPECT_EQ(storedHosts().size(), clientCount);
 }
 
 TEST_F(ProbeTest, SwitchingOffEndsTheListenerAndOnAgainListensAnew)
