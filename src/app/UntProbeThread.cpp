@@ -150,7 +150,7 @@ private:
         return {m_queue.begin(), m_queue.begin() + qsizetype(count)};
     }
 
-    static bool store(const std::vector<ProbeRecord>& batch)
+    bool store(const std::vector<ProbeRecord>& batch)
     {
         try {
             createDB();
@@ -167,9 +167,13 @@ private:
             }
             db.ReleaseSQL(insert);
             db.Commit();
+            m_lastFailure.clear();
             return true;
         } catch (const solvek::Exception& e) {
-            qWarning("Probe records not stored yet, retrying: %s", qUtf8Printable(e.message()));
+            // Told once per kind of failure, not at every retry.
+            if (e.message() != m_lastFailure)
+                qWarning("Probe records not stored yet, retrying: %s", qUtf8Printable(e.message()));
+            m_lastFailure = e.message();
             return false;
         }
     }
@@ -181,7 +185,8 @@ private:
     qint64 m_queued = 0;
     qint64 m_stored = 0;
     qint64 m_dropped = 0;
-    std::thread m_thread; // last: starts once the members above exist
+    QString m_lastFailure; // the writer thread's own
+    std::thread m_thread;  // last: starts once the members above exist
 };
 
 ProbeLogWriter::ProbeLogWriter() : m_worker(std::make_unique<Worker>()) {}

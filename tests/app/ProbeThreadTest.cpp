@@ -320,6 +320,22 @@ TEST_F(ProbeTest, ConcurrentClientsAreAllAnsweredAndRecorded)
     }
 }
 
+TEST_F(ProbeTest, BusyDatabaseNeitherDelaysAnswersNorLosesRecords)
+{
+    {
+        // Another connection holds the database while requests arrive.
+        TSQLiteDatabase holder(DBPath);
+        holder.ExecSQL("BEGIN EXCLUSIVE;");
+        for (int i = 0; i < 5; ++i)
+            EXPECT_EQ(exchange(port, "GET / HTTP/1.1\r\nHost: held" + QByteArray::number(i) +
+                                         ".com\r\n\r\n"),
+                      probeAnswer());
+        holder.ExecSQL("COMMIT;");
+    }
+    EXPECT_EQ(storedHosts(),
+              (QStringList{" held0.com", " held1.com", " held2.com", " held3.com", " held4.com"}));
+}
+
 TEST_F(ProbeTest, SilentConnectionsDoNotHoldBackOthersNorHoldThreads)
 {
     const int threadsBefore = threadCount();
