@@ -102,19 +102,6 @@ protected:
     int expectedEndSteps = 0;
 };
 
-TEST_F(ProbeLogsTest, LayoutAsDesigned)
-{
-    EXPECT_EQ(window->windowTitle(), "Probe Logs");
-    EXPECT_EQ(window->lst->columnCount(), 2);
-    EXPECT_EQ(window->lst->horizontalHeaderItem(0)->text(), "Time");
-    EXPECT_EQ(window->lst->horizontalHeaderItem(1)->text(), "Host");
-    EXPECT_EQ(window->lst->columnWidth(0), 70);
-    EXPECT_EQ(window->btnrefresh->text(), "Refresh");
-    EXPECT_TRUE(window->btnrefresh->font().bold());
-    EXPECT_FALSE(window->p->isVisibleTo(window.get()));
-    EXPECT_EQ(window->btnrefresh->x(), window->width() / 2 - window->btnrefresh->width() / 2);
-}
-
 TEST_F(ProbeLogsTest, NoRecordsLeaveTheTreeEmptyAndTheBarHidden)
 {
     showWithDays(0);
