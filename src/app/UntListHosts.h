@@ -3,13 +3,14 @@
 // Fills the hosts manager's list with the hosts of one category, off the
 // window thread, with progress on the window's bar and the taskbar.
 
+#include "LiveCount.h"
 #include "TThread.h"
 
 #include <QString>
 
 class TFrmHosts;
 
-class TListHosts : public TThread {
+class TListHosts : public TThread, public LiveCount<TListHosts> {
 public:
     explicit TListHosts(TFrmHosts* window);
     ~TListHosts() override;

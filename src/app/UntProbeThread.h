@@ -4,6 +4,7 @@
 // request with a one-line "site blocked" text and records which host was asked
 // for. Blocked hosts resolve to this machine, so their visitors arrive here.
 
+#include "LiveCount.h"
 #include "Socket.h"
 #include "TThread.h"
 
@@ -100,7 +101,7 @@ private:
 };
 
 // One accepted connection: one receive, an optional record, the answer, close.
-class TProbeCo : public TThread {
+class TProbeCo : public TThread, public LiveCount<TProbeCo> {
 public:
     explicit TProbeCo(std::shared_ptr<ProbeConnectionGate> gate = {},
                       int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs);
@@ -120,7 +121,7 @@ private:
 
 // The listener. The program creates it running, freeing itself, at the
 // highest priority; `stopListening` ends it.
-class TProbe : public TThread {
+class TProbe : public TThread, public LiveCount<TProbe> {
 public:
     static constexpr quint16 ProgramPort = 80;
 

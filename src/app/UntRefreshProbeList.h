@@ -3,13 +3,14 @@
 // Fills the probe log viewer's list with the records of one day, newest
 // first, identical records once, off the window thread.
 
+#include "LiveCount.h"
 #include "TThread.h"
 
 #include <QString>
 
 class TFrmProbe;
 
-class TRefreshProbeList : public TThread {
+class TRefreshProbeList : public TThread, public LiveCount<TRefreshProbeList> {
 public:
     explicit TRefreshProbeList(TFrmProbe* window);
     ~TRefreshProbeList() override;

@@ -3,11 +3,12 @@
 // Fills the probe log viewer's tree with the days that have records, newest
 // first, off the window thread.
 
+#include "LiveCount.h"
 #include "TThread.h"
 
 class TFrmProbe;
 
-class TRefreshProbeTree : public TThread {
+class TRefreshProbeTree : public TThread, public LiveCount<TRefreshProbeTree> {
 public:
     explicit TRefreshProbeTree(TFrmProbe* window);
     ~TRefreshProbeTree() override;

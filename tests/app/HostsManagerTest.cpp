@@ -2,6 +2,7 @@
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntHosts.h"
+#include "UntListHosts.h"
 #include "UntTreeObj.h"
 #include "VistaProBar.h"
 
@@ -60,6 +61,7 @@ protected:
     void TearDown() override
     {
         ASSERT_TRUE(waitUntil([&] { return listThreadsEnded(); }));
+        ASSERT_TRUE(waitUntil([] { return TListHosts::live() == 0; }));
         window.reset();
         startHostsRefresh = savedRefresh;
         releaseTaskbarList();

@@ -2,6 +2,8 @@
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntProbeLogs.h"
+#include "UntRefreshProbeList.h"
+#include "UntRefreshProbeTreeThread.h"
 #include "VistaProBar.h"
 
 #include <QTableWidget>
@@ -38,6 +40,8 @@ protected:
     void TearDown() override
     {
         ASSERT_TRUE(waitUntil([&] { return endSteps() >= expectedEndSteps; }));
+        ASSERT_TRUE(waitUntil(
+            [] { return TRefreshProbeTree::live() == 0 && TRefreshProbeList::live() == 0; }));
         window.reset();
         releaseTaskbarList();
     }

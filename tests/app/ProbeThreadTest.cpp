@@ -175,6 +175,8 @@ protected:
     void TearDown() override
     {
         probe.reset();
+        // Connection threads free themselves on the window thread.
+        ASSERT_TRUE(waitUntil([] { return TProbeCo::live() == 0; }));
         // Records of this test reach its database before the folder goes.
         ASSERT_TRUE(ProbeLogWriter::instance().flush());
     }
