@@ -71,11 +71,13 @@ ProbeRequest judgeProbeRequest(QByteArrayView received)
 // ---------------------------------------------------------------------------
 // The record writer
 
+namespace {
 struct ProbeRecord {
     QString date;
     QString time;
     QString host;
 };
+} // namespace
 
 class ProbeLogWriter::Worker {
 public:
