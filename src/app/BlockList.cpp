@@ -8,21 +8,11 @@ namespace {
 
 constexpr QStringView LoopbackAddress = u"127.0.0.1";
 
-QString withoutLoopbackAddress(QStringView line)
+// Cc: the C0 controls, DEL and the C1 controls.
+bool isControl(QChar c)
 {
-    QString result;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype found = line.indexOf(LoopbackAddress, start, Qt::CaseInsensitive);
-        if (found < 0)
-            break;
-        result.append(line.sliced(start, found - start));
-        start = found + LoopbackAddress.size();
-    }
-    if (start == 0)
-        return line.toString();
-    result.append(line.sliced(start));
-    return result;
+    const char16_t unit = c.unicode();
+    return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
 }
 
 } // namespace
@@ -37,24 +27,38 @@ QString blockListUrl(const BlockListSource& source)
 
 bool isWritableHost(QStringView host)
 {
-    if (systemtext::trimmed(host).isEmpty() || systemtext::hasUndecodedBytes(host))
-        return false;
-    for (QChar c : host) {
-        if (c != u'\t' && c.category() == QChar::Other_Control)
+    bool blank = true;
+    for (qsizetype i = 0; i < host.size(); ++i) {
+        const QChar c = host[i];
+        if (c == u' ' || c == u'\t')
+            continue;
+        if (isControl(c) || systemtext::isUndecodedByte(host, i))
             return false;
+        blank = false;
     }
-    return true;
+    return !blank;
 }
 
-QString hostFromBlockLine(QStringView line)
+QStringView hostFromBlockLine(QStringView line, QString& scratch)
 {
     if (line.startsWith(u'#'))
         return {};
-    const QString withoutAddress = withoutLoopbackAddress(line);
-    const QStringView host = systemtext::trimmed(withoutAddress);
+    // The address holds no letters, so an exact search ignores case as well.
+    qsizetype found = line.indexOf(LoopbackAddress);
+    if (found >= 0) {
+        scratch.clear();
+        qsizetype start = 0;
+        for (; found >= 0; found = line.indexOf(LoopbackAddress, start)) {
+            scratch.append(line.sliced(start, found - start));
+            start = found + LoopbackAddress.size();
+        }
+        scratch.append(line.sliced(start));
+        line = scratch;
+    }
+    const QStringView host = systemtext::trimmed(line);
     if (host.size() > MaxHostLength || !isWritableHost(host))
         return {};
-    return host.toString();
+    return host;
 }
 
 QString blockListText(const QByteArray& body)

@@ -34,12 +34,12 @@ QString blockListUrl(const BlockListSource& source);
 // (and no line of several) is that long, and the hosts file must stay sane.
 inline constexpr qsizetype MaxHostLength = 1024;
 
-// The host a list line gives, or an empty string when it gives none. A line
-// whose first character is "#" is a comment; otherwise every "127.0.0.1" goes
-// (ignoring case) and blanks and control characters are trimmed from both
-// ends. A host holding control characters other than tabs, bytes that were
-// not text, or more than MaxHostLength characters is skipped.
-QString hostFromBlockLine(QStringView line);
+// The host a list line gives, as a view into the line or into scratch; empty
+// when the line gives none. A line whose first character is "#" is a comment;
+// otherwise every "127.0.0.1" goes and blanks and control characters are
+// trimmed from both ends. A host holding control characters other than tabs,
+// bytes that were not text, or more than MaxHostLength characters is skipped.
+QStringView hostFromBlockLine(QStringView line, QString& scratch);
 
 // True when a host can stand in a hosts-file line as written: not blank, no
 // control characters other than tabs, no undecodable bytes.

@@ -7,7 +7,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -158,12 +160,44 @@ void writeAtomically(const QString& path, const QByteArray& bytes)
     }
 }
 
-char16_t folded(QChar c)
+char16_t folded(char16_t unit)
 {
-    const char16_t unit = c.unicode();
     if (unit < 0x80)
         return (unit >= u'A' && unit <= u'Z') ? char16_t(unit + 32) : unit;
     return char16_t(QChar::toCaseFolded(char32_t(unit)));
+}
+
+// Four characters at once, each case-folded; plain ASCII takes a few word
+// operations: a lane from 'A' to 'Z' gets 0x20 added.
+quint64 foldedWord(const char16_t* characters)
+{
+    quint64 word;
+    std::memcpy(&word, characters, sizeof word);
+    if ((word & 0xFF80FF80FF80FF80ull) == 0) {
+        const quint64 fromA = word + 0x003F003F003F003Full; // bit 7 set from 'A'
+        const quint64 pastZ = word + 0x0025002500250025ull; // bit 7 set from '['
+        return word | (((fromA & ~pastZ) & 0x0080008000800080ull) >> 2);
+    }
+    quint64 result = 0;
+    for (int i = 3; i >= 0; --i)
+        result = (result << 16) | folded(characters[i]);
+    return result;
+}
+
+bool sameFolded(const QChar* a, const QChar* b, qsizetype size)
+{
+    const auto* left = reinterpret_cast<const char16_t*>(a);
+    const auto* right = reinterpret_cast<const char16_t*>(b);
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        if (foldedWord(left + i) != foldedWord(right + i))
+            return false;
+    }
+    for (; i < size; ++i) {
+        if (folded(left[i]) != folded(right[i]))
+            return false;
+    }
+    return true;
 }
 
 bool isSeparator(QChar c)
@@ -185,6 +219,12 @@ QString hostsFilePath()
 
 QString getHostsFile()
 {
+    bool alreadyAsWritten = false;
+    return getHostsFile(alreadyAsWritten);
+}
+
+QString getHostsFile(bool& alreadyAsWritten)
+{
     const QString path = hostsFilePath();
     platform::current().fileAttributes().setReadOnly(path, false);
     AtScopeEnd flush([] { platform::current().resolverCache().flush(); });
@@ -192,22 +232,54 @@ QString getHostsFile()
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         raiseReadError(path, file.errorString());
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         raiseReadError(path, file.errorString());
-    return systemtext::withCrLf(systemtext::decodeWithByteOrderMark(bytes));
+    // Without a mark the 8-bit form gives back every byte, so only the line
+    // ends and blank lines can differ.
+    const bool marked = systemtext::hasByteOrderMark(bytes);
+    QString text = systemtext::decodeWithByteOrderMark(bytes);
+    bytes.clear();
+    alreadyAsWritten = false;
+    if (!systemtext::hasCrLfLines(text))
+        return systemtext::withCrLf(text);
+    alreadyAsWritten = !marked && systemtext::hasCrLfLines(text, true);
+    return text;
 }
 
 void setHostsFile(const QString& text, BlankLines blankLines)
 {
+    setHostsFile(std::vector<QStringView>{text}, blankLines);
+}
+
+void setHostsFile(const std::vector<QStringView>& parts, BlankLines blankLines)
+{
     const QString path = hostsFilePath();
     AtScopeEnd readOnly([&] { platform::current().fileAttributes().setReadOnly(path, true); });
-    const QString lines = blankLines == BlankLines::Drop
-                              ? systemtext::withCrLfWithoutBlankLines(text)
-                              : systemtext::withCrLf(text);
-    writeAtomically(path, systemtext::encode(lines));
-    if (blankLines == BlankLines::Drop)
+    const bool dropBlankLines = blankLines == BlankLines::Drop;
+    qsizetype size = 0;
+    for (QStringView part : parts)
+        size += part.size();
+    QByteArray bytes;
+    bytes.reserve(size);
+    for (QStringView part : parts) {
+        // Most texts are already in shape; only the others are copied.
+        if (systemtext::hasCrLfLines(part, dropBlankLines))
+            systemtext::appendEncoded(bytes, part);
+        else if (dropBlankLines)
+            systemtext::appendEncoded(bytes, systemtext::withCrLfWithoutBlankLines(part));
+        else
+            systemtext::appendEncoded(bytes, systemtext::withCrLf(part));
+    }
+    writeAtomically(path, bytes);
+    if (dropBlankLines)
         platform::current().resolverCache().flush();
+}
+
+void keepHostsFile()
+{
+    platform::current().fileAttributes().setReadOnly(hostsFilePath(), true);
+    platform::current().resolverCache().flush();
 }
 
 bool hostInText(const QString& host, const QString& text)
@@ -255,31 +327,136 @@ HostsFileLock::HostsFileLock() : m_locker(&hostsFileMutex()) {}
 
 PresentHosts::PresentHosts(QStringView text)
 {
-    m_names.reserve(size_t(text.count(u'\n') + 1));
-    systemtext::forEachLine(text, [this](QStringView line, qsizetype) { addLine(line); });
+    reserve(text.count(u'\n') + 1);
+    // In batches, so each insert finds its slot already fetched.
+    constexpr size_t Batch = 4096;
+    constexpr size_t Ahead = 16;
+    std::vector<Key> keys;
+    keys.reserve(Batch + 64);
+    const auto insertAll = [&] {
+        for (size_t i = 0; i < keys.size(); ++i) {
+            if (i + Ahead < keys.size())
+                prefetch(keys[i + Ahead]);
+            insert(keys[i]);
+        }
+        keys.clear();
+    };
+    systemtext::forEachLine(text, [&](QStringView line, qsizetype) {
+        addLineKeys(line, keys);
+        if (keys.size() >= Batch)
+            insertAll();
+    });
+    insertAll();
 }
 
-QStringView PresentHosts::keyOf(QStringView host)
+PresentHosts::Key PresentHosts::keyOf(QStringView host)
+{
+    const QStringView text = keyText(host);
+    return {text, hashOf(text)};
+}
+
+QStringView PresentHosts::keyText(QStringView host)
 {
     return systemtext::trimmed(host);
 }
 
-bool PresentHosts::contains(QStringView host) const
+bool PresentHosts::contains(const Key& key) const
 {
-    const QStringView key = keyOf(host);
-    return !key.isEmpty() && m_names.contains(key);
+    if (key.text.isEmpty() || m_slots.empty())
+        return false;
+    return m_slots[slotFor(key)].data != nullptr;
 }
 
-bool PresentHosts::insert(QStringView host)
+bool PresentHosts::insert(const Key& key)
 {
-    const QStringView key = keyOf(host);
-    return !key.isEmpty() && m_names.insert(key).second;
+    if (key.text.isEmpty())
+        return false;
+    reserve(1);
+    Slot& slot = m_slots[slotFor(key)];
+    if (slot.data)
+        return false;
+    slot = {key.text.data(), quint32(key.text.size()), quint32(key.hash >> 32)};
+    ++m_count;
+    return true;
+}
+
+void PresentHosts::prefetch(const Key& key) const
+{
+    if (!m_slots.empty())
+        __builtin_prefetch(&m_slots[size_t(key.hash >> 32) & (m_slots.size() - 1)]);
+}
+
+void PresentHosts::reserve(qsizetype additional)
+{
+    // At most half full, so probes stay short.
+    const size_t needed = size_t(m_count + additional) * 2;
+    if (needed <= m_slots.size())
+        return;
+    size_t capacity = std::max<size_t>(m_slots.size(), 64);
+    while (capacity < needed)
+        capacity *= 2;
+    rehash(capacity);
+}
+
+// The slot index comes from the check, so growing needs no hashing again.
+void PresentHosts::rehash(size_t capacity)
+{
+    std::vector<Slot> old(capacity);
+    old.swap(m_slots);
+    const size_t mask = capacity - 1;
+    for (const Slot& slot : old) {
+        if (!slot.data)
+            continue;
+        size_t index = slot.check & mask;
+        while (m_slots[index].data)
+            index = (index + 1) & mask;
+        m_slots[index] = slot;
+    }
+}
+
+size_t PresentHosts::slotFor(const Key& key) const
+{
+    const size_t mask = m_slots.size() - 1;
+    const auto check = quint32(key.hash >> 32);
+    const auto size = quint32(key.text.size());
+    for (size_t index = check & mask;; index = (index + 1) & mask) {
+        const Slot& slot = m_slots[index];
+        if (!slot.data)
+            return index;
+        if (slot.check == check && slot.size == size &&
+            sameFolded(slot.data, key.text.data(), key.text.size()))
+            return index;
+    }
+}
+
+quint64 PresentHosts::hashOf(QStringView key)
+{
+    const auto* characters = reinterpret_cast<const char16_t*>(key.data());
+    const qsizetype size = key.size();
+    quint64 hash = 0x9E3779B97F4A7C15ull ^ quint64(size);
+    qsizetype i = 0;
+    for (; i + 4 <= size; i += 4) {
+        hash = (hash ^ foldedWord(characters + i)) * 0xBF58476D1CE4E5B9ull;
+        hash ^= hash >> 31;
+    }
+    for (; i < size; ++i) {
+        hash = (hash ^ folded(characters[i])) * 0x94D049BB133111EBull;
+        hash ^= hash >> 31;
+    }
+    // A final mix, so the high half (slot index and check) depends on every
+    // character.
+    hash ^= hash >> 30;
+    hash *= 0xBF58476D1CE4E5B9ull;
+    hash ^= hash >> 27;
+    hash *= 0x94D049BB133111EBull;
+    hash ^= hash >> 31;
+    return hash;
 }
 
 // "<address> <name> <name> # comment": the names count, each alone and all of
 // them together as written (a stored host may hold blanks). A line whose first
 // character past the blanks is "#" is a comment.
-void PresentHosts::addLine(QStringView line)
+void PresentHosts::addLineKeys(QStringView line, std::vector<Key>& keys)
 {
     qsizetype at = 0;
     const qsizetype size = line.size();
@@ -292,40 +469,24 @@ void PresentHosts::addLine(QStringView line)
     const QStringView rest = systemtext::trimmed(line.sliced(at));
     if (rest.isEmpty())
         return;
-    insert(rest);
 
     const qsizetype comment = rest.indexOf(u'#');
     const QStringView names = comment < 0 ? rest : rest.first(comment);
     qsizetype start = 0;
+    bool restIsOneName = false;
     while (start < names.size()) {
         while (start < names.size() && isSeparator(names[start]))
             ++start;
         qsizetype end = start;
         while (end < names.size() && !isSeparator(names[end]))
             ++end;
-        if (end > start)
-            insert(names.sliced(start, end - start));
+        if (end > start) {
+            const QStringView name = names.sliced(start, end - start);
+            keys.push_back({name, hashOf(name)});
+            restIsOneName = name.size() == rest.size();
+        }
         start = end;
     }
-}
-
-size_t PresentHosts::FoldedHash::operator()(QStringView name) const noexcept
-{
-    size_t hash = 14695981039346656037ull;
-    for (QChar c : name) {
-        hash ^= folded(c);
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
-bool PresentHosts::FoldedEqual::operator()(QStringView a, QStringView b) const noexcept
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (folded(a[i]) != folded(b[i]))
-            return false;
-    }
-    return true;
+    if (!restIsOneName)
+        keys.push_back({rest, hashOf(rest)});
 }

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QStringView>
 
-#include <unordered_set>
+#include <vector>
 
 // Reading or writing the hosts file failed; the message names the file and the reason.
 class EHostsFileError : public solvek::Exception {
@@ -35,6 +35,10 @@ QString hostsFilePath();
 // followed by CR LF. The resolver-cache flush follows, also after a failure.
 // Raises EHostsFileError.
 QString getHostsFile();
+// The same, telling whether the refresh's write of the text as it is would
+// give back the file's own bytes (CR LF line ends, no blank line, no
+// byte-order mark), so that write can be left out.
+QString getHostsFile(bool& alreadyAsWritten);
 
 enum class BlankLines {
     Drop, // the refresh's write: lines of only blanks and control characters go
@@ -47,6 +51,11 @@ enum class BlankLines {
 // read-only afterwards, also after a failure. The refresh's write is followed
 // by a resolver-cache flush, so the new lines take effect. Raises EHostsFileError.
 void setHostsFile(const QString& text, BlankLines blankLines);
+// The same for a text given in parts, written one after another.
+void setHostsFile(const std::vector<QStringView>& parts, BlankLines blankLines);
+// What the refresh's write does around a file that would not change: the
+// file read-only and the resolver-cache flush.
+void keepHostsFile();
 
 // True when the host stands as a host name on a non-comment line of the text:
 // after the address, as one of the names (or as the whole rest of the line),
@@ -76,27 +85,47 @@ private:
 // given and every host inserted must outlive the set.
 class PresentHosts {
 public:
+    // A host's key (the host without surrounding blanks) and its hash.
+    struct Key {
+        QStringView text;
+        quint64 hash = 0;
+    };
+
     explicit PresentHosts(QStringView text);
 
-    // The key of a host: the host without surrounding blanks.
-    static QStringView keyOf(QStringView host);
+    static Key keyOf(QStringView host);
+    // The key's text alone (no hash).
+    static QStringView keyText(QStringView host);
 
-    bool contains(QStringView host) const;
+    bool contains(QStringView host) const { return contains(keyOf(host)); }
+    bool contains(const Key& key) const;
     // Records the host; false when it was already present (or empty).
-    bool insert(QStringView host);
-    qsizetype size() const { return qsizetype(m_names.size()); }
+    bool insert(QStringView host) { return insert(keyOf(host)); }
+    bool insert(const Key& key);
+    // Asks the memory for the key's place ahead of a lookup soon after, so
+    // that lookups in a row do not each wait for it.
+    void prefetch(const Key& key) const;
+    // Makes room for that many more hosts at once.
+    void reserve(qsizetype additional);
+    qsizetype size() const { return m_count; }
 
 private:
-    struct FoldedHash {
-        size_t operator()(QStringView name) const noexcept;
-    };
-    struct FoldedEqual {
-        bool operator()(QStringView a, QStringView b) const noexcept;
+    // Open addressing with linear probing; an empty slot has no data.
+    struct Slot {
+        const QChar* data = nullptr;
+        quint32 size = 0;
+        quint32 check = 0; // the hash's high half: the slot index, compared before the characters
     };
 
-    void addLine(QStringView line);
+    static quint64 hashOf(QStringView key);
+    // The slot that holds the key, or the empty slot where it belongs.
+    size_t slotFor(const Key& key) const;
+    void rehash(size_t capacity);
+    // Appends the keys of one line: its names, and all of them as written.
+    static void addLineKeys(QStringView line, std::vector<Key>& keys);
 
-    std::unordered_set<QStringView, FoldedHash, FoldedEqual> m_names;
+    std::vector<Slot> m_slots;
+    qsizetype m_count = 0;
 };
 
 namespace hostsfile_testing {

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace systemtext {
 
 namespace {
@@ -116,6 +118,11 @@ bool hasUndecodedBytes(QStringView text)
     return false;
 }
 
+bool isUndecodedByte(QStringView text, qsizetype index)
+{
+    return isEscape(text, index);
+}
+
 QByteArray encode(QStringView text)
 {
     if (!hasUndecodedBytes(text))
@@ -132,6 +139,24 @@ QByteArray encode(QStringView text)
     }
     bytes.append(text.sliced(runStart).toUtf8());
     return bytes;
+}
+
+void appendEncoded(QByteArray& bytes, QStringView text)
+{
+    constexpr qsizetype Slice = 1 << 16;
+    while (!text.isEmpty()) {
+        qsizetype length = std::min(Slice, text.size());
+        if (length < text.size() && text[length - 1].isHighSurrogate())
+            ++length; // keep a surrogate pair together
+        bytes.append(encode(text.first(length)));
+        text = text.sliced(length);
+    }
+}
+
+bool hasByteOrderMark(const QByteArray& bytes)
+{
+    return bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
+           bytes.startsWith("\xFE\xFF");
 }
 
 QString decodeWithByteOrderMark(const QByteArray& bytes)
@@ -156,6 +181,27 @@ QStringView trimmed(QStringView text)
     while (end > begin && isBlankOrControl(text[end - 1]))
         --end;
     return text.sliced(begin, end - begin);
+}
+
+bool hasCrLfLines(QStringView text, bool withoutBlankLines)
+{
+    const QChar* data = text.data();
+    const qsizetype size = text.size();
+    qsizetype lineStart = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = data[i].unicode();
+        if (c == u'\n')
+            return false; // a line end without CR
+        if (c != u'\r')
+            continue;
+        if (i + 1 == size || data[i + 1] != u'\n')
+            return false; // a CR alone
+        if (withoutBlankLines && trimmed(text.sliced(lineStart, i - lineStart)).isEmpty())
+            return false;
+        ++i;
+        lineStart = i + 1;
+    }
+    return lineStart == size;
 }
 
 qsizetype countLines(QStringView text)

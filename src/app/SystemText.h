@@ -15,13 +15,19 @@ namespace systemtext {
 
 QString decode(const QByteArray& bytes);
 QByteArray encode(QStringView text);
+// Appends the 8-bit form of the text, a slice at a time, so no second copy
+// of a large text is made.
+void appendEncoded(QByteArray& bytes, QStringView text);
 
 // True when the text holds a code point that stands for a byte that was not UTF-8.
 bool hasUndecodedBytes(QStringView text);
+// True when the code point at the index stands for such a byte.
+bool isUndecodedByte(QStringView text, qsizetype index);
 
 // Reads a file's bytes as text: a leading byte-order mark selects UTF-8 or
 // UTF-16 (little or big endian); otherwise the 8-bit form above.
 QString decodeWithByteOrderMark(const QByteArray& bytes);
+bool hasByteOrderMark(const QByteArray& bytes);
 
 // Blanks and control characters, as the toolkit's trim removes them.
 inline bool isBlankOrControl(QChar c)
@@ -51,6 +57,10 @@ template <class F> void forEachLine(QStringView text, F&& f)
 }
 
 qsizetype countLines(QStringView text);
+
+// True when every line of the text already ends with CR LF (the last one
+// too) and, when asked, none is made only of blanks and control characters.
+bool hasCrLfLines(QStringView text, bool withoutBlankLines = false);
 
 // The lines of the text, each followed by CR LF (the last one too).
 QString withCrLf(QStringView text);

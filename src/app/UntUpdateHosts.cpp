@@ -8,6 +8,7 @@
 #include "SQLiteTable3.h"
 #include "UntSqliteUtils.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -15,9 +16,44 @@ namespace {
 // How long the refresh waits for a database another connection is writing.
 constexpr int DatabaseBusyTimeoutMs = 10000;
 
-// Adds every database host that the text does not block yet to `added`, in
-// the order of the query; each host once, however many categories hold it.
-void collectMissingHosts(const QString& dbPath, PresentHosts& present, std::vector<QString>& added,
+// The block lines to append, kept in large blocks that never move, so the set
+// of present hosts can point into them.
+class BlockLines {
+public:
+    // Appends the host's block line; answers the host as it stands in it.
+    QStringView append(QStringView host)
+    {
+        const qsizetype needed = BlockLinePrefix.size() + host.size() + 2;
+        if (m_blocks.empty() || m_blocks.back().capacity() - m_blocks.back().size() < needed) {
+            QString block;
+            block.reserve(std::max(BlockSize, needed));
+            m_blocks.push_back(std::move(block)); // moving keeps the characters where they are
+        }
+        QString& block = m_blocks.back();
+        block.append(BlockLinePrefix);
+        const qsizetype at = block.size();
+        block.append(host);
+        block.append(u"\r\n");
+        ++m_count;
+        return QStringView(block.constData() + at, host.size());
+    }
+    qsizetype count() const { return m_count; }
+    void appendPartsTo(std::vector<QStringView>& parts) const
+    {
+        for (const QString& block : m_blocks)
+            parts.push_back(block);
+    }
+
+private:
+    static constexpr qsizetype BlockSize = 1 << 20;
+    std::vector<QString> m_blocks;
+    qsizetype m_count = 0;
+};
+
+// Adds a block line for every database host that the text does not block
+// yet, in the order of the query; each host once, however many categories
+// hold it.
+void collectMissingHosts(const QString& dbPath, PresentHosts& present, BlockLines& added,
                          HostsRefreshUi& ui)
 {
     TSQLiteDatabase db(dbPath);
@@ -28,29 +64,29 @@ void collectMissingHosts(const QString& dbPath, PresentHosts& present, std::vect
         return;
     ui.begin(rows);
     ProgressThrottle throttle(rows);
-    for (qint64 row = 0; !table->GetEOF(); table->Next(), ++row) {
-        QString host = table->FieldAsString(0);
-        // A host that cannot stand in a line as written would break the file
-        // (a line end) or never count as present (a blank host).
-        if (isWritableHost(host) && !present.contains(host)) {
-            added.push_back(std::move(host));
-            present.insert(added.back()); // views stay valid: moving keeps the characters
+    // In batches, so each lookup finds its place in the set already fetched.
+    constexpr qsizetype Batch = 512;
+    constexpr qsizetype Ahead = 16;
+    std::vector<QString> hosts;
+    std::vector<PresentHosts::Key> keys;
+    qint64 row = 0;
+    while (!table->GetEOF()) {
+        hosts.clear();
+        keys.clear();
+        for (; !table->GetEOF() && qsizetype(hosts.size()) < Batch; table->Next()) {
+            hosts.push_back(table->FieldAsString(0));
+            keys.push_back(PresentHosts::keyOf(hosts.back())); // moving keeps the characters
         }
-        if (throttle.shows(row))
-            ui.step(row, rows);
-    }
-}
-
-void appendBlockLines(QString& text, const std::vector<QString>& hosts)
-{
-    qsizetype size = text.size();
-    for (const QString& host : hosts)
-        size += BlockLinePrefix.size() + host.size() + 2;
-    text.reserve(size);
-    for (const QString& host : hosts) {
-        text.append(BlockLinePrefix);
-        text.append(host);
-        text.append(u"\r\n");
+        for (size_t i = 0; i < hosts.size(); ++i, ++row) {
+            if (i + Ahead < keys.size())
+                present.prefetch(keys[i + Ahead]);
+            // A host that cannot stand in a line as written would break the
+            // file (a line end) or never count as present (a blank host).
+            if (isWritableHost(hosts[i]) && !present.contains(keys[i]))
+                present.insert({PresentHosts::keyText(added.append(hosts[i])), keys[i].hash});
+            if (throttle.shows(row))
+                ui.step(row, rows);
+        }
     }
 }
 
@@ -71,27 +107,31 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
     {
         HostsFileLock lock;
         QString text;
+        bool alreadyAsWritten = false;
         try {
-            text = getHostsFile();
+            text = getHostsFile(alreadyAsWritten);
             outcome.fileRead = true;
         } catch (const EHostsFileError& error) {
             outcome.fileFailure = error.message();
         }
 
         if (outcome.fileRead) {
-            std::vector<QString> added;
-            {
-                PresentHosts present(text);
-                try {
-                    collectMissingHosts(dbPath, present, added, ui);
-                } catch (const solvek::Exception& error) {
-                    outcome.databaseFailure = error.message();
-                }
-            }
-            appendBlockLines(text, added);
-            outcome.linesAdded = qint64(added.size());
+            BlockLines added;
+            PresentHosts present(text);
             try {
-                setHostsFile(text, BlankLines::Drop);
+                collectMissingHosts(dbPath, present, added, ui);
+            } catch (const solvek::Exception& error) {
+                outcome.databaseFailure = error.message();
+            }
+            outcome.linesAdded = added.count();
+            std::vector<QStringView> parts{text};
+            added.appendPartsTo(parts);
+            try {
+                // A file that would not change is not written again.
+                if (added.count() == 0 && alreadyAsWritten)
+                    keepHostsFile();
+                else
+                    setHostsFile(parts, BlankLines::Drop);
                 outcome.fileWritten = true;
             } catch (const EHostsFileError& error) {
                 outcome.fileFailure = error.message();

@@ -7,9 +7,15 @@
 
 namespace {
 
+QString host(const QString& line)
+{
+    QString scratch;
+    return hostFromBlockLine(line, scratch).toString();
+}
+
 QString host(const char* line)
 {
-    return hostFromBlockLine(QString::fromUtf8(line));
+    return host(QString::fromUtf8(line));
 }
 
 } // namespace
@@ -34,12 +40,13 @@ TEST(BlockListLine, SkipsCommentsBlanksAndLinesThatAreNoHost)
     EXPECT_EQ(host(""), QString());
     EXPECT_EQ(host(" \t "), QString());
     EXPECT_EQ(host("127.0.0.1"), QString());
-    EXPECT_EQ(hostFromBlockLine(QString::fromUtf16(u"bin\u0000ary.com", 11)), QString());
+    EXPECT_EQ(host(QString::fromUtf16(u"bin\u0000ary.com", 11)), QString());
     EXPECT_EQ(host("bell\a.com"), QString());
     EXPECT_EQ(host("del\x7F.com"), QString());
-    EXPECT_EQ(hostFromBlockLine(blockListText("bytes\xFF\xFE.com")), QString());
-    EXPECT_EQ(hostFromBlockLine(QString(MaxHostLength + 1, u'a')), QString());
-    EXPECT_EQ(hostFromBlockLine(QString(MaxHostLength, u'a')), QString(MaxHostLength, u'a'));
+    EXPECT_EQ(host(blockListText("bytes\xFF\xFE.com")), QString());
+    EXPECT_EQ(host(QString(MaxHostLength + 1, u'a')), QString());
+    EXPECT_EQ(host(QString(MaxHostLength, u'a')), QString(MaxHostLength, u'a'));
+    EXPECT_EQ(host("127.0.0.1 A.com 127.0.0.1"), QStringLiteral("A.com"));
 }
 
 TEST(BlockListDigest, IsTheMd5OfTheListBytes)

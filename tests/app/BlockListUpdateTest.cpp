@@ -243,6 +243,28 @@ TEST_F(BlockListUpdateTest, ARefusedInsertKeepsTheRowsBeforeItAndTheDigest)
     EXPECT_TRUE(ui.calls.contains(QStringLiteral("refresh")));
 }
 
+TEST_F(BlockListUpdateTest, ARefusedInsertAmongManyKeepsExactlyTheRowsBeforeIt)
+{
+    execSQL(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON hosts WHEN NEW.host = "
+                           "'poison.com' BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+    setAllLists();
+    QByteArray list;
+    QStringList before;
+    for (int i = 0; i < 100; ++i) {
+        if (i == 45) {
+            list += "poison.com\n";
+            continue;
+        }
+        list += "127.0.0.1 h" + QByteArray::number(i) + ".com\n";
+        if (i < 45)
+            before << QStringLiteral("h%1.com").arg(i);
+    }
+    setList(0, list);
+    EXPECT_TRUE(run().failed);
+    EXPECT_EQ(hosts("1"), before);
+    EXPECT_EQ(digest(1), md5(list));
+}
+
 TEST_F(BlockListUpdateTest, AMaliciousListStoresOnlyItsValidHostsAndBreaksNothing)
 {
     setAllLists();

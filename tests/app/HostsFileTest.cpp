@@ -283,3 +283,30 @@ TEST_F(HostsFileTest, CleaningAHostListedTwiceEmptiesBothLines)
     setHostsFile(getHostsFile(), BlankLines::Drop);
     EXPECT_EQ(bytes(), QByteArray("keep\r\n"));
 }
+
+TEST(PresentHostsSet, GrowsAndFindsEveryHostIgnoringCase)
+{
+    PresentHosts present(u"127.0.0.1 seed.com\r\n");
+    std::vector<QString> hosts;
+    for (int i = 0; i < 50000; ++i)
+        hosts.push_back(QStringLiteral("Host%1.Example-%2.NET").arg(i).arg(i % 13));
+    for (const QString& host : hosts)
+        EXPECT_TRUE(present.insert(host));
+    EXPECT_EQ(present.size(), 50001);
+    for (const QString& host : hosts) {
+        ASSERT_TRUE(present.contains(host.toLower())) << host.toStdString();
+        ASSERT_FALSE(present.insert(host.toUpper())) << host.toStdString();
+    }
+    EXPECT_TRUE(present.contains(u"SEED.COM"));
+    EXPECT_FALSE(present.contains(u"host1.example-1.ne"));
+    EXPECT_FALSE(present.contains(u"host1.example-1.nett"));
+}
+
+TEST(PresentHostsSet, FoldsCaseBeyondAscii)
+{
+    PresentHosts present(QString::fromUtf8("127.0.0.1 \xC3\x84rger-\xC3\x9C"
+                                           "ber.de\r\n"));
+    EXPECT_TRUE(present.contains(QString::fromUtf8("\xC3\xA4RGER-\xC3\xBC"
+                                                   "BER.DE")));
+    EXPECT_FALSE(present.contains(QString::fromUtf8("argerUber.de")));
+}

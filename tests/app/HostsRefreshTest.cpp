@@ -77,6 +77,33 @@ TEST_F(HostsRefreshTest, AppendsOneLinePerHostAndKeepsTheUsersLines)
     EXPECT_TRUE(fake.shownBoxes.isEmpty());
 }
 
+TEST_F(HostsRefreshTest, AFileThatWouldNotChangeIsNotWrittenAgain)
+{
+    writeHostsFile("10.0.0.1 nas\r\n127.0.0.1 a.com\r\n");
+    addHost("1", "A.COM", "Y");
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(fake.hostsFilePath).constData(), &before), 0);
+
+    const HostsRefreshOutcome outcome = refresh();
+    EXPECT_TRUE(outcome.fileWritten);
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(fake.hostsFilePath).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino); // a write renames a new file over the old one
+    EXPECT_TRUE(hostsFileIsReadOnly());
+    EXPECT_EQ(fake.resolverFlushes, 2);
+
+    // Line ends, blank lines or a byte-order mark to mend: written again.
+    for (const QByteArray& mended :
+         {QByteArray("10.0.0.1 nas\n"), QByteArray("10.0.0.1 nas\r\n\r\n"),
+          QByteArray("\xEF\xBB\xBF"
+                     "10.0.0.1 nas\r\n")}) {
+        writeHostsFile(mended);
+        refresh();
+        EXPECT_EQ(hostsFileBytes(), QByteArray("10.0.0.1 nas\r\n127.0.0.1 A.COM\r\n"))
+            << mended.constData();
+    }
+}
+
 TEST_F(HostsRefreshTest, BadComIsBlockedNextToNotbadCom)
 {
     writeHostsFile("127.0.0.1 notbad.com\r\n# bad.org is listed in this comment\r\n");
