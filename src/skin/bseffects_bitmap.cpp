@@ -31,11 +31,12 @@ const char* const kBadStreamData = "Invalid bitmap data in stream";
 const char* const kBadPcx = "Invalid PCX data";
 const char* const kUnsupportedPcx = "Unsupported PCX format";
 
-// The module's list of bitmaps that own a context.
+// The module's list of bitmaps that own a context. Never destroyed, so bitmaps
+// that are themselves static can still unregister at exit.
 std::vector<TbsBitmap*>& bitmapRegistry()
 {
-    static std::vector<TbsBitmap*> registry;
-    return registry;
+    static auto* registry = new std::vector<TbsBitmap*>;
+    return *registry;
 }
 
 void registerBitmapDC(TbsBitmap* bitmap)
