@@ -92,6 +92,8 @@ public:
     };
 
     explicit PresentHosts(QStringView text);
+    // The set points into the text, so a text about to go is refused.
+    explicit PresentHosts(QString&& text) = delete;
 
     static Key keyOf(QStringView host);
     // The key's text alone (no hash).

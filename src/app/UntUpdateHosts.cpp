@@ -63,6 +63,8 @@ void collectMissingHosts(const QString& dbPath, PresentHosts& present, BlockLine
     if (table->GetEOF())
         return;
     ui.begin(rows);
+    // Room for the hosts the file may lack, taken once rather than by growing.
+    present.reserve(std::max<qint64>(0, rows - present.size()));
     ProgressThrottle throttle(rows);
     // In batches, so each lookup finds its place in the set already fetched.
     constexpr qsizetype Batch = 512;
