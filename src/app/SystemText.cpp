@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 
 namespace systemtext {
 
@@ -58,6 +59,13 @@ bool isWellFormed(const QByteArray& bytes)
     const qsizetype size = bytes.size();
     qsizetype at = 0;
     while (at < size) {
+        // Plain ASCII eight bytes at a time.
+        quint64 word;
+        if (at + 8 <= size &&
+            (std::memcpy(&word, data + at, 8), (word & 0x8080808080808080ull) == 0)) {
+            at += 8;
+            continue;
+        }
         if (data[at] < 0x80) {
             ++at;
             continue;
