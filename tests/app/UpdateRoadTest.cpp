@@ -6,6 +6,7 @@
 #include "BlockList.h"
 #include "HostsFile.h"
 #include "LocalServers.h"
+#include "MainWindowProgress.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntHTTPRequestThread.h"
 #include "UntINI.h"
@@ -205,4 +206,41 @@ TEST_F(UpdateRoadTest, AHostsFileThatCannotBeWrittenIsToldAndUpdateComesBack)
                            "denied.|0x10"}));
     EXPECT_EQ(hostsFileBytes(),
               QByteArray("# the user's own lines\r\n10.0.0.2 nas\r\n127.0.0.1 notbad.com\r\n"));
+}
+
+TEST_F(UpdateRoadTest, ProgressStepsDriveTheBarAndTheTaskbar)
+{
+    createWindows();
+    main->btnupdate->setEnabled(false);
+    fake.taskbarCalls.clear();
+
+    mainprogress::showDownloading();
+    EXPECT_TRUE(main->p->marquee());
+    EXPECT_FALSE(main->p->showPosText());
+    mainprogress::startCounting(200, mainprogress::OverlayRefreshingHosts,
+                                QStringLiteral("Refresh Hosts..."),
+                                QStringLiteral("Updating Hosts : "));
+    mainprogress::showStep(150, 200);
+    EXPECT_FALSE(main->p->marquee());
+    EXPECT_TRUE(main->p->showPosText());
+    EXPECT_EQ(main->p->max(), 200);
+    EXPECT_EQ(main->p->position(), 150);
+    EXPECT_EQ(main->p->posTextPrefix(), QStringLiteral("Updating Hosts : "));
+
+    mainprogress::finishRefresh(true);
+    EXPECT_EQ(main->p->position(), 0);
+    EXPECT_EQ(main->p->posTextPrefix(), QString());
+    EXPECT_TRUE(main->btnupdate->isEnabled());
+
+    QStringList calls;
+    for (const auto& call : fake.taskbarCalls)
+        calls << QStringLiteral("%1 %2 %3 %4")
+                     .arg(call.what)
+                     .arg(call.first)
+                     .arg(call.second)
+                     .arg(call.description)
+                     .trimmed();
+    EXPECT_EQ(calls, QStringList({"state 1 0", "overlay 1 0 Downloading...", "state 2 0",
+                                  "overlay 1 0 Refresh Hosts...", "value 150 200", "overlay 0 0",
+                                  "state 0 0"}));
 }
