@@ -6,6 +6,7 @@
 // and starts the hosts-file refresh.
 
 #include "HttpClient.h"
+#include "LiveCount.h"
 #include "TThread.h"
 
 #include <QString>
@@ -56,20 +57,12 @@ QString lastUpdateText();
 // One whole run: Execute's work.
 BlockListRunOutcome runBlockListUpdate(BlockListUi& ui);
 
-class THTTPRequest : public TThread {
+class THTTPRequest : public TThread, public LiveCount<THTTPRequest> {
 public:
     // Starts a run as the Update command does: suspended, freeing itself,
     // highest priority, then resumed. Nobody keeps a reference to it.
     static void start();
 
-    THTTPRequest() { ++s_instances; }
-    ~THTTPRequest() override { --s_instances; }
-    // Runs that exist: started and not yet freed.
-    static int instances() { return s_instances.load(); }
-
 protected:
     void Execute() override;
-
-private:
-    static inline std::atomic<int> s_instances{0};
 };

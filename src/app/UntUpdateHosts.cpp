@@ -244,9 +244,9 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
             }
         }
     }
-    // Outside the lock: these wait for the window thread.
-    if (outcome.fileRead)
-        ui.end();
+    // Outside the lock: these wait for the window thread. A failed read still
+    // enables Update again, so one failure does not stop every later update.
+    ui.end();
     if (!outcome.fileFailure.isEmpty())
         tellFileFailure(outcome.fileFailure, ui);
     return outcome;

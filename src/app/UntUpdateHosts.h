@@ -4,11 +4,11 @@
 // the hosts file does not block yet, with progress on the main window, then
 // writes the file back without blank lines and read-only.
 
+#include "LiveCount.h"
 #include "TThread.h"
 
 #include <QString>
 
-#include <atomic>
 
 // The window side of one refresh, called on the worker thread.
 class HostsRefreshUi {
@@ -37,24 +37,16 @@ inline constexpr const char* HostsFileFailureTitle = "Hosts file";
 
 // One whole refresh on the database at dbPath. Runs under the hosts-file
 // lock; a failure to read or write the file is told once (a box while the
-// main window is visible, a tray balloon otherwise). A failed read ends the
-// refresh before its end step, so the Update button keeps its state.
+// main window is visible, a tray balloon otherwise). The end step runs also
+// after a failed read, so the Update button is enabled again.
 HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui);
 
-class TUpdateHosts : public TThread {
+class TUpdateHosts : public TThread, public LiveCount<TUpdateHosts> {
 public:
     // Starts a refresh as every starter does: suspended, freeing itself,
     // highest priority, then resumed. Nobody keeps a reference to it.
     static void start();
 
-    TUpdateHosts() { ++s_instances; }
-    ~TUpdateHosts() override { --s_instances; }
-    // Refreshes that exist: started and not yet freed.
-    static int instances() { return s_instances.load(); }
-
 protected:
     void Execute() override;
-
-private:
-    static inline std::atomic<int> s_instances{0};
 };

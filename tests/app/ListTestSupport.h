@@ -7,6 +7,7 @@
 #include "FakePlatform.h"
 #include "SQLiteTable3.h"
 #include "UntSqliteUtils.h"
+#include "WaitUntil.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -20,18 +21,6 @@
 #include <memory>
 #include <optional>
 
-// Runs the window thread until the condition holds; false after 20 s. The
-// limit only keeps a broken build from hanging: nothing here is timed.
-template <class Condition> bool waitUntil(Condition condition)
-{
-    QDeadlineTimer deadline(20000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return true;
-}
 
 // Answers the next input dialog: the text and OK, or Cancel when none. The
 // title, prompt and initial text it showed are kept.

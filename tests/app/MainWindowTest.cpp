@@ -1,6 +1,7 @@
 // The start-up guard and the main window, driven as a user would.
 
 #include "WindowsFixture.h"
+#include "WaitUntil.h"
 
 #include "UntMain.h"
 #include "UntProbeThread.h"
@@ -42,17 +43,6 @@ int distinctColours(const QImage& image)
     return colours.size();
 }
 
-// Waits for the listener's own thread; the condition, not the time, ends the wait.
-template <class Condition> bool eventually(Condition condition)
-{
-    QDeadlineTimer deadline(20000);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
 
 } // namespace
 
@@ -325,14 +315,14 @@ TEST_F(MainWindowTest, StoredProbeStartsTheListenerAndTheSwitchStopsIt)
     EXPECT_TRUE(main->btnon->isVisibleTo(main->client));
     ASSERT_NE(main->probe, nullptr);
     TProbe* listener = main->probe;
-    ASSERT_TRUE(eventually([&] { return main->probe == nullptr || listener->listeningPort(); }));
+    ASSERT_TRUE(waitUntil([&] { return main->probe == nullptr || listener->listeningPort(); }));
     ASSERT_EQ(main->probe, listener);
 
     main->btnonClick();
     EXPECT_EQ(configValue("PROBE"), "0");
     EXPECT_TRUE(main->btnoff->isVisibleTo(main->client));
     // The listener ends and frees itself; the window forgets it.
-    EXPECT_TRUE(eventually([&] { return main->probe == nullptr; }));
+    EXPECT_TRUE(waitUntil([&] { return main->probe == nullptr; }));
 
     // Only the first showing starts it.
     setConfigValue("PROBE", "1");

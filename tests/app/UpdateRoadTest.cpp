@@ -2,6 +2,7 @@
 // hosts file, against local HTTPS servers.
 
 #include "WindowsFixture.h"
+#include "WaitUntil.h"
 
 #include "BlockList.h"
 #include "HostsFile.h"
@@ -56,12 +57,8 @@ protected:
     void TearDown() override
     {
         // The workers free themselves on the window thread once they end.
-        const QDeadlineTimer bound(60000);
-        while ((THTTPRequest::instances() > 0 || TUpdateHosts::instances() > 0) &&
-               !bound.hasExpired())
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        EXPECT_EQ(THTTPRequest::instances(), 0);
-        EXPECT_EQ(TUpdateHosts::instances(), 0);
+        EXPECT_TRUE(waitUntil(
+            [] { return THTTPRequest::live() == 0 && TUpdateHosts::live() == 0; }, 60000));
         qunsetenv("SSL_CERT_FILE");
         hostsfile_testing::afterHalfWritten = nullptr;
         releaseTaskbarList();

@@ -7,6 +7,9 @@
 #include "UntSettings.h"
 #include "UntSettingsVar.h"
 #include "UntSqliteUtils.h"
+#include "UntHTTPRequestThread.h"
+#include "UntUpdateHosts.h"
+#include "WaitUntil.h"
 
 #include <QColorDialog>
 
@@ -47,6 +50,13 @@ void WindowsFixture::SetUp()
 
 void WindowsFixture::TearDown()
 {
+    // Workers free themselves on the window thread; none may outlive the test.
+    if (main && main->probe)
+        main->probe->stopListening();
+    EXPECT_TRUE(waitUntil([] {
+        return TProbe::live() == 0 && TProbeCo::live() == 0 && THTTPRequest::live() == 0 &&
+               TUpdateHosts::live() == 0;
+    }));
     settings.reset();
     about.reset();
     main.reset();
