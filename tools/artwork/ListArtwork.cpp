@@ -1,63 +1,19 @@
-// Draws the 16-pixel icons of the hosts manager's tree and the probe log
-// viewer with QPainter and writes them as PNG files into the folder given on
-// the command line.
+// The 16-pixel icons of the hosts manager's tree and the probe log viewer.
 
-#include <QGuiApplication>
-#include <QImage>
-#include <QLinearGradient>
+#include "Artwork.h"
+
 #include <QPainter>
-#include <QPainterPath>
 #include <QRadialGradient>
-#include <QString>
-#include <cmath>
-#include <cstdio>
-#include <functional>
+#include <utility>
 
+namespace artwork {
 namespace {
 
-QString outputFolder;
-int failures = 0;
-
-// A 16-unit drawing.
-using Drawing = std::function<void(QPainter&)>;
-
-void save(const Drawing& draw, const QString& name)
-{
-    QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        draw(painter);
-    }
-    const QString path = outputFolder + "/" + name + ".png";
-    if (!image.save(path, "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-        ++failures;
-    }
-}
-
-QLinearGradient vertical(double top, double bottom, const QColor& from, const QColor& to)
-{
-    QLinearGradient gradient(0, top, 0, bottom);
-    gradient.setColorAt(0, from);
-    gradient.setColorAt(1, to);
-    return gradient;
-}
-
-void folder(QPainter& p)
+void folderShape(QPainter& p)
 {
     p.setPen(QPen(QColor(176, 128, 30), 0.7));
     p.setBrush(QColor(236, 190, 80));
-    QPainterPath back;
-    back.moveTo(1.5, 3);
-    back.lineTo(6, 3);
-    back.lineTo(7.5, 4.5);
-    back.lineTo(14.5, 4.5);
-    back.lineTo(14.5, 13.5);
-    back.lineTo(1.5, 13.5);
-    back.closeSubpath();
-    p.drawPath(back);
+    p.drawPath(closedPath({{1.5, 3}, {6, 3}, {7.5, 4.5}, {14.5, 4.5}, {14.5, 13.5}, {1.5, 13.5}}));
     p.setBrush(vertical(6, 13.5, QColor(255, 226, 130), QColor(240, 186, 60)));
     p.drawRect(QRectF(1.5, 6, 13, 7.5));
 }
@@ -89,15 +45,20 @@ void bug(QPainter& p, const QRectF& r, const QColor& color)
     p.restore();
 }
 
+Drawing wholeBug(const QColor& color)
+{
+    return [color](QPainter& p) { bug(p, QRectF(0, 0, 16, 16), color); };
+}
+
 void drawTracker(QPainter& p)
 {
-    folder(p);
+    folderShape(p);
     bug(p, QRectF(6, 6, 10, 10), QColor(200, 40, 36));
 }
 
 void drawCustom(QPainter& p)
 {
-    folder(p);
+    folderShape(p);
     p.setPen(QPen(QColor(30, 110, 40), 0.6));
     p.setBrush(QColor(80, 180, 80));
     p.drawEllipse(QRectF(8.5, 8.5, 7, 7));
@@ -110,14 +71,7 @@ void drawCategory(QPainter& p)
 {
     p.setPen(QPen(QColor(90, 100, 116), 0.7));
     p.setBrush(vertical(1.5, 14.5, QColor(255, 255, 255), QColor(226, 232, 240)));
-    QPainterPath page;
-    page.moveTo(3, 1.5);
-    page.lineTo(10, 1.5);
-    page.lineTo(13, 4.5);
-    page.lineTo(13, 14.5);
-    page.lineTo(3, 14.5);
-    page.closeSubpath();
-    p.drawPath(page);
+    p.drawPath(closedPath({{3, 1.5}, {10, 1.5}, {13, 4.5}, {13, 14.5}, {3, 14.5}}));
     p.setPen(QPen(QColor(60, 110, 190), 1.0));
     for (double y : {6.0, 8.5, 11.0})
         p.drawLine(QPointF(5, y), QPointF(11, y));
@@ -128,9 +82,7 @@ void drawDelete(QPainter& p)
     p.setPen(QPen(QColor(150, 26, 20), 0.7));
     p.setBrush(vertical(2, 14, QColor(250, 120, 110), QColor(200, 40, 32)));
     p.drawRoundedRect(QRectF(2, 2, 12, 12), 2.5, 2.5);
-    p.setPen(QPen(Qt::white, 2.0, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 10.5));
-    p.drawLine(QPointF(10.5, 5.5), QPointF(5.5, 10.5));
+    whiteCross(p);
 }
 
 void drawRename(QPainter& p)
@@ -179,11 +131,7 @@ void drawDayShown(QPainter& p)
     calendar(p, QColor(40, 100, 200));
     p.setPen(QPen(QColor(40, 150, 60), 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
-    QPainterPath tick;
-    tick.moveTo(8.2, 11);
-    tick.lineTo(10.2, 13);
-    tick.lineTo(14.6, 7.6);
-    p.drawPath(tick);
+    p.drawPath(openPath({{8.2, 11}, {10.2, 13}, {14.6, 7.6}}));
 }
 
 // A blocked request: the no-entry sign.
@@ -202,23 +150,14 @@ void drawRecord(QPainter& p)
 
 } // namespace
 
-int main(int argc, char** argv)
+void drawListArtwork(PngFolder& folder)
 {
-    QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <resources folder>\n", argv[0]);
-        return 2;
-    }
-    outputFolder = QString::fromLocal8Bit(argv[1]);
-
-    const std::pair<const char*, Drawing> images[] = {
+    const std::pair<const char*, Drawing> icons[] = {
         {"list_tracker", drawTracker},
         {"list_custom", drawCustom},
-        {"list_bot_zeus", [](QPainter& p) { bug(p, QRectF(0, 0, 16, 16), QColor(200, 40, 36)); }},
-        {"list_bot_palevo",
-         [](QPainter& p) { bug(p, QRectF(0, 0, 16, 16), QColor(230, 130, 20)); }},
-        {"list_bot_spyeye",
-         [](QPainter& p) { bug(p, QRectF(0, 0, 16, 16), QColor(130, 60, 180)); }},
+        {"list_bot_zeus", wholeBug(QColor(200, 40, 36))},
+        {"list_bot_palevo", wholeBug(QColor(230, 130, 20))},
+        {"list_bot_spyeye", wholeBug(QColor(130, 60, 180))},
         {"list_category", drawCategory},
         {"list_delete", drawDelete},
         {"list_rename", drawRename},
@@ -226,7 +165,8 @@ int main(int argc, char** argv)
         {"log_day_shown", drawDayShown},
         {"log_record", drawRecord},
     };
-    for (const auto& [name, draw] : images)
-        save(draw, name);
-    return failures == 0 ? 0 : 1;
+    for (const auto& [name, draw] : icons)
+        folder.save(icon(draw), name);
 }
+
+} // namespace artwork
