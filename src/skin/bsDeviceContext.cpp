@@ -414,17 +414,13 @@ void TbsDC::putPixels(const TRect& deviceDst, const TbsBitmap& src, const TRect&
     if (m_bitmap) {
         if (m_bitmap->Empty())
             return;
-        const auto routine = mode == TbsBlitMode::Blend ? blits.BitmapBlend
-                             : mode == TbsBlitMode::Key ? blits.BitmapKey
-                                                        : blits.BitmapCopy;
+        const auto routine = blits.BitmapForMode(mode);
         for (const QRect& part : drawable)
             routine(*m_bitmap, deviceDst, TRect::fromQRect(part), srcRect, src);
         return;
     }
     const TbsSection section = SectionInfo();
-    const auto routine = mode == TbsBlitMode::Blend ? blits.StretchBlend
-                         : mode == TbsBlitMode::Key ? blits.StretchKey
-                                                    : blits.StretchCopy;
+    const auto routine = blits.StretchForMode(mode);
     for (const QRect& part : drawable)
         routine(section, deviceDst, TRect::fromQRect(part), srcRect, src);
 }

@@ -9,6 +9,7 @@
 // so there is no state to end after a loop.
 
 #include "bseffects.h"
+#include "bseffects_internal.h"
 
 #include <algorithm>
 #include <cstring>
@@ -151,15 +152,8 @@ using LineRoutine = void (*)(const quint32*, quint32*, int);
 
 LineRoutine lineRoutine(TbsBlitMode mode)
 {
-    switch (mode) {
-    case TbsBlitMode::Blend:
-        return kPixelRoutines.BlendLine;
-    case TbsBlitMode::Key:
-        return kPixelRoutines.KeyCopyLine;
-    case TbsBlitMode::Copy:
-        break;
-    }
-    return kPixelRoutines.MoveLine;
+    return routineFor(mode, kPixelRoutines.MoveLine, kPixelRoutines.BlendLine,
+                      kPixelRoutines.KeyCopyLine);
 }
 
 enum class Rounding { Nearest, Truncate };
@@ -363,4 +357,19 @@ const TbsPixelRoutines& PixelRoutines()
 const TbsBlitRoutines& BlitRoutines()
 {
     return kBlitRoutines;
+}
+
+TbsBlitRoutines::DCRoutine TbsBlitRoutines::DCForMode(TbsBlitMode mode) const
+{
+    return routineFor(mode, DCCopy, DCAlpha, DCTransparent);
+}
+
+TbsBlitRoutines::StretchRoutine TbsBlitRoutines::StretchForMode(TbsBlitMode mode) const
+{
+    return routineFor(mode, StretchCopy, StretchBlend, StretchKey);
+}
+
+TbsBlitRoutines::BitmapRoutine TbsBlitRoutines::BitmapForMode(TbsBlitMode mode) const
+{
+    return routineFor(mode, BitmapCopy, BitmapBlend, BitmapKey);
 }

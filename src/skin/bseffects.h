@@ -82,6 +82,11 @@ struct TbsBlitRoutines {
     BitmapRoutine BitmapCopy;
     BitmapRoutine BitmapBlend;
     BitmapRoutine BitmapKey;
+
+    // The routine of each kind that draws in the given mode.
+    DCRoutine DCForMode(TbsBlitMode mode) const;
+    StretchRoutine StretchForMode(TbsBlitMode mode) const;
+    BitmapRoutine BitmapForMode(TbsBlitMode mode) const;
 };
 
 const TbsBlitRoutines& BlitRoutines();
@@ -195,6 +200,8 @@ public:
     TRect BoundsRect() const { return {0, 0, FWidth, FHeight}; }
 
 private:
+    // Blend when AlphaBlend is set, else key when Transparent is, else copy.
+    TbsBlitMode DrawMode() const;
     void FreeImage();
     void DrawIntoBitmap(TbsBitmap& target, const TRect& dst, const TRect& clip,
                         const TRect& src) const;

@@ -2,6 +2,7 @@
 
 #include "ToolkitInteger.h"
 #include "bseffects.h"
+#include "bseffects_internal.h"
 
 #include <QIODevice>
 #include <QImage>
@@ -52,30 +53,6 @@ void unregisterBitmapDC(TbsBitmap* bitmap)
     list.erase(std::remove(list.begin(), list.end(), bitmap), list.end());
 }
 
-int alphaOf(quint32 p)
-{
-    return int(p >> 24);
-}
-int redOf(quint32 p)
-{
-    return int((p >> 16) & 0xFF);
-}
-int greenOf(quint32 p)
-{
-    return int((p >> 8) & 0xFF);
-}
-int blueOf(quint32 p)
-{
-    return int(p & 0xFF);
-}
-
-// c * a / 255 to the nearest integer; c * a is never an odd multiple of 127.5,
-// so there are no halves to settle.
-quint32 premultiplied(int c, int a)
-{
-    return quint32((c * a + 127) / 255);
-}
-
 // Stream helpers. Reads grow with the data actually present, so a lying size
 // cannot make us reserve memory the stream does not back.
 std::optional<QByteArray> readExactly(QIODevice& stream, qint64 size)
@@ -92,7 +69,15 @@ std::optional<QByteArray> readExactly(QIODevice& stream, qint64 size)
     return data;
 }
 
-qint32 readInt32(QIODevice& stream)
+void writeAll(QIODevice& stream, const char* data, qint64 size)
+{
+    if (stream.write(data, size) != size)
+        throw EbsSkinError("Stream write error");
+}
+
+} // namespace
+
+qint32 bsReadInt32(QIODevice& stream)
 {
     const auto bytes = readExactly(stream, 4);
     if (!bytes)
@@ -100,25 +85,16 @@ qint32 readInt32(QIODevice& stream)
     return qFromLittleEndian<qint32>(bytes->constData());
 }
 
-void writeAll(QIODevice& stream, const char* data, qint64 size)
-{
-    if (stream.write(data, size) != size)
-        throw EbsSkinError("Stream write error");
-}
-
-void writeInt32(QIODevice& stream, qint32 value)
+void bsWriteInt32(QIODevice& stream, qint32 value)
 {
     char bytes[4];
     qToLittleEndian(value, bytes);
     writeAll(stream, bytes, 4);
 }
 
-} // namespace
-
-// Shared with the links, which store their name the same way.
 QString bsReadStreamName(QIODevice& stream)
 {
-    const qint32 count = readInt32(stream);
+    const qint32 count = bsReadInt32(stream);
     if (count < 0)
         throw EbsSkinError(kBadStreamData);
     const auto bytes = readExactly(stream, qint64(count) * 2);
@@ -132,7 +108,7 @@ QString bsReadStreamName(QIODevice& stream)
 
 void bsWriteStreamName(QIODevice& stream, const QString& name)
 {
-    writeInt32(stream, qint32(name.size()));
+    bsWriteInt32(stream, qint32(name.size()));
     QByteArray bytes(name.size() * 2, Qt::Uninitialized);
     for (qsizetype i = 0; i < name.size(); ++i)
         qToLittleEndian(name[i].unicode(), bytes.data() + 2 * i);
@@ -306,8 +282,8 @@ bool TbsBitmap::LoadFromResource(const QString& resourcePath)
 void TbsBitmap::SaveToStream(QIODevice& stream) const
 {
     bsWriteStreamName(stream, FName);
-    writeInt32(stream, FWidth);
-    writeInt32(stream, FHeight);
+    bsWriteInt32(stream, FWidth);
+    bsWriteInt32(stream, FHeight);
     if (Empty())
         return;
     const qint64 bytes = qint64(FWidth) * FHeight * 4;
@@ -324,8 +300,8 @@ void TbsBitmap::LoadFromStream(QIODevice& stream)
 {
     try {
         const QString name = bsReadStreamName(stream);
-        const qint32 width = readInt32(stream);
-        const qint32 height = readInt32(stream);
+        const qint32 width = bsReadInt32(stream);
+        const qint32 height = bsReadInt32(stream);
         if (width == std::numeric_limits<qint32>::min() ||
             height == std::numeric_limits<qint32>::min())
             throw EbsSkinError(kBadStreamData);
@@ -607,15 +583,19 @@ TRect ParseRectText(const QString& text)
 // ---------------------------------------------------------------------------
 // Drawing.
 
+TbsBlitMode TbsBitmap::DrawMode() const
+{
+    if (FAlphaBlend)
+        return TbsBlitMode::Blend;
+    return FTransparent ? TbsBlitMode::Key : TbsBlitMode::Copy;
+}
+
 void TbsBitmap::DrawIntoBitmap(TbsBitmap& target, const TRect& dst, const TRect& clip,
                                const TRect& src) const
 {
     if (Empty() || target.Empty())
         return;
-    const TbsBlitRoutines& blits = BlitRoutines();
-    const auto routine =
-        FAlphaBlend ? blits.BitmapBlend : (FTransparent ? blits.BitmapKey : blits.BitmapCopy);
-    routine(target, dst, clip, src, *this);
+    BlitRoutines().BitmapForMode(DrawMode())(target, dst, clip, src, *this);
 }
 
 void TbsBitmap::DrawThroughDC(TbsDC* dc, const TRect& dst, const TRect& src) const
@@ -628,11 +608,8 @@ void TbsBitmap::DrawThroughDC(TbsDC* dc, const TRect& dst, const TRect& src) con
             DrawIntoBitmap(*target, deviceDst, TRect::fromQRect(part), src);
         return;
     }
-    const TbsBlitRoutines& blits = BlitRoutines();
-    const auto routine =
-        FAlphaBlend ? blits.DCAlpha : (FTransparent ? blits.DCTransparent : blits.DCCopy);
-    routine(dc, dst.Left, dst.Top, dst.Width(), dst.Height(), *this, src.Left, src.Top, src.Width(),
-            src.Height());
+    BlitRoutines().DCForMode(DrawMode())(dc, dst.Left, dst.Top, dst.Width(), dst.Height(), *this,
+                                         src.Left, src.Top, src.Width(), src.Height());
 }
 
 void TbsBitmap::Draw(TbsDC* dc, int x, int y) const
@@ -708,8 +685,7 @@ void TbsBitmap::Tile(TbsDC* dc, const TRect& area, const TRect& src) const
     TbsBitmap* registered = FindBitmapByDC(dc);
     const TbsBlitRoutines& blits = BlitRoutines();
     const TbsSection section = registered ? TbsSection{} : blits.SectionInfo(dc);
-    const auto stretch =
-        FAlphaBlend ? blits.StretchBlend : (FTransparent ? blits.StretchKey : blits.StretchCopy);
+    const auto stretch = blits.StretchForMode(DrawMode());
     const QRegion drawable = dc->DrawableRegion();
     forEachTile(area, src, [&](const TRect& piece, const TRect& srcPiece) {
         if (registered) {

@@ -2,29 +2,13 @@
 // reflections and the vertical flip.
 
 #include "bseffects.h"
+#include "bseffects_internal.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 namespace {
-
-int alphaOf(quint32 p)
-{
-    return int(p >> 24);
-}
-int redOf(quint32 p)
-{
-    return int((p >> 16) & 0xFF);
-}
-int greenOf(quint32 p)
-{
-    return int((p >> 8) & 0xFF);
-}
-int blueOf(quint32 p)
-{
-    return int(p & 0xFF);
-}
 
 // Rounds to the nearest integer, halves to the even neighbour.
 int roundEven(double v)
@@ -175,11 +159,9 @@ void alphaFromMask(TbsBitmap& bitmap, const TbsBitmap& mask, bool premultiply)
         for (int x = 0; x < width; ++x) {
             const int a = (redOf(grey[x]) + greenOf(grey[x]) + blueOf(grey[x])) / 3;
             quint32 p = (line[x] & 0xFFFFFF) | (quint32(a) << 24);
-            if (premultiply) {
-                const auto scale = [a](int c) { return quint32((c * a + 127) / 255); };
-                p = (quint32(a) << 24) | (scale(redOf(p)) << 16) | (scale(greenOf(p)) << 8) |
-                    scale(blueOf(p));
-            }
+            if (premultiply)
+                p = (quint32(a) << 24) | (premultiplied(redOf(p), a) << 16) |
+                    (premultiplied(greenOf(p), a) << 8) | premultiplied(blueOf(p), a);
             line[x] = p;
         }
     }

@@ -1,20 +1,16 @@
 // TbsBitmapLink: a named rectangle of a TbsBitmap.
 
 #include "bseffects.h"
+#include "bseffects_internal.h"
 
 #include <QIODevice>
-#include <QtEndian>
-
-// Stream form of names, shared with TbsBitmap (bseffects_bitmap.cpp).
-QString bsReadStreamName(QIODevice& stream);
-void bsWriteStreamName(QIODevice& stream, const QString& name);
 
 namespace {
 
 // Key pixels and anything not fully opaque count as masked; 0x33333333 never does.
 bool isMaskedPixel(quint32 p)
 {
-    return p != 0x33333333 && (p == bsKeyPixel || (p >> 24) < 255);
+    return p != 0x33333333 && (p == bsKeyPixel || alphaOf(p) < 255);
 }
 
 bool inside(int x, int y, int left, int top, int right, int bottom)
@@ -42,24 +38,18 @@ bool TbsBitmapLink::Assigned() const
 void TbsBitmapLink::SaveToStream(QIODevice& stream) const
 {
     bsWriteStreamName(stream, FName);
-    char bytes[16];
-    const qint32 values[4] = {FRect.Left, FRect.Top, FRect.Right, FRect.Bottom};
-    for (int i = 0; i < 4; ++i)
-        qToLittleEndian(values[i], bytes + 4 * i);
-    if (stream.write(bytes, 16) != 16)
-        throw EbsSkinError("Stream write error");
+    for (const qint32 edge : {FRect.Left, FRect.Top, FRect.Right, FRect.Bottom})
+        bsWriteInt32(stream, edge);
 }
 
 void TbsBitmapLink::LoadFromStream(QIODevice& stream)
 {
     const QString name = bsReadStreamName(stream);
-    const QByteArray bytes = stream.read(16);
-    if (bytes.size() != 16)
-        throw EbsSkinError("Stream read error");
-    const char* p = bytes.constData();
+    TRect rect;
+    for (int* edge : {&rect.Left, &rect.Top, &rect.Right, &rect.Bottom})
+        *edge = bsReadInt32(stream);
     FName = name;
-    FRect = {qFromLittleEndian<qint32>(p), qFromLittleEndian<qint32>(p + 4),
-             qFromLittleEndian<qint32>(p + 8), qFromLittleEndian<qint32>(p + 12)};
+    FRect = rect;
 }
 
 void TbsBitmapLink::Draw(TbsBitmap& target, int x, int y) const
