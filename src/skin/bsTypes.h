@@ -8,6 +8,7 @@
 // converts at the edges where it meets Qt.
 
 #include "SolvekException.h"
+#include "ToolkitColors.h"
 
 #include <QPoint>
 #include <QRect>
@@ -62,8 +63,9 @@ void OffsetRect(TRect& rect, int dx, int dy);
 // The system's point test: right and bottom edges excluded.
 bool PtInRect(const TRect& rect, const TPoint& point);
 
-// A toolkit colour: 0x00BBGGRR (red in the low byte).
-using TColor = qint32;
+// The toolkit colour of the platform layer: 0x00BBGGRR (red in the low byte).
+// The engine reads its bytes as they are; system colours are not resolved.
+using platform::TColor;
 
 inline int GetRValue(TColor c)
 {

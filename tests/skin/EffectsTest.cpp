@@ -123,6 +123,8 @@ TEST(AlphaFromGrayTest, SmallerMaskOnlyTouchesTheCommonPart)
 TEST(ColourConversions, PixelsAndToolkitColours)
 {
     EXPECT_EQ(ColorToPixel32(0x11332211), 0xFF112233u); // top byte ignored
+    // A system colour of the platform layer is taken by its bytes, not resolved.
+    EXPECT_EQ(ColorToPixel32(platform::clBtnFace), 0xFF0F0000u);
     EXPECT_EQ(MakePixel32(-5, 300, 7, 9), 0x0900FF07u);
 }
 
