@@ -79,15 +79,20 @@ struct Fraction {
     qint64 denominator;
 };
 
+// Max first, then Min: with Min above Max the position becomes Min.
+int clampToBounds(int position, int min, int max)
+{
+    if (position > max)
+        position = max;
+    if (position < min)
+        position = min;
+    return position;
+}
+
 // The position clamped as the Position setter clamps it.
 int clampedPosition(const BarState& state)
 {
-    int position = state.position;
-    if (position > state.max)
-        position = state.max;
-    if (position < state.min)
-        position = state.min;
-    return position;
+    return clampToBounds(state.position, state.min, state.max);
 }
 
 // How much of the bar is filled. A Max or Min changed after Position does not
@@ -110,6 +115,13 @@ Fraction fractionOf(const BarState& state)
     if (state.marquee)
         return {state.marqueePhase, 100};
     return barFraction(state);
+}
+
+// Whether a rectangle is large enough for a glass bar or a marquee block:
+// at least one pixel along and two across inside its edges.
+bool holdsGlass(Edges rect)
+{
+    return rect.right - rect.left - 1 >= 1 && rect.bottom - rect.top - 1 >= 2;
 }
 
 QRgb* row(QImage& image, int y)
@@ -170,10 +182,10 @@ QRgb blendColors(QRgb color1, QRgb color2, int percent)
 
 void drawGlassBar(QImage& image, Edges rect, QRgb color, bool track, TVPBOrientation orientation)
 {
+    if (!holdsGlass(rect))
+        return;
     const int width = rect.right - rect.left - 1;
     const int height = rect.bottom - rect.top - 1;
-    if (width < 1 || height < 2)
-        return;
 
     const QRgb key1 = track ? kTrackKey1 : blendColors(color, kWhite, 5);
     const QRgb key2 = track ? kTrackKey2 : blendColors(color, kWhite, 50);
@@ -236,7 +248,7 @@ std::vector<int> marqueeWeights(int blockLength, int fadeLength)
 void drawMarqueeBlock(QImage& image, Edges rect, QRgb color, int size, int fade,
                       TVPBOrientation orientation)
 {
-    if (!(rect.right - rect.left - 1 > 0 && rect.bottom - rect.top - 1 > 1))
+    if (!holdsGlass(rect))
         return;
     const bool horizontal = orientation == vpbHorizontal;
     const int extent = horizontal ? image.width() : image.height();
@@ -285,19 +297,26 @@ QImage render(const BarState& state)
         drawGlassBar(image, rect, state.color, true, state.orientation);
 
     const Fraction f = fractionOf(state);
+    // The filled share of a length, and the marquee block's, both rounded.
+    const auto filled = [&](int length) {
+        return int(roundHalfEven(length * f.numerator, f.denominator));
+    };
+    const auto block = [&](int length) {
+        return int(roundHalfEven(qint64(length) * state.marqueeSize, 100));
+    };
     const bool horizontal = state.orientation == vpbHorizontal;
     if (state.marquee) {
         if (horizontal) {
-            rect.right = int(roundHalfEven(width * f.numerator, f.denominator));
-            rect.left = rect.right - int(roundHalfEven(qint64(width) * state.marqueeSize, 100));
+            rect.right = filled(width);
+            rect.left = rect.right - block(width);
         } else {
-            rect.top = height - int(roundHalfEven(height * f.numerator, f.denominator));
-            rect.bottom = rect.top + int(roundHalfEven(qint64(height) * state.marqueeSize, 100));
+            rect.top = height - filled(height);
+            rect.bottom = rect.top + block(height);
         }
     } else if (horizontal) {
-        rect.right = int(roundHalfEven(width * f.numerator, f.denominator));
+        rect.right = filled(width);
     } else {
-        rect.top = std::max(1, height - int(roundHalfEven(height * f.numerator, f.denominator)));
+        rect.top = std::max(1, height - filled(height));
     }
 
     if (rect.right > 0) {
@@ -342,6 +361,14 @@ void TVistaProBar::paintNow()
         repaint();
 }
 
+template <class T> void TVistaProBar::changeAndPaint(T& field, const T& value)
+{
+    if (value == field)
+        return;
+    field = value;
+    paintNow();
+}
+
 void TVistaProBar::setMarquee(bool value)
 {
     FMarquee = value;
@@ -372,18 +399,12 @@ void TVistaProBar::setMarqueeSpeed(quint8 value)
 
 void TVistaProBar::setMax(int value)
 {
-    if (value == FMax)
-        return;
-    FMax = value;
-    paintNow();
+    changeAndPaint(FMax, value);
 }
 
 void TVistaProBar::setMin(int value)
 {
-    if (value == FMin)
-        return;
-    FMin = value;
-    paintNow();
+    changeAndPaint(FMin, value);
 }
 
 void TVistaProBar::setAltMode(bool value)
@@ -400,54 +421,32 @@ void TVistaProBar::setOrientation(TVPBOrientation value)
 
 void TVistaProBar::setPercentage(bool value)
 {
-    if (value == FPercentage)
-        return;
-    FPercentage = value;
-    paintNow();
+    changeAndPaint(FPercentage, value);
 }
 
 void TVistaProBar::setPosition(int value)
 {
-    if (value > FMax)
-        value = FMax;
-    if (value < FMin)
-        value = FMin;
-    if (value == FPosition)
-        return;
-    FPosition = value;
-    paintNow();
+    changeAndPaint(FPosition, vistaprobar::clampToBounds(value, FMin, FMax));
 }
 
 void TVistaProBar::setPosTextPrefix(const QString& value)
 {
-    if (value == FPosTextPrefix)
-        return;
-    FPosTextPrefix = value;
-    paintNow();
+    changeAndPaint(FPosTextPrefix, value);
 }
 
 void TVistaProBar::setPosTextSuffix(const QString& value)
 {
-    if (value == FPosTextSuffix)
-        return;
-    FPosTextSuffix = value;
-    paintNow();
+    changeAndPaint(FPosTextSuffix, value);
 }
 
 void TVistaProBar::setShowPosText(bool value)
 {
-    if (value == FShowPosText)
-        return;
-    FShowPosText = value;
-    paintNow();
+    changeAndPaint(FShowPosText, value);
 }
 
 void TVistaProBar::setColor(const QColor& value)
 {
-    if (value == FColor)
-        return;
-    FColor = value;
-    paintNow();
+    changeAndPaint(FColor, value);
 }
 
 void TVistaProBar::addPosition(int delta)

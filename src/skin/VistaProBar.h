@@ -147,6 +147,8 @@ protected:
 
 private:
     void paintNow();
+    // Stores value and paints at once, unless the field already holds it.
+    template <class T> void changeAndPaint(T& field, const T& value);
 
     QTimer* FTimer;
     bool FAltMode = false;
