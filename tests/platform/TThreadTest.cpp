@@ -1,5 +1,6 @@
 #include "TThread.h"
 #include "SolvekException.h"
+#include "WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -10,19 +11,6 @@
 #include <stdexcept>
 
 namespace {
-
-// Serves the window thread's events until done() holds; a safety limit keeps a
-// broken thread from hanging the test program.
-template <class Predicate> bool pumpUntil(Predicate done)
-{
-    QDeadlineTimer limit(20000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 // A thread whose Execute is the lambda a test gives it.
 class LambdaThread : public TThread {
@@ -84,7 +72,7 @@ TEST(TThreadSynchronize, StepsRunInOrderOnAnEventLoop)
         done = true;
     });
     thread.Start();
-    ASSERT_TRUE(pumpUntil([&] { return done.load(); }));
+    ASSERT_TRUE(waitUntil([&] { return done.load(); }));
     thread.WaitFor();
     ASSERT_EQ(steps.size(), 50);
     for (int i = 0; i < 50; ++i)
@@ -153,7 +141,7 @@ TEST(TThreadLifecycle, TerminateIsSeenByExecute)
     });
     EXPECT_FALSE(thread.Terminated());
     thread.Start();
-    ASSERT_TRUE(pumpUntil([&] { return running.load(); }));
+    ASSERT_TRUE(waitUntil([&] { return running.load(); }));
     thread.Terminate();
     thread.WaitFor();
     EXPECT_TRUE(endedByRequest.load());
@@ -172,7 +160,7 @@ TEST(TThreadLifecycle, DestroyingARunningThreadAsksItToEndAndWaits)
             ended = self.Terminated();
         });
         thread.Start();
-        ASSERT_TRUE(pumpUntil([&] { return running.load(); }));
+        ASSERT_TRUE(waitUntil([&] { return running.load(); }));
     }
     EXPECT_TRUE(ended.load());
 }
@@ -202,7 +190,7 @@ TEST(TThreadLifecycle, FreeOnTerminateDeletesTheThreadOnTheWindowThread)
     thread->setPriority(tpHighest);
     thread->OnTerminate = [&] { onTerminateRan = true; };
     thread->Resume();
-    ASSERT_TRUE(pumpUntil([&] { return destroyed.load(); }));
+    ASSERT_TRUE(waitUntil([&] { return destroyed.load(); }));
     EXPECT_TRUE(onTerminateRan);
 }
 
@@ -213,7 +201,7 @@ TEST(TThreadLifecycle, WaitingForAThreadThatFreesItselfIsRefused)
     thread->setFreeOnTerminate(true);
     EXPECT_THROW(thread->WaitFor(), solvek::Exception);
     thread->Start();
-    ASSERT_TRUE(pumpUntil([&] { return destroyed.load(); }));
+    ASSERT_TRUE(waitUntil([&] { return destroyed.load(); }));
 }
 
 TEST(TThreadLifecycle, HighestPriorityReachesTheSystemThread)
@@ -261,7 +249,7 @@ TEST(TThreadFailure, AFailingThreadThatFreesItselfIsStillDeleted)
         [](LambdaThread&) { throw solvek::Exception(QStringLiteral("gone")); }, &destroyed);
     thread->setFreeOnTerminate(true);
     thread->Start();
-    ASSERT_TRUE(pumpUntil([&] { return destroyed.load(); }));
+    ASSERT_TRUE(waitUntil([&] { return destroyed.load(); }));
 }
 
 TEST(TThreadFailure, ACleanThreadHasNoFatalException)

@@ -1,7 +1,6 @@
 #include "VistaProBar.h"
+#include "WaitUntil.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTimer>
 #include <QWindow>
 #include <gtest/gtest.h>
@@ -43,31 +42,24 @@ QRgb tinted(QRgb pixel, QRgb color, int weight)
                 channel(qBlue(pixel), qBlue(color)));
 }
 
+// Whether two images agree on every pixel of area.
+bool samePixels(const QImage& a, const QImage& b, const QRect& area)
+{
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y))
+                return false;
+    return true;
+}
+
 bool sameColumn(const QImage& a, const QImage& b, int x)
 {
-    for (int y = 0; y < a.height(); ++y)
-        if (a.pixel(x, y) != b.pixel(x, y))
-            return false;
-    return true;
+    return samePixels(a, b, QRect(x, 0, 1, a.height()));
 }
 
 bool sameRow(const QImage& a, const QImage& b, int y)
 {
-    for (int x = 0; x < a.width(); ++x)
-        if (a.pixel(x, y) != b.pixel(x, y))
-            return false;
-    return true;
-}
-
-template <class Predicate> bool pumpUntil(Predicate done)
-{
-    QDeadlineTimer limit(20000);
-    while (!done()) {
-        if (limit.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
+    return samePixels(a, b, QRect(0, y, a.width(), 1));
 }
 
 // Counts the paint events a widget receives.
@@ -392,7 +384,7 @@ TEST(VistaProBarWidget, SettersRepaintBeforeTheyReturn)
 {
     TVistaProBar bar;
     bar.show();
-    ASSERT_TRUE(pumpUntil([&] { return bar.windowHandle() && bar.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(waitUntil([&] { return bar.windowHandle() && bar.windowHandle()->isExposed(); }));
     PaintCounter counter(&bar);
     auto paintsDuring = [&](auto&& change) {
         const int before = counter.paints;
@@ -436,7 +428,7 @@ TEST(VistaProBarWidget, MarqueeTimerAdvancesThePhase)
     auto* timer = bar.findChild<QTimer*>();
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
-    ASSERT_TRUE(pumpUntil([&] { return bar.marqueePhase() >= 2; }));
+    ASSERT_TRUE(waitUntil([&] { return bar.marqueePhase() >= 2; }));
     bar.setMarquee(false);
     EXPECT_FALSE(timer->isActive());
     const int kept = bar.marqueePhase();
