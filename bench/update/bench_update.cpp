@@ -11,6 +11,7 @@
 
 #include "BlockList.h"
 #include "FakePlatform.h"
+#include "LocalServers.h"
 #include "UntHTTPRequestThread.h"
 #include "UntINI.h"
 #include "UntSqliteUtils.h"
@@ -21,17 +22,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstdio>
-#include <memory>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -65,49 +60,6 @@ long peakMegabytes()
     return usage.ru_maxrss / 1024;
 }
 
-// Runs "openssl s_server -WWW" on a free port in a folder whose files are the
-// lists, named by their paths; stopped when the object goes.
-class ListServer {
-public:
-    ListServer(const QString& folder, const QString& certificate, const QString& key)
-    {
-        m_port = freePort();
-        m_process.setWorkingDirectory(folder);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.setStandardOutputFile(QProcess::nullDevice());
-        m_process.start(QStringLiteral("openssl"),
-                        {QStringLiteral("s_server"), QStringLiteral("-accept"),
-                         QStringLiteral("127.0.0.1:%1").arg(m_port), QStringLiteral("-cert"),
-                         certificate, QStringLiteral("-key"), key, QStringLiteral("-WWW"),
-                         QStringLiteral("-quiet")});
-        m_process.waitForStarted();
-        for (int attempt = 0; attempt < 500; ++attempt) {
-            QTcpSocket probe;
-            probe.connectToHost(QHostAddress::LocalHost, m_port);
-            if (probe.waitForConnected(1000))
-                return;
-            QThread::msleep(10);
-        }
-    }
-    ~ListServer()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    QString hostAndPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
-
-private:
-    static quint16 freePort()
-    {
-        QTcpServer server;
-        server.listen(QHostAddress::LocalHost, 0);
-        return server.serverPort();
-    }
-
-    QProcess m_process;
-    quint16 m_port = 0;
-};
-
 bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
@@ -115,38 +67,39 @@ bool writeFile(const QString& path, const QByteArray& bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+// Serves the files of the folder, named by their paths, with "openssl s_server
+// -WWW", which takes the path after the first "/" as a file name, query included.
+bool serveFolder(ServerProcess& server, const QString& folder)
+{
+    const TestCertificate& certificate = testCertificate();
+    server.process().setWorkingDirectory(folder);
+    server.process().setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    server.process().setStandardOutputFile(QProcess::nullDevice());
+    return server.start(QStringLiteral("openssl"),
+                        {QStringLiteral("s_server"), QStringLiteral("-accept"),
+                         server.hostAndPort(), QStringLiteral("-cert"), certificate.certificateFile,
+                         QStringLiteral("-key"), certificate.keyFile, QStringLiteral("-WWW"),
+                         QStringLiteral("-quiet")});
+}
+
 // The list of N hosts as source 1; sources 2 to 4 answer empty lists.
 struct Servers {
-    explicit Servers(const QTemporaryDir& dir, qint64 hosts)
+    Servers(const QTemporaryDir& dir, qint64 hosts)
     {
-        certificate = dir.filePath(QStringLiteral("certificate.pem"));
-        const QString key = dir.filePath(QStringLiteral("key.pem"));
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
-                       QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                       QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"),
-                       QStringLiteral("-keyout"), key, QStringLiteral("-out"), certificate,
-                       QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-                       QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"),
-                       QStringLiteral("subjectAltName=IP:127.0.0.1")});
-        openssl.waitForFinished();
         const QString listFolder = dir.filePath(QStringLiteral("list"));
         const QString emptyFolder = dir.filePath(QStringLiteral("empty"));
-        // s_server takes the path after the first "/" as a file name, query included.
         const auto fileName = [](const BlockListSource& source) {
             return QString::fromUtf16(source.path).mid(1);
         };
         writeFile(listFolder + u'/' + fileName(BlockListSources[0]), generatedList(hosts));
         for (size_t i = 1; i < BlockListSources.size(); ++i)
             writeFile(emptyFolder + u'/' + fileName(BlockListSources[i]), QByteArray());
-        list = std::make_unique<ListServer>(listFolder, certificate, key);
-        empty = std::make_unique<ListServer>(emptyFolder, certificate, key);
+        started = serveFolder(list, listFolder) && serveFolder(empty, emptyFolder);
     }
 
-    QString certificate;
-    std::unique_ptr<ListServer> list;
-    std::unique_ptr<ListServer> empty;
+    ServerProcess list;
+    ServerProcess empty;
+    bool started = false;
 };
 
 class QuietBlockListUi : public BlockListUi {
@@ -204,7 +157,11 @@ int measure(qint64 hosts)
 {
     QTemporaryDir serverDir;
     Servers servers(serverDir, hosts);
-    qputenv("SSL_CERT_FILE", servers.certificate.toUtf8());
+    if (!servers.started) {
+        std::fprintf(stderr, "openssl s_server did not start\n");
+        return 1;
+    }
+    qputenv("SSL_CERT_FILE", testCertificate().certificateFile.toUtf8());
 
     QTemporaryDir dir;
     platform::ScopedFakePlatform fake;
@@ -213,9 +170,9 @@ int measure(qint64 hosts)
     fake.hostsFilePath = dir.path() + "/hosts";
     DBPath = dir.path() + "/solvekdat.db";
     createDB();
-    writeIni(QStringLiteral("SOURCES"), QStringLiteral("1"), servers.list->hostAndPort());
+    writeIni(QStringLiteral("SOURCES"), QStringLiteral("1"), servers.list.hostAndPort());
     for (int source = 2; source <= 4; ++source)
-        writeIni(QStringLiteral("SOURCES"), QString::number(source), servers.empty->hostAndPort());
+        writeIni(QStringLiteral("SOURCES"), QString::number(source), servers.empty.hostAndPort());
     QFile hostsFile(fake.hostsFilePath);
     if (!hostsFile.open(QIODevice::WriteOnly))
         return 1;

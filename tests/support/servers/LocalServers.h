@@ -2,7 +2,8 @@
 
 // Servers on 127.0.0.1 for tests and benchmarks of the download: an HTTPS
 // server with a self-signed certificate made at run time, a proxy that only
-// records what it was asked, and tinyproxy started on a free port.
+// records what it was asked, and server programs such as tinyproxy started on a
+// free port.
 
 #include <QByteArray>
 #include <QHash>
@@ -21,6 +22,7 @@ class QTcpServer;
 // by the openssl command.
 struct TestCertificate {
     QString certificateFile; // PEM; also the trust store that SSL_CERT_FILE names
+    QString keyFile;         // PEM
     QByteArray certificatePem;
     QByteArray keyPem;
 };
@@ -88,25 +90,44 @@ private:
     std::shared_ptr<Shared> m_shared;
 };
 
+// A port on 127.0.0.1 that nothing listens on (it was free a moment ago).
+quint16 unusedPort();
+
+// A server program that listens on a free port of 127.0.0.1, picked when the
+// object is made; stopped when the object goes.
+class ServerProcess {
+public:
+    ServerProcess();
+    ~ServerProcess();
+    ServerProcess(const ServerProcess&) = delete;
+    ServerProcess& operator=(const ServerProcess&) = delete;
+
+    quint16 port() const { return m_port; }
+    // "127.0.0.1:<port>"
+    QString hostAndPort() const;
+    // For what must be set before start(): working folder, channels.
+    QProcess& process() { return m_process; }
+    // Starts the program and waits, within a bound, until it accepts
+    // connections on port(); false if it never does.
+    bool start(const QString& program, const QStringList& arguments);
+
+private:
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
 // tinyproxy in the foreground on a free port, optionally asking for basic
 // credentials; stopped when the object goes.
 class TinyProxy {
 public:
     explicit TinyProxy(const QString& user = QString(), const QString& password = QString());
-    ~TinyProxy();
-    TinyProxy(const TinyProxy&) = delete;
-    TinyProxy& operator=(const TinyProxy&) = delete;
 
     bool started() const { return m_started; }
-    quint16 port() const { return m_port; }
+    quint16 port() const { return m_server.port(); }
     QString log() const;
 
 private:
     QTemporaryDir m_folder;
-    QProcess m_process;
-    quint16 m_port = 0;
+    ServerProcess m_server;
     bool m_started = false;
 };
-
-// A port on 127.0.0.1 that nothing listens on (it was free a moment ago).
-quint16 unusedPort();

@@ -42,7 +42,7 @@ TestCertificate makeCertificate()
     if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
         throw std::runtime_error("openssl could not make a test certificate: " +
                                  openssl.readAllStandardError().toStdString());
-    return {certificate, readAllOf(certificate), readAllOf(key)};
+    return {certificate, key, readAllOf(certificate), readAllOf(key)};
 }
 
 // Calls handle(socket, head) once the socket has received a whole request head.
@@ -69,75 +69,84 @@ void answer(QTcpSocket* socket, const QByteArray& status, const QByteArray& body
     socket->disconnectFromHost();
 }
 
-class HttpsListener : public QTcpServer {
+using RequestHandler = std::function<void(QTcpSocket*, const QByteArray&)>;
+
+// Hands each request head that arrives on a connection to a handler; over TLS
+// with the test certificate, or in plain text.
+class RequestListener : public QTcpServer {
 public:
-    explicit HttpsListener(std::shared_ptr<LocalHttpsServer::Shared> shared)
-        : m_shared(std::move(shared))
+    enum class Transport { Plain, Tls };
+
+    RequestListener(Transport transport, RequestHandler handle)
+        : m_transport(transport), m_handle(std::move(handle))
     {}
 
 protected:
     void incomingConnection(qintptr descriptor) override
     {
-        auto* socket = new QSslSocket(this);
+        QTcpSocket* socket =
+            m_transport == Transport::Tls ? new QSslSocket(this) : new QTcpSocket(this);
         if (!socket->setSocketDescriptor(descriptor)) {
             delete socket;
             return;
         }
+        onRequestHead(socket, m_handle);
+        if (m_transport == Transport::Tls)
+            startTls(static_cast<QSslSocket*>(socket));
+    }
+
+private:
+    static void startTls(QSslSocket* socket)
+    {
         const TestCertificate& certificate = testCertificate();
         socket->setLocalCertificate(QSslCertificate(certificate.certificatePem, QSsl::Pem));
         socket->setPrivateKey(QSslKey(certificate.keyPem, QSsl::Ec, QSsl::Pem));
         socket->setPeerVerifyMode(QSslSocket::VerifyNone);
-        onRequestHead(socket, [shared = m_shared](QTcpSocket* client, const QByteArray& head) {
-            const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
-            const QString path =
-                requestLine.size() > 1 ? QString::fromUtf8(requestLine[1]) : QString();
-            QByteArray body;
-            bool found = false;
-            {
-                QMutexLocker lock(&shared->mutex);
-                shared->heads.append(QString::fromUtf8(head));
-                ++shared->counts[path];
-                found = shared->bodies.contains(path);
-                body = shared->bodies.value(path);
-            }
-            if (found)
-                answer(client, "200 OK", body);
-            else
-                answer(client, "404 Not Found", "not found");
-        });
         socket->startServerEncryption();
     }
 
-private:
-    std::shared_ptr<LocalHttpsServer::Shared> m_shared;
+    Transport m_transport;
+    RequestHandler m_handle;
 };
 
-class RecordingListener : public QTcpServer {
-public:
-    explicit RecordingListener(std::shared_ptr<RecordingProxy::Shared> shared)
-        : m_shared(std::move(shared))
-    {}
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        auto* socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(descriptor)) {
-            delete socket;
-            return;
+// Answers with the body set for the request's path, or 404.
+RequestHandler bodyServer(std::shared_ptr<LocalHttpsServer::Shared> shared)
+{
+    return [shared](QTcpSocket* client, const QByteArray& head) {
+        const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
+        const QString path = requestLine.size() > 1 ? QString::fromUtf8(requestLine[1]) : QString();
+        QByteArray body;
+        bool found = false;
+        {
+            QMutexLocker lock(&shared->mutex);
+            shared->heads.append(QString::fromUtf8(head));
+            ++shared->counts[path];
+            found = shared->bodies.contains(path);
+            body = shared->bodies.value(path);
         }
-        onRequestHead(socket, [shared = m_shared](QTcpSocket* client, const QByteArray& head) {
-            {
-                QMutexLocker lock(&shared->mutex);
-                shared->heads.append(QString::fromUtf8(head));
-            }
-            answer(client, "403 Forbidden", QByteArray());
-        });
-    }
+        if (found)
+            answer(client, "200 OK", body);
+        else
+            answer(client, "404 Not Found", "not found");
+    };
+}
 
-private:
-    std::shared_ptr<RecordingProxy::Shared> m_shared;
-};
+// Records the request head and refuses the request.
+RequestHandler recordingRefuser(std::shared_ptr<RecordingProxy::Shared> shared)
+{
+    return [shared](QTcpSocket* client, const QByteArray& head) {
+        {
+            QMutexLocker lock(&shared->mutex);
+            shared->heads.append(QString::fromUtf8(head));
+        }
+        answer(client, "403 Forbidden", QByteArray());
+    };
+}
+
+QString localHostAndPort(quint16 port)
+{
+    return QStringLiteral("127.0.0.1:%1").arg(port);
+}
 
 } // namespace
 
@@ -162,7 +171,7 @@ ServerOnThread::~ServerOnThread()
 
 QString ServerOnThread::hostAndPort() const
 {
-    return QStringLiteral("127.0.0.1:%1").arg(m_port);
+    return localHostAndPort(m_port);
 }
 
 void ServerOnThread::start(QTcpServer* server)
@@ -183,7 +192,7 @@ void ServerOnThread::start(QTcpServer* server)
 LocalHttpsServer::LocalHttpsServer() : m_shared(std::make_shared<Shared>())
 {
     testCertificate(); // made before the server thread needs it
-    start(new HttpsListener(m_shared));
+    start(new RequestListener(RequestListener::Transport::Tls, bodyServer(m_shared)));
 }
 
 LocalHttpsServer::~LocalHttpsServer() = default;
@@ -208,7 +217,7 @@ QStringList LocalHttpsServer::requestHeads() const
 
 RecordingProxy::RecordingProxy() : m_shared(std::make_shared<Shared>())
 {
-    start(new RecordingListener(m_shared));
+    start(new RequestListener(RequestListener::Transport::Plain, recordingRefuser(m_shared)));
 }
 
 RecordingProxy::~RecordingProxy() = default;
@@ -227,41 +236,9 @@ quint16 unusedPort()
     return probe.serverPort();
 }
 
-TinyProxy::TinyProxy(const QString& user, const QString& password)
-{
-    m_port = unusedPort();
-    QFile config(m_folder.filePath(QStringLiteral("tinyproxy.conf")));
-    if (!config.open(QIODevice::WriteOnly))
-        return;
-    QByteArray text = "Port " + QByteArray::number(m_port) +
-                      "\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\nAllow 127.0.0.1\n"
-                      "LogLevel Info\nLogFile \"" +
-                      m_folder.filePath(QStringLiteral("tinyproxy.log")).toUtf8() + "\"\n";
-    if (!user.isEmpty())
-        text += "BasicAuth " + user.toUtf8() + " " + password.toUtf8() + "\n";
-    config.write(text);
-    config.close();
+ServerProcess::ServerProcess() : m_port(unusedPort()) {}
 
-    m_process.setProgram(QStringLiteral("tinyproxy"));
-    m_process.setArguments({QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start();
-    if (!m_process.waitForStarted(10000))
-        return;
-    // Ready once it accepts connections; a bound on the wait, not a timing.
-    const QDeadlineTimer deadline(30000);
-    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, m_port);
-        if (probe.waitForConnected(1000)) {
-            m_started = true;
-            return;
-        }
-        QThread::msleep(20);
-    }
-}
-
-TinyProxy::~TinyProxy()
+ServerProcess::~ServerProcess()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();
@@ -270,6 +247,47 @@ TinyProxy::~TinyProxy()
             m_process.waitForFinished(10000);
         }
     }
+}
+
+QString ServerProcess::hostAndPort() const
+{
+    return localHostAndPort(m_port);
+}
+
+bool ServerProcess::start(const QString& program, const QStringList& arguments)
+{
+    m_process.start(program, arguments);
+    if (!m_process.waitForStarted(10000))
+        return false;
+    // Ready once it accepts connections; a bound on the wait, not a timing.
+    const QDeadlineTimer deadline(30000);
+    while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, m_port);
+        if (probe.waitForConnected(1000))
+            return true;
+        QThread::msleep(20);
+    }
+    return false;
+}
+
+TinyProxy::TinyProxy(const QString& user, const QString& password)
+{
+    QFile config(m_folder.filePath(QStringLiteral("tinyproxy.conf")));
+    if (!config.open(QIODevice::WriteOnly))
+        return;
+    QByteArray text = "Port " + QByteArray::number(m_server.port()) +
+                      "\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\nAllow 127.0.0.1\n"
+                      "LogLevel Info\nLogFile \"" +
+                      m_folder.filePath(QStringLiteral("tinyproxy.log")).toUtf8() + "\"\n";
+    if (!user.isEmpty())
+        text += "BasicAuth " + user.toUtf8() + " " + password.toUtf8() + "\n";
+    config.write(text);
+    config.close();
+
+    m_server.process().setProcessChannelMode(QProcess::MergedChannels);
+    m_started = m_server.start(QStringLiteral("tinyproxy"),
+                               {QStringLiteral("-d"), QStringLiteral("-c"), config.fileName()});
 }
 
 QString TinyProxy::log() const
