@@ -5,7 +5,7 @@
 
 #include <QHeaderView>
 #include <QTableWidget>
-#include <QTreeWidgetItem>
+#include <QTreeWidget>
 
 namespace {
 constexpr int ImageRole = Qt::UserRole + 1;
@@ -75,4 +75,40 @@ void hideListProgress(TVistaProBar* bar)
 {
     bar->setPosition(0);
     bar->hide();
+}
+
+void beginListFill(QTreeWidget* tree, QTableWidget* list, TVistaProBar* bar, int rows)
+{
+    tree->setEnabled(false);
+    list->setRowCount(0);
+    beginListProgress(bar, rows);
+}
+
+void endListFill(QTreeWidget* tree, TVistaProBar* bar)
+{
+    tree->setEnabled(true);
+    hideListProgress(bar);
+    setTaskbarState(0);
+}
+
+void runThenFinish(const std::function<void()>& work, const std::function<void()>& finish)
+{
+    try {
+        work();
+    } catch (...) {
+        finish();
+        throw;
+    }
+    finish();
+}
+
+bool synchronizeIfCurrent(const std::function<bool()>& current, const std::function<void()>& step)
+{
+    bool ran = false;
+    TThread::Synchronize([&] {
+        ran = current();
+        if (ran)
+            step();
+    });
+    return ran;
 }

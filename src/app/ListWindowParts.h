@@ -4,14 +4,20 @@
 // carry an image index, list rows in alternating colours, and the progress
 // steps of the threads that fill them (the window's own bar and the taskbar).
 
+#include "SQLiteTable3.h"
+#include "TThread.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QList>
 #include <QStyledItemDelegate>
 
 #include <functional>
+#include <type_traits>
+#include <vector>
 
 class QTableWidget;
+class QTreeWidget;
 class QTreeWidgetItem;
 class TVistaProBar;
 
@@ -47,5 +53,40 @@ void stepListProgress(TVistaProBar* bar, int row, int rows);
 // End: bar back to 0 and hidden.
 void hideListProgress(TVistaProBar* bar);
 
+// Set-up of a thread that fills the list: the tree disabled while the list is
+// emptied and filled, and the progress shown.
+void beginListFill(QTreeWidget* tree, QTableWidget* list, TVistaProBar* bar, int rows);
+// End: the tree enabled, the bar hidden, the taskbar without progress.
+void endListFill(QTreeWidget* tree, TVistaProBar* bar);
+
 // Rows a list-filling thread adds per call to the window thread.
 inline constexpr int RowsPerStep = 256;
+
+// Runs work, then finish, also when work fails; the failure then goes on.
+void runThenFinish(const std::function<void()>& work, const std::function<void()>& finish);
+
+// Runs step on the window thread unless current, asked there first, answers
+// false: the window has started a newer thread of the same kind. Answers
+// whether step ran.
+bool synchronizeIfCurrent(const std::function<bool()>& current, const std::function<void()>& step);
+
+// Reads a query result from its cursor to its end on the calling thread,
+// RowsPerStep rows at a time (readRow reads the row under the cursor), and has
+// show add each batch on the window thread, with the index of the batch's last
+// row. Ends early once the window has moved on (see synchronizeIfCurrent) or
+// the worker is asked to terminate.
+template <class ReadRow, class ShowRows>
+void showRowsInSteps(const TThread& worker, const std::function<bool()>& current,
+                     TSQLiteTable& table, ReadRow readRow, ShowRows show)
+{
+    using Row = std::invoke_result_t<ReadRow&>;
+    const int rows = int(table.Count());
+    int i = 0;
+    while (i < rows && !worker.Terminated()) {
+        std::vector<Row> batch;
+        for (; i < rows && int(batch.size()) < RowsPerStep; ++i, table.Next())
+            batch.push_back(readRow());
+        if (!synchronizeIfCurrent(current, [&] { show(batch, i - 1); }))
+            return;
+    }
+}

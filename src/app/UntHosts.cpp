@@ -327,11 +327,8 @@ void TFrmHosts::FormResize()
 void TFrmHosts::refreshTree()
 {
     createDB();
-    std::unique_ptr<TSQLiteTable> table;
-    {
-        TSQLiteDatabase db(DBPath);
-        table = db.GetTable(QStringLiteral("SELECT * FROM categories WHERE reserved != \"Y\";"));
-    }
+    const std::unique_ptr<TSQLiteTable> table =
+        queryTable(QStringLiteral("SELECT * FROM categories WHERE reserved != \"Y\";"));
     QTreeWidgetItem* customHosts = findTreeNode(tree, QStringLiteral("Custom Hosts"));
     if (customHosts)
         qDeleteAll(customHosts->takeChildren());

@@ -3,7 +3,6 @@
 #include "ListWindowParts.h"
 #include "Platform.h"
 #include "SQLiteTable3.h"
-#include "Unit_Win7Taskbar.h"
 #include "UntHosts.h"
 #include "UntSqliteUtils.h"
 #include "VistaProBar.h"
@@ -39,83 +38,54 @@ bool TListHosts::current() const
 
 void TListHosts::Execute()
 {
-    try {
-        listRows();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    runThenFinish([this] { listRows(); }, [this] { finish(); });
 }
 
 void TListHosts::listRows()
 {
-    std::unique_ptr<TSQLiteTable> table;
-    {
-        TSQLiteDatabase db(DBPath);
-        db.AddParamText(QStringLiteral(":category"), category);
-        db.AddParamText(QStringLiteral(":reserved"), reserved);
-        table = db.GetTable(QStringLiteral(
-            "SELECT host FROM hosts WHERE category=:category AND reserved=:reserved;"));
-    }
+    const std::unique_ptr<TSQLiteTable> table = queryTable(
+        QStringLiteral("SELECT host FROM hosts WHERE category=:category AND reserved=:reserved;"),
+        {{QStringLiteral(":category"), category}, {QStringLiteral(":reserved"), reserved}});
     const int rows = int(table->Count());
-
     if (rows == 0) {
-        if (reserved != QLatin1String("N") || !current())
-            return;
-        const int answer = platform::messageBox(
-            nullptr,
-            QStringLiteral("No items for such category. Woud you like to create one now ?"),
-            QStringLiteral("No items"), platform::MB_YESNO | platform::MB_ICONINFORMATION);
-        if (answer == platform::IDYES)
-            Synchronize([this] {
-                if (current())
-                    m_window->btnaddhostClick();
-            });
+        offerToAddAHost();
         return;
     }
-
-    Synchronize([&] {
-        if (!current())
-            return;
-        m_window->tree->setEnabled(false);
-        m_window->lst->setRowCount(0);
-        beginListProgress(m_window->p, rows);
-    });
+    const auto stillCurrent = [this] { return current(); };
+    if (!synchronizeIfCurrent(
+            stillCurrent, [&] { beginListFill(m_window->tree, m_window->lst, m_window->p, rows); }))
+        return;
 
     const int hostColumn = table->FindFieldIndex(QStringLiteral("host"));
-    int i = 0;
-    while (i < rows && !Terminated()) {
-        QStringList hosts;
-        for (; i < rows && hosts.size() < RowsPerStep; ++i, table->Next())
-            hosts.append(table->FieldAsString(hostColumn));
-        bool stale = false;
-        Synchronize([&] {
-            if (!current()) {
-                stale = true;
-                return;
-            }
+    showRowsInSteps(
+        *this, stillCurrent, *table, [&] { return table->FieldAsString(hostColumn); },
+        [&](const std::vector<QString>& hosts, int i) {
             QTableWidget* lst = m_window->lst;
             int row = lst->rowCount();
             lst->setRowCount(row + int(hosts.size()));
-            for (const QString& curHost : std::as_const(hosts))
+            for (const QString& curHost : hosts)
                 lst->setItem(row++, 0, new QTableWidgetItem(curHost));
-            stepListProgress(m_window->p, i - 1, rows);
+            stepListProgress(m_window->p, i, rows);
         });
-        if (stale)
-            return;
-    }
+}
+
+void TListHosts::offerToAddAHost()
+{
+    if (reserved != QLatin1String("N") || !current())
+        return;
+    const int answer = platform::messageBox(
+        nullptr, QStringLiteral("No items for such category. Woud you like to create one now ?"),
+        QStringLiteral("No items"), platform::MB_YESNO | platform::MB_ICONINFORMATION);
+    if (answer == platform::IDYES)
+        synchronizeIfCurrent([this] { return current(); }, [this] { m_window->btnaddhostClick(); });
 }
 
 void TListHosts::finish()
 {
-    Synchronize([this] {
-        // A newer list thread owns the window now and ends it itself.
-        if (!current())
-            return;
-        m_window->tree->setEnabled(true);
-        setTaskbarState(0);
-        m_window->lst->viewport()->update();
-        hideListProgress(m_window->p);
-    });
+    // A newer list thread owns the window now and ends it itself.
+    synchronizeIfCurrent([this] { return current(); },
+                         [this] {
+                             endListFill(m_window->tree, m_window->p);
+                             m_window->lst->viewport()->update();
+                         });
 }

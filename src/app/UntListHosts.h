@@ -26,6 +26,8 @@ private:
     // Whether the window still shows this thread's list (no newer list was started).
     bool current() const;
     void listRows();
+    // An empty user category: asks whether to add a host now.
+    void offerToAddAHost();
     void finish();
 
     TFrmHosts* const m_window;

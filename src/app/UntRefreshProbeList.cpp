@@ -2,7 +2,6 @@
 
 #include "ListWindowParts.h"
 #include "SQLiteTable3.h"
-#include "Unit_Win7Taskbar.h"
 #include "UntProbeLogs.h"
 #include "UntSqliteUtils.h"
 
@@ -35,71 +34,49 @@ bool TRefreshProbeList::current() const
 
 void TRefreshProbeList::Execute()
 {
-    try {
-        addRecords();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    runThenFinish([this] { addRecords(); }, [this] { finish(); });
 }
 
 void TRefreshProbeList::addRecords()
 {
-    std::unique_ptr<TSQLiteTable> table;
-    {
-        TSQLiteDatabase db(DBPath);
-        queueParams(db, {{QStringLiteral(":date"), curDate}});
-        table = db.GetTable(
-            QStringLiteral("SELECT DISTINCT * FROM probe WHERE date=:date ORDER BY time DESC;"));
-    }
+    const std::unique_ptr<TSQLiteTable> table = queryTable(
+        QStringLiteral("SELECT DISTINCT * FROM probe WHERE date=:date ORDER BY time DESC;"),
+        {{QStringLiteral(":date"), curDate}});
     const int rows = int(table->Count());
-
-    bool stale = false;
-    Synchronize([&] {
-        stale = !current();
-        if (stale)
-            return;
-        m_window->tree->setEnabled(false);
-        m_window->lst->setRowCount(0);
-        beginListProgress(m_window->p, rows);
-    });
+    const auto stillCurrent = [this] { return current(); };
+    if (!synchronizeIfCurrent(
+            stillCurrent, [&] { beginListFill(m_window->tree, m_window->lst, m_window->p, rows); }))
+        return;
 
     const int timeColumn = table->FindFieldIndex(QStringLiteral("time"));
     const int hostColumn = table->FindFieldIndex(QStringLiteral("host"));
-    int i = 0;
-    while (!stale && i < rows) {
-        std::vector<std::pair<QString, QString>> records; // time, host
-        for (; i < rows && int(records.size()) < RowsPerStep; ++i, table->Next())
-            records.emplace_back(table->FieldAsString(timeColumn),
-                                 table->FieldAsString(hostColumn));
-        Synchronize([&] {
-            stale = !current();
-            if (stale)
-                return;
-            QTableWidget* lst = m_window->lst;
-            int row = lst->rowCount();
-            lst->setRowCount(row + int(records.size()));
-            for (const auto& [curTime, curHost] : records) {
-                auto* time = new QTableWidgetItem(m_window->img16.value(TFrmProbe::imgRecord),
-                                                  formatLogTime(curTime));
-                lst->setItem(row, 0, time);
-                lst->setItem(row, 1, new QTableWidgetItem(curHost));
-                ++row;
-            }
-            stepListProgress(m_window->p, i - 1, rows);
-        });
+    const auto readRecord = [&] {
+        return std::pair(table->FieldAsString(timeColumn), table->FieldAsString(hostColumn));
+    };
+    showRowsInSteps(*this, stillCurrent, *table, readRecord,
+                    [&](const std::vector<std::pair<QString, QString>>& records, int i) {
+                        addRows(records);
+                        stepListProgress(m_window->p, i, rows);
+                    });
+}
+
+void TRefreshProbeList::addRows(const std::vector<std::pair<QString, QString>>& records)
+{
+    QTableWidget* lst = m_window->lst;
+    int row = lst->rowCount();
+    lst->setRowCount(row + int(records.size()));
+    for (const auto& [curTime, curHost] : records) {
+        auto* time = new QTableWidgetItem(m_window->img16.value(TFrmProbe::imgRecord),
+                                          formatLogTime(curTime));
+        lst->setItem(row, 0, time);
+        lst->setItem(row, 1, new QTableWidgetItem(curHost));
+        ++row;
     }
 }
 
 void TRefreshProbeList::finish()
 {
-    Synchronize([this] {
-        // A newer list, or a refresh of the tree, owns the window now.
-        if (!current())
-            return;
-        m_window->tree->setEnabled(true);
-        hideListProgress(m_window->p);
-        setTaskbarState(0);
-    });
+    // A newer list, or a refresh of the tree, owns the window now.
+    synchronizeIfCurrent([this] { return current(); },
+                         [this] { endListFill(m_window->tree, m_window->p); });
 }

@@ -8,6 +8,9 @@
 
 #include <QString>
 
+#include <utility>
+#include <vector>
+
 class TFrmProbe;
 
 class TRefreshProbeList : public TThread, public LiveCount<TRefreshProbeList> {
@@ -24,6 +27,8 @@ protected:
 private:
     bool current() const;
     void addRecords();
+    // Adds (time, host) records as rows of the list, on the window thread.
+    void addRows(const std::vector<std::pair<QString, QString>>& records);
     void finish();
 
     TFrmProbe* const m_window;

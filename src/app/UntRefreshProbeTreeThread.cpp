@@ -6,7 +6,6 @@
 #include "UntProbeLogs.h"
 #include "UntSqliteUtils.h"
 
-#include <QStringList>
 #include <QTreeWidget>
 
 #include <memory>
@@ -28,62 +27,43 @@ bool TRefreshProbeTree::current() const
 
 void TRefreshProbeTree::Execute()
 {
-    try {
-        addDays();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    runThenFinish([this] { addDays(); }, [this] { finish(); });
 }
 
 void TRefreshProbeTree::addDays()
 {
-    std::unique_ptr<TSQLiteTable> table;
-    {
-        TSQLiteDatabase db(DBPath);
-        // The stored day sorts in date order, so the newest day comes first.
-        table = db.GetTable(QStringLiteral("SELECT DISTINCT date FROM probe ORDER BY date DESC;"));
-    }
+    // The stored day sorts in date order, so the newest day comes first.
+    const std::unique_ptr<TSQLiteTable> table =
+        queryTable(QStringLiteral("SELECT DISTINCT date FROM probe ORDER BY date DESC;"));
     const int rows = int(table->Count());
     if (rows == 0)
         return;
-
-    bool stale = false;
-    Synchronize([&] {
-        stale = !current();
-        if (stale)
-            return;
-        beginListProgress(m_window->p, rows);
-        m_shownProgress = true;
-        m_window->tree->clear();
-    });
+    const auto stillCurrent = [this] { return current(); };
+    if (!synchronizeIfCurrent(stillCurrent, [&] {
+            beginListProgress(m_window->p, rows);
+            m_shownProgress = true;
+            m_window->tree->clear();
+        }))
+        return;
 
     const int dateColumn = table->FindFieldIndex(QStringLiteral("date"));
-    int i = 0;
-    while (!stale && i < rows) {
-        QStringList days;
-        for (; i < rows && days.size() < RowsPerStep; ++i, table->Next())
-            days.append(formatLogDate(table->FieldAsString(dateColumn)));
-        Synchronize([&] {
-            stale = !current();
-            if (stale)
-                return;
-            for (const QString& str : std::as_const(days))
+    showRowsInSteps(
+        *this, stillCurrent, *table,
+        [&] { return formatLogDate(table->FieldAsString(dateColumn)); },
+        [&](const std::vector<QString>& days, int i) {
+            for (const QString& str : days)
                 setNodeImage(new QTreeWidgetItem(m_window->tree, {str}), TFrmProbe::imgDay,
                              m_window->img16);
-            stepListProgress(m_window->p, i - 1, rows);
+            stepListProgress(m_window->p, i, rows);
         });
-    }
 }
 
 void TRefreshProbeTree::finish()
 {
-    Synchronize([this] {
-        if (!current())
-            return;
-        setTaskbarState(0);
-        if (m_shownProgress)
-            hideListProgress(m_window->p);
-    });
+    synchronizeIfCurrent([this] { return current(); },
+                         [this] {
+                             setTaskbarState(0);
+                             if (m_shownProgress)
+                                 hideListProgress(m_window->p);
+                         });
 }

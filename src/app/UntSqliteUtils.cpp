@@ -22,14 +22,11 @@ const QStringList kCreateStatements = {
     QStringLiteral("CREATE TABLE probe (\"date\" text,\"time\" text,host text);"),
 };
 
-// Opens a connection of its own, runs the query and closes the connection;
-// the table holds the whole result.
+// The query on a database that has its tables.
 std::unique_ptr<TSQLiteTable> query(const QString& sql, const SqlParams& params)
 {
     createDB();
-    TSQLiteDatabase db(DBPath);
-    queueParams(db, params);
-    return db.GetTable(sql);
+    return queryTable(sql, params);
 }
 
 bool hasRows(const QString& sql, const SqlParams& params)
@@ -124,6 +121,13 @@ void queueParams(TSQLiteDatabase& db, const SqlParams& params)
 {
     for (const auto& [name, value] : params)
         db.AddParamText(name, value);
+}
+
+std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& params)
+{
+    TSQLiteDatabase db(DBPath);
+    queueParams(db, params);
+    return db.GetTable(sql);
 }
 
 void createDB()

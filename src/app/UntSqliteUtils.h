@@ -14,6 +14,8 @@
 #include <QPair>
 #include <QString>
 
+#include <memory>
+
 // Folder of the program file + "solvekdat.db"; set by initSqliteUtilsModule.
 extern QString DBPath;
 
@@ -22,6 +24,10 @@ using SqlParams = QList<QPair<QString, QString>>;
 
 // Queues the values on the connection for its next statement.
 void queueParams(TSQLiteDatabase& db, const SqlParams& params);
+
+// Runs a query on a connection of its own, closed before it returns; the
+// table holds the whole result.
+std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& params = {});
 
 // Creates the file with its tables and reserved categories when no file exists.
 void createDB();
