@@ -12,28 +12,34 @@ namespace {
 constexpr int kWidth = 1920;
 constexpr int kHeight = 1080;
 
-void fillRandom(TbsBitmap& b, quint32 seed)
+// Makes the bitmap full-HD, of random pixels (and alphas) drawn from the seed.
+void makeRandomFullHd(TbsBitmap& b, quint32 seed)
 {
+    b.SetSize(kWidth, kHeight);
     QRandomGenerator random(seed);
     for (int y = 0; y < b.Height(); ++y)
         for (int x = 0; x < b.Width(); ++x)
             *b.GetPixelPtr(x, y) = random.generate();
 }
 
+// Every iteration goes over every pixel once.
+void countPixels(benchmark::State& state)
+{
+    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+
 // A whole bitmap with mixed alphas blended onto another through Draw.
 void BM_BlendDraw(benchmark::State& state)
 {
     TbsBitmap src, dst;
-    src.SetSize(kWidth, kHeight);
-    dst.SetSize(kWidth, kHeight);
-    fillRandom(src, 1);
-    fillRandom(dst, 2);
+    makeRandomFullHd(src, 1);
+    makeRandomFullHd(dst, 2);
     src.SetAlphaBlend(true);
     for (auto _ : state) {
         src.Draw(dst, 0, 0);
         benchmark::DoNotOptimize(dst.Bits());
     }
-    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+    countPixels(state);
 }
 BENCHMARK(BM_BlendDraw)->Unit(benchmark::kMillisecond);
 
@@ -41,17 +47,15 @@ BENCHMARK(BM_BlendDraw)->Unit(benchmark::kMillisecond);
 void BM_BlendLine(benchmark::State& state)
 {
     TbsBitmap src, dst;
-    src.SetSize(kWidth, kHeight);
-    dst.SetSize(kWidth, kHeight);
-    fillRandom(src, 3);
-    fillRandom(dst, 4);
+    makeRandomFullHd(src, 3);
+    makeRandomFullHd(dst, 4);
     const auto blend = PixelRoutines().BlendLine;
     for (auto _ : state) {
         for (int y = 0; y < kHeight; ++y)
             blend(src.GetScanLine(y), dst.GetScanLine(y), kWidth);
         benchmark::DoNotOptimize(dst.Bits());
     }
-    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+    countPixels(state);
 }
 BENCHMARK(BM_BlendLine)->Unit(benchmark::kMillisecond);
 
@@ -59,9 +63,8 @@ BENCHMARK(BM_BlendLine)->Unit(benchmark::kMillisecond);
 void BM_StackBlur(benchmark::State& state)
 {
     TbsBitmap original, work;
-    original.SetSize(kWidth, kHeight);
     work.SetSize(kWidth, kHeight);
-    fillRandom(original, 5);
+    makeRandomFullHd(original, 5);
     for (auto _ : state) {
         state.PauseTiming();
         work.Assign(original);
@@ -69,7 +72,7 @@ void BM_StackBlur(benchmark::State& state)
         StackBlur(work, int(state.range(0)));
         benchmark::DoNotOptimize(work.Bits());
     }
-    state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+    countPixels(state);
 }
 BENCHMARK(BM_StackBlur)->Arg(2)->Arg(10)->Unit(benchmark::kMillisecond);
 
