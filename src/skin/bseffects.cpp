@@ -15,6 +15,8 @@
 #include <cstring>
 #include <vector>
 
+using namespace bsdetail;
+
 namespace {
 
 constexpr quint32 kRedBlue = 0x00FF00FF;

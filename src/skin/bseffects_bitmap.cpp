@@ -20,6 +20,8 @@
 #include <optional>
 #include <vector>
 
+using namespace bsdetail;
+
 namespace {
 
 // Larger pictures than 2^28 pixels (1 GiB) are refused: no skin needs them, and

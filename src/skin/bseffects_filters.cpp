@@ -8,6 +8,8 @@
 #include <cmath>
 #include <vector>
 
+using namespace bsdetail;
+
 namespace {
 
 // Rounds to the nearest integer, halves to the even neighbour.

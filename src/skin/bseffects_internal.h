@@ -9,6 +9,10 @@
 
 class QIODevice;
 
+// A namespace of their own, so that no inline function of the same name
+// elsewhere in a program can clash with them.
+namespace bsdetail {
+
 // The four bytes of a pixel word 0xAARRGGBB.
 inline int alphaOf(quint32 p)
 {
@@ -48,6 +52,8 @@ Routine routineFor(TbsBlitMode mode, Routine copy, Routine blend, Routine key)
     }
     return copy;
 }
+
+} // namespace bsdetail
 
 // Stream forms that bitmaps and links share; failures raise EbsSkinError.
 // A 32-bit little-endian integer.

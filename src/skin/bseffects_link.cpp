@@ -5,6 +5,8 @@
 
 #include <QIODevice>
 
+using namespace bsdetail;
+
 namespace {
 
 // Key pixels and anything not fully opaque count as masked; 0x33333333 never does.
