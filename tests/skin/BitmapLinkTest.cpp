@@ -9,12 +9,10 @@
 namespace {
 
 struct LinkFixture : ::testing::Test {
-    TbsBitmap image;
+    SizedBitmap image{12, 12, 0xFF102030};
     TbsBitmapLink link;
     void SetUp() override
     {
-        image.SetSize(12, 12);
-        image.Clear(0xFF102030);
         link.SetImage(&image);
         link.SetRect(Rect(1, 1, 11, 11));
     }
@@ -28,8 +26,7 @@ TEST_F(LinkFixture, AssignedNeedsAnImageAndAnArea)
     EXPECT_FALSE(none.Assigned());
     link.SetRight(1);
     EXPECT_FALSE(link.Assigned());
-    TbsBitmap target;
-    target.SetSize(4, 4);
+    SizedBitmap target(4, 4);
     link.Draw(target, 0, 0);
     none.Draw(target, 0, 0);
     EXPECT_EQ(pixelAt(target, 0, 0), 0u);
@@ -40,9 +37,7 @@ TEST_F(LinkFixture, DrawsItsRectangleByTheImagesFlags)
     *image.GetPixelPtr(1, 1) = 0xFFAABBCC;
     *image.GetPixelPtr(2, 1) = bsKeyPixel;
     image.SetTransparent(true);
-    TbsBitmap target;
-    target.SetSize(4, 4);
-    target.Clear(0xFF000001);
+    SizedBitmap target(4, 4, 0xFF000001);
     link.Draw(target, 1, 1);
     EXPECT_EQ(pixelAt(target, 1, 1), 0xFFAABBCCu);
     EXPECT_EQ(pixelAt(target, 2, 1), 0xFF000001u);
@@ -116,9 +111,7 @@ TEST_F(LinkFixture, AssignAndStreamRoundTrip)
     EXPECT_EQ(loaded.Name(), "corner");
     EXPECT_EQ(loaded.Rect(), Rect(1, 1, 11, 11));
 
-    QByteArray cut = buffer.data().left(buffer.data().size() - 1);
-    QBuffer shortBuffer(&cut);
-    shortBuffer.open(QIODevice::ReadOnly);
+    ReadBuffer shortBuffer(buffer.data().left(buffer.data().size() - 1));
     EXPECT_THROW(loaded.LoadFromStream(shortBuffer), EbsSkinError);
     EXPECT_EQ(loaded.Name(), "corner");
 }

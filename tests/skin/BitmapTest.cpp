@@ -45,8 +45,7 @@ TEST(BitmapSize, FailureLeavesAnEmptyBitmapWithNoSize)
 
 TEST(BitmapChecks, AlphaBlendAndTransparent)
 {
-    TbsBitmap b;
-    b.SetSize(2, 1);
+    SizedBitmap b(2, 1);
     *b.GetPixelPtr(0, 0) = 0x00000000;
     *b.GetPixelPtr(1, 0) = 0xFF000000;
     b.CheckingAlphaBlend();
@@ -70,8 +69,7 @@ TEST(BitmapChecks, AlphaBlendAndTransparent)
 
 TEST(BitmapChecks, PremultiplyingTwoWays)
 {
-    TbsBitmap b;
-    b.SetSize(256, 1);
+    SizedBitmap b(256, 1);
     fillWith(b, [](int x, int) { return argb(x, 200, 100, 255); });
     b.CheckRGBA();
     EXPECT_EQ(pixelAt(b, 150, 0), argb(150, 150, 100, 150));
@@ -85,8 +83,7 @@ TEST(BitmapChecks, PremultiplyingTwoWays)
 
 TEST(BitmapChecks, SetAlphaWholeAndClampedRectangle)
 {
-    TbsBitmap b;
-    b.SetSize(3, 3);
+    SizedBitmap b(3, 3);
     b.SetAlpha(10);
     EXPECT_EQ(alphaOf(pixelAt(b, 2, 2)), 10);
     b.SetAlpha(99, Rect(-5, -5, 2, 1));
@@ -100,14 +97,11 @@ TEST(BitmapChecks, SetAlphaWholeAndClampedRectangle)
 
 TEST(BitmapDraw, CopyBlendAndKeyOntoABitmap)
 {
-    TbsBitmap src;
-    src.SetSize(2, 1);
+    SizedBitmap src(2, 1);
     *src.GetPixelPtr(0, 0) = bsKeyPixel;
     *src.GetPixelPtr(1, 0) = 0x80FF0000;
     const auto drawn = [&](bool blend, bool key) {
-        TbsBitmap target;
-        target.SetSize(3, 1);
-        target.Clear(0xFF0000FF);
+        SizedBitmap target(3, 1, 0xFF0000FF);
         src.SetAlphaBlend(blend);
         src.SetTransparent(key);
         src.Draw(target, 1, 0);
@@ -121,11 +115,8 @@ TEST(BitmapDraw, CopyBlendAndKeyOntoABitmap)
 
 TEST(BitmapDraw, ThroughTheContextHonoursOriginsAndClip)
 {
-    TbsBitmap src;
-    src.SetSize(2, 2);
-    src.Clear(0xFF112233);
-    TbsBitmap target;
-    target.SetSize(8, 8);
+    SizedBitmap src(2, 2, 0xFF112233);
+    SizedBitmap target(8, 8);
     TbsDC* dc = target.Canvas();
     dc->SetWindowOrg(1, 1);
     dc->SetViewportOrg(4, 0);                // logical (0, 0) is device (3, -1)
@@ -150,20 +141,14 @@ TEST(BitmapDraw, ThroughTheContextHonoursOriginsAndClip)
 
 TEST(BitmapTile, TenByTenOverTwentyFiveCutsTheLastPieces)
 {
-    TbsBitmap tile;
-    tile.SetSize(10, 10);
+    SizedBitmap tile(10, 10);
     fillWith(tile, [](int x, int y) { return argb(255, x, y, 1); });
-    TbsBitmap target;
-    target.SetSize(30, 30);
+    SizedBitmap target(30, 30);
     tile.Tile(target, Rect(0, 0, 25, 25), tile.BoundsRect());
-    for (int y = 0; y < 30; ++y) {
-        for (int x = 0; x < 30; ++x) {
-            const quint32 expected = (x < 25 && y < 25) ? argb(255, x % 10, y % 10, 1) : 0u;
-            ASSERT_EQ(pixelAt(target, x, y), expected) << x << "," << y;
-        }
-    }
-    TbsBitmap viaContext;
-    viaContext.SetSize(30, 30);
+    EXPECT_TRUE(pixelsMatch(target, [](int x, int y) {
+        return (x < 25 && y < 25) ? argb(255, x % 10, y % 10, 1) : 0u;
+    }));
+    SizedBitmap viaContext(30, 30);
     tile.Tile(viaContext.Canvas(), Rect(0, 0, 25, 25), tile.BoundsRect());
     EXPECT_EQ(pixelAt(viaContext, 24, 24), argb(255, 4, 4, 1));
     EXPECT_EQ(pixelAt(viaContext, 25, 24), 0u);
@@ -171,9 +156,7 @@ TEST(BitmapTile, TenByTenOverTwentyFiveCutsTheLastPieces)
 
 TEST(BitmapTile, IntoAnImageSectionAndSkippingPiecesOutsideTheClip)
 {
-    TbsBitmap tile;
-    tile.SetSize(4, 4);
-    tile.Clear(0xFF445566);
+    SizedBitmap tile(4, 4, 0xFF445566);
     QImage image(10, 10, QImage::Format_ARGB32);
     image.fill(0);
     TbsDC dc(&image);
@@ -183,8 +166,7 @@ TEST(BitmapTile, IntoAnImageSectionAndSkippingPiecesOutsideTheClip)
     EXPECT_EQ(image.pixel(8, 8), 0xFF445566u);
     EXPECT_EQ(image.pixel(9, 9), 0u);
 
-    TbsBitmap target;
-    target.SetSize(10, 10);
+    SizedBitmap target(10, 10);
     tile.TileClip(target, Rect(0, 0, 8, 8), tile.BoundsRect(), Rect(5, 5, 6, 6));
     EXPECT_EQ(pixelAt(target, 4, 4), 0xFF445566u); // the piece meeting the clip, whole
     EXPECT_EQ(pixelAt(target, 7, 7), 0xFF445566u);
@@ -193,11 +175,8 @@ TEST(BitmapTile, IntoAnImageSectionAndSkippingPiecesOutsideTheClip)
 
 TEST(BitmapMergeDraw, ByTheTargetsAlpha)
 {
-    TbsBitmap src;
-    src.SetSize(3, 1);
-    src.Clear(0xFF00FF00);
-    TbsBitmap target;
-    target.SetSize(3, 1);
+    SizedBitmap src(3, 1, 0xFF00FF00);
+    SizedBitmap target(3, 1);
     *target.GetPixelPtr(0, 0) = 0x00000000;
     *target.GetPixelPtr(1, 0) = 0xFFFF0000;
     *target.GetPixelPtr(2, 0) = 0x80FF0000;
@@ -209,9 +188,7 @@ TEST(BitmapMergeDraw, ByTheTargetsAlpha)
 
 TEST(BitmapFillRect, PlainOrBlended)
 {
-    TbsBitmap b;
-    b.SetSize(4, 4);
-    b.Clear(0xFF0000FF);
+    SizedBitmap b(4, 4, 0xFF0000FF);
     b.FillRect(Rect(-2, -2, 2, 2), 0xFF123456);
     EXPECT_EQ(pixelAt(b, 1, 1), 0xFF123456u);
     EXPECT_EQ(pixelAt(b, 2, 2), 0xFF0000FFu);
@@ -294,8 +271,7 @@ QByteArray int32le(qint32 v)
 
 TEST(BitmapStream, RoundTrip)
 {
-    TbsBitmap b;
-    b.SetSize(3, 2);
+    SizedBitmap b(3, 2);
     fillRandom(b, 11);
     b.SetName(QStringLiteral("btn\u00e9"));
     QBuffer buffer;
@@ -308,16 +284,12 @@ TEST(BitmapStream, RoundTrip)
     EXPECT_EQ(loaded.Name(), b.Name());
     ASSERT_EQ(loaded.Width(), 3);
     ASSERT_EQ(loaded.Height(), 2);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(pixelAt(loaded, x, y), pixelAt(b, x, y));
+    EXPECT_TRUE(pixelsMatch(loaded, [&](int x, int y) { return pixelAt(b, x, y); }));
 }
 
 TEST(BitmapStream, NegativeHeightMeansBottomUpRows)
 {
-    QByteArray data = int32le(0) + int32le(1) + int32le(-2) + int32le(0x11) + int32le(0x22);
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
+    ReadBuffer buffer(int32le(0) + int32le(1) + int32le(-2) + int32le(0x11) + int32le(0x22));
     TbsBitmap b;
     b.LoadFromStream(buffer);
     ASSERT_EQ(b.Height(), 2);
@@ -339,11 +311,8 @@ TEST(BitmapStream, HostileStreamsFailCleanlyAndLeaveTheBitmapEmpty)
         int32le(0) + int32le(-3) + int32le(100000) + pixels4,     // huge and truncated
     };
     for (const QByteArray& s : streams) {
-        QByteArray data = s;
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::ReadOnly);
-        TbsBitmap b;
-        b.SetSize(2, 2);
+        ReadBuffer buffer(s);
+        SizedBitmap b(2, 2);
         EXPECT_THROW(b.LoadFromStream(buffer), EbsSkinError) << s.toHex().toStdString();
         EXPECT_TRUE(b.Empty());
         EXPECT_EQ(b.Width(), 0);
@@ -380,10 +349,9 @@ QByteArray palette256()
     return p;
 }
 
-std::unique_ptr<TbsBitmap> loadPcx(QByteArray data)
+std::unique_ptr<TbsBitmap> loadPcx(const QByteArray& data)
 {
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
+    ReadBuffer buffer(data);
     auto b = std::make_unique<TbsBitmap>();
     b->LoadFromPcxStream(buffer);
     return b;
@@ -430,10 +398,8 @@ TEST(BitmapPcx, WrongFirstByteLeavesTheBitmapUnchanged)
 {
     QByteArray data = pcxHeader(5, 0, 1, 1, 1, 1) + QByteArray(1, 3) + palette256();
     data[0] = 11;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    TbsBitmap b;
-    b.SetSize(5, 5);
+    ReadBuffer buffer(data);
+    SizedBitmap b(5, 5);
     b.LoadFromPcxStream(buffer);
     EXPECT_EQ(b.Width(), 5);
 }
@@ -450,11 +416,8 @@ TEST(BitmapPcx, ShortOrLyingDataFailsCleanly)
         pcxHeader(5, 0, 1, 1, 4, 1) + QByteArray(4, 1),                // four planes
     };
     for (const QByteArray& s : streams) {
-        QByteArray data = s;
-        QBuffer buffer(&data);
-        buffer.open(QIODevice::ReadOnly);
-        TbsBitmap b;
-        b.SetSize(2, 2);
+        ReadBuffer buffer(s);
+        SizedBitmap b(2, 2);
         EXPECT_THROW(b.LoadFromPcxStream(buffer), EbsSkinError);
         EXPECT_TRUE(b.Empty());
     }

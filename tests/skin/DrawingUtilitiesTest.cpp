@@ -42,8 +42,7 @@ std::set<std::pair<int, int>> inked(const TbsBitmap& b)
 
 std::set<std::pair<int, int>> arrow(int code)
 {
-    TbsBitmap b;
-    b.SetSize(12, 12);
+    SizedBitmap b(12, 12);
     DrawArrowImage(b.Canvas(), Rect(0, 0, 10, 10), RGBColor(255, 255, 255), code);
     return inked(b);
 }
@@ -69,8 +68,7 @@ TEST(Glyphs, ArrowsAreSolidTrianglesOfFourStrokes)
 
 TEST(Glyphs, CheckIsAThreePixelTick)
 {
-    TbsBitmap b;
-    b.SetSize(12, 12);
+    SizedBitmap b(12, 12);
     DrawCheckImage(b.Canvas(), 2, 1, RGBColor(0, 0, 0x10));
     const auto points = inked(b);
     EXPECT_EQ(points.size(), 21u);
@@ -91,8 +89,7 @@ TEST(Glyphs, GlyphFrameLeavesOutTheBottomLeftColour)
     strip.fill(0xFF00FF00);
     strip.setPixel(3, 0, 0xFF112233); // frame 2 of 3
     strip.setPixel(2, 1, 0xFF445566); // frame 2's bottom-left: its key
-    TbsBitmap b;
-    b.SetSize(4, 4);
+    SizedBitmap b(4, 4);
     DrawGlyphFrame(b.Canvas(), 1, 1, strip, 3, 2);
     EXPECT_EQ(pixelAt(b, 1, 1), 0xFF00FF00u);
     EXPECT_EQ(pixelAt(b, 2, 1), 0xFF112233u);
@@ -104,8 +101,7 @@ TEST(Glyphs, GlyphFrameLeavesOutTheBottomLeftColour)
 TEST(CentredText, OddFontHeightMovesTheRectangleUpOnePixel)
 {
     const auto drawn = [](int fontHeight, int shift, bool centred) {
-        TbsBitmap b;
-        b.SetSize(40, 30);
+        SizedBitmap b(40, 30);
         TbsDC* dc = b.Canvas();
         dc->SetFontHeight(fontHeight);
         dc->SetBrushStyle(TbsBrushStyle::bsClear);
@@ -176,8 +172,7 @@ TEST(ParentImage, ParentAndWindowlessSiblingsBelowTheControl)
     SetGraphicControl(&above);
     window.show();
 
-    TbsBitmap b;
-    b.SetSize(40, 40);
+    SizedBitmap b(40, 40);
     DrawParentImage(&control, b.Canvas());
     EXPECT_EQ(pixelAt(b, 0, 0) & 0xFFFFFF, 0xFF0000u);  // parent (30, 30): red half
     EXPECT_EQ(pixelAt(b, 39, 0) & 0xFFFFFF, 0x0000FFu); // parent (69, 30): blue half
@@ -202,13 +197,11 @@ TEST(ParentImage, AWindowParentOnlyErasesItsBackground)
     window.setPalette(palette);
     QWidget control(&window);
     control.setGeometry(10, 10, 5, 5);
-    TbsBitmap b;
-    b.SetSize(5, 5);
+    SizedBitmap b(5, 5);
     DrawParentImage(&control, b.Canvas());
     EXPECT_EQ(pixelAt(b, 4, 4), 0xFF123456u);
 
-    TbsBitmap untouched;
-    untouched.SetSize(2, 2);
+    SizedBitmap untouched(2, 2);
     DrawParentImage(&window, untouched.Canvas()); // no parent: nothing
     EXPECT_EQ(pixelAt(untouched, 0, 0), 0u);
 }

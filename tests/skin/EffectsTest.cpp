@@ -50,23 +50,19 @@ TEST(StackBlurTest, MatchesATriangularConvolution)
 {
     for (int r : {1, 2, 5, 10}) {
         for (auto [w, h] : {std::pair{1, 1}, std::pair{3, 17}, std::pair{23, 9}}) {
-            TbsBitmap b;
-            b.SetSize(w, h);
+            SizedBitmap b(w, h);
             fillRandom(b, quint32(r * 100 + w));
             const std::vector<quint32> expected = naiveBlur(b, r);
             StackBlur(b, r);
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
-                    ASSERT_EQ(pixelAt(b, x, y), expected[size_t(y * w + x)])
-                        << "r " << r << " size " << w << "x" << h << " at " << x << "," << y;
+            ASSERT_TRUE(pixelsMatch(b, [&](int x, int y) { return expected[size_t(y * w + x)]; }))
+                << "r " << r << " size " << w << "x" << h;
         }
     }
 }
 
 TEST(StackBlurTest, LargeRadiusWithoutTableAgrees)
 {
-    TbsBitmap b;
-    b.SetSize(5, 4);
+    SizedBitmap b(5, 4);
     fillRandom(b, 5);
     const std::vector<quint32> expected = naiveBlur(b, 300);
     StackBlur(b, 300);
@@ -75,24 +71,17 @@ TEST(StackBlurTest, LargeRadiusWithoutTableAgrees)
 
 TEST(StackBlurTest, RadiusZeroChangesNothingAndUniformStaysUniform)
 {
-    TbsBitmap b;
-    b.SetSize(6, 6);
-    b.Clear(0x40123456);
+    SizedBitmap b(6, 6, 0x40123456);
     StackBlur(b, 0);
     EXPECT_EQ(pixelAt(b, 3, 3), 0x40123456u);
     StackBlur(b, 4);
-    for (int y = 0; y < 6; ++y)
-        for (int x = 0; x < 6; ++x)
-            ASSERT_EQ(pixelAt(b, x, y), 0xFF123456u);
+    EXPECT_TRUE(pixelsMatch(b, [](int, int) { return 0xFF123456u; }));
 }
 
 TEST(AlphaFromGrayTest, GreyOfTheMaskBecomesAlpha)
 {
-    TbsBitmap b;
-    b.SetSize(2, 1);
-    b.Clear(0xFFC86432);
-    TbsBitmap mask;
-    mask.SetSize(2, 1);
+    SizedBitmap b(2, 1, 0xFFC86432);
+    SizedBitmap mask(2, 1);
     *mask.GetPixelPtr(0, 0) = argb(0, 30, 60, 90);
     *mask.GetPixelPtr(1, 0) = argb(0, 1, 1, 0);
     AlphaFromGray(b, mask);
@@ -108,12 +97,8 @@ TEST(AlphaFromGrayTest, GreyOfTheMaskBecomesAlpha)
 
 TEST(AlphaFromGrayTest, SmallerMaskOnlyTouchesTheCommonPart)
 {
-    TbsBitmap b;
-    b.SetSize(4, 4);
-    b.Clear(0xFF808080);
-    TbsBitmap mask;
-    mask.SetSize(2, 3);
-    mask.Clear(0);
+    SizedBitmap b(4, 4, 0xFF808080);
+    SizedBitmap mask(2, 3, 0);
     AlphaFromGrayPremultiplied(b, mask);
     EXPECT_EQ(pixelAt(b, 1, 2), 0u);
     EXPECT_EQ(pixelAt(b, 2, 0), 0xFF808080u);
@@ -157,8 +142,7 @@ TEST(ColourConversions, KnownHslValues)
 
 TEST(PixelChanges, HueSaturationAndBrightness)
 {
-    TbsBitmap b;
-    b.SetSize(3, 1);
+    SizedBitmap b(3, 1);
     *b.GetPixelPtr(0, 0) = 0xFF808080; // grey
     *b.GetPixelPtr(1, 0) = 0x80336699; // coloured, half transparent
     *b.GetPixelPtr(2, 0) = 0x00336699; // skipped
@@ -199,9 +183,7 @@ TEST(PixelChanges, LargeSaturationAndHueDeltasStayInRange)
 TEST(Reflections, FadeAfterTheFlip)
 {
     const auto alphas = [](void (TbsBitmap::*reflect)()) {
-        TbsBitmap b;
-        b.SetSize(1, 4);
-        b.Clear(0xFF000000);
+        SizedBitmap b(1, 4, 0xFF000000);
         *b.GetPixelPtr(0, 3) = 0xFF000001; // the bottom row comes to the top
         (b.*reflect)();
         EXPECT_EQ(pixelAt(b, 0, 0) & 0xFFFFFF, 1u);
@@ -217,8 +199,7 @@ TEST(Reflections, FadeAfterTheFlip)
 
 TEST(Reflections, FlipVertSwapsRows)
 {
-    TbsBitmap b;
-    b.SetSize(2, 3);
+    SizedBitmap b(2, 3);
     fillWith(b, [](int x, int y) { return quint32(y * 10 + x); });
     b.FlipVert();
     EXPECT_EQ(pixelAt(b, 1, 0), 21u);

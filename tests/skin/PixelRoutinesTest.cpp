@@ -29,20 +29,12 @@ quint32 naiveFourLane(quint32 s, quint32 d)
 
 TEST(BlendFormulas, PlainExampleFromTheDesign)
 {
-    const quint32 out = BlendPixelPlain(0x80FF0000, 0xFF0000FF);
-    EXPECT_EQ(redOf(out), 127);
-    EXPECT_EQ(greenOf(out), 0);
-    EXPECT_EQ(blueOf(out), 126);
-    EXPECT_EQ(alphaOf(out), 255);
+    EXPECT_EQ(channelsOf(BlendPixelPlain(0x80FF0000, 0xFF0000FF)), (Channels{255, 127, 0, 126}));
 }
 
 TEST(BlendFormulas, FourLaneExampleFromTheDesign)
 {
-    const quint32 out = BlendPixelMMX(0x80FF0000, 0xFF0000FF);
-    EXPECT_EQ(redOf(out), 127);
-    EXPECT_EQ(greenOf(out), 0);
-    EXPECT_EQ(blueOf(out), 127);
-    EXPECT_EQ(alphaOf(out), 191);
+    EXPECT_EQ(channelsOf(BlendPixelMMX(0x80FF0000, 0xFF0000FF)), (Channels{191, 127, 0, 127}));
 }
 
 TEST(BlendFormulas, BothMatchTheirNaiveFormulaForEveryAlpha)
@@ -132,12 +124,9 @@ TEST(PixelTable, LineAndRectRoutines)
 
 TbsBitmap& twoColumnSource()
 {
-    static TbsBitmap b;
-    if (b.Empty()) {
-        b.SetSize(2, 1);
-        *b.GetPixelPtr(0, 0) = 0xFF000000;
-        *b.GetPixelPtr(1, 0) = 0xFF000001;
-    }
+    static SizedBitmap b(2, 1);
+    *b.GetPixelPtr(0, 0) = 0xFF000000;
+    *b.GetPixelPtr(1, 0) = 0xFF000001;
     return b;
 }
 
@@ -152,26 +141,20 @@ TEST(Stretch, TwoToFourIntoASectionRoundsToNearest)
 
 TEST(Stretch, TwoToFourIntoABitmapTruncates)
 {
-    TbsBitmap target;
-    target.SetSize(4, 1);
+    SizedBitmap target(4, 1);
     BlitRoutines().BitmapCopy(target, Rect(0, 0, 4, 1), Rect(0, 0, 4, 1), Rect(0, 0, 2, 1),
                               twoColumnSource());
-    EXPECT_EQ(pixelAt(target, 0, 0), 0xFF000000u);
-    EXPECT_EQ(pixelAt(target, 1, 0), 0xFF000000u);
-    EXPECT_EQ(pixelAt(target, 2, 0), 0xFF000000u);
-    EXPECT_EQ(pixelAt(target, 3, 0), 0xFF000001u);
+    EXPECT_EQ(rowOf(target, 0),
+              (std::vector<quint32>{0xFF000000, 0xFF000000, 0xFF000000, 0xFF000001}));
 }
 
 TEST(Stretch, BlendAndKeyFormsStretchToo)
 {
-    TbsBitmap src;
-    src.SetSize(2, 1);
+    SizedBitmap src(2, 1);
     *src.GetPixelPtr(0, 0) = bsKeyPixel;
     *src.GetPixelPtr(1, 0) = 0x80FF0000;
     for (auto routine : {BlitRoutines().BitmapKey, BlitRoutines().BitmapBlend}) {
-        TbsBitmap target;
-        target.SetSize(4, 1);
-        target.Clear(0xFF0000FF);
+        SizedBitmap target(4, 1, 0xFF0000FF);
         routine(target, Rect(0, 0, 4, 1), Rect(0, 0, 4, 1), Rect(0, 0, 2, 1), src);
         EXPECT_EQ(pixelAt(target, 0, 0), 0xFF0000FFu); // keyed, or alpha 0
         const quint32 last = pixelAt(target, 3, 0);
@@ -184,8 +167,7 @@ TEST(Stretch, BlendAndKeyFormsStretchToo)
 
 TEST(Stretch, BottomUpSectionRowsAreReversedInMemory)
 {
-    TbsBitmap src;
-    src.SetSize(1, 2);
+    SizedBitmap src(1, 2);
     *src.GetPixelPtr(0, 0) = 0xFF000011;
     *src.GetPixelPtr(0, 1) = 0xFF000022;
     std::vector<quint32> memory(2, 0);
@@ -197,8 +179,7 @@ TEST(Stretch, BottomUpSectionRowsAreReversedInMemory)
 
 TEST(Stretch, SourceRectangleBeyondTheBitmapDrawsNothing)
 {
-    TbsBitmap target;
-    target.SetSize(4, 1);
+    SizedBitmap target(4, 1);
     BlitRoutines().BitmapCopy(target, Rect(0, 0, 4, 1), Rect(0, 0, 4, 1), Rect(0, 0, 3, 1),
                               twoColumnSource());
     EXPECT_EQ(pixelAt(target, 0, 0), 0u);
@@ -207,24 +188,20 @@ TEST(Stretch, SourceRectangleBeyondTheBitmapDrawsNothing)
 
 TEST(Stretch, OnePixelDestinationTakesTheMiddle)
 {
-    TbsBitmap src;
-    src.SetSize(5, 1);
+    SizedBitmap src(5, 1);
     fillWith(src, [](int x, int) { return quint32(0xFF000000 + x); });
-    TbsBitmap target;
-    target.SetSize(1, 1);
+    SizedBitmap target(1, 1);
     BlitRoutines().BitmapCopy(target, Rect(0, 0, 1, 1), Rect(0, 0, 1, 1), Rect(1, 0, 5, 1), src);
     EXPECT_EQ(pixelAt(target, 0, 0), 0xFF000002u); // (1 + 5 - 1) div 2
 }
 
 TEST(Stretch, MatchesANaiveMappingInsideTheClip)
 {
-    TbsBitmap src;
-    src.SetSize(7, 5);
+    SizedBitmap src(7, 5);
     fillRandom(src, 3);
     for (int dw : {1, 3, 7, 13}) {
         for (int dh : {1, 5, 9}) {
-            TbsBitmap target;
-            target.SetSize(20, 20);
+            SizedBitmap target(20, 20);
             const TRect dst = Bounds(-2, 1, dw, dh);
             const TRect clip = Rect(0, 2, 20, 20);
             const TRect srcRect = Rect(1, 1, 6, 4);
@@ -232,27 +209,23 @@ TEST(Stretch, MatchesANaiveMappingInsideTheClip)
             const auto map = [](int k, int sLen, int dLen, int s0) {
                 return dLen == 1 ? (s0 + s0 + sLen - 1) / 2 : s0 + k * (sLen - 1) / (dLen - 1);
             };
-            for (int y = 0; y < 20; ++y) {
-                for (int x = 0; x < 20; ++x) {
-                    const bool inside = PtInRect(dst, {x, y}) && PtInRect(clip, {x, y});
-                    const quint32 expected = inside ? pixelAt(src, map(x - dst.Left, 5, dw, 1),
-                                                              map(y - dst.Top, 3, dh, 1))
-                                                    : 0u;
-                    ASSERT_EQ(pixelAt(target, x, y), expected)
-                        << dw << "x" << dh << " at " << x << "," << y;
-                }
-            }
+            ASSERT_TRUE(
+                pixelsMatch(target,
+                            [&](int x, int y) {
+                                const bool inside = PtInRect(dst, {x, y}) && PtInRect(clip, {x, y});
+                                return inside ? pixelAt(src, map(x - dst.Left, 5, dw, 1),
+                                                        map(y - dst.Top, 3, dh, 1))
+                                              : 0u;
+                            }))
+                << dw << "x" << dh;
         }
     }
 }
 
 TEST(ClippedRoutines, CopyStaysInsideBothImages)
 {
-    TbsBitmap src;
-    src.SetSize(3, 3);
-    src.Clear(0xFF111111);
-    TbsBitmap dst;
-    dst.SetSize(3, 3);
+    SizedBitmap src(3, 3, 0xFF111111);
+    SizedBitmap dst(3, 3);
     BlitRoutines().ClippedCopy(dst, Rect(2, 2, 10, 10), src, 1, 1);
     EXPECT_EQ(pixelAt(dst, 2, 2), 0xFF111111u);
     EXPECT_EQ(pixelAt(dst, 1, 1), 0u);

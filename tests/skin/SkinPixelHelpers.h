@@ -4,8 +4,13 @@
 
 #include "bseffects.h"
 
+#include <QBuffer>
 #include <QRandomGenerator>
+#include <array>
 #include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 inline quint32 argb(int a, int r, int g, int b)
 {
@@ -28,9 +33,42 @@ inline int blueOf(quint32 p)
     return int(p & 0xFF);
 }
 
+// A pixel's alpha, red, green and blue, which a failed comparison prints one by one.
+using Channels = std::array<int, 4>;
+inline Channels channelsOf(quint32 p)
+{
+    return {alphaOf(p), redOf(p), greenOf(p), blueOf(p)};
+}
+
+// A bitmap of the given size with every pixel set to fill.
+class SizedBitmap : public TbsBitmap {
+public:
+    SizedBitmap(int width, int height, quint32 fill = 0)
+    {
+        SetSize(width, height);
+        Clear(fill);
+    }
+};
+
+// A read-only device over its own copy of data.
+class ReadBuffer : public QBuffer {
+public:
+    explicit ReadBuffer(const QByteArray& data)
+    {
+        setData(data);
+        open(QIODevice::ReadOnly);
+    }
+};
+
 inline quint32 pixelAt(const TbsBitmap& b, int x, int y)
 {
     return *b.GetPixelPtr(x, y);
+}
+
+// Row y of a bitmap, left to right.
+inline std::vector<quint32> rowOf(const TbsBitmap& b, int y)
+{
+    return std::vector<quint32>(b.GetScanLine(y), b.GetScanLine(y) + b.Width());
 }
 
 inline void fillWith(TbsBitmap& b, const std::function<quint32(int, int)>& f)
@@ -44,4 +82,32 @@ inline void fillRandom(TbsBitmap& b, quint32 seed)
 {
     QRandomGenerator random(seed);
     fillWith(b, [&](int, int) { return random.generate(); });
+}
+
+inline std::string hexOf(quint32 p)
+{
+    return QStringLiteral("%1").arg(p, 8, 16, QLatin1Char('0')).toUpper().toStdString();
+}
+
+// Every pixel of area against expected(x, y); the first difference fails
+// with its place and both values.
+inline testing::AssertionResult pixelsMatch(const TbsBitmap& b, const TRect& area,
+                                            const std::function<quint32(int, int)>& expected)
+{
+    for (int y = area.Top; y < area.Bottom; ++y) {
+        for (int x = area.Left; x < area.Right; ++x) {
+            const quint32 want = expected(x, y);
+            if (pixelAt(b, x, y) != want)
+                return testing::AssertionFailure()
+                       << "pixel " << x << "," << y << " is " << hexOf(pixelAt(b, x, y))
+                       << ", expected " << hexOf(want);
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
+inline testing::AssertionResult pixelsMatch(const TbsBitmap& b,
+                                            const std::function<quint32(int, int)>& expected)
+{
+    return pixelsMatch(b, b.BoundsRect(), expected);
 }
