@@ -22,6 +22,20 @@ namespace {
 constexpr quint32 kRedBlue = 0x00FF00FF;
 constexpr quint32 kRgb = 0x00FFFFFF;
 
+// The line form of a blend formula: the destination stays for alpha 0 and
+// takes the source for alpha 255, whatever the formula gives there.
+template <quint32 (*BlendPixel)(quint32, quint32)>
+void blendLine(const quint32* src, quint32* dst, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const quint32 a = src[i] >> 24;
+        if (a == 255)
+            dst[i] = src[i];
+        else if (a != 0)
+            dst[i] = BlendPixel(src[i], dst[i]);
+    }
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -43,13 +57,7 @@ quint32 BlendPixelPlain(quint32 src, quint32 dst)
 
 void BlendLinePlain(const quint32* src, quint32* dst, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        const quint32 a = src[i] >> 24;
-        if (a == 255)
-            dst[i] = src[i];
-        else if (a != 0)
-            dst[i] = BlendPixelPlain(src[i], dst[i]);
-    }
+    blendLine<BlendPixelPlain>(src, dst, count);
 }
 
 quint32 BlendPixelMMX(quint32 src, quint32 dst)
@@ -64,13 +72,7 @@ quint32 BlendPixelMMX(quint32 src, quint32 dst)
 
 void BlendLineMMX(const quint32* src, quint32* dst, int count)
 {
-    for (int i = 0; i < count; ++i) {
-        const quint32 a = src[i] >> 24;
-        if (a == 255)
-            dst[i] = src[i];
-        else if (a != 0)
-            dst[i] = BlendPixelMMX(src[i], dst[i]);
-    }
+    blendLine<BlendPixelMMX>(src, dst, count);
 }
 
 // ---------------------------------------------------------------------------
