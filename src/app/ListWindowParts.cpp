@@ -3,9 +3,14 @@
 #include "Unit_Win7Taskbar.h"
 #include "VistaProBar.h"
 
+#include "UntForms.h"
+
 #include <QHeaderView>
+#include <QLabel>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 constexpr int ImageRole = Qt::UserRole + 1;
@@ -37,6 +42,88 @@ void setNodeImage(QTreeWidgetItem* node, int index, const QList<QIcon>& images)
 {
     node->setData(0, ImageRole, index);
     node->setIcon(0, images.value(index));
+}
+
+void setEveryNodeImage(QTreeWidget* tree, int index, const QList<QIcon>& images)
+{
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        setNodeImage(*it, index, images);
+}
+
+QTreeWidget* createViewTree(QWidget* window)
+{
+    auto* tree = new QTreeWidget(window);
+    tree->setHeaderHidden(true);
+    tree->setColumnCount(1);
+    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    return tree;
+}
+
+QToolButton* addTreeButton(QWidget* panel, const QString& icon, const QString& toolTip)
+{
+    constexpr int width = 26;
+    constexpr int height = 27;
+    const int left =
+        int(panel->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly).size()) * width;
+    auto* button = new QToolButton(panel);
+    button->setIcon(QIcon(icon));
+    button->setToolTip(toolTip);
+    button->setAutoRaise(true);
+    button->setGeometry(left, 0, width, height);
+    panel->setFixedSize(left + width, height);
+    return button;
+}
+
+QWidget* createBottomPanel(QWidget* window)
+{
+    auto* panel = new QWidget(window);
+    panel->setFixedHeight(41);
+    return panel;
+}
+
+QToolButton* createPanelButton(QWidget* panel, const QString& caption)
+{
+    auto* button = new QToolButton(panel);
+    button->setText(caption);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(true);
+    button->setFixedSize(117, 30);
+    return button;
+}
+
+TVistaProBar* createListProgressBar(QWidget* panel)
+{
+    auto* bar = new TVistaProBar(panel);
+    bar->setGeometry(4, 4, 493, 33);
+    bar->setColor(QColor(0, 255, 0));
+    bar->setPercentage(true);
+    bar->setShowPosText(true);
+    bar->hide();
+    return bar;
+}
+
+void layOutListViews(const QWidget* window, const ListWindowViews& views)
+{
+    const int width = window->width();
+    const int height = window->height();
+    const int bottomHeight = views.pbottom->height();
+    views.pbottom->setGeometry(0, height - bottomHeight, width, bottomHeight);
+    views.Image1->setGeometry(0, 0, width, bottomHeight);
+    views.tree->setGeometry(4, 4, 165, height - 8 - bottomHeight);
+    const QRect tree = views.tree->geometry();
+    const int listLeft = tree.right() + 1 + 4;
+    views.lst->setGeometry(listLeft, 4, width - 4 - listLeft, tree.height());
+    views.ptree->move(tree.right() + 1 - views.ptree->width(),
+                      tree.bottom() + 1 - views.ptree->height());
+    views.ptree->raise();
+}
+
+void startViewThread(TThread* thread)
+{
+    thread->setFreeOnTerminate(true);
+    thread->setPriority(tpHighest);
+    thread->Resume();
 }
 
 void setUpReportList(QTableWidget* list, const QStringList& columns, bool showHeaders)

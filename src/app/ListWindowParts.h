@@ -16,7 +16,9 @@
 #include <type_traits>
 #include <vector>
 
+class QLabel;
 class QTableWidget;
+class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class TVistaProBar;
@@ -40,6 +42,41 @@ private:
 // A node's image (and selected image) as an index into the window's images.
 int nodeImage(const QTreeWidgetItem* node);
 void setNodeImage(QTreeWidgetItem* node, int index, const QList<QIcon>& images);
+
+// Every node's image (and selected image) set to one index.
+void setEveryNodeImage(QTreeWidget* tree, int index, const QList<QIcon>& images);
+
+// The tree view both windows have: no header, one column, read-only, whole rows.
+QTreeWidget* createViewTree(QWidget* window);
+
+// A flat 26 by 27 button placed right of the panel's other buttons; the
+// panel takes their width.
+QToolButton* addTreeButton(QWidget* panel, const QString& icon, const QString& toolTip);
+
+// The bottom panel, 41 high, and a flat 117 by 30 text button on it.
+QWidget* createBottomPanel(QWidget* window);
+QToolButton* createPanelButton(QWidget* panel, const QString& caption);
+
+// The progress bar over the bottom panel's buttons: lime, the position as a
+// percentage, hidden until a thread fills a view.
+TVistaProBar* createListProgressBar(QWidget* panel);
+
+// The views both windows have, by the names the windows give them.
+struct ListWindowViews {
+    QWidget* pbottom;
+    QLabel* Image1;
+    QTreeWidget* tree;
+    QTableWidget* lst;
+    QWidget* ptree;
+};
+// The bottom panel along the bottom edge with its background, the tree on the
+// left above it, the list 4 pixels right of the tree up to 4 pixels from the
+// right edge, the tree's buttons in the tree's lower right corner.
+void layOutListViews(const QWidget* window, const ListWindowViews& views);
+
+// Starts a thread that fills a view as both windows start theirs: freeing
+// itself when it ends, at the highest priority.
+void startViewThread(TThread* thread);
 
 // The list view in report style both windows use: whole rows, several
 // selectable, read-only, grid lines, the last column taking the rest.

@@ -3,8 +3,10 @@
 #include "Platform.h"
 #include "SolvekException.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 
@@ -57,4 +59,18 @@ void runReported(const std::function<void()>& command)
     }
     platform::messageBox(nullptr, message, QString::fromLatin1(ApplicationTitle),
                          platform::MB_OK | platform::MB_ICONERROR);
+}
+
+void runUnlessSpontaneous(const QEvent* event, const std::function<void()>& handler)
+{
+    if (!event->spontaneous())
+        runReported(handler);
+}
+
+QLabel* createPanelBackground(QWidget* panel)
+{
+    auto* background = new QLabel(panel);
+    background->setPixmap(QPixmap(QStringLiteral(":/images/panel_background.png")));
+    background->setScaledContents(true);
+    return background;
 }

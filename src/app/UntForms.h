@@ -4,9 +4,12 @@
 // compiled-in pictures, and how a failed command is reported.
 
 #include <QFont>
+#include <QObject>
 #include <QString>
 #include <functional>
 
+class QEvent;
+class QLabel;
 class QWidget;
 
 // Tahoma 8 point where the system has it, the system's sans-serif otherwise.
@@ -24,3 +27,19 @@ inline constexpr const char* ApplicationTitle = "Yeld Solvek Anti-Bot";
 // Runs a user's command; an exception that ends it (database or settings file
 // errors) is shown in an error box, and the window stays as it was.
 void runReported(const std::function<void()>& command);
+
+// Connects a signal to a window's handler, run as a reported command.
+template <class Sender, class Signal, class Window>
+void connectReported(Sender* sender, Signal signal, Window* window, void (Window::*handler)())
+{
+    QObject::connect(sender, signal, window, [window, handler] {
+        runReported([window, handler] { (window->*handler)(); });
+    });
+}
+
+// Runs a window's show or hide handler as a reported command when the program
+// showed or hid the window, not when the window system did (minimise, restore).
+void runUnlessSpontaneous(const QEvent* event, const std::function<void()>& handler);
+
+// The stretched background picture of a window's bottom panel.
+QLabel* createPanelBackground(QWidget* panel);

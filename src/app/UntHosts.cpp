@@ -12,7 +12,6 @@
 #include "UntUpdateHosts.h"
 #include "VistaProBar.h"
 
-#include <QHeaderView>
 #include <QHideEvent>
 #include <QInputDialog>
 #include <QLabel>
@@ -157,16 +156,6 @@ TFrmHosts::~TFrmHosts()
         FrmHosts = nullptr;
 }
 
-QToolButton* TFrmHosts::createButton(QWidget* parent, const QString& caption)
-{
-    auto* button = new QToolButton(parent);
-    button->setText(caption);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setAutoRaise(true);
-    button->setFixedSize(117, 30);
-    return button;
-}
-
 void TFrmHosts::createComponents()
 {
     const char* const images[] = {
@@ -183,70 +172,49 @@ void TFrmHosts::createComponents()
     for (const char* file : images)
         Img16.append(*file ? QIcon(QString::fromLatin1(file)) : QIcon());
 
-    tree = new QTreeWidget(this);
-    tree->setHeaderHidden(true);
-    tree->setColumnCount(1);
-    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tree = createViewTree(this);
     tree->setExpandsOnDoubleClick(false);
-    connect(tree, &QTreeWidget::itemClicked, this,
-            [this] { runReported([this] { treeClick(); }); });
-    connect(tree, &QTreeWidget::itemDoubleClicked, this,
-            [this] { runReported([this] { treeDblClick(); }); });
+    connectReported(tree, &QTreeWidget::itemClicked, this, &TFrmHosts::treeClick);
+    connectReported(tree, &QTreeWidget::itemDoubleClicked, this, &TFrmHosts::treeDblClick);
 
     lst = new QTableWidget(this);
     setUpReportList(lst, {QString()}, false);
     lst->setItemDelegate(
         new TRowColorDelegate([this](int row) { return lstAdvancedCustomDrawItem(row); }, lst));
 
-    ptree = new QWidget(this);
-    ptree->setFixedSize(52, 27);
-    SpeedButton1 = new QToolButton(ptree);
-    SpeedButton1->setIcon(QIcon(QStringLiteral(":/images/list_delete.png")));
-    SpeedButton1->setToolTip(QStringLiteral("Delete this category"));
-    SpeedButton2 = new QToolButton(ptree);
-    SpeedButton2->setIcon(QIcon(QStringLiteral(":/images/list_rename.png")));
-    SpeedButton2->setToolTip(QStringLiteral("Rename this category"));
-    int left = 0;
-    for (QToolButton* button : {SpeedButton1, SpeedButton2}) {
-        button->setAutoRaise(true);
-        button->setGeometry(left, 0, 26, 27);
-        left += 26;
-    }
-    ptree->hide();
-    connect(SpeedButton1, &QToolButton::clicked, this,
-            [this] { runReported([this] { SpeedButton1Click(); }); });
-    connect(SpeedButton2, &QToolButton::clicked, this,
-            [this] { runReported([this] { SpeedButton2Click(); }); });
-
-    pbottom = new QWidget(this);
-    pbottom->setFixedHeight(41);
-    Image1 = new QLabel(pbottom);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/images/panel_background.png")));
-    Image1->setScaledContents(true);
-
-    btnaddcat = createButton(pbottom, QStringLiteral("Add Category"));
-    btnaddcat->move(4, 7);
-    btndelete = createButton(pbottom, QStringLiteral("Delete Selected"));
-    btnaddhost = createButton(pbottom, QStringLiteral("Add Host"));
-    btndelete->hide();
-    btnaddhost->hide();
-    connect(btnaddcat, &QToolButton::clicked, this,
-            [this] { runReported([this] { btnaddcatClick(); }); });
-    connect(btndelete, &QToolButton::clicked, this,
-            [this] { runReported([this] { btndeleteClick(); }); });
-    connect(btnaddhost, &QToolButton::clicked, this,
-            [this] { runReported([this] { btnaddhostClick(); }); });
-
-    p = new TVistaProBar(pbottom);
-    p->setGeometry(4, 4, 493, 33);
-    p->setColor(QColor(0, 255, 0));
-    p->setPercentage(true);
-    p->setShowPosText(true);
-    p->hide();
+    createTreeButtons();
+    createBottomButtons();
+    p = createListProgressBar(pbottom);
 
     createTree();
     FormResize();
+}
+
+void TFrmHosts::createTreeButtons()
+{
+    ptree = new QWidget(this);
+    SpeedButton1 = addTreeButton(ptree, QStringLiteral(":/images/list_delete.png"),
+                                 QStringLiteral("Delete this category"));
+    SpeedButton2 = addTreeButton(ptree, QStringLiteral(":/images/list_rename.png"),
+                                 QStringLiteral("Rename this category"));
+    ptree->hide();
+    connectReported(SpeedButton1, &QToolButton::clicked, this, &TFrmHosts::SpeedButton1Click);
+    connectReported(SpeedButton2, &QToolButton::clicked, this, &TFrmHosts::SpeedButton2Click);
+}
+
+void TFrmHosts::createBottomButtons()
+{
+    pbottom = createBottomPanel(this);
+    Image1 = createPanelBackground(pbottom);
+    btnaddcat = createPanelButton(pbottom, QStringLiteral("Add Category"));
+    btnaddcat->move(4, 7);
+    btndelete = createPanelButton(pbottom, QStringLiteral("Delete Selected"));
+    btnaddhost = createPanelButton(pbottom, QStringLiteral("Add Host"));
+    btndelete->hide();
+    btnaddhost->hide();
+    connectReported(btnaddcat, &QToolButton::clicked, this, &TFrmHosts::btnaddcatClick);
+    connectReported(btndelete, &QToolButton::clicked, this, &TFrmHosts::btndeleteClick);
+    connectReported(btnaddhost, &QToolButton::clicked, this, &TFrmHosts::btnaddhostClick);
 }
 
 void TFrmHosts::createTree()
@@ -278,15 +246,13 @@ void TFrmHosts::FormCreate()
 void TFrmHosts::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        runReported([this] { FormShow(); });
+    runUnlessSpontaneous(event, [this] { FormShow(); });
 }
 
 void TFrmHosts::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        runReported([this] { FormClose(); });
+    runUnlessSpontaneous(event, [this] { FormClose(); });
 }
 
 void TFrmHosts::resizeEvent(QResizeEvent* event)
@@ -309,19 +275,10 @@ void TFrmHosts::FormClose()
 
 void TFrmHosts::FormResize()
 {
-    const int width = this->width();
-    const int height = this->height();
-    pbottom->setGeometry(0, height - pbottom->height(), width, pbottom->height());
-    Image1->setGeometry(0, 0, width, pbottom->height());
-    tree->setGeometry(4, 4, 165, height - 8 - pbottom->height());
-    const int listLeft = tree->geometry().right() + 1 + 4;
-    lst->setGeometry(listLeft, 4, width - 4 - listLeft, tree->height());
-    btnaddhost->move(width - 4 - btnaddhost->width(), 7);
+    layOutListViews(this, {pbottom, Image1, tree, lst, ptree});
+    btnaddhost->move(width() - 4 - btnaddhost->width(), 7);
     btndelete->move(btnaddhost->x() - 4 - btndelete->width(), 7);
-    ptree->move(tree->geometry().right() + 1 - ptree->width(),
-                tree->geometry().bottom() + 1 - ptree->height());
-    ptree->raise();
-    p->resize(width - 8, p->height());
+    p->resize(width() - 8, p->height());
 }
 
 void TFrmHosts::refreshTree()
@@ -387,11 +344,9 @@ void TFrmHosts::startListThread(const QString& category, const QString& reserved
     lst->setRowCount(0);
     ++m_listGeneration;
     auto* thread = new TListHosts(this);
-    thread->setFreeOnTerminate(true);
-    thread->setPriority(tpHighest);
     thread->setCat(category);
     thread->setReserved(reserved);
-    thread->Resume();
+    startViewThread(thread);
 }
 
 void TFrmHosts::startThread(const QString& catid)

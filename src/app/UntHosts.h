@@ -106,8 +106,9 @@ private:
     void FormClose();
     void FormResize();
     void createComponents();
+    void createTreeButtons();
+    void createBottomButtons();
     void createTree();
-    QToolButton* createButton(QWidget* parent, const QString& caption);
     // The opened user category's id, or nothing after telling the user why not.
     std::optional<QString> openedCategory();
 

@@ -245,28 +245,23 @@ void TFrmMain::createComponents()
 
     Panel1 = new QWidget(client);
     Panel1->setGeometry(0, clientHeight - 41, clientWidth, 41);
-    Image1 = picture(Panel1, QStringLiteral(":/images/panel_background.png"),
-                     QRect(0, 0, clientWidth, 41));
-    Image1->setScaledContents(true);
+    Image1 = createPanelBackground(Panel1);
+    Image1->setGeometry(0, 0, clientWidth, 41);
     btnupdate =
         createButton(QStringLiteral("Update"), QStringLiteral(":/images/glyph_update.png"), true);
     btnsettings = createButton(QStringLiteral("Settings"),
                                QStringLiteral(":/images/glyph_settings.png"), false);
     btnabout =
         createButton(QStringLiteral("About"), QStringLiteral(":/images/glyph_about.png"), false);
-    connect(btnupdate, &QToolButton::clicked, this,
-            [this] { runReported([this] { btnupdateClick(); }); });
-    connect(btnsettings, &QToolButton::clicked, this,
-            [this] { runReported([this] { btnsettingsClick(); }); });
-    connect(btnabout, &QToolButton::clicked, this,
-            [this] { runReported([this] { btnaboutClick(); }); });
+    connectReported(btnupdate, &QToolButton::clicked, this, &TFrmMain::btnupdateClick);
+    connectReported(btnsettings, &QToolButton::clicked, this, &TFrmMain::btnsettingsClick);
+    connectReported(btnabout, &QToolButton::clicked, this, &TFrmMain::btnaboutClick);
     FormResize();
 }
 
 void TFrmMain::onTriggered(QAction* action, void (TFrmMain::*handler)())
 {
-    connect(action, &QAction::triggered, this,
-            [this, handler] { runReported([this, handler] { (this->*handler)(); }); });
+    connectReported(action, &QAction::triggered, this, handler);
 }
 
 void TFrmMain::createMenus()
@@ -323,12 +318,9 @@ void TFrmMain::createTimers()
     TimerHide->setInterval(hideDelayMs);
     TimerProtect = new QTimer(this);
     TimerProtect->setInterval(protectDelayMs);
-    connect(TimerUpdateDNS, &QTimer::timeout, this,
-            [this] { runReported([this] { TimerUpdateDNSTimer(); }); });
-    connect(TimerHide, &QTimer::timeout, this,
-            [this] { runReported([this] { TimerHideTimer(); }); });
-    connect(TimerProtect, &QTimer::timeout, this,
-            [this] { runReported([this] { TimerProtectTimer(); }); });
+    connectReported(TimerUpdateDNS, &QTimer::timeout, this, &TFrmMain::TimerUpdateDNSTimer);
+    connectReported(TimerHide, &QTimer::timeout, this, &TFrmMain::TimerHideTimer);
+    connectReported(TimerProtect, &QTimer::timeout, this, &TFrmMain::TimerProtectTimer);
 }
 
 void TFrmMain::FormCreate()
@@ -566,15 +558,13 @@ void TFrmMain::TimerProtectTimer()
 void TFrmMain::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        runReported([this] { FormShow(); });
+    runUnlessSpontaneous(event, [this] { FormShow(); });
 }
 
 void TFrmMain::hideEvent(QHideEvent* event)
 {
     QWidget::hideEvent(event);
-    if (!event->spontaneous())
-        runReported([this] { FormHide(); });
+    runUnlessSpontaneous(event, [this] { FormHide(); });
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event)

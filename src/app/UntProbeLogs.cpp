@@ -8,13 +8,11 @@
 #include "UntSqliteUtils.h"
 #include "VistaProBar.h"
 
-#include <QHeaderView>
 #include <QLabel>
 #include <QShowEvent>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <QTreeWidgetItemIterator>
 
 TFrmProbe* FrmProbe = nullptr;
 
@@ -46,14 +44,9 @@ void TFrmProbe::createComponents()
          {":/images/log_day.png", ":/images/log_record.png", ":/images/log_day_shown.png"})
         img16.append(QIcon(QString::fromLatin1(file)));
 
-    tree = new QTreeWidget(this);
-    tree->setHeaderHidden(true);
-    tree->setColumnCount(1);
+    tree = createViewTree(this);
     tree->setRootIsDecorated(false);
-    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree->setSelectionBehavior(QAbstractItemView::SelectRows);
-    connect(tree, &QTreeWidget::itemDoubleClicked, this,
-            [this] { runReported([this] { treeDblClick(); }); });
+    connectReported(tree, &QTreeWidget::itemDoubleClicked, this, &TFrmProbe::treeDblClick);
 
     lst = new QTableWidget(this);
     setUpReportList(lst, {QStringLiteral("Time"), QStringLiteral("Host")}, true);
@@ -63,37 +56,18 @@ void TFrmProbe::createComponents()
         new TRowColorDelegate([this](int row) { return lstAdvancedCustomDrawItem(row); }, lst));
 
     ptree = new QWidget(this);
-    ptree->setFixedSize(26, 27);
-    SpeedButton3 = new QToolButton(ptree);
-    SpeedButton3->setIcon(QIcon(QStringLiteral(":/images/list_delete.png")));
-    SpeedButton3->setToolTip(QStringLiteral("Delete this day"));
-    SpeedButton3->setAutoRaise(true);
-    SpeedButton3->setGeometry(0, 0, 26, 27);
-    connect(SpeedButton3, &QToolButton::clicked, this,
-            [this] { runReported([this] { SpeedButton3Click(); }); });
+    SpeedButton3 = addTreeButton(ptree, QStringLiteral(":/images/list_delete.png"),
+                                 QStringLiteral("Delete this day"));
+    connectReported(SpeedButton3, &QToolButton::clicked, this, &TFrmProbe::SpeedButton3Click);
 
-    pbottom = new QWidget(this);
-    pbottom->setFixedHeight(41);
-    Image1 = new QLabel(pbottom);
-    Image1->setPixmap(QPixmap(QStringLiteral(":/images/panel_background.png")));
-    Image1->setScaledContents(true);
-
-    btnrefresh = new QToolButton(pbottom);
-    btnrefresh->setText(QStringLiteral("Refresh"));
-    btnrefresh->setAutoRaise(true);
-    btnrefresh->setFixedSize(117, 30);
+    pbottom = createBottomPanel(this);
+    Image1 = createPanelBackground(pbottom);
+    btnrefresh = createPanelButton(pbottom, QStringLiteral("Refresh"));
     QFont bold = btnrefresh->font();
     bold.setBold(true);
     btnrefresh->setFont(bold);
-    connect(btnrefresh, &QToolButton::clicked, this,
-            [this] { runReported([this] { btnrefreshClick(); }); });
-
-    p = new TVistaProBar(pbottom);
-    p->setGeometry(4, 4, 493, 33);
-    p->setColor(QColor(0, 255, 0));
-    p->setPercentage(true);
-    p->setShowPosText(true);
-    p->hide();
+    connectReported(btnrefresh, &QToolButton::clicked, this, &TFrmProbe::btnrefreshClick);
+    p = createListProgressBar(pbottom);
 
     FormResize();
 }
@@ -101,8 +75,7 @@ void TFrmProbe::createComponents()
 void TFrmProbe::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        runReported([this] { FormShow(); });
+    runUnlessSpontaneous(event, [this] { FormShow(); });
 }
 
 void TFrmProbe::resizeEvent(QResizeEvent* event)
@@ -140,23 +113,17 @@ void TFrmProbe::forgetList()
 
 void TFrmProbe::refreshTree()
 {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        setNodeImage(*it, imgDay, img16);
+    setEveryNodeImage(tree, imgDay, img16);
     ++m_treeGeneration;
-    auto* thread = new TRefreshProbeTree(this);
-    thread->setPriority(tpHighest);
-    thread->setFreeOnTerminate(true);
-    thread->Resume();
+    startViewThread(new TRefreshProbeTree(this));
 }
 
 void TFrmProbe::refreshList(const QString& day)
 {
     ++m_listGeneration;
     auto* thread = new TRefreshProbeList(this);
-    thread->setPriority(tpHighest);
-    thread->setFreeOnTerminate(true);
     thread->setCurDate(day);
-    thread->Resume();
+    startViewThread(thread);
 }
 
 void TFrmProbe::treeDblClick()
@@ -164,8 +131,7 @@ void TFrmProbe::treeDblClick()
     QTreeWidgetItem* node = tree->currentItem();
     if (!node || nodeImage(node) == imgDayShown)
         return;
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
-        setNodeImage(*it, imgDay, img16);
+    setEveryNodeImage(tree, imgDay, img16);
     setNodeImage(node, imgDayShown, img16);
     refreshList(node->text(0));
 }
@@ -197,15 +163,6 @@ QColor TFrmProbe::lstAdvancedCustomDrawItem(int row) const
 
 void TFrmProbe::FormResize()
 {
-    const int width = this->width();
-    const int height = this->height();
-    pbottom->setGeometry(0, height - pbottom->height(), width, pbottom->height());
-    Image1->setGeometry(0, 0, width, pbottom->height());
-    tree->setGeometry(4, 4, 165, height - 8 - pbottom->height());
-    const int listLeft = tree->geometry().right() + 1 + 4;
-    lst->setGeometry(listLeft, 4, width - 4 - listLeft, tree->height());
-    ptree->move(tree->geometry().right() + 1 - ptree->width(),
-                tree->geometry().bottom() + 1 - ptree->height());
-    ptree->raise();
-    btnrefresh->move(width / 2 - btnrefresh->width() / 2, 7);
+    layOutListViews(this, {pbottom, Image1, tree, lst, ptree});
+    btnrefresh->move(width() / 2 - btnrefresh->width() / 2, 7);
 }

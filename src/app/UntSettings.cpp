@@ -188,8 +188,7 @@ void TFrmSettings::createColorControls(QWidget* box)
     SpeedButton1->setAutoRaise(true);
     SpeedButton1->setIcon(QIcon(QStringLiteral(":/images/glyph_color.png")));
     SpeedButton1->setToolTip(QStringLiteral("More colours"));
-    connect(SpeedButton1, &QToolButton::clicked, this,
-            [this] { runReported([this] { SpeedButton1Click(); }); });
+    connectReported(SpeedButton1, &QToolButton::clicked, this, &TFrmSettings::SpeedButton1Click);
 }
 
 void TFrmSettings::createSystemControls(QWidget* box)
@@ -199,8 +198,7 @@ void TFrmSettings::createSystemControls(QWidget* box)
     cbubble = new QCheckBox(QStringLiteral("Display bubble notification on treat update."), box);
     cbubble->setGeometry(12, 42, 270, 20);
     // Every change of the box's state, by the user or by showing the window, applies it.
-    connect(cstartup, &QCheckBox::toggled, this,
-            [this] { runReported([this] { cstartupClick(); }); });
+    connectReported(cstartup, &QCheckBox::toggled, this, &TFrmSettings::cstartupClick);
 }
 
 void TFrmSettings::createProxyControls(QWidget* box)
@@ -226,7 +224,7 @@ void TFrmSettings::createPasswordControls(QWidget* box)
     cpwd->setGeometry(12, 20, 270, 20);
     caption(QStringLiteral("Password : "), box, 12, 49);
     edtpwd = edit(box, 96, 45, true);
-    connect(cpwd, &QCheckBox::toggled, this, [this] { runReported([this] { cpwdClick(); }); });
+    connectReported(cpwd, &QCheckBox::toggled, this, &TFrmSettings::cpwdClick);
 }
 
 quint32 TFrmSettings::selectedColor() const
@@ -375,7 +373,6 @@ void TFrmSettings::showEvent(QShowEvent* event)
 
 void TFrmSettings::hideEvent(QHideEvent* event)
 {
-    if (!event->spontaneous())
-        runReported([this] { FormHide(); });
+    runUnlessSpontaneous(event, [this] { FormHide(); });
     QWidget::hideEvent(event);
 }
