@@ -100,23 +100,27 @@ void fillLine(quint32* line, int count, quint32 pixel)
         std::fill_n(line, count, pixel);
 }
 
-// Inclusive rectangle, kept inside width x height.
-bool clampInclusive(int width, int height, int& left, int& top, int& right, int& bottom)
+// Calls apply(first pixel, count) for each row of an inclusive rectangle,
+// kept inside width x height.
+template <typename ApplyToSpan>
+void forEachRowSpan(quint32* pixels, int width, int height, int left, int top, int right,
+                    int bottom, ApplyToSpan apply)
 {
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, width - 1);
     bottom = std::min(bottom, height - 1);
-    return left <= right && top <= bottom;
+    if (left > right || top > bottom)
+        return;
+    for (int y = top; y <= bottom; ++y)
+        apply(pixels + qsizetype(y) * width + left, right - left + 1);
 }
 
 void fillRect(quint32* pixels, int width, int height, int left, int top, int right, int bottom,
               quint32 pixel)
 {
-    if (!clampInclusive(width, height, left, top, right, bottom))
-        return;
-    for (int y = top; y <= bottom; ++y)
-        std::fill_n(pixels + qsizetype(y) * width + left, right - left + 1, pixel);
+    forEachRowSpan(pixels, width, height, left, top, right, bottom,
+                   [pixel](quint32* span, int count) { fillLine(span, count, pixel); });
 }
 
 void setAlphaLine(quint32* line, int count, quint8 alpha)
@@ -129,10 +133,8 @@ void setAlphaLine(quint32* line, int count, quint8 alpha)
 void setAlphaRect(quint32* pixels, int width, int height, int left, int top, int right, int bottom,
                   quint8 alpha)
 {
-    if (!clampInclusive(width, height, left, top, right, bottom))
-        return;
-    for (int y = top; y <= bottom; ++y)
-        setAlphaLine(pixels + qsizetype(y) * width + left, right - left + 1, alpha);
+    forEachRowSpan(pixels, width, height, left, top, right, bottom,
+                   [alpha](quint32* span, int count) { setAlphaLine(span, count, alpha); });
 }
 
 void clearKeyAlpha(quint32* line, int count, quint32 color)

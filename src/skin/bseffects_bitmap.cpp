@@ -443,24 +443,16 @@ void TbsBitmap::LoadFromPcxStream(QIODevice& stream)
 
 void TbsBitmap::CheckRGBA()
 {
-    const qsizetype n = qsizetype(FWidth) * FHeight;
     quint32* p = Bits();
-    for (qsizetype i = 0; i < n; ++i) {
-        const int a = alphaOf(p[i]);
-        p[i] = (quint32(a) << 24) | (quint32(std::min(redOf(p[i]), a)) << 16) |
-               (quint32(std::min(greenOf(p[i]), a)) << 8) | quint32(std::min(blueOf(p[i]), a));
-    }
+    std::transform(p, p + qsizetype(FWidth) * FHeight, p, [](quint32 pixel) {
+        return scaledByAlpha(pixel, [](int c, int a) { return std::min(c, a); });
+    });
 }
 
 void TbsBitmap::CheckRGBA2()
 {
-    const qsizetype n = qsizetype(FWidth) * FHeight;
     quint32* p = Bits();
-    for (qsizetype i = 0; i < n; ++i) {
-        const int a = alphaOf(p[i]);
-        p[i] = (quint32(a) << 24) | (premultiplied(redOf(p[i]), a) << 16) |
-               (premultiplied(greenOf(p[i]), a) << 8) | premultiplied(blueOf(p[i]), a);
-    }
+    std::transform(p, p + qsizetype(FWidth) * FHeight, p, premultipliedPixel);
 }
 
 void TbsBitmap::CheckingAlphaBlend()

@@ -162,8 +162,7 @@ void alphaFromMask(TbsBitmap& bitmap, const TbsBitmap& mask, bool premultiply)
             const int a = (redOf(grey[x]) + greenOf(grey[x]) + blueOf(grey[x])) / 3;
             quint32 p = (line[x] & 0xFFFFFF) | (quint32(a) << 24);
             if (premultiply)
-                p = (quint32(a) << 24) | (premultiplied(redOf(p), a) << 16) |
-                    (premultiplied(greenOf(p), a) << 8) | premultiplied(blueOf(p), a);
+                p = premultipliedPixel(p);
             line[x] = p;
         }
     }

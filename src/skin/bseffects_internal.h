@@ -38,6 +38,20 @@ inline quint32 premultiplied(int c, int a)
     return quint32((c * a + 127) / 255);
 }
 
+// The pixel with its alpha kept and each of red, green and blue made
+// scale(channel, alpha).
+template <typename Scale> quint32 scaledByAlpha(quint32 p, Scale scale)
+{
+    const int a = alphaOf(p);
+    return (p & 0xFF000000) | (quint32(scale(redOf(p), a)) << 16) |
+           (quint32(scale(greenOf(p), a)) << 8) | quint32(scale(blueOf(p), a));
+}
+
+inline quint32 premultipliedPixel(quint32 p)
+{
+    return scaledByAlpha(p, premultiplied);
+}
+
 // The routine of a table that draws in the given mode.
 template <typename Routine>
 Routine routineFor(TbsBlitMode mode, Routine copy, Routine blend, Routine key)
