@@ -1,4 +1,5 @@
 #include "IniFile.h"
+#include "Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <thread>
-#include <unistd.h>
 
 using platform::EIniFileException;
 using platform::IniFile;
@@ -229,22 +229,44 @@ TEST(Profile, RefusedWriteRaisesWithThePath)
                  EIniFileException);
 }
 
+namespace {
+
+// "refused" when the write raised, "written" when it did not.
+QString writeOutcome(const QString& path, const QString& value)
+{
+    try {
+        profile::writeString(path, "S", "k", value);
+    } catch (const EIniFileException&) {
+        return QStringLiteral("refused");
+    }
+    return QStringLiteral("written");
+}
+
+} // namespace
+
 TEST(Profile, UnwritableFolderOrFileRaises)
 {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permission bits do not stop root";
-    QTemporaryDir dir;
-    const QString locked = dir.filePath("locked");
-    ASSERT_TRUE(QDir().mkdir(locked));
-    ASSERT_TRUE(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
-    EXPECT_THROW(profile::writeString(locked + "/config.ini", "S", "k", "v"), EIniFileException);
-    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // In a child that the permission bits stop even when the tests run as root;
+    // it works in a folder of its own and answers what each write did.
+    const QString outcome = runUnprivileged([] {
+        QTemporaryDir dir;
+        const QString locked = dir.filePath("locked");
+        if (!dir.isValid() || !QDir().mkdir(locked) ||
+            !QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner))
+            return QStringLiteral("could not make a locked folder");
+        QStringList seen{writeOutcome(locked + "/config.ini", "v")};
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const QString path = dir.filePath("config.ini");
-    writeAll(path, "[S]\nk=v\n");
-    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
-    EXPECT_THROW(profile::writeString(path, "S", "k", "changed"), EIniFileException);
-    EXPECT_EQ(profile::readString(path, "S", "k", ""), "v");
+        const QString path = dir.filePath("config.ini");
+        QFile file(path);
+        const bool written = file.open(QIODevice::WriteOnly) && file.write("[S]\nk=v\n") == 8;
+        file.close();
+        if (!written || !QFile::setPermissions(path, QFile::ReadOwner))
+            return QStringLiteral("could not make a read-only file");
+        seen << writeOutcome(path, "changed") << profile::readString(path, "S", "k", "");
+        return seen.join(u'|');
+    });
+    EXPECT_EQ(outcome.toStdString(), "refused|refused|v");
 }
 
 TEST(Profile, UnreadableExistingFileIsNotReplaced)

@@ -1,11 +1,10 @@
 #include "SqliteTestSupport.h"
+#include "Unprivileged.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <algorithm>
 #include <sqlite3.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -450,36 +449,6 @@ TEST_F(FileStateTest, FileThatIsNotADatabase)
                   "Error [26]: File opened that is not a database file." + kCR +
                   "\"SELECT * FROM sqlite_master\": file is not a database");
     EXPECT_TRUE(messageOf([&] { db.ExecSQL("CREATE TABLE t (a)"); }).contains("Error [26]"));
-}
-
-// Runs `body` in a child process that cannot write files it does not own (root
-// drops to "nobody" first) and answers what the body answered.
-QString runUnprivileged(const std::function<QString()>& body)
-{
-    int fds[2];
-    if (pipe(fds) != 0)
-        return "pipe failed";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        QByteArray out;
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-            out = "could not drop privileges";
-        else
-            out = body().toUtf8();
-        const ssize_t written = write(fds[1], out.constData(), size_t(out.size()));
-        _exit(written == out.size() ? 0 : 1);
-    }
-    close(fds[1]);
-    QByteArray answer;
-    char chunk[512];
-    ssize_t got;
-    while ((got = read(fds[0], chunk, sizeof chunk)) > 0)
-        answer.append(chunk, got);
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return QString::fromUtf8(answer);
 }
 
 TEST_F(FileStateTest, ReadOnlyFileReadsButRefusesWrites)
