@@ -428,8 +428,7 @@ void TbsDC::putPixels(const TRect& deviceDst, const TbsBitmap& src, const TRect&
 void TbsDC::putThroughPainter(const TRect& dst, const TbsBitmap& src, const TRect& srcRect,
                               TbsBlitMode mode)
 {
-    if (srcRect.Left < 0 || srcRect.Top < 0 || srcRect.Right > src.Width() ||
-        srcRect.Bottom > src.Height())
+    if (!src.BoundsRect().Contains(srcRect))
         return;
     QImage image;
     QRect from = srcRect.toQRect();

@@ -33,6 +33,11 @@ struct TRect {
     // No pixel inside: zero or negative width or height.
     bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     TPoint TopLeft() const { return {Left, Top}; }
+    // Whether every edge of r lies on or inside this rectangle's edges.
+    bool Contains(const TRect& r) const
+    {
+        return r.Left >= Left && r.Top >= Top && r.Right <= Right && r.Bottom <= Bottom;
+    }
 
     friend bool operator==(const TRect&, const TRect&) = default;
 

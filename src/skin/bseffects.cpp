@@ -210,8 +210,7 @@ void stretchInto(const TbsSection& section, const TRect& dst, const TRect& clipI
     if (!IntersectRect(clip, clipIn, Rect(0, 0, section.Width, section.Height)) ||
         !IntersectRect(clip, clip, dst))
         return;
-    if (srcRect.Left < 0 || srcRect.Top < 0 || srcRect.Right > src.Width() ||
-        srcRect.Bottom > src.Height())
+    if (!src.BoundsRect().Contains(srcRect))
         return;
 
     const LineRoutine apply = lineRoutine(mode);
