@@ -69,19 +69,37 @@ bool confirmed(const QString& text, const QString& title)
                                 platform::MB_YESNO | platform::MB_ICONQUESTION) != platform::IDNO;
 }
 
-// The toolkit's input dialog: false on Cancel.
-bool inputQuery(QWidget* owner, const QString& title, const QString& prompt, QString& text)
+// The toolkit's input dialog: the text as typed, or nothing on Cancel and for
+// a blank text.
+std::optional<QString> askText(QWidget* owner, const QString& title, const QString& prompt,
+                               const QString& initialText = QString())
 {
     bool ok = false;
-    const QString typed = QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, text, &ok);
-    if (ok)
-        text = typed;
-    return ok;
+    const QString typed =
+        QInputDialog::getText(owner, title, prompt, QLineEdit::Normal, initialText, &ok);
+    if (!ok || systemtext::trimmed(typed).isEmpty())
+        return std::nullopt;
+    return typed;
 }
 
-bool blank(const QString& text)
+// A category name that is not in use yet; one in use is told to the user.
+std::optional<QString> askNewCategoryName(QWidget* owner, const QString& title,
+                                          const QString& prompt,
+                                          const QString& initialText = QString())
 {
-    return systemtext::trimmed(text).isEmpty();
+    std::optional<QString> name = askText(owner, title, prompt, initialText);
+    if (name && catExists(*name)) {
+        informAlreadyExists(QStringLiteral("cateogry"), *name);
+        return std::nullopt;
+    }
+    return name;
+}
+
+QString catIdOf(const TTreeObj* category)
+{
+    QString catid;
+    category->getCatId(catid);
+    return catid;
 }
 
 } // namespace
@@ -333,9 +351,7 @@ void TFrmHosts::treeDblClick()
     } else if (const TTreeObj* category = treeObjOf(node)) {
         btnaddhost->show();
         btndelete->show();
-        QString catid;
-        category->getCatId(catid);
-        startListThread(catid, QStringLiteral("N"));
+        startListThread(catIdOf(category), QStringLiteral("N"));
     }
 }
 
@@ -380,68 +396,54 @@ std::optional<QString> TFrmHosts::openedCategory()
 
 void TFrmHosts::btnaddcatClick()
 {
-    QString text;
-    if (!inputQuery(this, QStringLiteral("Add new category"),
-                    QStringLiteral("Choose the category name"), text) ||
-        blank(text))
+    const std::optional<QString> name = askNewCategoryName(
+        this, QStringLiteral("Add new category"), QStringLiteral("Choose the category name"));
+    if (!name)
         return;
-    if (catExists(text)) {
-        informAlreadyExists(QStringLiteral("cateogry"), text);
-        return;
-    }
     execSQL(QStringLiteral("INSERT INTO categories VALUES(:catid, :catname, \"N\");"),
             {{QStringLiteral(":catid"), getNextCatID(QStringLiteral("N"))},
-             {QStringLiteral(":catname"), text}});
+             {QStringLiteral(":catname"), *name}});
     refreshTree();
+}
+
+const TTreeObj* TFrmHosts::selectedCategory() const
+{
+    const QTreeWidgetItem* node = tree->currentItem();
+    const TTreeObj* category = treeObjOf(node);
+    if (node && !category)
+        informSelectAnItem();
+    return category;
 }
 
 void TFrmHosts::SpeedButton2Click()
 {
-    const QTreeWidgetItem* node = tree->currentItem();
-    if (!node)
+    const TTreeObj* category = selectedCategory();
+    if (!category)
         return;
-    const TTreeObj* category = treeObjOf(node);
-    if (!category) {
-        informSelectAnItem();
+    const std::optional<QString> name =
+        askNewCategoryName(this, QStringLiteral("Choose the new name for this category"),
+                           QStringLiteral("Refactor"), tree->currentItem()->text(0));
+    if (!name)
         return;
-    }
-    QString text = node->text(0);
-    if (!inputQuery(this, QStringLiteral("Choose the new name for this category"),
-                    QStringLiteral("Refactor"), text) ||
-        blank(text))
-        return;
-    if (catExists(text)) {
-        informAlreadyExists(QStringLiteral("cateogry"), text);
-        return;
-    }
-    QString catid;
-    category->getCatId(catid);
     execSQL(QStringLiteral(
                 "UPDATE categories SET catname=:catname WHERE catid=:catid AND reserved=\"N\";"),
-            {{QStringLiteral(":catname"), text}, {QStringLiteral(":catid"), catid}});
+            {{QStringLiteral(":catname"), *name}, {QStringLiteral(":catid"), catIdOf(category)}});
     refreshTree();
 }
 
 void TFrmHosts::SpeedButton1Click()
 {
-    const QTreeWidgetItem* node = tree->currentItem();
-    if (!node)
-        return;
-    const TTreeObj* category = treeObjOf(node);
-    if (!category) {
-        informSelectAnItem();
-        return;
-    }
-    if (!confirmed(QStringLiteral("This action will definitively delete this category %1 and all "
+    const TTreeObj* category = selectedCategory();
+    if (!category ||
+        !confirmed(QStringLiteral("This action will definitively delete this category %1 and all "
                                   "it content (host list), Are you sure ?")
-                       .arg(quoted(node->text(0))),
+                       .arg(quoted(tree->currentItem()->text(0))),
                    QStringLiteral("Delete category")))
         return;
 
-    QString catid;
-    category->getCatId(catid);
+    const QString catid = catIdOf(category);
     cleanFromHosts(getCatHosts(catid, QStringLiteral("N")));
-    const QList<std::pair<QString, QString>> key = {{QStringLiteral(":catid"), catid}};
+    const SqlParams key = {{QStringLiteral(":catid"), catid}};
     execSQL(QStringLiteral("DELETE FROM categories WHERE catid=:catid AND reserved=\"N\""), key);
     execSQL(QStringLiteral("DELETE FROM hosts WHERE category=:catid AND reserved=\"N\""), key);
 
@@ -459,17 +461,17 @@ void TFrmHosts::btnaddhostClick()
     const std::optional<QString> catid = openedCategory();
     if (!catid)
         return;
-    QString text;
-    if (!inputQuery(this, QStringLiteral("Add new host"),
-                    QStringLiteral("Choose the host name (ex : website.com)"), text) ||
-        blank(text))
+    const std::optional<QString> text =
+        askText(this, QStringLiteral("Add new host"),
+                QStringLiteral("Choose the host name (ex : website.com)"));
+    if (!text)
         return;
-    const std::optional<QString> host = cleanHostInput(text);
+    const std::optional<QString> host = cleanHostInput(*text);
     if (!host) {
         platform::messageBox(nullptr,
                              QStringLiteral("The text %1 is not a host name, enter a host such as "
                                             "website.com.")
-                                 .arg(quoted(text)),
+                                 .arg(quoted(*text)),
                              QStringLiteral("Not a host"),
                              platform::MB_OK | platform::MB_ICONERROR);
         return;

@@ -111,6 +111,9 @@ private:
     void createTree();
     // The opened user category's id, or nothing after telling the user why not.
     std::optional<QString> openedCategory();
+    // The selected node's category; null when none is selected or, after
+    // telling the user, when the node is no user category.
+    const TTreeObj* selectedCategory() const;
 
     std::atomic<int> m_listGeneration{0};
 };
