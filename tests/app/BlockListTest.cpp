@@ -1,7 +1,7 @@
 #include "BlockList.h"
 
+#include "AppTestSupport.h"
 #include "UntINI.h"
-#include "UpdateTestSupport.h"
 
 #include <QCryptographicHash>
 

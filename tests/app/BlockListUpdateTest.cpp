@@ -3,8 +3,8 @@
 #include "UntINI.h"
 #include "UntUpdateHosts.h"
 
+#include "AppTestSupport.h"
 #include "LocalServers.h"
-#include "UpdateTestSupport.h"
 
 #include <QCryptographicHash>
 #include <array>

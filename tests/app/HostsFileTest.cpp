@@ -1,7 +1,7 @@
 #include "HostsFile.h"
 #include "SystemText.h"
 
-#include "FakePlatform.h"
+#include "AppTestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,27 +19,10 @@ QString q(const char* text)
     return QString::fromUtf8(text);
 }
 
-class HostsFileTest : public ::testing::Test {
+class HostsFileTest : public ProgramFolderTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        fake.hostsFilePath = dir.filePath(QStringLiteral("hosts"));
-    }
     void TearDown() override { hostsfile_testing::afterHalfWritten = nullptr; }
 
-    void writeBytes(const QByteArray& bytes)
-    {
-        QFile::setPermissions(fake.hostsFilePath, QFile::ReadOwner | QFile::WriteOwner);
-        QFile file(fake.hostsFilePath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-    QByteArray bytes() const
-    {
-        QFile file(fake.hostsFilePath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
     // Files in the folder other than the hosts file: temporary files left behind.
     QStringList strayFiles() const
     {
@@ -53,9 +36,6 @@ protected:
         ::stat(QFile::encodeName(fake.hostsFilePath).constData(), &info);
         return info.st_mode & 07777;
     }
-
-    QTemporaryDir dir;
-    platform::ScopedFakePlatform fake;
 };
 
 } // namespace
@@ -137,7 +117,7 @@ TEST(HostInText, EveryAppendedBlockLineCountsItsHost)
 
 TEST_F(HostsFileTest, ReadResetsAttributesSplitsLinesAndFlushes)
 {
-    writeBytes("a\rb\nc\r\nlast");
+    writeHostsFile("a\rb\nc\r\nlast");
     ::chmod(QFile::encodeName(fake.hostsFilePath).constData(), 0444);
 
     EXPECT_EQ(getHostsFile(), q("a\r\nb\r\nc\r\nlast\r\n"));
@@ -161,9 +141,9 @@ TEST_F(HostsFileTest, AFailedReadNamesTheFileAndStillFlushes)
 
 TEST_F(HostsFileTest, RefreshWriteDropsBlankLinesLeavesItReadOnlyAndFlushes)
 {
-    writeBytes("old\r\n");
+    writeHostsFile("old\r\n");
     setHostsFile(q("a\r\n\r\n   \r\nb"), BlankLines::Drop);
-    EXPECT_EQ(bytes(), QByteArray("a\r\nb\r\n"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("a\r\nb\r\n"));
     EXPECT_EQ(fake.readOnlyCalls.value(fake.hostsFilePath), true);
     EXPECT_EQ(mode(), 0444u);
     EXPECT_EQ(fake.resolverFlushes, 1);
@@ -172,46 +152,46 @@ TEST_F(HostsFileTest, RefreshWriteDropsBlankLinesLeavesItReadOnlyAndFlushes)
 
 TEST_F(HostsFileTest, ManagerWriteKeepsBlankLinesAndDoesNotFlush)
 {
-    writeBytes("old\r\n");
+    writeHostsFile("old\r\n");
     setHostsFile(q("a\r\n\r\nb\r\n"), BlankLines::Keep);
-    EXPECT_EQ(bytes(), QByteArray("a\r\n\r\nb\r\n"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("a\r\n\r\nb\r\n"));
     EXPECT_EQ(mode(), 0444u);
     EXPECT_EQ(fake.resolverFlushes, 0);
 }
 
 TEST_F(HostsFileTest, UnicodeFileIsWrittenBackInThe8BitFormWithoutMark)
 {
-    writeBytes("\xEF\xBB\xBF"
-               "127.0.0.1 caf\xC3\xA9.com\r\n");
+    writeHostsFile("\xEF\xBB\xBF"
+                   "127.0.0.1 caf\xC3\xA9.com\r\n");
     setHostsFile(getHostsFile(), BlankLines::Drop);
-    EXPECT_EQ(bytes(), QByteArray("127.0.0.1 caf\xC3\xA9.com\r\n"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("127.0.0.1 caf\xC3\xA9.com\r\n"));
 
-    writeBytes(QByteArray("\xFF\xFE"
-                          "a\0\r\0\n\0",
-                          8));
+    writeHostsFile(QByteArray("\xFF\xFE"
+                              "a\0\r\0\n\0",
+                              8));
     setHostsFile(getHostsFile(), BlankLines::Drop);
-    EXPECT_EQ(bytes(), QByteArray("a\r\n"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("a\r\n"));
 }
 
 TEST_F(HostsFileTest, UserLinesKeepTheirExactBytes)
 {
     const QByteArray user("# caf\xE9 in Latin-1\r\n10.0.0.1\tnas  # \xFF\xFE\r\n");
-    writeBytes(user);
+    writeHostsFile(user);
     setHostsFile(getHostsFile() + q("127.0.0.1 a.com\r\n"), BlankLines::Drop);
-    EXPECT_EQ(bytes(), user + "127.0.0.1 a.com\r\n");
+    EXPECT_EQ(hostsFileBytes(), user + "127.0.0.1 a.com\r\n");
 }
 
 TEST_F(HostsFileTest, AnInterruptedWriteLeavesTheOldFileWhole)
 {
     const QByteArray old = "# the user's own\r\n10.0.0.1 nas\r\n";
-    writeBytes(old);
+    writeHostsFile(old);
     hostsfile_testing::afterHalfWritten = [] { throw std::runtime_error("power lost"); };
     QString big = getHostsFile();
     for (int i = 0; i < 10000; ++i)
         big += QStringLiteral("127.0.0.1 host%1.com\r\n").arg(i);
 
     EXPECT_THROW(setHostsFile(big, BlankLines::Drop), std::runtime_error);
-    EXPECT_EQ(bytes(), old);
+    EXPECT_EQ(hostsFileBytes(), old);
     EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(u' ').toStdString();
     EXPECT_EQ(mode(), 0444u); // read-only again, also after the failure
 }
@@ -251,7 +231,7 @@ TEST_F(HostsFileTest, WriteKeepsTheOwner)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "changing a file's owner needs root";
-    writeBytes("old\r\n");
+    writeHostsFile("old\r\n");
     ASSERT_EQ(::chown(QFile::encodeName(fake.hostsFilePath).constData(), 4321, 4322), 0);
     setHostsFile(q("new"), BlankLines::Drop);
     struct stat info {};
@@ -262,26 +242,27 @@ TEST_F(HostsFileTest, WriteKeepsTheOwner)
 
 TEST_F(HostsFileTest, CleaningEmptiesTheFirstExactBlockLinePerListedHost)
 {
-    writeBytes("127.0.0.1 a.com\r\n127.0.0.1 b.com\r\n127.0.0.1 a.com\r\n"
-               "127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n127.0.0.1 A.COM\r\n");
+    writeHostsFile("127.0.0.1 a.com\r\n127.0.0.1 b.com\r\n127.0.0.1 a.com\r\n"
+                   "127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n127.0.0.1 A.COM\r\n");
     cleanFromHosts(q("a.com\r\nmissing.com"));
-    EXPECT_EQ(bytes(), QByteArray("\r\n127.0.0.1 b.com\r\n127.0.0.1 a.com\r\n"
-                                  "127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n127.0.0.1 A.COM\r\n"));
+    EXPECT_EQ(hostsFileBytes(),
+              QByteArray("\r\n127.0.0.1 b.com\r\n127.0.0.1 a.com\r\n"
+                         "127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n127.0.0.1 A.COM\r\n"));
     EXPECT_EQ(mode(), 0444u);
 
     cleanFromHosts(q("a.com\r\nb.com"));
-    EXPECT_EQ(bytes(), QByteArray("\r\n\r\n\r\n127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n"
-                                  "127.0.0.1 A.COM\r\n"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("\r\n\r\n\r\n127.0.0.1  a.com\r\n127.0.0.1\ta.com\r\n"
+                                           "127.0.0.1 A.COM\r\n"));
 }
 
 TEST_F(HostsFileTest, CleaningAHostListedTwiceEmptiesBothLines)
 {
-    writeBytes("keep\r\n127.0.0.1 a.com\r\n127.0.0.1 a.com\r\n");
+    writeHostsFile("keep\r\n127.0.0.1 a.com\r\n127.0.0.1 a.com\r\n");
     cleanFromHosts(q("a.com\r\na.com"));
-    EXPECT_EQ(bytes(), QByteArray("keep\r\n\r\n\r\n"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("keep\r\n\r\n\r\n"));
     // The next refresh's write takes the blank lines away.
     setHostsFile(getHostsFile(), BlankLines::Drop);
-    EXPECT_EQ(bytes(), QByteArray("keep\r\n"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("keep\r\n"));
 }
 
 TEST(PresentHostsSet, GrowsAndFindsEveryHostIgnoringCase)

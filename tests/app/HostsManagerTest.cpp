@@ -1,4 +1,4 @@
-#include "ListTestSupport.h"
+#include "AppTestSupport.h"
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntHosts.h"
@@ -6,8 +6,6 @@
 #include "UntTreeObj.h"
 #include "VistaProBar.h"
 
-#include <QFile>
-#include <QImage>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -73,21 +71,6 @@ protected:
         window->show();
     }
 
-    void writeHostsFile(const QByteArray& text)
-    {
-        QFile file(fake.hostsFilePath);
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-    }
-
-    QByteArray hostsFile()
-    {
-        QFile file(fake.hostsFilePath);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return file.readAll();
-    }
-
     void addCategory(const QString& catid, const QString& name, const QStringList& hosts)
     {
         exec("INSERT INTO categories VALUES(:id, :name, \"N\");",
@@ -110,16 +93,6 @@ protected:
             db.ExecSQL("INSERT INTO hosts VALUES(:id, :host, :reserved);");
         }
         db.Commit();
-    }
-
-    // Taskbar "no progress" steps: every list thread that owns the window ends with one.
-    int endSteps()
-    {
-        QMutexLocker lock(&fake.mutex);
-        int count = 0;
-        for (const auto& call : fake.taskbarCalls)
-            count += call.what == "state" && call.first == 0;
-        return count;
     }
 
     bool listThreadsEnded() { return !window || endSteps() >= startedLists; }
@@ -299,7 +272,7 @@ TEST_F(HostsManagerTest, AddHostStoresTheCleanedHostAndReloads)
     EXPECT_EQ(listed(), (QStringList{"old.com", "New-Site.com"}));
     EXPECT_TRUE(window->modded);
     // Additions reach the hosts file through the refresh at close.
-    EXPECT_EQ(hostsFile(), "127.0.0.1 localhost\r\n");
+    EXPECT_EQ(hostsFileBytes(), "127.0.0.1 localhost\r\n");
     window->hide();
     EXPECT_EQ(refreshesStarted, 1);
 }
@@ -377,8 +350,8 @@ TEST_F(HostsManagerTest, DeleteWithThreeRowsSelectedDeletesTheFirstHostOnly)
     // From every user category, and from the hosts file as an emptied line.
     EXPECT_EQ(column("SELECT host FROM hosts ORDER BY host;"),
               (QStringList{"b.com", "c.com", "d.com"}));
-    EXPECT_EQ(hostsFile(), "127.0.0.1 localhost\r\n\r\n127.0.0.1 b.com\r\n127.0.0.1 c.com\r\n"
-                           "127.0.0.1 d.com\r\n");
+    EXPECT_EQ(hostsFileBytes(), "127.0.0.1 localhost\r\n\r\n127.0.0.1 b.com\r\n127.0.0.1 c.com\r\n"
+                                "127.0.0.1 d.com\r\n");
     EXPECT_TRUE(window->modded);
 }
 
@@ -415,7 +388,7 @@ TEST_F(HostsManagerTest, DeletingACategoryRemovesItsRowsAndBlockLines)
     EXPECT_EQ(column("SELECT host FROM hosts ORDER BY host;"),
               (QStringList{"keep.com", "shared.com"}));
     // Also the line of a host another list still holds; the refresh at close puts it back.
-    EXPECT_EQ(hostsFile(), "127.0.0.1 localhost\r\n\r\n127.0.0.1 keep.com\r\n\r\n");
+    EXPECT_EQ(hostsFileBytes(), "127.0.0.1 localhost\r\n\r\n127.0.0.1 keep.com\r\n\r\n");
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_FALSE(window->ptree->isVisibleTo(window.get()));
     EXPECT_EQ(userCategories(), QStringList{"2:Kept"});
@@ -496,12 +469,5 @@ TEST_F(HostsManagerTest, RowsAlternateWhiteAndLightGrey)
 
     window->lst->clearSelection();
     window->lst->setCurrentItem(nullptr);
-    const QImage image = window->lst->viewport()->grab().toImage();
-    const int x = window->lst->viewport()->width() - 10;
-    for (int row = 0; row < 3; ++row) {
-        const QRect rect = window->lst->visualRect(window->lst->model()->index(row, 0));
-        EXPECT_EQ(QColor(image.pixel(x, rect.center().y())),
-                  row % 2 ? QColor(249, 247, 244) : QColor(255, 255, 255))
-            << row;
-    }
+    expectRowsWhiteAndLightGrey(window->lst, 3, 0);
 }

@@ -1,7 +1,7 @@
 #include "HostsFile.h"
 #include "UntUpdateHosts.h"
 
-#include "UpdateTestSupport.h"
+#include "AppTestSupport.h"
 
 #include <QMutex>
 #include <QMutexLocker>

@@ -1,7 +1,6 @@
 // The start-up guard and the main window, driven as a user would.
 
 #include "WindowsFixture.h"
-#include "WaitUntil.h"
 
 #include "UntMain.h"
 #include "UntProbeThread.h"
@@ -11,12 +10,10 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDeadlineTimer>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSet>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
@@ -33,16 +30,6 @@ const QString notLogged = QStringLiteral("Not logged|This application is protect
 const QString exitQuestion = QStringLiteral(
     "Exit Solvek|This action will terminate solvek process, we won't be able to automatically "
     "update database anymore, are you sure?|0x34");
-
-int distinctColours(const QImage& image)
-{
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y));
-    return colours.size();
-}
-
 
 } // namespace
 

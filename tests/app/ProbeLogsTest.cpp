@@ -1,4 +1,4 @@
-#include "ListTestSupport.h"
+#include "AppTestSupport.h"
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntProbeLogs.h"
@@ -49,15 +49,6 @@ protected:
     void record(const QString& date, const QString& time, const QString& host)
     {
         exec("INSERT INTO probe VALUES(:d, :t, :h);", {{":d", date}, {":t", time}, {":h", host}});
-    }
-
-    int endSteps()
-    {
-        QMutexLocker lock(&fake.mutex);
-        int count = 0;
-        for (const auto& call : fake.taskbarCalls)
-            count += call.what == "state" && call.first == 0;
-        return count;
     }
 
     // Shows the window and waits for the day tree thread's end step.
@@ -229,12 +220,5 @@ TEST_F(ProbeLogsTest, RowsAlternateWhiteAndLightGrey)
     openDay("13/01/2013");
     window->lst->clearSelection();
     window->lst->setCurrentItem(nullptr);
-    const QImage image = window->lst->viewport()->grab().toImage();
-    const int x = window->lst->viewport()->width() - 10;
-    for (int row = 0; row < 3; ++row) {
-        const QRect rect = window->lst->visualRect(window->lst->model()->index(row, 1));
-        EXPECT_EQ(QColor(image.pixel(x, rect.center().y())),
-                  row % 2 ? QColor(249, 247, 244) : QColor(255, 255, 255))
-            << row;
-    }
+    expectRowsWhiteAndLightGrey(window->lst, 3, 1);
 }

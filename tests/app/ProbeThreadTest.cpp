@@ -1,4 +1,4 @@
-#include "ListTestSupport.h"
+#include "AppTestSupport.h"
 #include "Socket.h"
 #include "SocketError.h"
 #include "UntProbeThread.h"

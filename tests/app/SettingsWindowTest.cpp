@@ -14,7 +14,6 @@
 #include <QComboBox>
 #include <QCryptographicHash>
 #include <QLineEdit>
-#include <QSet>
 #include <QSpinBox>
 
 namespace {
@@ -27,15 +26,6 @@ QString expectedDigest(const QString& password)
         QCryptographicHash::hash(password.toUtf8(), QCryptographicHash::Md5).toHex();
     return QString::fromLatin1(
         QCryptographicHash::hash(inner + "SOLVEKAB", QCryptographicHash::Md5).toHex());
-}
-
-int distinctColours(const QImage& image)
-{
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            colours.insert(image.pixel(x, y));
-    return colours.size();
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 // hosts file, against local HTTPS servers.
 
 #include "WindowsFixture.h"
-#include "WaitUntil.h"
 
 #include "BlockList.h"
 #include "HostsFile.h"
@@ -17,9 +16,7 @@
 #include "VistaProBar.h"
 #include "bsSkinExCtrls.h"
 
-#include <QApplication>
 #include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -57,8 +54,8 @@ protected:
     void TearDown() override
     {
         // The workers free themselves on the window thread once they end.
-        EXPECT_TRUE(waitUntil(
-            [] { return THTTPRequest::live() == 0 && TUpdateHosts::live() == 0; }, 60000));
+        EXPECT_TRUE(waitUntil([] { return THTTPRequest::live() == 0 && TUpdateHosts::live() == 0; },
+                              60000));
         qunsetenv("SSL_CERT_FILE");
         hostsfile_testing::afterHalfWritten = nullptr;
         releaseTaskbarList();
@@ -73,18 +70,6 @@ protected:
     {
         setConfigValue(QString::number(index + 1), host, QStringLiteral("SOURCES"));
     }
-    void writeHostsFile(const QByteArray& bytes)
-    {
-        QFile file(fake.hostsFilePath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(bytes);
-    }
-    QByteArray hostsFileBytes() const
-    {
-        QFile file(fake.hostsFilePath);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
     // Presses Update and serves the window thread until the refresh after the
     // download has enabled the button again; false when that never happens.
     bool updateAndWait()
@@ -92,13 +77,8 @@ protected:
         main->btnupdateClick();
         if (main->btnupdate->isEnabled())
             return false; // the click was refused
-        const QDeadlineTimer bound(120000);
-        while (!main->btnupdate->isEnabled() || main->getDBLock()) {
-            if (bound.hasExpired())
-                return false;
-            QApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
+        return waitUntil([&] { return main->btnupdate->isEnabled() && !main->getDBLock(); },
+                         120000);
     }
 
     std::array<std::unique_ptr<LocalHttpsServer>, 4> servers;
@@ -195,9 +175,7 @@ TEST_F(UpdateRoadTest, AHostsFileThatCannotBeWrittenIsToldAndUpdateComesBack)
     main->show();
     ASSERT_TRUE(updateAndWait());
     // The box comes after the end step, from the refresh's own thread.
-    const QDeadlineTimer bound(60000);
-    while (fake.shownBoxes.isEmpty() && !bound.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    waitUntil([&] { return !fake.shownBoxes.isEmpty(); }, 60000);
     EXPECT_EQ(takeBoxes(),
               QStringList({"Hosts file|Could not write the hosts file \"hosts\": Permission "
                            "denied.|0x10"}));

@@ -1,15 +1,14 @@
 #include "WindowsFixture.h"
 
 #include "UntAbout.h"
+#include "UntHTTPRequestThread.h"
 #include "UntINI.h"
 #include "UntMain.h"
 #include "UntProbeThread.h"
 #include "UntSettings.h"
 #include "UntSettingsVar.h"
 #include "UntSqliteUtils.h"
-#include "UntHTTPRequestThread.h"
 #include "UntUpdateHosts.h"
-#include "WaitUntil.h"
 
 #include <QColorDialog>
 
@@ -27,11 +26,7 @@ SavedSteps* saved = nullptr;
 
 void WindowsFixture::SetUp()
 {
-    ASSERT_TRUE(dir.isValid());
-    fake.programFolderPath = dir.path() + "/";
-    fake.programFilePath = dir.path() + "/solvek-antibot";
-    fake.hostsFilePath = dir.path() + "/hosts";
-    DBPath = dir.path() + "/solvekdat.db";
+    ASSERT_NO_FATAL_FAILURE(ProgramFolderTest::SetUp());
     // The settings values of an earlier test do not leak into this one.
     readSettingsValues();
 

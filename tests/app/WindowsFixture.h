@@ -4,25 +4,16 @@
 // the database live there, boxes are recorded and answered, and the steps
 // that would block or end the test program are replaced.
 
-#include "FakePlatform.h"
+#include "AppTestSupport.h"
 #include "UntAbout.h"
 #include "UntMain.h"
 #include "UntSettings.h"
 
 #include <QString>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
-#include <ostream>
 
-// Failed checks print texts readably.
-inline void PrintTo(const QString& text, std::ostream* os)
-{
-    *os << '"' << text.toStdString() << '"';
-}
-
-class WindowsFixture : public ::testing::Test {
+class WindowsFixture : public ProgramFolderTest {
 protected:
     void SetUp() override;
     void TearDown() override;
@@ -36,8 +27,6 @@ protected:
     // Boxes shown since the last call, as "title|text|flags".
     QStringList takeBoxes();
 
-    QTemporaryDir dir;
-    platform::ScopedFakePlatform fake;
     std::unique_ptr<TFrmMain> main;
     std::unique_ptr<TFrmAbout> about;
     std::unique_ptr<TFrmSettings> settings;
