@@ -1,8 +1,10 @@
 #pragma once
 
-// What the hosts manager and the probe log viewer share: tree nodes that
-// carry an image index, list rows in alternating colours, and the progress
-// steps of the threads that fill them (the window's own bar and the taskbar).
+// What the hosts manager and the probe log viewer share: their views and how
+// they are placed, tree nodes that carry an image index, list rows in
+// alternating colours, and the threads that fill tree and list: how they
+// start, walk their rows batch by batch, and show progress on the window's own
+// bar and the taskbar.
 
 #include "SQLiteTable3.h"
 #include "TThread.h"

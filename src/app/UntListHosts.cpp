@@ -60,13 +60,18 @@ void TListHosts::listRows()
     showRowsInSteps(
         *this, stillCurrent, *table, [&] { return table->FieldAsString(hostColumn); },
         [&](const std::vector<QString>& hosts, int i) {
-            QTableWidget* lst = m_window->lst;
-            int row = lst->rowCount();
-            lst->setRowCount(row + int(hosts.size()));
-            for (const QString& curHost : hosts)
-                lst->setItem(row++, 0, new QTableWidgetItem(curHost));
+            addRows(hosts);
             stepListProgress(m_window->p, i, rows);
         });
+}
+
+void TListHosts::addRows(const std::vector<QString>& hosts)
+{
+    QTableWidget* lst = m_window->lst;
+    int row = lst->rowCount();
+    lst->setRowCount(row + int(hosts.size()));
+    for (const QString& curHost : hosts)
+        lst->setItem(row++, 0, new QTableWidgetItem(curHost));
 }
 
 void TListHosts::offerToAddAHost()

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <vector>
+
 class TFrmHosts;
 
 class TListHosts : public TThread, public LiveCount<TListHosts> {
@@ -28,6 +30,8 @@ private:
     void listRows();
     // An empty user category: asks whether to add a host now.
     void offerToAddAHost();
+    // Adds hosts as rows of the list, on the window thread.
+    void addRows(const std::vector<QString>& hosts);
     void finish();
 
     TFrmHosts* const m_window;
