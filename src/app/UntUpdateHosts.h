@@ -9,7 +9,6 @@
 
 #include <QString>
 
-
 // The window side of one refresh, called on the worker thread.
 class HostsRefreshUi {
 public:

@@ -85,8 +85,7 @@ class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     // Shows a modal box on the window thread and answers one of MessageBoxAnswer.
-    virtual int show(QWidget* owner, const QString& text, const QString& title,
-                     unsigned flags) = 0;
+    virtual int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) = 0;
 };
 
 // Progress on the program's taskbar or launcher button.
