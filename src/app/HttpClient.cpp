@@ -12,10 +12,22 @@ void initialiseCurlOnce()
                              .arg(QString::fromUtf8(curl_easy_strerror(initialised))));
 }
 
-size_t appendBody(char* data, size_t size, size_t count, void* body)
+struct ReplyBody {
+    QByteArray bytes;
+    qint64 limit;
+    bool tooLarge = false;
+};
+
+size_t appendBody(char* data, size_t size, size_t count, void* target)
 {
-    static_cast<QByteArray*>(body)->append(data, qsizetype(size * count));
-    return size * count;
+    auto* body = static_cast<ReplyBody*>(target);
+    const size_t bytes = size * count;
+    if (qint64(bytes) > body->limit - body->bytes.size()) {
+        body->tooLarge = true;
+        return 0; // ends the transfer with a write error
+    }
+    body->bytes.append(data, qsizetype(bytes));
+    return bytes;
 }
 
 } // namespace
@@ -43,13 +55,18 @@ void THttpClient::setProxy(const ProxySettings& proxy)
     m_proxy = proxy;
 }
 
+void THttpClient::setMaxBodyBytes(qint64 bytes)
+{
+    m_maxBodyBytes = bytes;
+}
+
 QByteArray THttpClient::get(const QString& url)
 {
     CURL* curl = m_handle->curl.get();
     // Options are set afresh for every request; the connection cache stays.
     curl_easy_reset(curl);
 
-    QByteArray body;
+    ReplyBody body{QByteArray(), m_maxBodyBytes};
     const QByteArray address = url.toUtf8();
     const QByteArray proxyHost = m_proxy.use ? m_proxy.host.toUtf8() : QByteArray();
     const QByteArray proxyUser = m_proxy.user.toUtf8();
@@ -86,6 +103,10 @@ QByteArray THttpClient::get(const QString& url)
     }
 
     const CURLcode result = curl_easy_perform(curl);
+    if (body.tooLarge)
+        throw EHttpError(QStringLiteral("Could not download %1: the reply is larger than %2 bytes.")
+                             .arg(url)
+                             .arg(m_maxBodyBytes));
     if (result != CURLE_OK) {
         const QString reason = m_handle->error[0] ? QString::fromUtf8(m_handle->error)
                                                   : QString::fromUtf8(curl_easy_strerror(result));
@@ -96,5 +117,5 @@ QByteArray THttpClient::get(const QString& url)
     if (status < 200 || status > 299)
         throw EHttpError(
             QStringLiteral("Could not download %1: the server answered %2.").arg(url).arg(status));
-    return body;
+    return body.bytes;
 }

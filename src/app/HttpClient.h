@@ -31,6 +31,9 @@ public:
     // No byte for this long ends the request.
     static constexpr long ReadTimeoutMs = 30000;
     static constexpr const char* UserAgent = "Mozilla/5.0";
+    // A block list of a million hosts is about 30 MB; a reply beyond this is
+    // refused rather than allowed to exhaust memory.
+    static constexpr qint64 DefaultMaxBodyBytes = qint64(256) << 20;
 
     THttpClient();
     ~THttpClient();
@@ -38,6 +41,7 @@ public:
     THttpClient& operator=(const THttpClient&) = delete;
 
     void setProxy(const ProxySettings& proxy);
+    void setMaxBodyBytes(qint64 bytes);
 
     // The body of a successful reply. Certificates are checked against the
     // system's store, or the file that SSL_CERT_FILE names. Raises EHttpError.
@@ -47,4 +51,5 @@ private:
     struct Handle;
     std::unique_ptr<Handle> m_handle;
     ProxySettings m_proxy;
+    qint64 m_maxBodyBytes = DefaultMaxBodyBytes;
 };

@@ -64,6 +64,22 @@ TEST_F(HttpClientTest, GetsTheBodyOverVerifiedTlsWithTheUserAgent)
               QStringLiteral("User-Agent: Mozilla/5.0"));
 }
 
+TEST_F(HttpClientTest, AReplyLargerThanTheLimitIsRefused)
+{
+    server.setBody(ListPath, QByteArray(4096, 'a'));
+    client.setMaxBodyBytes(4096);
+    EXPECT_EQ(client.get(url()).size(), 4096);
+
+    client.setMaxBodyBytes(4095);
+    try {
+        client.get(url());
+        FAIL() << "a reply over the limit was taken";
+    } catch (const EHttpError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("larger than 4095 bytes")))
+            << error.what();
+    }
+}
+
 TEST_F(HttpClientTest, RefusesAServerTheTrustStoreDoesNotVouchFor)
 {
     server.setBody(ListPath, "a.com");
