@@ -163,6 +163,23 @@ TEST(LinuxInstanceGuard, SecondHolderIsRefused)
     EXPECT_TRUE(guard.acquire(name));
 }
 
+TEST(LinuxInstanceGuard, WithoutARuntimeFolderTheLockIsTheUsersOwn)
+{
+    QTemporaryDir temp;
+    ScopedEnv runtime("XDG_RUNTIME_DIR", QByteArray());
+    ScopedEnv tmpdir("TMPDIR", QFile::encodeName(temp.path()));
+    InstanceGuard& guard = systemPlatform().instanceGuard();
+
+    // Another user's lock of the same name, which this user may not even open.
+    SecondHolder otherUser(temp.filePath("SHARED.lock"));
+    ASSERT_TRUE(otherUser.tryLock());
+    EXPECT_TRUE(guard.acquire("SHARED"));
+    const QString own = temp.filePath(QString::number(::getuid()) + "-SHARED.lock");
+    EXPECT_TRUE(QFileInfo::exists(own));
+    SecondHolder latecomer(own);
+    EXPECT_FALSE(latecomer.tryLock());
+}
+
 TEST(LinuxAutostart, DesktopEntryWithTheExactCommandLine)
 {
     QTemporaryDir config;

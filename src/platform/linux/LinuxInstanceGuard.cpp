@@ -14,15 +14,7 @@ namespace platform {
 
 namespace {
 
-QString runtimeFolder()
-{
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return runtime;
-    return QDir::tempPath();
-}
-
-// A lock name must stay one file name inside the runtime folder.
+// A lock name must stay one file name inside its folder.
 QString fileNameOf(const QString& name)
 {
     QString fileName = name;
@@ -40,7 +32,12 @@ LinuxInstanceGuard::~LinuxInstanceGuard()
 
 QString LinuxInstanceGuard::lockFilePath(const QString& name)
 {
-    return QDir(runtimeFolder()).filePath(fileNameOf(name));
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+        return QDir(runtime).filePath(fileNameOf(name));
+    // The temporary folder is every user's: the lock stays each user's own, as
+    // the runtime folder would keep it, so one user's instance does not stop another's.
+    return QDir(QDir::tempPath()).filePath(QString::number(::getuid()) + u'-' + fileNameOf(name));
 }
 
 bool LinuxInstanceGuard::acquire(const QString& name)
