@@ -191,9 +191,10 @@ TSQLiteDatabase::~TSQLiteDatabase()
     if (m_inTrans) {
         try {
             Rollback();
-        } catch (const ESQLiteException&) {
-            // SQLite may already have rolled back after a failed statement;
-            // closing the connection ends the transaction either way.
+        } catch (...) {
+            // SQLite may already have rolled back after a failed statement, and
+            // the query hook may throw; closing the connection ends the
+            // transaction either way, and nothing may leave a destructor.
         }
     }
     ParamsClear();

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <algorithm>
 #include <sqlite3.h>
+#include <stdexcept>
 
 namespace {
 
@@ -179,6 +180,26 @@ TEST_F(TransactionTest, DestroyRollsBackAnOpenTransaction)
         db.ExecSQL("INSERT INTO t VALUES('kept')");
         db.BeginTransaction();
         db.ExecSQL("INSERT INTO t VALUES('dropped')");
+    }
+    TSQLiteDatabase db(path());
+    QStringList values;
+    db.GetTableStrings("SELECT a FROM t", values);
+    EXPECT_EQ(values, QStringList{"kept"});
+}
+
+// The hook is the caller's code and may throw anything; freeing the connection
+// must neither let that escape its destructor nor keep the transaction.
+TEST_F(TransactionTest, DestroyWithAThrowingHookStillEndsTheTransaction)
+{
+    {
+        TSQLiteDatabase db(path());
+        db.ExecSQL("CREATE TABLE t (a text)");
+        db.ExecSQL("INSERT INTO t VALUES('kept')");
+        db.BeginTransaction();
+        db.ExecSQL("INSERT INTO t VALUES('dropped')");
+        db.OnQuery = [](TSQLiteDatabase*, const QString&) {
+            throw std::runtime_error("hook failed");
+        };
     }
     TSQLiteDatabase db(path());
     QStringList values;
