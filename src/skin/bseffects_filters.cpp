@@ -25,36 +25,46 @@ int roundEven(double v)
 // engine uses, a division where the table would grow past 16 MiB.
 class BlurDivisor {
 public:
-    explicit BlurDivisor(int radius) : m_divisor((radius + 1) * (radius + 1))
+    explicit BlurDivisor(int radius) : m_divisor((qint64(radius) + 1) * (qint64(radius) + 1))
     {
-        if (qint64(256) * m_divisor <= kMaxTable) {
+        if (256 * m_divisor <= kMaxTable) {
             m_table.resize(size_t(256 * m_divisor));
             for (size_t i = 0; i < m_table.size(); ++i)
                 m_table[i] = quint8(i / size_t(m_divisor));
         }
     }
-    int operator()(int total) const
+    int operator()(qint64 total) const
     {
-        return m_table.empty() ? total / m_divisor : m_table[size_t(total)];
+        return int(m_table.empty() ? total / m_divisor : m_table[size_t(total)]);
     }
 
 private:
     static constexpr qint64 kMaxTable = 16 << 20;
-    int m_divisor;
+    qint64 m_divisor;
     std::vector<quint8> m_table;
 };
 
 struct Rgb {
     int r = 0, g = 0, b = 0;
-    Rgb& operator+=(const Rgb& o)
+};
+
+// Running sums of the window. The weighted total reaches 255 * (r + 1)^2,
+// past 32 bits from r = 2901 on.
+struct Total {
+    qint64 r = 0, g = 0, b = 0;
+    template <typename Sample> Total& operator+=(const Sample& o)
     {
         r += o.r, g += o.g, b += o.b;
         return *this;
     }
-    Rgb& operator-=(const Rgb& o)
+    template <typename Sample> Total& operator-=(const Sample& o)
     {
         r -= o.r, g -= o.g, b -= o.b;
         return *this;
+    }
+    void addWeighted(const Rgb& p, int weight)
+    {
+        r += qint64(p.r) * weight, g += qint64(p.g) * weight, b += qint64(p.b) * weight;
     }
 };
 
@@ -68,14 +78,11 @@ void blurLine(int n, int radius, std::vector<Rgb>& ring, const BlurDivisor& divi
 {
     const int window = 2 * radius + 1;
     const int last = n - 1;
-    Rgb total, incoming, outgoing;
+    Total total, incoming, outgoing;
     for (int i = -radius; i <= radius; ++i) {
         const Rgb p = read(std::clamp(i, 0, last));
         ring[size_t(i + radius)] = p;
-        const int weight = radius + 1 - std::abs(i);
-        total.r += p.r * weight;
-        total.g += p.g * weight;
-        total.b += p.b * weight;
+        total.addWeighted(p, radius + 1 - std::abs(i));
         if (i > 0)
             incoming += p;
         else
@@ -106,7 +113,7 @@ void blurColumns(const std::vector<Rgb>& planes, int w, int h, int radius,
 {
     const int window = 2 * radius + 1;
     const size_t width = size_t(w);
-    std::vector<Rgb> total(width), incoming(width), outgoing(width);
+    std::vector<Total> total(width), incoming(width), outgoing(width);
     std::vector<Rgb> ring(size_t(window) * width); // slot s of column x at s * w + x
     for (int i = -radius; i <= radius; ++i) {
         const Rgb* row = planes.data() + qsizetype(std::clamp(i, 0, h - 1)) * w;
@@ -115,9 +122,7 @@ void blurColumns(const std::vector<Rgb>& planes, int w, int h, int radius,
         for (size_t x = 0; x < width; ++x) {
             const Rgb p = row[x];
             slot[x] = p;
-            total[x].r += p.r * weight;
-            total[x].g += p.g * weight;
-            total[x].b += p.b * weight;
+            total[x].addWeighted(p, weight);
             if (i > 0)
                 incoming[x] += p;
             else

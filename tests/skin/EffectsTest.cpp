@@ -78,6 +78,15 @@ TEST(StackBlurTest, RadiusZeroChangesNothingAndUniformStaysUniform)
     EXPECT_TRUE(pixelsMatch(b, [](int, int) { return 0xFF123456u; }));
 }
 
+// From radius 2901 on, 255 * (r + 1)^2 no longer fits 32 bits; a uniform
+// picture must still come out as it went in.
+TEST(StackBlurTest, RadiusWhoseWeightedTotalsPassThirtyTwoBitsStaysExact)
+{
+    SizedBitmap b(3, 2, 0xFFFFFFFF);
+    StackBlur(b, 3000);
+    EXPECT_TRUE(pixelsMatch(b, [](int, int) { return 0xFFFFFFFFu; }));
+}
+
 TEST(AlphaFromGrayTest, GreyOfTheMaskBecomesAlpha)
 {
     SizedBitmap b(2, 1, 0xFFC86432);
