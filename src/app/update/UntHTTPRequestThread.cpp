@@ -1,0 +1,261 @@
+#include "UntHTTPRequestThread.h"
+
+#include "BlockList.h"
+#include "Platform.h"
+#include "ProgressThrottle.h"
+#include "SQLiteTable3.h"
+#include "SystemText.h"
+#include "UntINI.h"
+#include "UntSqliteUtils.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+const QString Reserved = QStringLiteral("Y");
+const QString DigestSection = QStringLiteral("DBMD5");
+
+// How long the run waits for a database another connection is writing.
+constexpr int DatabaseBusyTimeoutMs = 10000;
+
+// Inserts one category's hosts several rows to a statement, which costs the
+// database far less than a statement per row. A refused row fails as it would
+// alone: the rows before it stay.
+class HostInserter {
+public:
+    static constexpr int RowsPerStatement = 32;
+
+    HostInserter(TSQLiteDatabase& db, const QString& category)
+        : m_db(db), m_category(category), m_many(db.PrepareSQL(insertStatement(RowsPerStatement))),
+          m_one(db.PrepareSQL(insertStatement(1)))
+    {
+        for (const TSQLiteQuery* query : {&m_many, &m_one}) {
+            db.BindSQL(*query, 1, m_category);
+            db.BindSQL(*query, 2, Reserved);
+        }
+        m_pending.reserve(RowsPerStatement);
+    }
+
+    // A host whose characters stay unchanged until the next flush is bound
+    // without a copy; another is copied.
+    void add(QStringView host, bool charactersStay)
+    {
+        m_pending.push_back(charactersStay ? QString::fromRawData(host.data(), host.size())
+                                           : host.toString());
+        if (m_pending.size() == RowsPerStatement)
+            flush();
+    }
+
+    void flush()
+    {
+        if (m_pending.size() == RowsPerStatement && insertAllAtOnce()) {
+            m_pending.clear();
+            return;
+        }
+        for (const QString& host : m_pending) {
+            m_db.BindSQL(m_one, 3, host);
+            m_db.ExecSQL(m_one);
+        }
+        m_pending.clear();
+    }
+
+private:
+    // "INSERT INTO hosts VALUES(?1, ?3, ?2), (?1, ?4, ?2), ...": category,
+    // host, reserved flag.
+    static QString insertStatement(int rows)
+    {
+        QString sql = QStringLiteral("INSERT INTO hosts VALUES");
+        for (int row = 0; row < rows; ++row)
+            sql += QStringLiteral("%1(?1, ?%2, ?2)")
+                       .arg(row ? QStringLiteral(", ") : QString())
+                       .arg(row + 3);
+        return sql + u';';
+    }
+
+    // False when the database refused a row; the statement then changed
+    // nothing, and the rows are tried one by one.
+    bool insertAllAtOnce()
+    {
+        for (int row = 0; row < RowsPerStatement; ++row)
+            m_db.BindSQL(m_many, row + 3, m_pending[size_t(row)]);
+        try {
+            m_db.ExecSQL(m_many);
+            return true;
+        } catch (const ESQLiteException&) {
+            return false;
+        }
+    }
+
+    TSQLiteDatabase& m_db;
+    const QString m_category;
+    TSQLiteQuery m_many;
+    TSQLiteQuery m_one;
+    std::vector<QString> m_pending;
+};
+
+bool pointsInto(QStringView part, QStringView whole)
+{
+    return part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
+}
+
+// Replaces the category's downloaded hosts by the hosts of the list text.
+void replaceCategoryHosts(TSQLiteDatabase& db, const QString& category, const QString& text,
+                          BlockListUi& ui)
+{
+    db.AddParamText(QStringLiteral(":category"), category);
+    db.AddParamText(QStringLiteral(":reserved"), Reserved);
+    db.ExecSQL(
+        QStringLiteral("DELETE FROM hosts WHERE category=:category AND reserved=:reserved;"));
+
+    const qint64 lines = systemtext::countLines(text);
+    ui.updating(getCatName(category, Reserved), lines);
+
+    HostInserter inserter(db, category);
+    ProgressThrottle throttle(lines);
+    QString scratch;
+    systemtext::forEachLine(text, [&](QStringView line, qsizetype index) {
+        const QStringView host = hostFromBlockLine(line, scratch);
+        if (host.isEmpty())
+            return;
+        inserter.add(host, pointsInto(host, text));
+        if (throttle.shows(index))
+            ui.step(index, lines);
+    });
+    inserter.flush();
+}
+
+// Merges the list when its digest changed; answers whether it did.
+bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArray& body,
+                    BlockListUi& ui)
+{
+    const QString digest = blockListDigest(body);
+    if (digest == readIni(DigestSection, category, QString()))
+        return false;
+    const QString text = blockListText(body);
+    if (systemtext::trimmed(text).isEmpty())
+        return false; // an empty answer is no list: the category keeps its hosts
+
+    // One transaction per list. A host the database refuses ends the merge,
+    // but what was inserted stays, and so does the digest, so the same list
+    // is not merged again until it changes.
+    db.BeginTransaction();
+    std::exception_ptr failure;
+    try {
+        replaceCategoryHosts(db, category, text, ui);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    db.Commit();
+    writeIni(DigestSection, category, digest);
+    ui.reset();
+    if (failure)
+        std::rethrow_exception(failure);
+    return true;
+}
+
+void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome& outcome,
+                   BlockListUi& ui)
+{
+    for (const BlockListSource& source : BlockListSources) {
+        const QString category = QString::fromUtf16(source.categoryId);
+        ui.downloading();
+        const QByteArray body = client.get(blockListUrl(source));
+        if (mergeIfChanged(db, category, body, ui)) {
+            outcome.updated = true;
+            outcome.merged.append(category);
+        }
+    }
+}
+
+QString failureText(const std::exception& error)
+{
+    if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
+        return ours->message();
+    return QString::fromUtf8(error.what());
+}
+
+} // namespace
+
+QString lastUpdateText()
+{
+    const QLocale locale = QLocale::system();
+    const QDateTime now = QDateTime::currentDateTime();
+    return locale.toString(now.date(), QLocale::ShortFormat) + QStringLiteral(" - ") +
+           locale.toString(now.time(), QLocale::LongFormat);
+}
+
+BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
+{
+    BlockListRunOutcome outcome;
+    ProxySettings proxy;
+    if (!ui.begin(proxy))
+        return outcome; // another run holds the database
+    outcome.started = true;
+
+    std::unique_ptr<TSQLiteDatabase> db;
+    std::unique_ptr<THttpClient> client;
+    try {
+        createDB();
+        db = std::make_unique<TSQLiteDatabase>(DBPath);
+        db->SetTimeout(DatabaseBusyTimeoutMs);
+        client = std::make_unique<THttpClient>();
+    } catch (const std::exception& error) {
+        outcome.failed = true;
+        outcome.failure = failureText(error);
+        ui.abandon();
+        return outcome;
+    }
+
+    try {
+        client->setProxy(proxy);
+        fetchAndMerge(*db, *client, outcome, ui);
+    } catch (const std::exception& error) {
+        outcome.failed = true;
+        outcome.failure = failureText(error);
+    }
+
+    if (outcome.failed && ui.windowVisible()) {
+        ui.showErrorOverlay();
+        platform::messageBox(nullptr, QString::fromLatin1(UnsuccessfulText),
+                             QString::fromLatin1(UnsuccessfulTitle),
+                             platform::MB_OK | platform::MB_ICONERROR);
+    }
+    ui.clearOverlay();
+    db.reset();
+    client.reset();
+
+    const QString lastUpdate = lastUpdateText();
+    try {
+        writeIni(QStringLiteral("INFO"), QStringLiteral("lastupdate"), lastUpdate);
+    } catch (const std::exception&) {
+        // Not stored, still shown: the run must still release the database
+        // and start the refresh.
+    }
+    ui.end(lastUpdate, outcome.updated);
+    ui.startRefresh();
+    return outcome;
+}
+
+THTTPRequest::THTTPRequest(std::unique_ptr<BlockListUi> ui) : m_ui(std::move(ui)) {}
+
+THTTPRequest::~THTTPRequest() = default;
+
+void THTTPRequest::start(std::unique_ptr<BlockListUi> ui)
+{
+    auto* thread = new THTTPRequest(std::move(ui));
+    thread->setFreeOnTerminate(true);
+    thread->setPriority(tpHighest);
+    thread->Resume();
+}
+
+void THTTPRequest::Execute()
+{
+    const BlockListRunOutcome outcome = runBlockListUpdate(*m_ui);
+    // The thread keeps the failure, as it keeps every failure.
+    if (outcome.failed)
+        throw solvek::Exception(outcome.failure);
+}
