@@ -167,9 +167,16 @@ bool catExists(const QString& name)
 
 QString getCatName(const QString& catid, const QString& reserved)
 {
-    const auto table = query(
-        QStringLiteral("SELECT catname FROM categories WHERE catid=:catid AND reserved=:reserved;"),
-        {{QStringLiteral(":catid"), catid}, {QStringLiteral(":reserved"), reserved}});
+    createDB();
+    TSQLiteDatabase db(DBPath);
+    return getCatName(db, catid, reserved);
+}
+
+QString getCatName(TSQLiteDatabase& db, const QString& catid, const QString& reserved)
+{
+    queueParams(db, {{QStringLiteral(":catid"), catid}, {QStringLiteral(":reserved"), reserved}});
+    const auto table = db.GetTable(QStringLiteral(
+        "SELECT catname FROM categories WHERE catid=:catid AND reserved=:reserved;"));
     if (table->Count() == 0)
         return QStringLiteral("Unknow");
     return table->FieldAsString(table->FindFieldIndex(QStringLiteral("catname")));

@@ -40,6 +40,9 @@ bool hostExists(const QString& host);
 bool catExists(const QString& name);
 // The category's name, or "Unknow" when there is none.
 QString getCatName(const QString& catid, const QString& reserved);
+// The same on a connection the caller holds, so it also works inside that
+// connection's transaction.
+QString getCatName(TSQLiteDatabase& db, const QString& catid, const QString& reserved);
 // One above the highest numeric identifier under the flag ("1" when none).
 QString getNextCatID(const QString& reserved);
 // The category's hosts joined by CR LF, without a trailing break.

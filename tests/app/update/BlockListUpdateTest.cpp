@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <array>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -28,7 +29,12 @@ public:
     {
         calls << QStringLiteral("updating %1 %2").arg(categoryName).arg(lines);
     }
-    void step(qint64 line, qint64) override { steps << line; }
+    void step(qint64 line, qint64) override
+    {
+        steps << line;
+        if (onStep)
+            onStep();
+    }
     void reset() override { calls << QStringLiteral("reset"); }
     bool windowVisible() override { return visible; }
     void showErrorOverlay() override { calls << QStringLiteral("error overlay"); }
@@ -41,6 +47,7 @@ public:
     void startRefresh() override { calls << QStringLiteral("refresh"); }
     void abandon() override { calls << QStringLiteral("abandon"); }
 
+    std::function<void()> onStep; // runs on the worker, mid-merge
     bool busy = false;
     bool visible = true;
     ProxySettings proxy;
@@ -52,6 +59,16 @@ public:
 QString md5(const QByteArray& bytes)
 {
     return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+// A list of `count` hosts "h<i>.example", one per line.
+QByteArray numberedList(int count)
+{
+    QByteArray list;
+    list.reserve(count * 16);
+    for (int i = 0; i < count; ++i)
+        list += "h" + QByteArray::number(i) + ".example\n";
+    return list;
 }
 
 class BlockListUpdateTest : public UpdateFolderTest {
@@ -228,41 +245,69 @@ TEST_F(BlockListUpdateTest, ADatabaseThatCannotOpenReleasesTheBusyFlag)
     EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), QStringLiteral("Never"));
 }
 
-TEST_F(BlockListUpdateTest, ARefusedInsertKeepsTheRowsBeforeItAndTheDigest)
+TEST_F(BlockListUpdateTest, ALargeListChangedByOneLineIsMergedAgainWhole)
 {
-    execSQL(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON hosts WHEN NEW.host = "
-                           "'poison.com' BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+    // Deleting this many rows overflows the page cache; the merge must still
+    // end as one step on its own connection.
+    constexpr int Hosts = 100000;
     setAllLists();
-    setList(0, "a.com\r\npoison.com\r\nb.com\r\n");
+    QByteArray list = numberedList(Hosts);
+    setList(0, list);
+    ASSERT_FALSE(run().failed);
+    ASSERT_EQ(hosts("1").size(), Hosts);
+
+    list.replace("\nh500.example\n", "\nchanged.example\n");
+    setList(0, list);
+    ui.calls.clear();
+    // Other connections (windows, probe records) still read during the merge.
+    int readsDuringMerge = 0;
+    ui.onStep = [&] {
+        TSQLiteDatabase reader(DBPath);
+        EXPECT_EQ(reader.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM categories;")), 4);
+        ++readsDuringMerge;
+    };
     const BlockListRunOutcome outcome = run();
-    EXPECT_TRUE(outcome.failed);
-    EXPECT_EQ(hosts("1"), QStringList({"a.com"}));
-    EXPECT_EQ(digest(1), md5("a.com\r\npoison.com\r\nb.com\r\n"));
-    EXPECT_EQ(requests(1), 0);
-    EXPECT_TRUE(ui.calls.contains(QStringLiteral("reset")));
-    EXPECT_TRUE(ui.calls.contains(QStringLiteral("refresh")));
+    EXPECT_GT(readsDuringMerge, 0);
+    EXPECT_FALSE(outcome.failed) << outcome.failure.toStdString();
+    EXPECT_EQ(outcome.merged, QStringList({"1"}));
+    const QStringList merged = hosts("1");
+    EXPECT_EQ(merged.size(), Hosts);
+    EXPECT_TRUE(merged.contains(QStringLiteral("changed.example")));
+    EXPECT_FALSE(merged.contains(QStringLiteral("h500.example")));
+    EXPECT_EQ(digest(1), md5(list));
+    EXPECT_TRUE(ui.calls.contains(QStringLiteral("updating Zeus Bot %1").arg(Hosts)));
+    EXPECT_TRUE(fake.shownBoxes.isEmpty());
 }
 
-TEST_F(BlockListUpdateTest, ARefusedInsertAmongManyKeepsExactlyTheRowsBeforeIt)
+TEST_F(BlockListUpdateTest, AMergeThatFailsHalfwayLeavesTheOldRowsAndDigestAndIsTriedAgain)
 {
-    execSQL(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON hosts WHEN NEW.host = "
-                           "'poison.com' BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
     setAllLists();
-    QByteArray list;
-    QStringList before;
-    for (int i = 0; i < 100; ++i) {
-        if (i == 45) {
-            list += "poison.com\n";
-            continue;
-        }
-        list += "127.0.0.1 h" + QByteArray::number(i) + ".com\n";
-        if (i < 45)
-            before << QStringLiteral("h%1.com").arg(i);
-    }
-    setList(0, list);
-    EXPECT_TRUE(run().failed);
-    EXPECT_EQ(hosts("1"), before);
-    EXPECT_EQ(digest(1), md5(list));
+    const QByteArray oldList = numberedList(1000);
+    setList(0, oldList);
+    ASSERT_FALSE(run().failed);
+
+    // The database refuses one host in the middle of the new list.
+    execSQL(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON hosts WHEN NEW.host = "
+                           "'poison.example' BEGIN SELECT RAISE(ABORT, 'refused'); END;"));
+    QByteArray newList = numberedList(100000);
+    newList.replace("\nh50000.example\n", "\npoison.example\n");
+    setList(0, newList);
+    ui.calls.clear();
+    const BlockListRunOutcome failed = run();
+    EXPECT_TRUE(failed.failed);
+    EXPECT_TRUE(failed.merged.isEmpty());
+    EXPECT_EQ(hosts("1"), numbered(QStringLiteral("h%1.example"), 1000));
+    EXPECT_EQ(digest(1), md5(oldList));
+    EXPECT_EQ(requests(1), 1); // the loop ended at the failure
+    EXPECT_TRUE(ui.calls.contains(QStringLiteral("reset")));
+    EXPECT_TRUE(ui.calls.contains(QStringLiteral("refresh")));
+
+    execSQL(QStringLiteral("DROP TRIGGER refuse;"));
+    const BlockListRunOutcome retried = run();
+    EXPECT_FALSE(retried.failed) << retried.failure.toStdString();
+    EXPECT_EQ(retried.merged, QStringList({"1"}));
+    EXPECT_EQ(hosts("1").size(), 100000);
+    EXPECT_EQ(digest(1), md5(newList));
 }
 
 TEST_F(BlockListUpdateTest, AMaliciousListStoresOnlyItsValidHostsAndBreaksNothing)
