@@ -86,6 +86,9 @@ public:
     virtual ~MessageBoxes() = default;
     // Shows a modal box on the window thread and answers one of MessageBoxAnswer.
     virtual int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) = 0;
+    // The same with details the user can unfold (why it happened).
+    virtual int showWithDetails(QWidget* owner, const QString& text, const QString& title,
+                                unsigned flags, const QString& details) = 0;
 };
 
 // Progress on the program's taskbar or launcher button.
@@ -123,5 +126,8 @@ void install(Platform* platform);
 // Shows a message box through the current platform. Called from a worker
 // thread it runs the box on the window thread and waits for the answer.
 int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags);
+// The same with details; empty details show a plain box.
+int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags,
+               const QString& details);
 
 } // namespace platform

@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -90,9 +91,10 @@ bool pointsInto(QStringView part, QStringView whole)
 }
 
 // Replaces the category's downloaded hosts by the hosts of the list text,
-// inside the connection's open transaction.
-void replaceCategoryHosts(TSQLiteDatabase& db, const QString& category, const QString& categoryName,
-                          const QString& text, BlockListUi& ui)
+// inside the connection's open transaction; answers the lines skipped as no
+// host name.
+qint64 replaceCategoryHosts(TSQLiteDatabase& db, const QString& category,
+                            const QString& categoryName, const QString& text, BlockListUi& ui)
 {
     db.AddParamText(QStringLiteral(":category"), category);
     db.AddParamText(QStringLiteral(":reserved"), Reserved);
@@ -105,15 +107,18 @@ void replaceCategoryHosts(TSQLiteDatabase& db, const QString& category, const QS
     HostInserter inserter(db, category);
     ProgressThrottle throttle(lines);
     QString scratch;
+    qint64 skipped = 0;
     systemtext::forEachLine(text, [&](QStringView line, qsizetype index) {
-        const QStringView host = hostFromBlockLine(line, scratch);
-        if (host.isEmpty())
+        const BlockLineHost entry = hostFromBlockLine(line, scratch);
+        skipped += entry.skipped;
+        if (entry.host.isEmpty())
             return;
-        inserter.add(host, pointsInto(host, text));
+        inserter.add(entry.host, pointsInto(entry.host, text));
         if (throttle.shows(index))
             ui.step(index, lines);
     });
     inserter.flush();
+    return skipped;
 }
 
 void rollBackQuietly(TSQLiteDatabase& db)
@@ -125,9 +130,10 @@ void rollBackQuietly(TSQLiteDatabase& db)
     }
 }
 
-// Merges the list when its digest changed; answers whether it did.
+// Merges the list when its digest changed; answers whether it did. Lines
+// that are no host name are added to skipped.
 bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArray& body,
-                    BlockListUi& ui)
+                    BlockListUi& ui, qint64& skipped)
 {
     const QString digest = blockListDigest(body);
     if (digest == readIni(DigestSection, category, QString()))
@@ -141,8 +147,9 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
     // leaves the old rows and the old digest, so the next run tries again.
     const QString categoryName = getCatName(db, category, Reserved);
     db.BeginTransaction();
+    qint64 skippedHere = 0;
     try {
-        replaceCategoryHosts(db, category, categoryName, text, ui);
+        skippedHere = replaceCategoryHosts(db, category, categoryName, text, ui);
         db.Commit();
     } catch (...) {
         rollBackQuietly(db);
@@ -151,21 +158,11 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
     }
     ui.reset();
     writeIni(DigestSection, category, digest);
+    skipped += skippedHere;
+    if (skippedHere > 0)
+        std::fprintf(stderr, "Solvek Anti-Bot: list %s: %lld lines skipped, not a host name\n",
+                     qPrintable(category), static_cast<long long>(skippedHere));
     return true;
-}
-
-void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome& outcome,
-                   BlockListUi& ui)
-{
-    for (const BlockListSource& source : BlockListSources) {
-        const QString category = QString::fromUtf16(source.categoryId);
-        ui.downloading();
-        const QByteArray body = client.get(blockListUrl(source));
-        if (mergeIfChanged(db, category, body, ui)) {
-            outcome.updated = true;
-            outcome.merged.append(category);
-        }
-    }
 }
 
 QString failureText(const std::exception& error)
@@ -173,6 +170,26 @@ QString failureText(const std::exception& error)
     if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
         return ours->message();
     return QString::fromUtf8(error.what());
+}
+
+// A failure names the list it happened on.
+void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome& outcome,
+                   BlockListUi& ui)
+{
+    for (const BlockListSource& source : BlockListSources) {
+        const QString category = QString::fromUtf16(source.categoryId);
+        try {
+            ui.downloading();
+            const QByteArray body = client.get(blockListUrl(source));
+            if (mergeIfChanged(db, category, body, ui, outcome.skippedLines)) {
+                outcome.updated = true;
+                outcome.merged.append(category);
+            }
+        } catch (const std::exception& error) {
+            throw solvek::Exception(
+                QStringLiteral("list %1: %2").arg(category, failureText(error)));
+        }
+    }
 }
 
 } // namespace
@@ -223,7 +240,7 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
         ui.showErrorOverlay();
         platform::messageBox(nullptr, QString::fromLatin1(UnsuccessfulText),
                              QString::fromLatin1(UnsuccessfulTitle),
-                             platform::MB_OK | platform::MB_ICONERROR);
+                             platform::MB_OK | platform::MB_ICONERROR, outcome.failure);
     }
     ui.clearOverlay();
     db.reset();

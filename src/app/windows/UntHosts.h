@@ -32,10 +32,6 @@ extern std::function<void()> startHostsRefresh;
 // what is left is not a host name.
 std::optional<QString> cleanHostInput(const QString& typed);
 
-// A host name as the hosts file takes it: dot-separated labels of letters,
-// digits, "-" and "_".
-bool isHostName(QStringView text);
-
 // The first node of the tree, in tree order, whose text equals text exactly.
 QTreeWidgetItem* findTreeNode(QTreeWidget* tree, const QString& text);
 

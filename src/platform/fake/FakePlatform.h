@@ -32,6 +32,7 @@ public:
         QString text;
         QString title;
         unsigned flags;
+        QString details;
     };
     struct TaskbarCall {
         QString what; // "state", "value" or "overlay"
@@ -87,6 +88,8 @@ private:
     bool exists(const QString& name) const override;
     bool openUrl(const QUrl& url) override;
     int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) override;
+    int showWithDetails(QWidget* owner, const QString& text, const QString& title, unsigned flags,
+                        const QString& details) override;
     bool available() const override;
     bool setProgressState(int state) override;
     bool setProgressValue(quint64 completed, quint64 total) override;

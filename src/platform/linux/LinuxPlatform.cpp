@@ -79,7 +79,14 @@ class LinuxMessageBoxes : public MessageBoxes {
 public:
     int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) override
     {
+        return showWithDetails(owner, text, title, flags, QString());
+    }
+
+    int showWithDetails(QWidget* owner, const QString& text, const QString& title, unsigned flags,
+                        const QString& details) override
+    {
         QMessageBox box(iconOf(flags), title, text, QMessageBox::NoButton, owner);
+        box.setDetailedText(details);
         switch (flags & 0x0F) {
         case MB_OKCANCEL:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
