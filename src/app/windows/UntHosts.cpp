@@ -376,6 +376,24 @@ void TFrmHosts::startThread(const QString& catid)
     startListThread(catid, QStringLiteral("N"));
 }
 
+QString TFrmHosts::openedCategoryId() const
+{
+    QString catid;
+    getCatFromName(catid);
+    return catid;
+}
+
+void TFrmHosts::closeCategory()
+{
+    // A list still loading leaves the window alone; its end step is done here.
+    ++m_listGeneration;
+    endListFill(tree, p);
+    lst->setRowCount(0);
+    btnaddhost->hide();
+    btndelete->hide();
+    setWindowTitle(captionPrefix);
+}
+
 void TFrmHosts::getCatFromName(QString& catid) const
 {
     catid = QStringLiteral("-1");
@@ -431,10 +449,15 @@ void TFrmHosts::SpeedButton2Click()
                            QStringLiteral("Refactor"), tree->currentItem()->text(0));
     if (!name)
         return;
+    const QString catid = catIdOf(category);
+    const bool wasOpened = openedCategoryId() == catid;
     execSQL(QStringLiteral(
                 "UPDATE categories SET catname=:catname WHERE catid=:catid AND reserved=\"N\";"),
-            {{QStringLiteral(":catname"), *name}, {QStringLiteral(":catid"), catIdOf(category)}});
+            {{QStringLiteral(":catname"), *name}, {QStringLiteral(":catid"), catid}});
     refreshTree();
+    // The caption is the record of the opened category, so it takes the new name.
+    if (wasOpened)
+        setWindowTitle(captionPrefix + QStringLiteral(" - ") + *name);
 }
 
 void TFrmHosts::SpeedButton1Click()
@@ -448,16 +471,15 @@ void TFrmHosts::SpeedButton1Click()
         return;
 
     const QString catid = catIdOf(category);
+    const bool wasOpened = openedCategoryId() == catid;
     cleanFromHosts(getCatHosts(catid, QStringLiteral("N")));
     const SqlParams key = {{QStringLiteral(":catid"), catid}};
     execSQL(QStringLiteral("DELETE FROM categories WHERE catid=:catid AND reserved=\"N\""), key);
     execSQL(QStringLiteral("DELETE FROM hosts WHERE category=:catid AND reserved=\"N\""), key);
 
     ptree->hide();
-    QString opened;
-    getCatFromName(opened);
-    if (opened == catid)
-        lst->setRowCount(0);
+    if (wasOpened)
+        closeCategory();
     modded = true;
     refreshTree();
 }

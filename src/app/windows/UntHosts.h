@@ -113,6 +113,10 @@ private:
     void createTree();
     // The opened user category's id, or nothing after telling the user why not.
     std::optional<QString> openedCategory();
+    // The opened user category's id; "-1" when none.
+    QString openedCategoryId() const;
+    // Shows no category: empty list, no host commands, the bare caption.
+    void closeCategory();
     // The selected node's category; null when none is selected or, after
     // telling the user, when the node is no user category.
     const TTreeObj* selectedCategory() const;

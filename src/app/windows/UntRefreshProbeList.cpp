@@ -45,6 +45,8 @@ void TRefreshProbeList::addRecords()
         }))
         return;
 
+    if (rows == 0)
+        return; // an empty result has no columns to find
     const int timeColumn = table->FindFieldIndex(QStringLiteral("time"));
     const int hostColumn = table->FindFieldIndex(QStringLiteral("host"));
     const auto readRecord = [&] {
