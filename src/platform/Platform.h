@@ -19,8 +19,12 @@ public:
     virtual ~Places() = default;
     // Full path of the running program file.
     virtual QString programFile() const = 0;
-    // Folder of the program file, with its trailing separator.
-    virtual QString programFolder() const = 0;
+    // The folders of the user's files, with their trailing separator, created
+    // readable by the user only when missing. The data folder holds the
+    // database and the previous version's database, the configuration folder
+    // the settings file.
+    virtual QString dataFolder() const = 0;
+    virtual QString configFolder() const = 0;
     // The system hosts file, or the file that SOLVEK_HOSTS_FILE names.
     virtual QString hostsFile() const = 0;
 };

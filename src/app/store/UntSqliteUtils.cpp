@@ -248,7 +248,7 @@ QString parseLogDate(const QString& s)
 void importOldDB()
 {
     createDB();
-    const QString oldPath = platform::current().places().programFolder() + "solvek.db";
+    const QString oldPath = platform::current().places().dataFolder() + "solvek.db";
     if (!QFileInfo::exists(oldPath))
         return;
     // Tried once only: the old file goes whether or not the import worked.
@@ -258,7 +258,7 @@ void importOldDB()
 
 void initSqliteUtilsModule()
 {
-    DBPath = platform::current().places().programFolder() + "solvekdat.db";
+    DBPath = platform::current().places().dataFolder() + "solvekdat.db";
     try {
         importOldDB();
     } catch (const solvek::Exception& e) {

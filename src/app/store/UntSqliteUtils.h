@@ -16,7 +16,7 @@
 
 #include <memory>
 
-// Folder of the program file + "solvekdat.db"; set by initSqliteUtilsModule.
+// The user's data folder + "solvekdat.db"; set by initSqliteUtilsModule.
 extern QString DBPath;
 
 // Named values for a statement's parameters, as in {{":host", host}}.
@@ -59,7 +59,7 @@ QString formatLogTime(const QString& s);
 QString parseLogDate(const QString& s);
 
 // Imports the user's categories and hosts from the previous version's
-// "solvek.db" beside the program, then deletes that file (also on failure).
+// "solvek.db" in the data folder, then deletes that file (also on failure).
 void importOldDB();
 
 // Sets DBPath and imports the previous database; a failed import is reported

@@ -12,9 +12,14 @@ QString FakePlatform::programFile() const
     return programFilePath;
 }
 
-QString FakePlatform::programFolder() const
+QString FakePlatform::dataFolder() const
 {
-    return programFolderPath;
+    return dataFolderPath;
+}
+
+QString FakePlatform::configFolder() const
+{
+    return configFolderPath;
 }
 
 QString FakePlatform::hostsFile() const

@@ -41,9 +41,10 @@ public:
         QString description;
     };
 
-    // Places; programFolder must end with a separator.
+    // Places; the folders must end with a separator.
     QString programFilePath;
-    QString programFolderPath;
+    QString dataFolderPath;
+    QString configFolderPath;
     QString hostsFilePath;
 
     // Files the program made read-only (true) or normal (false), last call wins;
@@ -78,7 +79,8 @@ public:
 
 private:
     QString programFile() const override;
-    QString programFolder() const override;
+    QString dataFolder() const override;
+    QString configFolder() const override;
     QString hostsFile() const override;
     bool setReadOnly(const QString& path, bool readOnly) override;
     void flush() override;
