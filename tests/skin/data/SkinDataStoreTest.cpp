@@ -207,13 +207,16 @@ TEST(SkinDataFonts, GlobalChangeFontReachesEveryDescriptorWithAFont)
     saveDescription(data, output);
 
     // Naive reference: in the golden text, every font name becomes Arial and
-    // every font height grows by 3, in every section that has them.
+    // every font height grows by 3, in every section that has them; the grid's
+    // fixed-cell font and the list box's caption font count as fonts too.
     QStringList expected;
     for (const QString& line : golden.split(u'\n')) {
-        if (line.startsWith("fontname="))
-            expected.append("fontname=Arial");
-        else if (line.startsWith("fontheight="))
-            expected.append("fontheight=" + QString::number(line.mid(11).toInt() + 3));
+        const QString key = line.section(u'=', 0, 0);
+        const QString value = line.section(u'=', 1);
+        if (key == "fontname" || key == "fixedfontname" || key == "captionfontname")
+            expected.append(key + "=Arial");
+        else if (key == "fontheight" || key == "fixedfontheight" || key == "captionfontheight")
+            expected.append(key + "=" + QString::number(value.toInt() + 3));
         else
             expected.append(line);
     }
