@@ -2,7 +2,9 @@
 
 #include "bsSkinListControlSections.h"
 
+#include <algorithm>
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -120,7 +122,7 @@ void changeFont(Base& descriptor, const QString& fontName, int deltaHeight)
 {
     if (auto* member = dynamic_cast<T*>(&descriptor)) {
         member->*Name = fontName;
-        member->*Height += deltaHeight;
+        member->*Height = ChangedFontHeight(member->*Height, deltaHeight);
     }
 }
 
@@ -159,6 +161,12 @@ const auto controlFonts = std::to_array<ControlFontChange>({
 });
 
 } // namespace
+
+qint32 ChangedFontHeight(qint32 height, int delta)
+{
+    return qint32(std::clamp<qint64>(qint64(height) + delta, std::numeric_limits<qint32>::min(),
+                                     std::numeric_limits<qint32>::max()));
+}
 
 std::unique_ptr<TbsDataSkinObject> CreateSkinObject(const QString& type, const QString& idName)
 {

@@ -224,6 +224,22 @@ TEST(SkinDataFonts, GlobalChangeFontReachesEveryDescriptorWithAFont)
     EXPECT_EQ(output.text(), expected.join(u'\n'));
 }
 
+TEST(SkinDataFonts, HeightsStayWithin32Bits)
+{
+    TbsSkinData data;
+    data.ReadDescriptorLists(iniFromText("[SKINCONTROLS]\ncount=2\n0=a:label\n1=b:stdlabel\n"
+                                         "[a]\nfontheight=2147483600\n"
+                                         "[b]\nfontheight=-2147483600\n"));
+    data.HintWindow.FontHeight = 2147483647;
+    data.GlobalChangeFont("Arial", 100);
+    EXPECT_EQ(dynamic_cast<TbsDataSkinLabelControl&>(*data.CtrlList[0]).FontHeight, 2147483647);
+    EXPECT_EQ(dynamic_cast<TbsDataSkinStdLabelControl&>(*data.CtrlList[1]).FontHeight, -2147483500);
+    EXPECT_EQ(data.HintWindow.FontHeight, 2147483647);
+    data.GlobalChangeFont("Arial", -2147483647 - 1);
+    EXPECT_EQ(dynamic_cast<TbsDataSkinStdLabelControl&>(*data.CtrlList[1]).FontHeight,
+              -2147483647 - 1);
+}
+
 TEST(ComponentState, NeitherDesigningNorLoadingUnlessMarked)
 {
     TbsSkinData data;
