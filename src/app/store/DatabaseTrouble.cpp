@@ -67,7 +67,7 @@ QString databaseFailureText(const QString& message)
 
 void tellDatabaseTrouble(const QString& text)
 {
-    std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(QString(text).replace(u'\n', u' ')));
+    std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text.simplified()));
     QCoreApplication* app = QCoreApplication::instance();
     if (!app)
         return;
