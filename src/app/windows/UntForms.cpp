@@ -1,6 +1,8 @@
 #include "UntForms.h"
 
+#include "DatabaseTrouble.h"
 #include "Platform.h"
+#include "SQLiteTable3.h"
 #include "SolvekException.h"
 
 #include <QEvent>
@@ -52,6 +54,8 @@ void runReported(const std::function<void()>& command)
     try {
         command();
         return;
+    } catch (const ESQLiteException& error) {
+        message = databaseFailureText(error.message()); // not the raw statement
     } catch (const solvek::Exception& error) {
         message = error.message();
     } catch (const std::exception& error) {
