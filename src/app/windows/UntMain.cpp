@@ -76,14 +76,6 @@ enum Img16Index {
     imgRestore = 8
 };
 
-QIcon programIcon()
-{
-    QIcon icon;
-    for (int size : {16, 32, 64, 128})
-        icon.addFile(QStringLiteral(":/images/shield_%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
 QLabel* picture(QWidget* parent, const QString& resource, const QRect& place)
 {
     auto* label = new QLabel(parent);
