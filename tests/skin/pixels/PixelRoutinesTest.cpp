@@ -2,6 +2,7 @@
 
 #include "SkinPixelHelpers.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -70,11 +71,154 @@ TEST(BlendFormulas, LineFormsLeaveAlphaZeroAndCopyAlpha255)
     EXPECT_EQ(redOf(BlendPixelMMX(0xFFFF0000, 0x00000000)), 254);
 }
 
-TEST(PixelTable, UsesTheFourLaneFormula)
+// --- the blend line on vector units -----------------------------------------
+
+using BlendLineForm = void (*)(const quint32*, quint32*, int);
+
+// The line form of the four-lane formula, pixel by pixel.
+void naiveFourLaneLine(const quint32* src, quint32* dst, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        const int a = alphaOf(src[i]);
+        if (a == 255)
+            dst[i] = src[i];
+        else if (a != 0)
+            dst[i] = naiveFourLane(src[i], dst[i]);
+    }
+}
+
+// Random pixels whose alphas are 0 or 255 for about a third each, so that whole
+// vector groups of either occur as well as mixed ones.
+quint32 randomSourcePixel(QRandomGenerator& random)
+{
+    const quint32 p = random.generate();
+    switch (random.bounded(3)) {
+    case 0:
+        return p & 0x00FFFFFF;
+    case 1:
+        return p | 0xFF000000;
+    default:
+        return p;
+    }
+}
+
+// Blends src over dst with the form and with the naive line, in buffers that
+// start `offset` pixels in (odd offsets break the vector units' alignment) and
+// carry guard pixels on both sides, which must stay as they were.
+testing::AssertionResult blendsLikeTheNaiveLine(BlendLineForm form, const std::vector<quint32>& src,
+                                                const std::vector<quint32>& dst, int srcOffset,
+                                                int dstOffset)
+{
+    constexpr quint32 kGuard = 0x5A5A5A5A;
+    const int count = int(src.size());
+    std::vector<quint32> srcBuffer(size_t(count + srcOffset + 8), kGuard);
+    std::vector<quint32> dstBuffer(size_t(count + dstOffset + 8), kGuard);
+    std::copy(src.begin(), src.end(), srcBuffer.begin() + srcOffset);
+    std::copy(dst.begin(), dst.end(), dstBuffer.begin() + dstOffset);
+    std::vector<quint32> expected = dstBuffer;
+    naiveFourLaneLine(src.data(), expected.data() + dstOffset, count);
+    form(srcBuffer.data() + srcOffset, dstBuffer.data() + dstOffset, count);
+    for (size_t i = 0; i < dstBuffer.size(); ++i) {
+        if (dstBuffer[i] != expected[i])
+            return testing::AssertionFailure()
+                   << "line of " << count << " at offsets " << srcOffset << "/" << dstOffset
+                   << ": pixel " << int(i) - dstOffset << " is " << hexOf(dstBuffer[i])
+                   << ", expected " << hexOf(expected[i]) << " (source "
+                   << (i >= size_t(dstOffset) && int(i) - dstOffset < count
+                           ? hexOf(src[i - size_t(dstOffset)])
+                           : std::string("none"))
+                   << ")";
+    }
+    return testing::AssertionSuccess();
+}
+
+// Every alpha 0..255 over random colours, in lines of 1 to 19 pixels of that one
+// alpha (whole vector groups and tails) and in one mixed line.
+void expectEveryAlphaBlendsExactly(BlendLineForm form)
+{
+    QRandomGenerator random(255);
+    std::vector<quint32> mixedSrc, mixedDst;
+    for (int a = 0; a < 256; ++a) {
+        for (int length : {1, 4, 8, 19}) {
+            std::vector<quint32> src(static_cast<size_t>(length)), dst(static_cast<size_t>(length));
+            for (int i = 0; i < length; ++i) {
+                src[size_t(i)] = (random.generate() & 0xFFFFFF) | (quint32(a) << 24);
+                dst[size_t(i)] = random.generate();
+            }
+            ASSERT_TRUE(blendsLikeTheNaiveLine(form, src, dst, 0, 0)) << "alpha " << a;
+            mixedSrc.insert(mixedSrc.end(), src.begin(), src.end());
+            mixedDst.insert(mixedDst.end(), dst.begin(), dst.end());
+        }
+    }
+    std::shuffle(mixedSrc.begin(), mixedSrc.end(), random);
+    ASSERT_TRUE(blendsLikeTheNaiveLine(form, mixedSrc, mixedDst, 1, 3));
+    // The extremes of every channel: 255 over 0 and 0 over 255 at every alpha.
+    for (int a = 1; a < 255; ++a) {
+        const quint32 alpha = quint32(a) << 24;
+        ASSERT_TRUE(blendsLikeTheNaiveLine(form, std::vector<quint32>(9, alpha | 0xFFFFFF),
+                                           std::vector<quint32>(9, 0), 0, 0));
+        ASSERT_TRUE(blendsLikeTheNaiveLine(form, std::vector<quint32>(9, alpha),
+                                           std::vector<quint32>(9, 0xFFFFFFFF), 0, 0));
+    }
+}
+
+// Random lines of every length from 0 to 67, source and destination each
+// starting 0 to 3 pixels into their buffers.
+void expectRandomLinesBlendExactly(BlendLineForm form)
+{
+    QRandomGenerator random(67);
+    for (int length = 0; length <= 67; ++length) {
+        for (int srcOffset = 0; srcOffset < 4; ++srcOffset) {
+            for (int dstOffset = 0; dstOffset < 4; ++dstOffset) {
+                std::vector<quint32> src(static_cast<size_t>(length)),
+                    dst(static_cast<size_t>(length));
+                for (int i = 0; i < length; ++i) {
+                    src[size_t(i)] = randomSourcePixel(random);
+                    dst[size_t(i)] = random.generate();
+                }
+                ASSERT_TRUE(blendsLikeTheNaiveLine(form, src, dst, srcOffset, dstOffset));
+            }
+        }
+    }
+}
+
+TEST(BlendLineForms, PortableReferenceMatchesTheNaiveLine)
+{
+    expectEveryAlphaBlendsExactly(BlendLineMMX);
+    expectRandomLinesBlendExactly(BlendLineMMX);
+}
+
+#if defined(__SSE2__)
+
+TEST(BlendLineForms, SSE2MatchesTheNaiveLine)
+{
+    expectEveryAlphaBlendsExactly(BlendLineSSE2);
+    expectRandomLinesBlendExactly(BlendLineSSE2);
+}
+
+TEST(BlendLineForms, AVX2MatchesTheNaiveLine)
+{
+    if (!CpuHasAVX2())
+        GTEST_SKIP() << "this processor has no AVX2: the AVX2 blend line is not exercised here";
+    expectEveryAlphaBlendsExactly(BlendLineAVX2);
+    expectRandomLinesBlendExactly(BlendLineAVX2);
+}
+
+TEST(PixelTable, BlendsWithTheWidestVectorForm)
+{
+    EXPECT_EQ(PixelRoutines().BlendPixel, &BlendPixelMMX);
+    EXPECT_EQ(PixelRoutines().BlendLine, CpuHasAVX2() ? &BlendLineAVX2 : &BlendLineSSE2);
+}
+
+#else
+
+TEST(PixelTable, BlendsWithThePortableForm)
 {
     EXPECT_EQ(PixelRoutines().BlendPixel, &BlendPixelMMX);
     EXPECT_EQ(PixelRoutines().BlendLine, &BlendLineMMX);
 }
+
+#endif
 
 TEST(PixelTable, KeyCopySkipsKeyedPixelsAndMakesTheRestOpaque)
 {
