@@ -242,8 +242,11 @@ TRect ParseRectText(const QString& text);
 // Effects.
 
 // The stack blur: a triangular kernel of radius r, horizontal then vertical;
-// the result is opaque. Nothing when r < 1.
+// the result is opaque. Nothing when r < 1. Runs on SSE2 for the radii up to 15.
 void StackBlur(TbsBitmap& bitmap, int radius);
+// The same blur in portable code, for every radius: the reference the vector
+// form is tested against, and what StackBlur runs where that form does not apply.
+void StackBlurPortable(TbsBitmap& bitmap, int radius);
 // Alpha := grey of the mask's pixel at the same place, where both have pixels.
 void AlphaFromGray(TbsBitmap& bitmap, const TbsBitmap& mask);
 // The same, then those pixels' colours premultiplied by their alpha.

@@ -46,17 +46,43 @@ std::vector<quint32> naiveBlur(const TbsBitmap& b, int r)
     return out;
 }
 
-TEST(StackBlurTest, MatchesATriangularConvolution)
+using BlurForm = void (*)(TbsBitmap&, int);
+
+// Every radius up to 17 (the vector form takes 1 to 15) on random pictures of
+// odd and even widths and heights, one-pixel ones included.
+void expectEveryRadiusMatchesTheConvolution(BlurForm blur)
 {
-    for (int r : {1, 2, 5, 10}) {
-        for (auto [w, h] : {std::pair{1, 1}, std::pair{3, 17}, std::pair{23, 9}}) {
+    for (int r = 1; r <= 17; ++r) {
+        for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 6}, std::pair{2, 1}, std::pair{5, 2},
+                            std::pair{3, 17}, std::pair{23, 9}, std::pair{40, 31}}) {
             SizedBitmap b(w, h);
             fillRandom(b, quint32(r * 100 + w));
             const std::vector<quint32> expected = naiveBlur(b, r);
-            StackBlur(b, r);
+            blur(b, r);
             ASSERT_TRUE(pixelsMatch(b, [&](int x, int y) { return expected[size_t(y * w + x)]; }))
                 << "r " << r << " size " << w << "x" << h;
         }
+    }
+}
+
+TEST(StackBlurTest, MatchesATriangularConvolution)
+{
+    expectEveryRadiusMatchesTheConvolution(StackBlur);
+}
+
+TEST(StackBlurTest, PortableFormMatchesATriangularConvolution)
+{
+    expectEveryRadiusMatchesTheConvolution(StackBlurPortable);
+}
+
+// White makes the largest weighted total, 255 * (r + 1)^2: 65280 at radius 15,
+// 73695 at 16.
+TEST(StackBlurTest, WhiteStaysWhiteAtEveryRadius)
+{
+    for (int r = 1; r <= 17; ++r) {
+        SizedBitmap b(9, 7, 0x00FFFFFF);
+        StackBlur(b, r);
+        ASSERT_TRUE(pixelsMatch(b, [](int, int) { return 0xFFFFFFFFu; })) << "r " << r;
     }
 }
 
