@@ -331,7 +331,7 @@ void dcAlpha(TbsDC* dc, int dl, int dt, int dw, int dh, const TbsBitmap& src, in
 {
     if (dc->IsReadable())
         compositeThroughBitmap(dc, dl, dt, dw, dh, src, sl, st, sw, sh);
-    else // a painter cannot be read back: it blends itself
+    else // a painter on a widget, or scaling: its own blending is all there is
         dc->PutBitmap(Bounds(dl, dt, dw, dh), src, Bounds(sl, st, sw, sh), TbsBlitMode::Blend);
 }
 
