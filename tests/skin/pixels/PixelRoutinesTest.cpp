@@ -366,6 +366,106 @@ TEST(Stretch, MatchesANaiveMappingInsideTheClip)
     }
 }
 
+TEST(Stretch, ThreeToFiveIntoASectionRoundsHalvesToEven)
+{
+    // k * 2 / 4 for k = 0 .. 4: 0, 0.5, 1, 1.5, 2 -> 0, 0, 1, 2, 2.
+    SizedBitmap src(3, 1);
+    fillWith(src, [](int x, int) { return 0xFF000000u + quint32(x); });
+    std::vector<quint32> memory(5, 0xDEAD);
+    BlitRoutines().StretchCopy({memory.data(), 5, 1, 5, true}, Rect(0, 0, 5, 1), Rect(0, 0, 5, 1),
+                               Rect(0, 0, 3, 1), src);
+    EXPECT_EQ(memory,
+              (std::vector<quint32>{0xFF000000, 0xFF000000, 0xFF000001, 0xFF000002, 0xFF000002}));
+    // Into a bitmap the same stretch truncates: 0, 0, 1, 1, 2.
+    SizedBitmap target(5, 1);
+    BlitRoutines().BitmapCopy(target, Rect(0, 0, 5, 1), Rect(0, 0, 5, 1), Rect(0, 0, 3, 1), src);
+    EXPECT_EQ(rowOf(target, 0),
+              (std::vector<quint32>{0xFF000000, 0xFF000000, 0xFF000001, 0xFF000001, 0xFF000002}));
+    // Two to five: 0, 0.25, 0.5, 0.75, 1 -> 0, 0, 0, 1, 1.
+    std::vector<quint32> fromTwo(5, 0xDEAD);
+    BlitRoutines().StretchCopy({fromTwo.data(), 5, 1, 5, true}, Rect(0, 0, 5, 1), Rect(0, 0, 5, 1),
+                               Rect(0, 0, 2, 1), src);
+    EXPECT_EQ(fromTwo,
+              (std::vector<quint32>{0xFF000000, 0xFF000000, 0xFF000000, 0xFF000001, 0xFF000001}));
+}
+
+TEST(Stretch, RowsIntoASectionMapLikeColumnsAndCountFromTheBottom)
+{
+    // A 3 x 3 source row-coded in green, column-coded in blue, stretched to
+    // 5 x 5 at (1, 2) of a 7 x 8 bottom-up section, clipped to rows 3 .. 6.
+    SizedBitmap src(3, 3);
+    fillWith(src, [](int x, int y) { return argb(255, 0, 16 * y, x); });
+    const int width = 7, height = 8;
+    std::vector<quint32> memory(size_t(width * height), 0);
+    const TRect dst = Bounds(1, 2, 5, 5);
+    const TRect clip = Rect(0, 3, 7, 7);
+    BlitRoutines().StretchCopy({memory.data(), width, height, width, true}, dst, clip,
+                               src.BoundsRect(), src);
+    const int nearestEven[5] = {0, 0, 1, 2, 2};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const bool inside = PtInRect(dst, {x, y}) && PtInRect(clip, {x, y});
+            const quint32 want =
+                inside ? argb(255, 0, 16 * nearestEven[y - dst.Top], nearestEven[x - dst.Left])
+                       : 0u;
+            // Section row y is memory row height - 1 - y.
+            ASSERT_EQ(memory[size_t((height - 1 - y) * width + x)], want) << x << "," << y;
+        }
+    }
+}
+
+TEST(Stretch, BlendAndKeyIntoASectionUseTheSameRowMap)
+{
+    SizedBitmap src(2, 3);
+    fillWith(src, [](int x, int y) {
+        return x == 0 ? bsKeyPixel : argb(0x80 + 0x20 * y, 0xFF, 0x10 * y, 0);
+    });
+    for (const TbsBlitMode mode : {TbsBlitMode::Blend, TbsBlitMode::Key}) {
+        std::vector<quint32> memory(size_t(4 * 5), 0xFF0000FF);
+        BlitRoutines().StretchForMode(mode)({memory.data(), 4, 5, 4, false}, Rect(0, 0, 4, 5),
+                                            Rect(0, 0, 4, 5), src.BoundsRect(), src);
+        const int rowMap[5] = {0, 0, 1, 2, 2}; // k * 2 / 4, halves to even
+        const int columnMap[4] = {0, 0, 1, 1}; // k / 3 to the nearest
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                const quint32 s = pixelAt(src, columnMap[x], rowMap[y]);
+                const quint32 want = columnMap[x] == 0          ? 0xFF0000FFu // keyed, or alpha 0
+                                     : mode == TbsBlitMode::Key ? s | 0xFF000000
+                                                                : naiveFourLane(s, 0xFF0000FF);
+                ASSERT_EQ(memory[size_t(y * 4 + x)], want) << x << "," << y;
+            }
+        }
+    }
+}
+
+// --- clipped routines -------------------------------------------------------
+
+// What a clipped routine leaves in dst: each pixel of dstRect inside dst whose
+// source (sl + x - left, st + y - top) lies inside src gets op(source, dst).
+void naiveClipped(TbsBitmap& dst, const TRect& dstRect, const TbsBitmap& src, int sl, int st,
+                  const std::function<quint32(quint32, quint32)>& op)
+{
+    for (int y = dstRect.Top; y < dstRect.Bottom; ++y) {
+        for (int x = dstRect.Left; x < dstRect.Right; ++x) {
+            const int sx = sl + x - dstRect.Left;
+            const int sy = st + y - dstRect.Top;
+            if (PtInRect(dst.BoundsRect(), {x, y}) && PtInRect(src.BoundsRect(), {sx, sy}))
+                *dst.GetPixelPtr(x, y) = op(pixelAt(src, sx, sy), pixelAt(dst, x, y));
+        }
+    }
+}
+
+quint32 naiveKeyCopy(quint32 s, quint32 d)
+{
+    return (s & 0xFFFFFF) == bsKeyColor ? d : s | 0xFF000000;
+}
+
+quint32 naiveBlendLinePixel(quint32 s, quint32 d)
+{
+    const int a = alphaOf(s);
+    return a == 255 ? s : a == 0 ? d : naiveFourLane(s, d);
+}
+
 TEST(ClippedRoutines, CopyStaysInsideBothImages)
 {
     SizedBitmap src(3, 3, 0xFF111111);
@@ -373,6 +473,39 @@ TEST(ClippedRoutines, CopyStaysInsideBothImages)
     BlitRoutines().ClippedCopy(dst, Rect(2, 2, 10, 10), src, 1, 1);
     EXPECT_EQ(pixelAt(dst, 2, 2), 0xFF111111u);
     EXPECT_EQ(pixelAt(dst, 1, 1), 0u);
+}
+
+TEST(ClippedRoutines, BlendAndKeyMoveRowByRowInsideBothImages)
+{
+    SizedBitmap src(9, 7);
+    QRandomGenerator random(14);
+    fillWith(src, [&](int x, int y) {
+        if ((x + y) % 5 == 0)
+            return bsKeyPixel | (random.generate() & 0xFF000000); // keyed, any alpha
+        return randomSourcePixel(random);
+    });
+    struct Case {
+        TRect dstRect;
+        int sl, st;
+    };
+    // Inside both; hanging over the destination's edges; the source window
+    // starting before and running past the source's edges.
+    for (const Case& c : {Case{Rect(1, 1, 6, 5), 2, 1}, Case{Rect(-2, -1, 5, 4), 0, 0},
+                          Case{Rect(4, 3, 12, 12), 1, 2}, Case{Rect(0, 0, 8, 6), -3, -2},
+                          Case{Rect(2, 0, 8, 3), 5, 5}}) {
+        for (const bool blend : {true, false}) {
+            SizedBitmap dst(7, 6), expected(7, 6);
+            fillRandom(dst, 99);
+            expected.Assign(dst);
+            naiveClipped(expected, c.dstRect, src, c.sl, c.st,
+                         blend ? naiveBlendLinePixel : naiveKeyCopy);
+            (blend ? BlitRoutines().ClippedBlend : BlitRoutines().ClippedKey)(dst, c.dstRect, src,
+                                                                              c.sl, c.st);
+            ASSERT_TRUE(pixelsMatch(dst, [&](int x, int y) { return pixelAt(expected, x, y); }))
+                << (blend ? "blend " : "key ") << c.dstRect.Left << "," << c.dstRect.Top << " from "
+                << c.sl << "," << c.st;
+        }
+    }
 }
 
 } // namespace
