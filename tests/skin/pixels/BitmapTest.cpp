@@ -9,6 +9,7 @@
 #include <QPicture>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,6 +66,30 @@ TEST(BitmapChecks, AlphaBlendAndTransparent)
     empty.SetTransparent(true);
     empty.CheckingTransparent(0);
     EXPECT_FALSE(empty.Transparent());
+}
+
+TEST(BitmapChecks, TransparentToleranceHoldsOnEveryChannel)
+{
+    // Colour 0x204060: a pixel is keyed when red, green and blue each lie
+    // within 5 of it; 6 away on any one channel keeps it.
+    const int colour[3] = {0x20, 0x40, 0x60};
+    for (int channel = 0; channel < 3; ++channel) {
+        for (int delta : {-6, -5, 0, 5, 6}) {
+            int rgb[3] = {colour[0], colour[1], colour[2]};
+            rgb[channel] += delta;
+            const quint32 pixel = argb(0x9A, rgb[0], rgb[1], rgb[2]);
+            SizedBitmap b(1, 1, pixel);
+            b.CheckingTransparent(0x204060);
+            const bool keyed = std::abs(delta) < 6;
+            EXPECT_EQ(pixelAt(b, 0, 0), keyed ? bsKeyPixel : pixel)
+                << "channel " << channel << " off by " << delta;
+            EXPECT_EQ(b.Transparent(), keyed) << "channel " << channel << " off by " << delta;
+        }
+    }
+    // Off by 5 on all three at once still counts.
+    SizedBitmap b(1, 1, argb(255, 0x25, 0x3B, 0x65));
+    b.CheckingTransparent(0x204060);
+    EXPECT_EQ(pixelAt(b, 0, 0), bsKeyPixel);
 }
 
 TEST(BitmapChecks, PremultiplyingTwoWays)
@@ -152,6 +177,33 @@ TEST(BitmapTile, TenByTenOverTwentyFiveCutsTheLastPieces)
     tile.Tile(viaContext.Canvas(), Rect(0, 0, 25, 25), tile.BoundsRect());
     EXPECT_EQ(pixelAt(viaContext, 24, 24), argb(255, 4, 4, 1));
     EXPECT_EQ(pixelAt(viaContext, 25, 24), 0u);
+}
+
+TEST(BitmapTile, WindowOriginMovesThePiecesOnRegisteredBitmapsAndImageSections)
+{
+    // A 4 x 4 tile over the logical area (0, 0, 9, 7); window origin (3, 2):
+    // logical (x, y) is device (x - 3, y - 2), so device (x, y) inside the
+    // moved area shows tile pixel ((x + 3) mod 4, (y + 2) mod 4).
+    SizedBitmap tile(4, 4);
+    fillWith(tile, [](int x, int y) { return argb(255, 0x10 * x, 0x10 * y, 7); });
+    const auto expected = [&](int x, int y) {
+        const bool inside = x + 3 < 9 && y + 2 < 7;
+        return inside ? pixelAt(tile, (x + 3) % 4, (y + 2) % 4) : 0u;
+    };
+    SizedBitmap target(10, 10);
+    target.Canvas()->SetWindowOrg(3, 2);
+    tile.Tile(target.Canvas(), Rect(0, 0, 9, 7), tile.BoundsRect());
+    EXPECT_TRUE(pixelsMatch(target, expected));
+
+    QImage image(10, 10, QImage::Format_ARGB32);
+    image.fill(0);
+    TbsDC dc(&image);
+    ASSERT_TRUE(dc.SectionInfo().IsValid());
+    dc.SetWindowOrg(3, 2);
+    tile.Tile(&dc, Rect(0, 0, 9, 7), tile.BoundsRect());
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(image.pixel(x, y), expected(x, y)) << x << "," << y;
 }
 
 TEST(BitmapTile, IntoAnImageSectionAndSkippingPiecesOutsideTheClip)
@@ -375,6 +427,36 @@ TEST(BitmapPcx, RunLengthEightBitWithPalette)
     EXPECT_EQ(pixelAt(b, 2, 0), paletteColour(5));
     EXPECT_EQ(pixelAt(b, 0, 1), paletteColour(200));
     EXPECT_EQ(pixelAt(b, 2, 1), paletteColour(1));
+}
+
+TEST(BitmapPcx, RunsOfThirtyTwoAndMoreCrossLinesAndAreCutAtTheEnd)
+{
+    // 100 x 2, 100 bytes a line. Line 0: 32 of 5 (0xE0), 63 of 7 (0xFF),
+    // 5 of 9; line 1: a run of 63 of 2 that began with 0 copies (0xC0) before
+    // it, 36 of 3 (0xE4), 1 of 4; then a run of 50 of which nothing is left.
+    const QByteArray runs("\xE0\x05\xFF\x07\xC5\x09"
+                          "\xC0\x01\xFF\x02\xE4\x03\x04"
+                          "\xF2\x06",
+                          15);
+    const auto loaded = loadPcx(pcxHeader(5, 1, 100, 2, 1, 100) + runs + palette256());
+    const TbsBitmap& b = *loaded;
+    ASSERT_EQ(b.Width(), 100);
+    ASSERT_EQ(b.Height(), 2);
+    const auto index = [](int x, int y) {
+        if (y == 0)
+            return x < 32 ? 5 : x < 95 ? 7 : 9;
+        return x < 63 ? 2 : x < 99 ? 3 : 4;
+    };
+    EXPECT_TRUE(pixelsMatch(b, [&](int x, int y) { return paletteColour(index(x, y)); }));
+
+    // A run goes on from one line into the next: 50 of 11, then 30 of 12, over
+    // two lines of 40 bytes (30 pixels shown of each).
+    const QByteArray across("\xF2\x0B\xDE\x0C", 4);
+    const auto spanning = loadPcx(pcxHeader(5, 1, 30, 2, 1, 40) + across + palette256());
+    EXPECT_EQ(pixelAt(*spanning, 29, 0), paletteColour(11));
+    EXPECT_EQ(pixelAt(*spanning, 9, 1), paletteColour(11));
+    EXPECT_EQ(pixelAt(*spanning, 10, 1), paletteColour(12));
+    EXPECT_EQ(pixelAt(*spanning, 29, 1), paletteColour(12));
 }
 
 TEST(BitmapPcx, VersionThreeUsesTheSixteenColourPalette)
