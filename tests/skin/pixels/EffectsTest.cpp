@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -130,6 +131,27 @@ TEST(AlphaFromGrayTest, GreyOfTheMaskBecomesAlpha)
     EXPECT_EQ(pixelAt(b, 1, 0), 0u);
 }
 
+TEST(AlphaFromGrayTest, GreyIsTheTruncatedMeanOfTheThreeChannels)
+{
+    // Inputs where a luma weighting, the largest channel or a rounded mean
+    // would each give something else.
+    const struct {
+        int r, g, b, alpha;
+    } cases[] = {
+        {255, 0, 0, 85},   {0, 255, 0, 85},      {0, 0, 255, 85}, {255, 255, 0, 170},
+        {2, 2, 1, 1},      {254, 255, 255, 254}, {100, 0, 0, 33}, {0, 0, 100, 33},
+        {10, 200, 30, 80}, {255, 255, 255, 255}, {1, 0, 0, 0},
+    };
+    SizedBitmap mask(int(std::size(cases)), 1);
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        *mask.GetPixelPtr(i, 0) = argb(0x5A, cases[i].r, cases[i].g, cases[i].b);
+    SizedBitmap b(int(std::size(cases)), 1, 0x11C86432);
+    AlphaFromGray(b, mask);
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        EXPECT_EQ(pixelAt(b, i, 0), argb(cases[i].alpha, 0xC8, 0x64, 0x32))
+            << cases[i].r << "," << cases[i].g << "," << cases[i].b;
+}
+
 TEST(AlphaFromGrayTest, SmallerMaskOnlyTouchesTheCommonPart)
 {
     SizedBitmap b(4, 4, 0xFF808080);
@@ -199,6 +221,29 @@ TEST(PixelChanges, HueSaturationAndBrightness)
     EXPECT_EQ(ChangePixelBrightness(0x10FF0010, 20), 0xFFFF1424u);
     EXPECT_EQ(ChangePixelBrightness(0xFF102030, -70000), 0xFF000000u);
     EXPECT_EQ(ChangePixelBrightness(0xFF102030, 65536), 0xFFFFFFFFu);
+}
+
+TEST(PixelChanges, SetBitmapHueClampsTheAmountToAByte)
+{
+    // 0x336699: L = (0.6 + 0.2) / 2 = 0.4, S = 0.4 / 0.8 = 0.5; so q = 0.6 and
+    // p = 0.2 whatever the hue. Hue 0 (and 255, one full turn) gives red
+    // q, green p, blue p: (153, 51, 51); hue 85 (a third) gives (51, 153, 51).
+    const auto hued = [](int amount) {
+        SizedBitmap b(2, 1);
+        *b.GetPixelPtr(0, 0) = 0x80336699; // alpha kept
+        *b.GetPixelPtr(1, 0) = 0x00336699; // alpha 0: skipped
+        b.SetBitmapHue(amount);
+        EXPECT_EQ(pixelAt(b, 1, 0), 0x00336699u) << amount;
+        return pixelAt(b, 0, 0);
+    };
+    EXPECT_EQ(hued(0), 0x80993333u);
+    EXPECT_EQ(hued(85), 0x80339933u);
+    EXPECT_EQ(hued(255), 0x80993333u);
+    // Beyond the byte: 300 is 255 and -5 is 0. Unclamped, 300 / 255 would turn
+    // to hue 0.18 (red 147) and -5 / 255 to 0.98 (blue 63).
+    EXPECT_EQ(hued(300), 0x80993333u);
+    EXPECT_EQ(hued(-5), 0x80993333u);
+    EXPECT_EQ(hued(100000), 0x80993333u);
 }
 
 TEST(PixelChanges, LargeSaturationAndHueDeltasStayInRange)
