@@ -47,7 +47,7 @@ TEST(DeviceContext, AlphaDrawOntoAnImageBlendsExactly)
     TbsDC dc(&image);
     glow.Draw(&dc, 1, 0);
     EXPECT_EQ(image.pixel(0, 0), 0xFF0000FFu);
-    EXPECT_EQ(image.pixel(1, 0), BlendPixelMMX(0x80FF0000, 0xFF0000FF));
+    EXPECT_EQ(image.pixel(1, 0), 0xBF7F007Fu);
 }
 
 // --- alpha drawing onto painters ---------------------------------------------
