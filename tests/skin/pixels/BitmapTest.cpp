@@ -217,6 +217,12 @@ TEST(BitmapTile, IntoAnImageSectionAndSkippingPiecesOutsideTheClip)
     EXPECT_EQ(image.pixel(8, 8), 0xFF445566u);
     EXPECT_EQ(image.pixel(9, 9), 0u);
 
+    SizedBitmap unclipped(10, 10);
+    tile.TileClip(unclipped, Rect(0, 0, 8, 8), tile.BoundsRect(), Rect(3, 3, 3, 9));
+    EXPECT_TRUE(pixelsMatch(unclipped, [](int x, int y) { // an empty clip skips nothing
+        return x < 8 && y < 8 ? 0xFF445566u : 0u;
+    }));
+
     SizedBitmap target(10, 10);
     tile.TileClip(target, Rect(0, 0, 8, 8), tile.BoundsRect(), Rect(5, 5, 6, 6));
     EXPECT_EQ(pixelAt(target, 4, 4), 0xFF445566u); // the piece meeting the clip, whole
@@ -457,6 +463,15 @@ TEST(BitmapPcx, RunsOfThirtyTwoAndMoreCrossLinesAndAreCutAtTheEnd)
     EXPECT_EQ(pixelAt(*spanning, 9, 1), paletteColour(11));
     EXPECT_EQ(pixelAt(*spanning, 10, 1), paletteColour(12));
     EXPECT_EQ(pixelAt(*spanning, 29, 1), paletteColour(12));
+}
+
+TEST(BitmapPcx, FirstByte205IsAcceptedLikeTen)
+{
+    QByteArray data = pcxHeader(3, 0, 2, 1, 1, 2) + QByteArray("\x0C\x0F", 2);
+    data[0] = char(205);
+    const auto loaded = loadPcx(data);
+    ASSERT_EQ(loaded->Width(), 2);
+    EXPECT_EQ(pixelAt(*loaded, 0, 0), 0xFF0000FFu);
 }
 
 TEST(BitmapPcx, VersionThreeUsesTheSixteenColourPalette)

@@ -221,6 +221,8 @@ TEST(PixelChanges, HueSaturationAndBrightness)
     EXPECT_EQ(ChangePixelBrightness(0x10FF0010, 20), 0xFFFF1424u);
     EXPECT_EQ(ChangePixelBrightness(0xFF102030, -70000), 0xFF000000u);
     EXPECT_EQ(ChangePixelBrightness(0xFF102030, 65536), 0xFFFFFFFFu);
+    EXPECT_EQ(ChangePixelBrightness(0x00000000, 255), 0xFFFFFFFFu);
+    EXPECT_EQ(ChangePixelBrightness(0x80FFFFFF, -255), 0xFF000000u);
 }
 
 TEST(PixelChanges, SetBitmapHueClampsTheAmountToAByte)
