@@ -282,6 +282,23 @@ TEST(VistaProBarVertical, MarqueeRowsAndWeightsWorkedByHand)
     EXPECT_EQ(block.pixel(0, 39), block.pixel(0, 20)); // the block's two ends alike
 }
 
+TEST(VistaProBarHorizontal, MarqueeWhoseRightEdgeIsOneShowsItsLastColumn)
+{
+    // 100 wide at phase 1: right edge Round(1) = 1, left 1 - 40 = -39; the
+    // block's 40 columns run from -39 to 0, so column 0 gets the end weight 254.
+    BarState state;
+    state.width = 100;
+    state.height = 17;
+    state.marquee = true;
+    state.marqueePhase = 1;
+    const QImage block = render(state);
+    QImage expected = referenceFrame(100, 17);
+    referenceGlass(expected, {1, 1, 100, 17}, kLime, true, false);
+    for (int y = 0; y < 17; ++y)
+        expected.setPixel(0, y, tint(expected.pixel(0, y), kLime, 254));
+    EXPECT_TRUE(sameImage(block, expected));
+}
+
 // --- the highlight along the bar ----------------------------------------------
 
 TEST(VistaProBarHighlight, FullStrengthFromTheTwentyFifthStepOn)
