@@ -130,6 +130,16 @@ std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& pa
     return db.GetTable(sql);
 }
 
+void forEachQueryRow(const QString& sql, const SqlParams& params,
+                     const std::function<void(const TSQLiteUniTable& row)>& readRow)
+{
+    TSQLiteDatabase db(DBPath);
+    queueParams(db, params);
+    const std::unique_ptr<TSQLiteUniTable> table = db.GetUniTable(sql);
+    for (; !table->GetEOF(); table->Next())
+        readRow(*table);
+}
+
 void createDB()
 {
     if (DBPath.isEmpty()) // SQLite would open a throw-away temporary database

@@ -14,6 +14,7 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // Folder of the program file + "solvekdat.db"; set by initSqliteUtilsModule.
@@ -28,6 +29,10 @@ void queueParams(TSQLiteDatabase& db, const SqlParams& params);
 // Runs a query on a connection of its own, closed before it returns; the
 // table holds the whole result.
 std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& params = {});
+// Runs the query on a connection of its own and calls readRow for every row as
+// it is stepped, without holding the whole result.
+void forEachQueryRow(const QString& sql, const SqlParams& params,
+                     const std::function<void(const TSQLiteUniTable& row)>& readRow);
 
 // Creates the file with its tables and reserved categories when no file exists.
 void createDB();

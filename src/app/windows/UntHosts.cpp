@@ -1,6 +1,7 @@
 #include "UntHosts.h"
 
 #include "HostsFile.h"
+#include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "MainWindowWorkers.h"
 #include "Platform.h"
@@ -17,7 +18,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QShowEvent>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -195,8 +196,9 @@ void TFrmHosts::createComponents()
     connectReported(tree, &QTreeWidget::itemClicked, this, &TFrmHosts::treeClick);
     connectReported(tree, &QTreeWidget::itemDoubleClicked, this, &TFrmHosts::treeDblClick);
 
-    lst = new QTableWidget(this);
-    setUpReportList(lst, {QString()}, false);
+    lst = new QTableView(this);
+    lstRows = new TListRowsModel({QString()}, lst);
+    setUpReportList(lst, lstRows, false);
     lst->setItemDelegate(
         new TRowColorDelegate([this](int row) { return lstAdvancedCustomDrawItem(row); }, lst));
 
@@ -333,7 +335,7 @@ void TFrmHosts::treeDblClick()
     if (!node || !node->parent())
         return;
 
-    lst->setRowCount(0);
+    lstRows->clear();
     btnaddhost->hide();
     btndelete->hide();
     setWindowTitle(captionPrefix + QStringLiteral(" - ") + node->text(0));
@@ -357,7 +359,7 @@ void TFrmHosts::treeDblClick()
 
 void TFrmHosts::startListThread(const QString& category, const QString& reserved)
 {
-    lst->setRowCount(0);
+    lstRows->clear();
     ++m_listGeneration;
     auto* thread = new TListHosts(this);
     thread->setCat(category);
@@ -367,16 +369,13 @@ void TFrmHosts::startListThread(const QString& category, const QString& reserved
 
 void TFrmHosts::beginFill(int rows)
 {
-    beginListFill(tree, lst, p, rows);
+    beginListFill(tree, lstRows, p, rows);
 }
 
-void TFrmHosts::addRows(const std::vector<QString>& hosts, int lastRow, int rows)
+void TFrmHosts::addRows(const TListRows& hosts, int first, int end)
 {
-    int row = lst->rowCount();
-    lst->setRowCount(row + int(hosts.size()));
-    for (const QString& curHost : hosts)
-        lst->setItem(row++, 0, new QTableWidgetItem(curHost));
-    stepListProgress(p, lastRow, rows);
+    lstRows->appendRows(hosts, first, end);
+    stepListProgress(p, end - 1, hosts.rowCount());
 }
 
 void TFrmHosts::endFill(bool /*begun*/)
@@ -476,7 +475,7 @@ void TFrmHosts::SpeedButton1Click()
     QString opened;
     getCatFromName(opened);
     if (opened == catid)
-        lst->setRowCount(0);
+        lstRows->clear();
     modded = true;
     refreshTree();
 }
@@ -521,8 +520,7 @@ void TFrmHosts::btndeleteClick()
         return;
     }
     std::sort(rows.begin(), rows.end());
-    const QTableWidgetItem* first = lst->item(rows.first(), 0);
-    const QString host = first ? first->text() : QString();
+    const QString host = lstRows->text(rows.first(), 0);
     if (!confirmed(
             QStringLiteral("This action will definitively delete this host %1, Are you sure ?")
                 .arg(quoted(host)),
@@ -533,8 +531,7 @@ void TFrmHosts::btndeleteClick()
     execSQL(QStringLiteral("DELETE FROM hosts WHERE host=:host AND reserved=\"N\""),
             {{QStringLiteral(":host"), host}});
     cleanFromHosts(host);
-    for (auto row = rows.crbegin(); row != rows.crend(); ++row)
-        lst->removeRow(*row);
+    lstRows->removeRowList(rows);
     modded = true;
 }
 

@@ -16,7 +16,8 @@
 #include <optional>
 
 class QLabel;
-class QTableWidget;
+class QTableView;
+class TListRowsModel;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -62,7 +63,8 @@ public:
     ~TFrmHosts() override;
 
     QTreeWidget* tree = nullptr;
-    QTableWidget* lst = nullptr;
+    QTableView* lst = nullptr;
+    TListRowsModel* lstRows = nullptr; // what lst shows
     QWidget* pbottom = nullptr;
     QLabel* Image1 = nullptr;
     QToolButton* btnaddcat = nullptr;
@@ -97,7 +99,7 @@ public:
     // The list thread's steps.
     int fillGeneration() const override { return m_listGeneration.load(); }
     void beginFill(int rows) override;
-    void addRows(const std::vector<QString>& hosts, int lastRow, int rows) override;
+    void addRows(const TListRows& hosts, int first, int end) override;
     void endFill(bool begun) override;
     void addFirstHost() override;
 

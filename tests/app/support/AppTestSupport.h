@@ -18,7 +18,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -209,7 +209,7 @@ inline int distinctColours(const QImage& image)
 
 // Checks the drawn background of the list's first rows near its right edge:
 // white for even rows, light grey for odd ones. No row may be selected or current.
-inline void expectRowsWhiteAndLightGrey(QTableWidget* list, int rows, int column)
+inline void expectRowsWhiteAndLightGrey(QTableView* list, int rows, int column)
 {
     const QImage image = list->viewport()->grab().toImage();
     const int x = list->viewport()->width() - 10;

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntHosts.h"
@@ -6,7 +7,7 @@
 #include "UntTreeObj.h"
 #include "VistaProBar.h"
 
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -122,8 +123,8 @@ protected:
     QStringList listed()
     {
         QStringList hosts;
-        for (int row = 0; row < window->lst->rowCount(); ++row)
-            hosts << window->lst->item(row, 0)->text();
+        for (int row = 0; row < window->lstRows->rowCount(); ++row)
+            hosts << window->lstRows->text(row, 0);
         return hosts;
     }
 
@@ -468,6 +469,6 @@ TEST_F(HostsManagerTest, RowsAlternateWhiteAndLightGrey)
     EXPECT_EQ(window->lstAdvancedCustomDrawItem(2), QColor(255, 255, 255));
 
     window->lst->clearSelection();
-    window->lst->setCurrentItem(nullptr);
+    window->lst->setCurrentIndex(QModelIndex());
     expectRowsWhiteAndLightGrey(window->lst, 3, 0);
 }

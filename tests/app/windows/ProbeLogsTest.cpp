@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntProbeLogs.h"
@@ -6,7 +7,7 @@
 #include "UntRefreshProbeTreeThread.h"
 #include "VistaProBar.h"
 
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -87,8 +88,8 @@ protected:
     QStringList rows()
     {
         QStringList texts;
-        for (int row = 0; row < window->lst->rowCount(); ++row)
-            texts << window->lst->item(row, 0)->text() + "|" + window->lst->item(row, 1)->text();
+        for (int row = 0; row < window->lstRows->rowCount(); ++row)
+            texts << window->lstRows->text(row, 0) + "|" + window->lstRows->text(row, 1);
         return texts;
     }
 
@@ -119,6 +120,23 @@ TEST_F(ProbeLogsTest, DaysAreNewestFirst)
         EXPECT_EQ(nodeImage(window->tree->topLevelItem(i)), TFrmProbe::imgDay);
     EXPECT_FALSE(window->p->isVisibleTo(window.get()));
     EXPECT_GE(barShowings.shown, 1);
+}
+
+TEST_F(ProbeLogsTest, RecordsOfOneMinuteKeepTheOrderTheyArrivedIn)
+{
+    // Two hosts arriving alternately within a minute, each repeated: the first
+    // arrival of each counts, minutes newest first, the same host in two
+    // minutes twice.
+    for (const char* host : {"z.com", "a.com", "z.com", "m.com", "a.com"})
+        record("20130113", "0905", host);
+    record("20130113", "0906", "a.com");
+    record("20130113", "0904", "z.com");
+    record("20130113", "0905", "b.com");
+    showWithDays(1);
+
+    openDay("13/01/2013");
+    EXPECT_EQ(rows(), (QStringList{"09:06|a.com", "09:05|z.com", "09:05|a.com", "09:05|m.com",
+                                   "09:05|b.com", "09:04|z.com"}));
 }
 
 TEST_F(ProbeLogsTest, RecordsOfADayNewestFirstIdenticalOnesOnce)
@@ -219,6 +237,6 @@ TEST_F(ProbeLogsTest, RowsAlternateWhiteAndLightGrey)
     showWithDays(1);
     openDay("13/01/2013");
     window->lst->clearSelection();
-    window->lst->setCurrentItem(nullptr);
+    window->lst->setCurrentIndex(QModelIndex());
     expectRowsWhiteAndLightGrey(window->lst, 3, 1);
 }
