@@ -5,6 +5,8 @@
 #include "SQLiteTable3.h"
 #include "SolvekException.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -22,6 +24,22 @@ void initResources()
 {
     static const bool registered = (registerCompiledPictures(), true);
     (void)registered;
+}
+
+QIcon programIcon()
+{
+    initResources();
+    QIcon icon;
+    const QDir pictures(QStringLiteral(":/images"), QStringLiteral("shield_*.png"));
+    for (const QString& file : pictures.entryList())
+        icon.addFile(pictures.filePath(file));
+    return icon;
+}
+
+void identifyProgramToDesktop()
+{
+    QGuiApplication::setDesktopFileName(QLatin1String(platform::DesktopEntryName));
+    QApplication::setWindowIcon(programIcon());
 }
 
 QFont windowFont()
