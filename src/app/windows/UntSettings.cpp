@@ -126,7 +126,7 @@ TFrmSettings::TFrmSettings(QWidget* parent) : QWidget(parent)
     setFixedSize(305, 382);
 
     Store = new TbsCompressedStoredSkin(this);
-    Store->FileName = QStringLiteral("Win7_Aero.skn");
+    Store->SetCompressedFileName(QStringLiteral("Win7_Aero.skn"));
     SkinData = new TbsSkinData(this);
     SkinData->setCompressedStoredSkin(Store);
     SkinData->SkinIndex = 0;

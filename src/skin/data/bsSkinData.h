@@ -4,18 +4,10 @@
 // hold the binding; reading and decompressing the stored skin comes with the
 // skin engine.
 
+#include "bsCompressedStoredSkin.h"
+
 #include <QObject>
 #include <QString>
-
-class TbsCompressedStoredSkin : public QObject {
-    Q_OBJECT
-
-public:
-    explicit TbsCompressedStoredSkin(QObject* owner = nullptr);
-
-    // Name of the skin file the stored data was taken from.
-    QString FileName;
-};
 
 class TbsSkinData : public QObject {
     Q_OBJECT
