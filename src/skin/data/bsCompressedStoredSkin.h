@@ -36,6 +36,11 @@ public:
     void DeCompressToStream(QIODevice& stream) const;
 
     // Each fill first empties the container; one that fails leaves it empty.
+    // The skin a skin-data component holds, its description in the writer's text.
+    void LoadFromSkinData(TbsSkinData& skinData);
+    // A skin INI file and its BMP pictures beside it, with the file's own text;
+    // a file that is not a skin INI changes nothing.
+    void LoadFromIniFile(const QString& fileName);
     void LoadFromCompressFile(const QString& fileName);
     void LoadFromCompressStream(QIODevice& stream);
     // An empty container writes no file.
@@ -45,6 +50,8 @@ public:
 private:
     // Reads the skin-file form at the stream's position.
     void ReadSkinFileForm(QIODevice& stream);
+    // Compresses a whole stored-skin stream into the container.
+    void Pack(const QByteArray& storedSkin);
 
     QString FFileName;
     QString FCompressedFileName;
