@@ -1,13 +1,41 @@
 #include "bsSkinList.h"
 
+#include "bsComponentState.h"
 #include "bsTypes.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 
 TbsSkinListItem::TbsSkinListItem(TbsSkinListItems& collection)
     : FCollection(collection), FSkin(std::make_unique<TbsCompressedStoredSkin>()),
       FName(QStringLiteral("bsSkin%1").arg(collection.Count()))
 {}
+
+bool TbsSkinListItem::ListIsDesigned() const
+{
+    const QObject* list = FCollection.GetOwner();
+    return IsDesigning(list) && !IsLoading(list);
+}
+
+void TbsSkinListItem::SetFileName(const QString& value)
+{
+    if (!ListIsDesigned()) {
+        FFileName = value;
+        return;
+    }
+    FSkin->LoadFromIniFile(value);
+    FFileName = QFileInfo(value).fileName();
+}
+
+void TbsSkinListItem::SetCompressedFileName(const QString& value)
+{
+    if (!ListIsDesigned()) {
+        FCompressedFileName = value;
+        return;
+    }
+    FSkin->LoadFromCompressFile(value);
+    FCompressedFileName = QFileInfo(value).fileName();
+}
 
 int TbsSkinListItem::Index() const
 {

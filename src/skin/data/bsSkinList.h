@@ -23,10 +23,12 @@ public:
     const TbsCompressedStoredSkin& Skin() const { return *FSkin; }
     QString Description() const { return FDescription; }
     void SetDescription(const QString& value) { FDescription = value; }
+    // While the owning list is designed, setting a file name reads that file
+    // into the skin and keeps the bare name; otherwise the name is plain text.
     QString FileName() const { return FFileName; }
-    void SetFileName(const QString& value) { FFileName = value; }
+    void SetFileName(const QString& value);
     QString CompressedFileName() const { return FCompressedFileName; }
-    void SetCompressedFileName(const QString& value) { FCompressedFileName = value; }
+    void SetCompressedFileName(const QString& value);
     QString Name() const { return FName; }
     void SetName(const QString& value) { FName = value; }
     QString GetDisplayName() const { return FName; }
@@ -40,6 +42,8 @@ public:
     void Assign(const TbsSkinListItem& source);
 
 private:
+    bool ListIsDesigned() const;
+
     TbsSkinListItems& FCollection;
     std::unique_ptr<TbsCompressedStoredSkin> FSkin;
     QString FDescription;

@@ -398,4 +398,35 @@ TEST(SkinDataLoad, SkinListsLoadTheSelectedItemOnly)
     EXPECT_TRUE(log.empty());
 }
 
+TEST(SkinDataLoad, DesignedContainersReadTheirFilesAtOnce)
+{
+    SkinFolder folder;
+    TbsCompressedSkinList list;
+    TbsSkinListItem& item = list.Skins().Add();
+    item.SetFileName(folder.iniPath());
+    EXPECT_EQ(item.FileName(), folder.iniPath());
+    EXPECT_TRUE(item.Skin().Empty());
+
+    SetDesigning(&list, true);
+    item.SetFileName(folder.iniPath());
+    EXPECT_EQ(item.FileName(), "skin.ini");
+    EXPECT_FALSE(item.Skin().Empty());
+    item.Skin().SaveToCompressFile(folder.path("skin.skn"));
+    // A file that cannot be read keeps the old name.
+    EXPECT_THROW(item.SetCompressedFileName(folder.path("missing.skn")), EbsSkinError);
+    EXPECT_EQ(item.CompressedFileName(), "");
+    item.SetCompressedFileName(folder.path("skin.skn"));
+    EXPECT_EQ(item.CompressedFileName(), "skin.skn");
+    EXPECT_FALSE(item.Skin().Empty());
+
+    TbsCompressedStoredSkin stored;
+    SetDesigning(&stored, true);
+    stored.SetCompressedFileName(folder.path("skin.skn"));
+    EXPECT_EQ(stored.CompressedFileName(), "skin.skn");
+    EXPECT_EQ(stored.CompressedData(), item.Skin().CompressedData());
+    SetLoading(&stored, true);
+    stored.SetFileName(folder.path("nothing.ini"));
+    EXPECT_EQ(stored.FileName(), folder.path("nothing.ini"));
+}
+
 #include "SkinDataLoadTest.moc"
