@@ -170,7 +170,3 @@ private:
     int FSkinIndex = 0;
     TbsSkinColors FSkinColors;
 };
-
-// Loads a picture file (BMP or any format Qt reads) into bitmap. Raises
-// EbsSkinError naming the file when it cannot be opened or decoded.
-void LoadBitmapFile(TbsBitmap& bitmap, const QString& fileName);
