@@ -107,6 +107,11 @@ void assignBmp(const QByteArray& file, TbsBitmap& bitmap)
 
 } // namespace
 
+QString FolderOf(const QString& fileName)
+{
+    return fileName.left(fileName.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
 QByteArray BmpFileBytes(const TbsBitmap& bitmap)
 {
     // Our pixel words are the RGB32 layout; the writer drops the alpha byte.

@@ -16,6 +16,10 @@ inline constexpr qint64 MaxBmpPixels = 16 * 1024 * 1024;
 // File header and the smallest info header.
 inline constexpr qint64 MinBmpFileSize = 14 + 12;
 
+// A skin names its pictures relative to the folder of its description: the
+// folder part of that file's name, with its last separator.
+QString FolderOf(const QString& fileName);
+
 // The bitmap as a 24-bit BMP file.
 QByteArray BmpFileBytes(const TbsBitmap& bitmap);
 void WriteBmp(QIODevice& stream, const TbsBitmap& bitmap);

@@ -22,12 +22,6 @@ void openOrRaise(QFileDevice& file, QIODevice::OpenMode mode, const QString& fil
             QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, file.errorString()));
 }
 
-// The folder part of a file name, with its last separator.
-QString folderOf(const QString& fileName)
-{
-    return fileName.left(fileName.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 std::unique_ptr<TbsBitmap> pictureFile(const QString& folder, const QString& name)
 {
     auto picture = std::make_unique<TbsBitmap>();
@@ -97,7 +91,7 @@ void TbsCompressedStoredSkin::LoadFromIniFile(const QString& fileName)
         return;
 
     FCompressedStream.clear();
-    const QString folder = folderOf(fileName);
+    const QString folder = FolderOf(fileName);
     const QString section = QStringLiteral("PICTURES");
     std::array<std::unique_ptr<TbsBitmap>, 3> frames;
     const char* frameKeys[] = {"picture", "inactivepicture", "mask"};

@@ -155,6 +155,8 @@ public:
 
 private:
     class LoadScope;
+    // Stores a changed option and tells the windows with msg.
+    void ChangeOption(bool& option, bool value, quint32 msg);
     void ReadIdentity(const IniFile& ini);
     void ReadPictureNames(const IniFile& ini);
     void ReadFormInfo(const IniFile& ini);

@@ -97,11 +97,6 @@ bool isBareFileName(const QString& name)
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
-QString folderOf(const QString& fileName)
-{
-    return fileName.left(fileName.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
 void loadFramePicture(TbsBitmap& bitmap, const QString& folder, const QString& name)
 {
     bitmap.Assign(TbsBitmap());
@@ -150,31 +145,28 @@ private:
 // ---------------------------------------------------------------------------
 // Options and references.
 
+void TbsSkinData::ChangeOption(bool& option, bool value, quint32 msg)
+{
+    if (option == value)
+        return;
+    option = value;
+    if (!IsDesigningOrLoading(this))
+        SendSkinDataMessage(msg);
+}
+
 void TbsSkinData::setSkinnableForm(bool value)
 {
-    if (FSkinnableForm == value)
-        return;
-    FSkinnableForm = value;
-    if (!IsDesigningOrLoading(this))
-        SendSkinDataMessage(SkinMsgSkinnableChanged);
+    ChangeOption(FSkinnableForm, value, SkinMsgSkinnableChanged);
 }
 
 void TbsSkinData::setShowLayeredBorders(bool value)
 {
-    if (FShowLayeredBorders == value)
-        return;
-    FShowLayeredBorders = value;
-    if (!IsDesigningOrLoading(this))
-        SendSkinDataMessage(SkinMsgLayeredBordersChanged);
+    ChangeOption(FShowLayeredBorders, value, SkinMsgLayeredBordersChanged);
 }
 
 void TbsSkinData::setAeroBlurEnabled(bool value)
 {
-    if (FAeroBlurEnabled == value)
-        return;
-    FAeroBlurEnabled = value;
-    if (!IsDesigningOrLoading(this))
-        SendSkinDataMessage(SkinMsgAeroBlurChanged);
+    ChangeOption(FAeroBlurEnabled, value, SkinMsgAeroBlurChanged);
 }
 
 void TbsSkinData::setCompressedStoredSkin(TbsCompressedStoredSkin* skin)
@@ -307,7 +299,7 @@ void TbsSkinData::LoadFromFile(const QString& fileName)
     if (!IsSkinIniFile(ini))
         return;
     LoadScope load(*this);
-    const QString folder = folderOf(fileName);
+    const QString folder = FolderOf(fileName);
     ReadIdentity(ini);
     ReadPictureNames(ini);
     loadFramePicture(FPicture, folder, FPictureName);
@@ -403,7 +395,7 @@ void TbsSkinData::StoreToDisk(const QString& fileName)
             throw EbsSkinError(QStringLiteral("Invalid picture file name \"%1\"").arg(file.second));
     }
     SaveToFile(fileName);
-    const QString folder = folderOf(fileName);
+    const QString folder = FolderOf(fileName);
     for (const auto& [picture, name] : files)
         SaveBmpFile(folder + name, *picture);
 }

@@ -1,3 +1,4 @@
+#include "SkinDataSupport.h"
 #include "bszlibcompress.h"
 
 #include <QBuffer>
@@ -14,17 +15,6 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
     for (char& c : bytes)
         c = char(random.bounded(256));
     return bytes;
-}
-
-QByteArray compressed(const QByteArray& data)
-{
-    QBuffer source;
-    source.setData(data);
-    source.open(QIODevice::ReadOnly);
-    QBuffer dest;
-    dest.open(QIODevice::WriteOnly);
-    ZCompressStream(source, dest);
-    return dest.data();
 }
 
 QByteArray decompressed(const QByteArray& data, qint64 maxBytes = -1)
@@ -90,7 +80,7 @@ TEST(Compression, RoundTripsAtBufferEdgesMatchZlibAtLevelNine)
     for (const qsizetype size : {0, 1, 4095, 4096, 4097, 8191, 8192, 8193, 100 * 1024}) {
         SCOPED_TRACE(size);
         const QByteArray data = randomBytes(size, quint32(size) + 7);
-        const QByteArray packed = compressed(data);
+        const QByteArray packed = compressedBytes(data);
         ASSERT_GE(packed.size(), 2);
         EXPECT_EQ(quint8(packed[0]), 0x78);
         EXPECT_EQ(quint8(packed[1]), 0xDA);
@@ -218,7 +208,7 @@ TEST(Compression, DecompressionSeeksForwardByReadingAndBackOnlyToItsStart)
 TEST(Compression, HostileStreamsEndPromptly)
 {
     const QByteArray data = randomBytes(20000, 13);
-    const QByteArray packed = compressed(data);
+    const QByteArray packed = compressedBytes(data);
 
     // Bytes after the end mark: the data, and nothing of them.
     EXPECT_EQ(decompressed(packed + QByteArray(5000, 'x')), data);

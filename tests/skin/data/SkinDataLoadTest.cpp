@@ -36,25 +36,6 @@ std::vector<QString> windowsOf(const std::vector<SkinMessageRecord>& log, quint3
 using Msgs = std::vector<quint32>;
 const Msgs loadMessages{SkinMsgBeforeLoad, SkinMsgLoaded, SkinMsgAfterLoad};
 
-QByteArray compressedBytes(const QByteArray& data)
-{
-    QBuffer source;
-    source.setData(data);
-    source.open(QIODevice::ReadOnly);
-    QBuffer dest;
-    dest.open(QIODevice::WriteOnly);
-    ZCompressStream(source, dest);
-    return dest.data();
-}
-
-QByteArray inflated(const TbsCompressedStoredSkin& skin)
-{
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    skin.DeCompressToStream(out);
-    return out.data();
-}
-
 QString writerText(TbsSkinData& skin)
 {
     IniFile ini;

@@ -7,11 +7,31 @@
 #include "bsBitmapFile.h"
 #include "bsSkinData.h"
 #include "bsSkinMessages.h"
+#include "bszlibcompress.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
 #include <vector>
+
+// All of data through ZCompressStream.
+inline QByteArray compressedBytes(const QByteArray& data)
+{
+    ReadBuffer source(data);
+    QBuffer dest;
+    dest.open(QIODevice::WriteOnly);
+    ZCompressStream(source, dest);
+    return dest.data();
+}
+
+// The whole stored skin inflated.
+inline QByteArray inflated(const TbsCompressedStoredSkin& skin)
+{
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    skin.DeCompressToStream(out);
+    return out.data();
+}
 
 // The smallest complete skin: one picture and one panel "groupbox".
 inline QByteArray minimalSkinText(const QByteArray& extraFormInfo = {}, const QByteArray& mask = {})

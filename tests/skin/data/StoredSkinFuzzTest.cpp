@@ -16,21 +16,7 @@ QByteArray inflatedProgramSkin()
 {
     TbsCompressedStoredSkin stored;
     stored.SetCompressedData(programSkinBytes());
-    QBuffer out;
-    out.open(QIODevice::WriteOnly);
-    stored.DeCompressToStream(out);
-    return out.data();
-}
-
-QByteArray compressedBytes(const QByteArray& data)
-{
-    QBuffer source;
-    source.setData(data);
-    source.open(QIODevice::ReadOnly);
-    QBuffer dest;
-    dest.open(QIODevice::WriteOnly);
-    ZCompressStream(source, dest);
-    return dest.data();
+    return inflated(stored);
 }
 
 // Offsets where a size or a count lives: the stream's version and count, and
