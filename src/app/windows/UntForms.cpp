@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -18,6 +19,7 @@
 static void registerCompiledPictures()
 {
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(program_skin);
 }
 
 void initResources()
@@ -40,6 +42,13 @@ void identifyProgramToDesktop()
 {
     QGuiApplication::setDesktopFileName(QLatin1String(platform::DesktopEntryName));
     QApplication::setWindowIcon(programIcon());
+}
+
+QByteArray programSkinData()
+{
+    initResources();
+    QFile packed(QStringLiteral(":/skin/program.skd"));
+    return packed.open(QIODevice::ReadOnly) ? packed.readAll() : QByteArray();
 }
 
 QFont windowFont()

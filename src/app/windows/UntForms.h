@@ -3,6 +3,7 @@
 // What the program's windows share: their font, their placement and the
 // compiled-in pictures, and how a failed command is reported.
 
+#include <QByteArray>
 #include <QFont>
 #include <QIcon>
 #include <QObject>
@@ -21,6 +22,8 @@ void centreOn(QWidget* window, const QWidget* anchor);
 
 // Registers the pictures compiled into this static library.
 void initResources();
+// The compressed bytes of the program's own stored skin.
+QByteArray programSkinData();
 
 // The program's icon in every size drawn for it.
 QIcon programIcon();

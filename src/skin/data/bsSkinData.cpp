@@ -1,9 +1,9 @@
 #include "bsSkinData.h"
 
+#include "bsBitmapFile.h"
 #include "bsSkinDescriptorTypes.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QSet>
 #include <algorithm>
 #include <array>
@@ -102,8 +102,6 @@ void emptyBitmap(TbsBitmap& bitmap)
 
 } // namespace
 
-TbsCompressedStoredSkin::TbsCompressedStoredSkin(QObject* owner) : QObject(owner) {}
-
 TbsSkinData::TbsSkinData(QObject* owner) : QObject(owner) {}
 
 TbsSkinData::~TbsSkinData()
@@ -151,7 +149,7 @@ int TbsSkinData::GetControlIndex(const QString& name) const
 void TbsSkinData::AddBitMap(const QString& fileName)
 {
     auto picture = std::make_unique<TbsBitmap>();
-    LoadBitmapFile(*picture, fileName);
+    LoadBmpFile(fileName, *picture);
     FActivePictures.push_back(std::move(picture));
     FActivePicturesNames.append(QFileInfo(fileName).fileName());
 }
@@ -199,14 +197,4 @@ void TbsSkinData::WriteDescriptorLists(IniFile& ini)
               [](const TbsDataSkinObject& object) { return SkinObjectTypeName(object); });
     writeList(ini, eraser, controlsSection, CtrlList,
               [](const TbsDataSkinControl& control) { return SkinControlTypeName(control); });
-}
-
-void LoadBitmapFile(TbsBitmap& bitmap, const QString& fileName)
-{
-    QImageReader reader(fileName);
-    const QImage image = reader.read();
-    if (image.isNull())
-        throw EbsSkinError(QStringLiteral("Cannot load the picture \"%1\": %2")
-                               .arg(fileName, reader.errorString()));
-    bitmap.Assign(image);
 }
