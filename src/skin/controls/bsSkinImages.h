@@ -8,7 +8,7 @@
 // span of no length draws nothing. Copies between rectangles of different
 // sizes stretch; a rectangle outside the picture draws nothing.
 
-#include "bsSkinStretch.h"
+#include "bsSkinValues.h"
 #include "bseffects.h"
 
 #include <algorithm>

@@ -15,29 +15,6 @@ const DistinctPicture& picture()
     return p;
 }
 
-quint32 skinPixel(int sx, int sy)
-{
-    return distinctPixel(kGroupSkinRect.Left + sx, kGroupSkinRect.Top + sy);
-}
-
-// The nine-part image with every middle tiled, worked out per pixel by bands
-// (for sizes not below the skin's own).
-quint32 tiledNinePart(const TbsSkinGeometry& g, int x, int y)
-{
-    const int dx = g.Width - kGroupSkinRect.Width();
-    const int dy = g.Height - kGroupSkinRect.Height();
-    if (y < g.NCL.Top)
-        return skinPixel(tiledCoordinate(x, g.LTPt.X, g.RTPt.X, dx), y);
-    if (y >= g.NCL.Bottom)
-        return skinPixel(tiledCoordinate(x, g.LBPt.X, g.RBPt.X, dx), y - dy);
-    if (x < g.NCL.Left)
-        return skinPixel(x, tiledCoordinate(y, g.LTPt.Y, g.LBPt.Y, dy));
-    if (x >= g.NCL.Right)
-        return skinPixel(x - dx, tiledCoordinate(y, g.RTPt.Y, g.RBPt.Y, dy));
-    return skinPixel(g.CL.Left + (x - g.NCL.Left) % g.CL.Width(),
-                     g.CL.Top + (y - g.NCL.Top) % g.CL.Height());
-}
-
 TEST(NinePartImage, TilesEveryMiddleAtEverySize)
 {
     for (const auto& [w, h] :
