@@ -185,7 +185,7 @@ void TbsSkinCustomControl::SetDefaultFont(const TFont& value)
 const TbsBitmap* TbsSkinCustomControl::ActivePicture(int index) const
 {
     const TbsPictureList& pictures = FSD->FActivePictures;
-    return index >= 0 && size_t(index) < pictures.size() ? pictures[size_t(index)].get() : nullptr;
+    return IsPictureIndex(pictures, index) ? pictures[size_t(index)].get() : nullptr;
 }
 
 void TbsSkinCustomControl::ReadSkinObject()
