@@ -1,6 +1,7 @@
 // The glow label: sizing to its caption, the accelerator, the skin's colour,
 // and painting over what lies beneath it.
 
+#include "PaintCounter.h"
 #include "SkinControlsTestSupport.h"
 #include "WaitUntil.h"
 #include "bsSkinExCtrls.h"
@@ -212,20 +213,6 @@ TEST_F(GlowOnBlack, DoubleBufferedLooksTheSameOverItsParent)
     label->setDoubleBuffered(false);
     EXPECT_FALSE(label->testAttribute(Qt::WA_OpaquePaintEvent));
 }
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        paints += event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 TEST_F(GlowLabelTest, SettersRepaintAtOnce)
 {
