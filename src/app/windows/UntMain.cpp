@@ -198,9 +198,8 @@ void TFrmMain::createComponents()
     Image2 = picture(client, QStringLiteral(":/images/main_heading.png"), QRect(8, 8, 312, 28));
 
     lup = new TbsSkinVistaGlowLabel(client);
-    lup->setGeometry(8, 4, 312, 36);
-    lup->setIndent(8);
-    lup->setGlowColor(QColor(207, 207, 207));
+    lup->move(8, 4);
+    lup->setGlowColor(0xCFCFCF);
 
     p = new TVistaProBar(client);
     p->setGeometry(8, 40, 312, 33);
@@ -230,9 +229,8 @@ void TFrmMain::createComponents()
     btnon->setVisible(false);
 
     bsSkinVistaGlowLabel1 = new TbsSkinVistaGlowLabel(client);
-    bsSkinVistaGlowLabel1->setGeometry(0, 85, 220, 34);
-    bsSkinVistaGlowLabel1->setIndent(8);
-    bsSkinVistaGlowLabel1->setGlowColor(QColor(192, 192, 192));
+    bsSkinVistaGlowLabel1->move(0, 85);
+    bsSkinVistaGlowLabel1->setGlowColor(platform::clSilver);
     bsSkinVistaGlowLabel1->setCaption(QStringLiteral("Probe: Log when website blocked"));
 
     Panel1 = new QWidget(client);

@@ -205,5 +205,19 @@ private:
     TbsBrushStyle m_brushStyle = TbsBrushStyle::bsSolid;
 };
 
+// Saves a context's state for its own life, so the saved states stay
+// balanced also when drawing fails.
+class TbsSavedDC {
+public:
+    explicit TbsSavedDC(TbsDC* dc) : m_dc(dc), m_saved(dc->SaveDC()) {}
+    ~TbsSavedDC() { m_dc->RestoreDC(m_saved); }
+    TbsSavedDC(const TbsSavedDC&) = delete;
+    TbsSavedDC& operator=(const TbsSavedDC&) = delete;
+
+private:
+    TbsDC* m_dc;
+    int m_saved;
+};
+
 // A QColor from a toolkit colour (0x00BBGGRR).
 QColor bsQColor(TColor c);
