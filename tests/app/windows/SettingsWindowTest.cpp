@@ -6,8 +6,8 @@
 #include "UntMain.h"
 #include "UntSettings.h"
 #include "VistaProBar.h"
-#include "bsSkinCtrls.h"
 #include "bsSkinData.h"
+#include "bsSkinPanel.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -62,7 +62,7 @@ TEST_F(SettingsWindowTest, GroupBoxesAreBoundToTheSkin)
         EXPECT_EQ(box->SkinDataName(), "groupbox");
     }
     EXPECT_EQ(settings->SkinData->CompressedStoredSkin(), settings->Store);
-    EXPECT_EQ(settings->groupBoxes[1]->title(), settings->groupBoxes[3]->title());
+    EXPECT_EQ(settings->groupBoxes[1]->Caption(), settings->groupBoxes[3]->Caption());
     EXPECT_EQ(settings->size(), QSize(305, 382));
     EXPECT_EQ(settings->edtpwd->echoMode(), QLineEdit::Password);
     EXPECT_EQ(settings->edtproxypwd->echoMode(), QLineEdit::Password);
