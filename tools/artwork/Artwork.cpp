@@ -12,8 +12,13 @@ PngFolder::PngFolder(QString path) : m_path(std::move(path)) {}
 
 void PngFolder::save(const QImage& image, const QString& name)
 {
-    const QString file = m_path + "/" + name + ".png";
-    if (!image.save(file, "PNG")) {
+    saveFile(image, name + ".png", "PNG");
+}
+
+void PngFolder::saveFile(const QImage& image, const QString& fileName, const char* format)
+{
+    const QString file = m_path + "/" + fileName;
+    if (!image.save(file, format)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
         ++m_failures;
     }

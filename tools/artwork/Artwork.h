@@ -24,6 +24,8 @@ class PngFolder {
 public:
     explicit PngFolder(QString path);
     void save(const QImage& image, const QString& name);
+    // Under a relative file name that carries its own extension and format.
+    void saveFile(const QImage& image, const QString& fileName, const char* format);
     int failures() const { return m_failures; }
 
 private:
@@ -53,5 +55,7 @@ void whiteCross(QPainter& p);
 void drawWindowArtwork(PngFolder& folder);
 // The hosts manager's tree and the probe log viewer.
 void drawListArtwork(PngFolder& folder);
+// The picture of the program's skin, a BMP under skin/.
+void drawSkinArtwork(PngFolder& folder);
 
 } // namespace artwork

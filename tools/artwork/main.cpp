@@ -16,5 +16,6 @@ int main(int argc, char** argv)
     artwork::PngFolder folder(QString::fromLocal8Bit(argv[1]));
     artwork::drawWindowArtwork(folder);
     artwork::drawListArtwork(folder);
+    artwork::drawSkinArtwork(folder);
     return folder.failures() == 0 ? 0 : 1;
 }

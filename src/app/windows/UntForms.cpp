@@ -4,6 +4,7 @@
 #include "SolvekException.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,12 +15,20 @@
 static void registerCompiledPictures()
 {
     Q_INIT_RESOURCE(resources);
+    Q_INIT_RESOURCE(program_skin);
 }
 
 void initResources()
 {
     static const bool registered = (registerCompiledPictures(), true);
     (void)registered;
+}
+
+QByteArray programSkinData()
+{
+    initResources();
+    QFile packed(QStringLiteral(":/skin/program.skd"));
+    return packed.open(QIODevice::ReadOnly) ? packed.readAll() : QByteArray();
 }
 
 QFont windowFont()

@@ -3,6 +3,7 @@
 // What the program's windows share: their font, their placement and the
 // compiled-in pictures, and how a failed command is reported.
 
+#include <QByteArray>
 #include <QFont>
 #include <QObject>
 #include <QString>
@@ -20,6 +21,8 @@ void centreOn(QWidget* window, const QWidget* anchor);
 
 // Registers the pictures compiled into this static library.
 void initResources();
+// The compressed bytes of the program's own stored skin.
+QByteArray programSkinData();
 
 // The application's title, shown on reports of failed commands.
 inline constexpr const char* ApplicationTitle = "Yeld Solvek Anti-Bot";

@@ -126,10 +126,11 @@ TFrmSettings::TFrmSettings(QWidget* parent) : QWidget(parent)
     setFixedSize(305, 382);
 
     Store = new TbsCompressedStoredSkin(this);
-    Store->FileName = QStringLiteral("Win7_Aero.skn");
+    Store->SetCompressedData(programSkinData());
+    Store->SetCompressedFileName(QStringLiteral("Win7_Aero.skn"));
     SkinData = new TbsSkinData(this);
+    SkinData->setSkinIndex(0);
     SkinData->setCompressedStoredSkin(Store);
-    SkinData->SkinIndex = 0;
 
     const QString captions[4] = {
         QStringLiteral("Main Window User Interface"), QStringLiteral("System Functions"),

@@ -102,8 +102,6 @@ void emptyBitmap(TbsBitmap& bitmap)
 
 } // namespace
 
-TbsCompressedStoredSkin::TbsCompressedStoredSkin(QObject* owner) : QObject(owner) {}
-
 TbsSkinData::TbsSkinData(QObject* owner) : QObject(owner) {}
 
 TbsSkinData::~TbsSkinData()
@@ -168,7 +166,7 @@ void TbsSkinData::DeleteBitMap(int index)
 void TbsSkinData::GlobalChangeFont(const QString& fontName, int deltaHeight)
 {
     HintWindow.FontName = fontName;
-    HintWindow.FontHeight += deltaHeight;
+    HintWindow.FontHeight = ChangedFontHeight(HintWindow.FontHeight, deltaHeight);
     for (const auto& object : ObjectList)
         ChangeSkinObjectFont(*object, fontName, deltaHeight);
     for (const auto& control : CtrlList)

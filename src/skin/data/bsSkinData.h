@@ -3,26 +3,21 @@
 // The skin-data component: one loaded skin (pictures plus descriptors) that
 // skinned controls look their descriptors up in by name at every paint.
 
+#include "bsCompressedStoredSkin.h"
+#include "bsResourceStrData.h"
 #include "bsSkinAlphaImages.h"
 #include "bsSkinControlSections.h"
+#include "bsSkinList.h"
 #include "bsSkinObjectSections.h"
 #include "bsSkinWindowSections.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
-
-class TbsCompressedStoredSkin : public QObject {
-    Q_OBJECT
-
-public:
-    explicit TbsCompressedStoredSkin(QObject* owner = nullptr);
-
-    // Name of the skin file the stored data was taken from.
-    QString FileName;
-};
 
 class TbsSkinData : public QObject {
     Q_OBJECT
@@ -31,10 +26,60 @@ public:
     explicit TbsSkinData(QObject* owner = nullptr);
     ~TbsSkinData() override;
 
-    TbsCompressedStoredSkin* CompressedStoredSkin() const { return storedSkin; }
-    void setCompressedStoredSkin(TbsCompressedStoredSkin* skin) { storedSkin = skin; }
+    // Options the skinned windows and dialogs read; stored only.
+    bool DlgTreeViewDrawSkin = true;
+    QString DlgTreeViewItemSkinDataName = QStringLiteral("listbox");
+    bool DlgListViewDrawSkin = true;
+    QString DlgListViewItemSkinDataName = QStringLiteral("listbox");
+    bool AnimationForAllWindows = false;
+    bool EnableSkinEffects = true;
+    bool ShowButtonGlowFrames = true;
+    bool ShowCaptionButtonGlowFrames = true;
 
-    int SkinIndex = 0;
+    // A change tells the windows (SkinMsgSkinnableChanged and so on) unless
+    // the component is being designed or loaded.
+    bool SkinnableForm() const { return FSkinnableForm; }
+    void setSkinnableForm(bool value);
+    bool ShowLayeredBorders() const { return FShowLayeredBorders; }
+    void setShowLayeredBorders(bool value);
+    bool AeroBlurEnabled() const { return FAeroBlurEnabled; }
+    void setAeroBlurEnabled(bool value);
+
+    // Setting a stored skin loads it at once (unless designing); a reference
+    // becomes none when its component is destroyed.
+    TbsCompressedStoredSkin* CompressedStoredSkin() const { return FCompressedStoredSkin; }
+    void setCompressedStoredSkin(TbsCompressedStoredSkin* skin);
+    TbsResourceStrData* ResourceStrData() const { return FResourceStrData; }
+    void setResourceStrData(TbsResourceStrData* value);
+    // The list's skin at SkinIndex is loaded when the list is set or the
+    // index moves to another valid item; with a list, invalid indexes are ignored.
+    TbsCompressedSkinList* SkinList() const { return FSkinList; }
+    void setSkinList(TbsCompressedSkinList* value);
+    int SkinIndex() const { return FSkinIndex; }
+    void setSkinIndex(int value);
+    // Called after every completed load, just before SkinMsgLoaded.
+    std::function<void(TbsSkinData* sender)> OnLoadData;
+
+    // Loaders. Each clears the old skin and tells the windows before and after;
+    // one that fails raises and leaves the skin cleared and Empty.
+    // A file that is not a skin INI changes nothing.
+    void LoadFromFile(const QString& fileName);
+    // An empty stored skin changes nothing; a newer version leaves the skin
+    // cleared without the after-load messages.
+    void LoadCompressedStoredSkin(const TbsCompressedStoredSkin& storedSkin);
+    void LoadFromCompressedFile(const QString& fileName);
+    // Writes the description into the INI file, keeping its other sections.
+    void SaveToFile(const QString& fileName);
+    // SaveToFile, then every picture as a BMP file beside it. Picture names
+    // must be bare file names; others raise before anything is written.
+    void StoreToDisk(const QString& fileName);
+    void SaveToCompressedFile(const QString& fileName);
+    // ClearAll, then the three load messages.
+    void ClearSkin();
+    // Writes every fixed section, then both descriptor lists.
+    void WriteSkinDescription(IniFile& ini);
+    // The message to every window (WParam this component, LParam 1000).
+    void SendSkinDataMessage(quint32 msg);
 
     TbsSkinColors& SkinColors() { return FSkinColors; }
     const TbsSkinColors& SkinColors() const { return FSkinColors; }
@@ -83,8 +128,46 @@ public:
     std::vector<std::unique_ptr<TbsDataSkinObject>> ObjectList;
     std::vector<std::unique_ptr<TbsDataSkinControl>> CtrlList;
 
+    // The window frame, from section "FORMINFO".
+    TRect ButtonsRect, CaptionRect;
+    qint32 ButtonsOffset = 0;
+    bool CapButtonsInLeft = false, AutoRenderingInActiveImage = false;
+    TbsInActiveEffect InActiveEffect = ieBrightness;
+    TPoint LTPoint, RTPoint, LBPoint, RBPoint;
+    qint32 BGPictureIndex = -1, MDIBGPictureIndex = -1;
+    bool MainMenuPopupUp = false;
+    TRect MaskRectArea;
+    TPoint HitTestLTPoint, HitTestRTPoint, HitTestLBPoint, HitTestRBPoint;
+    TRect ClRect;
+    qint32 BorderW = 0, FormMinWidth = 0, FormMinHeight = 0;
+    bool MDITabsTransparent = false, MainMenuBarTransparent = false;
+    bool TopStretch = false, LeftStretch = false, RightStretch = false, BottomStretch = false;
+    bool StretchEffect = false;
+    TbsStretchType StretchType = bsstFull;
+    bool MDIBGStretchEffect = false;
+    TbsStretchType MDIBGStretchType = bsstFull;
+
+    // Identity, from section "VERSION".
+    QString SkinName, SkinAuthor, AuthorURL, AuthorEmail, SkinComments;
+
+    // True while a load is under way.
+    bool ChangeSkinDataProcess = false;
+
 private:
-    TbsCompressedStoredSkin* storedSkin = nullptr;
+    class LoadScope;
+    void ReadIdentity(const IniFile& ini);
+    void ReadPictureNames(const IniFile& ini);
+    void ReadFormInfo(const IniFile& ini);
+    void ReadSkinDescription(const IniFile& ini);
+    void LoadListSkin();
+
+    bool FSkinnableForm = true;
+    bool FShowLayeredBorders = true;
+    bool FAeroBlurEnabled = true;
+    QPointer<TbsCompressedStoredSkin> FCompressedStoredSkin;
+    QPointer<TbsResourceStrData> FResourceStrData;
+    QPointer<TbsCompressedSkinList> FSkinList;
+    int FSkinIndex = 0;
     TbsSkinColors FSkinColors;
 };
 

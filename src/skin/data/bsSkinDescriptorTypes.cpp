@@ -1,6 +1,10 @@
 #include "bsSkinDescriptorTypes.h"
 
+#include "bsSkinListControlSections.h"
+
+#include <algorithm>
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -23,14 +27,14 @@ template <class T, class Base> constexpr DescriptorType<Base> typeRow(const char
 // In the order entries are compared when read; the first equal name wins.
 // A row without a class stands for a type this build cannot read yet.
 const auto objectTypes = std::to_array<DescriptorType<TbsDataSkinObject>>({
-    {"menuitem", nullptr, nullptr},
-    {"mainmenubaritem", nullptr, nullptr},
-    {"stdbutton", nullptr, nullptr},
-    {"mainmenubarbutton", nullptr, nullptr},
+    typeRow<TbsDataSkinMenuItem, TbsDataSkinObject>("menuitem"),
+    typeRow<TbsDataSkinMainMenuBarItem, TbsDataSkinObject>("mainmenubaritem"),
+    typeRow<TbsDataSkinStdButton, TbsDataSkinObject>("stdbutton"),
+    typeRow<TbsDataSkinMainMenuBarButton, TbsDataSkinObject>("mainmenubarbutton"),
     typeRow<TbsDataSkinButton, TbsDataSkinObject>("button"),
-    {"caption", nullptr, nullptr},
-    {"animate", nullptr, nullptr},
-    {"userobject", nullptr, nullptr},
+    typeRow<TbsDataSkinCaption, TbsDataSkinObject>("caption"),
+    typeRow<TbsDataSkinAnimate, TbsDataSkinObject>("animate"),
+    typeRow<TbsDataUserObject, TbsDataSkinObject>("userobject"),
 });
 
 // The order in which a written object's class is tested.
@@ -52,24 +56,24 @@ const auto controlTypes = std::to_array<DescriptorType<TbsDataSkinControl>>({
     typeRow<TbsDataSkinLabelControl, TbsDataSkinControl>("label"),
     typeRow<TbsDataSkinStdLabelControl, TbsDataSkinControl>("stdlabel"),
     typeRow<TbsDataSkinUpDownControl, TbsDataSkinControl>("updown"),
-    {"grid", nullptr, nullptr},
-    {"tab", nullptr, nullptr},
-    {"mainmenubar", nullptr, nullptr},
-    {"controlbar", nullptr, nullptr},
-    {"appmenu", nullptr, nullptr},
-    {"memo", nullptr, nullptr},
-    {"edit", nullptr, nullptr},
-    {"checklistbox", nullptr, nullptr},
-    {"listbox", nullptr, nullptr},
-    {"combobox", nullptr, nullptr},
-    {"scrollbar", nullptr, nullptr},
-    {"spinedit", nullptr, nullptr},
+    typeRow<TbsDataSkinGridControl, TbsDataSkinControl>("grid"),
+    typeRow<TbsDataSkinTabControl, TbsDataSkinControl>("tab"),
+    typeRow<TbsDataSkinMainMenuBar, TbsDataSkinControl>("mainmenubar"),
+    typeRow<TbsDataSkinControlBar, TbsDataSkinControl>("controlbar"),
+    typeRow<TbsDataSkinAppMenu, TbsDataSkinControl>("appmenu"),
+    typeRow<TbsDataSkinMemoControl, TbsDataSkinControl>("memo"),
+    typeRow<TbsDataSkinEditControl, TbsDataSkinControl>("edit"),
+    typeRow<TbsDataSkinCheckListBox, TbsDataSkinControl>("checklistbox"),
+    typeRow<TbsDataSkinListBox, TbsDataSkinControl>("listbox"),
+    typeRow<TbsDataSkinComboBox, TbsDataSkinControl>("combobox"),
+    typeRow<TbsDataSkinScrollBarControl, TbsDataSkinControl>("scrollbar"),
+    typeRow<TbsDataSkinSpinEditControl, TbsDataSkinControl>("spinedit"),
     typeRow<TbsDataSkinScrollBoxControl, TbsDataSkinControl>("scrollbox"),
-    {"treeview", nullptr, nullptr},
+    typeRow<TbsDataSkinTreeView, TbsDataSkinControl>("treeview"),
     typeRow<TbsDataSkinBevel, TbsDataSkinControl>("bevel"),
     typeRow<TbsDataSkinSlider, TbsDataSkinControl>("slider"),
-    {"listview", nullptr, nullptr},
-    {"richedit", nullptr, nullptr},
+    typeRow<TbsDataSkinListView, TbsDataSkinControl>("listview"),
+    typeRow<TbsDataSkinRichEdit, TbsDataSkinControl>("richedit"),
 });
 
 template <class Base, size_t N>
@@ -118,7 +122,7 @@ void changeFont(Base& descriptor, const QString& fontName, int deltaHeight)
 {
     if (auto* member = dynamic_cast<T*>(&descriptor)) {
         member->*Name = fontName;
-        member->*Height += deltaHeight;
+        member->*Height = ChangedFontHeight(member->*Height, deltaHeight);
     }
 }
 
@@ -126,7 +130,11 @@ using ObjectFontChange = void (*)(TbsDataSkinObject&, const QString&, int);
 using ControlFontChange = void (*)(TbsDataSkinControl&, const QString&, int);
 
 // One row per font; a class with two fonts has two rows.
-const std::array<ObjectFontChange, 0> objectFonts{};
+const auto objectFonts = std::to_array<ObjectFontChange>({
+    changeFont<TbsDataSkinMenuItem>,
+    changeFont<TbsDataSkinMainMenuBarItem>,
+    changeFont<TbsDataSkinCaption>,
+});
 
 const auto controlFonts = std::to_array<ControlFontChange>({
     changeFont<TbsDataSkinStdLabelControl>,
@@ -136,9 +144,29 @@ const auto controlFonts = std::to_array<ControlFontChange>({
     changeFont<TbsDataSkinCheckRadioControl>,
     changeFont<TbsDataSkinPanelControl>,
     changeFont<TbsDataSkinExPanelControl>,
+    changeFont<TbsDataSkinTreeView>,
+    changeFont<TbsDataSkinListView>,
+    changeFont<TbsDataSkinRichEdit>,
+    changeFont<TbsDataSkinTabControl>,
+    changeFont<TbsDataSkinAppMenu>,
+    changeFont<TbsDataSkinComboBox>,
+    changeFont<TbsDataSkinSpinEditControl>,
+    changeFont<TbsDataSkinEditControl>,
+    changeFont<TbsDataSkinGridControl>,
+    changeFont<TbsDataSkinGridControl, &TbsDataSkinGridControl::FixedFontName,
+               &TbsDataSkinGridControl::FixedFontHeight>,
+    changeFont<TbsDataSkinListBox>,
+    changeFont<TbsDataSkinListBox, &TbsDataSkinListBox::CaptionFontName,
+               &TbsDataSkinListBox::CaptionFontHeight>,
 });
 
 } // namespace
+
+qint32 ChangedFontHeight(qint32 height, int delta)
+{
+    return qint32(std::clamp<qint64>(qint64(height) + delta, std::numeric_limits<qint32>::min(),
+                                     std::numeric_limits<qint32>::max()));
+}
 
 std::unique_ptr<TbsDataSkinObject> CreateSkinObject(const QString& type, const QString& idName)
 {

@@ -21,5 +21,7 @@ QString SkinControlTypeName(const TbsDataSkinControl& control);
 
 // Sets the font name and adds deltaHeight to the font height(s) of a
 // descriptor of a class with a font; others are left alone.
+// height + delta held to the 32-bit range: a skin's own height may be anything.
+qint32 ChangedFontHeight(qint32 height, int delta);
 void ChangeSkinObjectFont(TbsDataSkinObject& object, const QString& fontName, int deltaHeight);
 void ChangeSkinControlFont(TbsDataSkinControl& control, const QString& fontName, int deltaHeight);

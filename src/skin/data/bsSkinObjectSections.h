@@ -2,7 +2,9 @@
 
 // The pieces of a skinned window: caption buttons, captions, menu items,
 // animations and free rectangles, one descriptor per entry of the skin's
-// object list.
+// object list. Classes without keys of their own (the menu-bar button and
+// item) exist so that the type they are listed and written with survives a
+// load and save.
 
 #include "bsSkinSection.h"
 #include "bseffects.h"
@@ -57,4 +59,150 @@ public:
 protected:
     // Whether the skin's layer frame asks for alpha images at all.
     static bool WantsAlphaImages(const TbsSkinData& skinData);
+};
+
+// A named rectangle of the skin picture; its section holds nothing else, so
+// the inherited fields keep their construction values.
+class TbsDataUserObject : public TbsKeyedSection<TbsDataUserObject, TbsDataSkinObject> {
+public:
+    explicit TbsDataUserObject(const QString& idName);
+    static const TbsSkinKeys<TbsDataUserObject>& Keys();
+
+    void LoadFromFile(const IniFile& ini) override;
+    void SaveToFile(IniFile& ini) override;
+    void WriteKeys(IniFile& ini) override;
+};
+
+// A standard caption button (close, maximise, ...) with a second look that
+// stands for "restore" while the window is maximised or rolled up.
+class TbsDataSkinStdButton : public TbsKeyedSection<TbsDataSkinStdButton, TbsDataSkinButton> {
+public:
+    explicit TbsDataSkinStdButton(const QString& idName);
+    static const TbsSkinKeys<TbsDataSkinStdButton>& Keys();
+
+    void LoadFromFile(const IniFile& ini) override;
+    void InitAlphaImages(const TbsSkinData& skinData) override;
+
+    TbsStdCommand Command = cmDefault;
+    TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInActiveRect;
+    QString RestoreHint;
+
+    std::unique_ptr<TbsBitmap> FAlphaRestoreNormalImage;
+    std::unique_ptr<TbsBitmap> FAlphaRestoreActiveImage;
+    std::unique_ptr<TbsBitmap> FAlphaRestoreDownImage;
+    std::unique_ptr<TbsBitmap> FAlphaInActiveRestoreImage;
+};
+
+class TbsDataSkinMainMenuBarButton : public TbsDataSkinStdButton {
+public:
+    using TbsDataSkinStdButton::TbsDataSkinStdButton;
+};
+
+// An animated caption element, optionally acting as a caption button.
+class TbsDataSkinAnimate : public TbsKeyedSection<TbsDataSkinAnimate, TbsDataSkinObject> {
+public:
+    explicit TbsDataSkinAnimate(const QString& idName);
+    static const TbsSkinKeys<TbsDataSkinAnimate>& Keys();
+
+    void LoadFromFile(const IniFile& ini) override;
+
+    qint32 CountFrames = 0;
+    bool Cycle = false;
+    bool ButtonStyle = false;
+    qint32 TimerInterval = 0;
+    TbsStdCommand Command = cmDefault;
+    TRect DownSkinRect;
+    TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInActiveRect;
+    QString RestoreHint;
+};
+
+// An item of a popup menu, with its divider and check, radio and submenu
+// glyphs.
+class TbsDataSkinMenuItem : public TbsKeyedSection<TbsDataSkinMenuItem, TbsDataSkinObject> {
+public:
+    explicit TbsDataSkinMenuItem(const QString& idName);
+    static const TbsSkinKeys<TbsDataSkinMenuItem>& Keys();
+
+    // An active glyph without a look of its own uses the normal one.
+    void LoadFromFile(const IniFile& ini) override;
+
+    qint32 ItemLO = 0, ItemRO = 0;
+    TRect DividerRect;
+    qint32 DividerLO = 0, DividerRO = 0;
+    TRect TextRct, ImageRct;
+    QString FontName;
+    qint32 FontHeight = 0;
+    TFontStyles FontStyle;
+    TColor FontColor = 0, ActiveFontColor = 0, UnEnabledFontColor = 0;
+    bool StretchEffect = false, InActiveStretchEffect = false, DividerStretchEffect = false;
+    TRect AnimateSkinRect;
+    qint32 FrameCount = 0, AnimateInterval = 0;
+    bool InActiveAnimation = false;
+    bool UseImageColor = false;
+    TColor ImageColor = 0, ActiveImageColor = 0;
+    bool InActiveTransparent = false;
+    TRect CheckImageRect, ActiveCheckImageRect;
+    TRect RadioImageRect, ActiveRadioImageRect;
+    TRect ArrowImageRect, ActiveArrowImageRect;
+};
+
+// An item of the main menu bar; listed only as TbsDataSkinMainMenuBarItem.
+class TbsDataSkinMainMenuItem : public TbsKeyedSection<TbsDataSkinMainMenuItem, TbsDataSkinObject> {
+public:
+    explicit TbsDataSkinMainMenuItem(const QString& idName);
+    static const TbsSkinKeys<TbsDataSkinMainMenuItem>& Keys();
+
+    qint32 ItemLO = 0, ItemRO = 0;
+    TRect DownRect, TextRct;
+    QString FontName;
+    qint32 FontHeight = 0;
+    TFontStyles FontStyle;
+    TColor FontColor = 0, ActiveFontColor = 0, DownFontColor = 0, UnEnabledFontColor = 0;
+    bool StretchEffect = false;
+    TRect AnimateSkinRect;
+    qint32 FrameCount = 0, AnimateInterval = 0;
+    bool InActiveAnimation = false;
+};
+
+class TbsDataSkinMainMenuBarItem : public TbsDataSkinMainMenuItem {
+public:
+    using TbsDataSkinMainMenuItem::TbsDataSkinMainMenuItem;
+};
+
+// The caption text area of a skinned window, with its light, shadow, glow
+// and reflection effects.
+class TbsDataSkinCaption : public TbsKeyedSection<TbsDataSkinCaption, TbsDataSkinObject> {
+public:
+    explicit TbsDataSkinCaption(const QString& idName);
+    static const TbsSkinKeys<TbsDataSkinCaption>& Keys();
+
+    TRect TextRct;
+    QString FontName;
+    qint32 FontHeight = 0;
+    TFontStyles FontStyle;
+    TColor FontColor = 0, ActiveFontColor = 0;
+    TAlignment Alignment = taCenter;
+    bool Light = false;
+    TColor LightColor = 0, ActiveLightColor = 0;
+    bool Shadow = false;
+    TColor ShadowColor = 0, ActiveShadowColor = 0;
+    TRect FrameRect, ActiveFrameRect, FrameTextRect;
+    qint32 FrameLeftOffset = 0, FrameRightOffset = 0;
+    bool StretchEffect = false;
+    TRect AnimateSkinRect;
+    qint32 FrameCount = 0, AnimateInterval = 0;
+    bool InActiveAnimation = false;
+    bool FullFrame = false;
+    bool VistaGlowEffect = false, VistaGlowInActiveEffect = false;
+    bool GlowEffect = false, GlowInActiveEffect = false;
+    qint32 GlowSize = 0;
+    TColor GlowColor = 0, GlowActiveColor = 0;
+    qint32 GlowOffset = 0;
+    bool ReflectionEffect = false;
+    TColor ReflectionColor = 0, ReflectionActiveColor = 0;
+    qint32 ReflectionOffset = 0;
+    TRect DividerRect, InActiveDividerRect;
+    bool DividerTransparent = false;
+    TColor DividerTransparentColor = 0;
+    qint32 QuickButtonAlphaMaskPictureIndex = 0;
 };

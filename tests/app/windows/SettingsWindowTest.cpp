@@ -69,6 +69,37 @@ TEST_F(SettingsWindowTest, GroupBoxesAreBoundToTheSkin)
     EXPECT_EQ(settings->selectedColor(), platform::clLime);
 }
 
+TEST_F(SettingsWindowTest, SkinDataHoldsTheProgramsGroupBox)
+{
+    const TbsSkinData& skin = *settings->SkinData;
+    EXPECT_EQ(settings->Store->CompressedFileName(), "Win7_Aero.skn");
+    EXPECT_EQ(settings->SkinData->SkinIndex(), 0);
+    ASSERT_FALSE(skin.Empty);
+    const int index = skin.GetControlIndex("groupbox");
+    ASSERT_GE(index, 0);
+    const auto* panel = dynamic_cast<const TbsDataSkinPanelControl*>(skin.CtrlList[index].get());
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->SkinRect.Width(), 59);
+    EXPECT_EQ(panel->SkinRect.Height(), 52);
+    EXPECT_EQ(panel->LTPoint, Point(5, 19));
+    EXPECT_EQ(panel->RTPoint, Point(52, 19));
+    EXPECT_EQ(panel->LBPoint, Point(4, 47));
+    EXPECT_EQ(panel->RBPoint, Point(53, 47));
+    EXPECT_EQ(panel->ClRect, Rect(2, 17, 57, 50));
+    EXPECT_EQ(panel->CaptionRect, Rect(4, 2, 55, 15));
+    EXPECT_EQ(panel->Alignment, taCenter);
+    EXPECT_EQ(panel->FontName, "Tahoma");
+    EXPECT_EQ(panel->FontHeight, 13);
+    EXPECT_EQ(panel->FontColor, 0u);
+    EXPECT_FALSE(panel->LeftStretch || panel->TopStretch || panel->RightStretch ||
+                 panel->BottomStretch || panel->StretchEffect);
+    // The picture it points into holds the whole skin rectangle.
+    ASSERT_GE(panel->PictureIndex, 0);
+    ASSERT_LT(size_t(panel->PictureIndex), skin.FActivePictures.size());
+    const TbsBitmap& picture = *skin.FActivePictures[size_t(panel->PictureIndex)];
+    EXPECT_TRUE(picture.BoundsRect().Contains(panel->SkinRect));
+}
+
 TEST_F(SettingsWindowTest, HidingWritesEveryKey)
 {
     settings->show();

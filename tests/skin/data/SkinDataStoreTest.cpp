@@ -207,18 +207,37 @@ TEST(SkinDataFonts, GlobalChangeFontReachesEveryDescriptorWithAFont)
     saveDescription(data, output);
 
     // Naive reference: in the golden text, every font name becomes Arial and
-    // every font height grows by 3, in every section that has them.
+    // every font height grows by 3, in every section that has them; the grid's
+    // fixed-cell font and the list box's caption font count as fonts too.
     QStringList expected;
     for (const QString& line : golden.split(u'\n')) {
-        if (line.startsWith("fontname="))
-            expected.append("fontname=Arial");
-        else if (line.startsWith("fontheight="))
-            expected.append("fontheight=" + QString::number(line.mid(11).toInt() + 3));
+        const QString key = line.section(u'=', 0, 0);
+        const QString value = line.section(u'=', 1);
+        if (key == "fontname" || key == "fixedfontname" || key == "captionfontname")
+            expected.append(key + "=Arial");
+        else if (key == "fontheight" || key == "fixedfontheight" || key == "captionfontheight")
+            expected.append(key + "=" + QString::number(value.toInt() + 3));
         else
             expected.append(line);
     }
     ASSERT_GT(golden.count("fontname="), 5);
     EXPECT_EQ(output.text(), expected.join(u'\n'));
+}
+
+TEST(SkinDataFonts, HeightsStayWithin32Bits)
+{
+    TbsSkinData data;
+    data.ReadDescriptorLists(iniFromText("[SKINCONTROLS]\ncount=2\n0=a:label\n1=b:stdlabel\n"
+                                         "[a]\nfontheight=2147483600\n"
+                                         "[b]\nfontheight=-2147483600\n"));
+    data.HintWindow.FontHeight = 2147483647;
+    data.GlobalChangeFont("Arial", 100);
+    EXPECT_EQ(dynamic_cast<TbsDataSkinLabelControl&>(*data.CtrlList[0]).FontHeight, 2147483647);
+    EXPECT_EQ(dynamic_cast<TbsDataSkinStdLabelControl&>(*data.CtrlList[1]).FontHeight, -2147483500);
+    EXPECT_EQ(data.HintWindow.FontHeight, 2147483647);
+    data.GlobalChangeFont("Arial", -2147483647 - 1);
+    EXPECT_EQ(dynamic_cast<TbsDataSkinStdLabelControl&>(*data.CtrlList[1]).FontHeight,
+              -2147483647 - 1);
 }
 
 TEST(ComponentState, NeitherDesigningNorLoadingUnlessMarked)

@@ -1,0 +1,39 @@
+// Packs a skin INI file and its BMP pictures into the compressed bytes a
+// stored skin holds, for the program to compile in as a Qt resource.
+
+#include "SolvekException.h"
+#include "bsCompressedStoredSkin.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s <skin ini file> <output file>\n", argv[0]);
+        return 2;
+    }
+    const QString iniFile = QString::fromLocal8Bit(argv[1]);
+    const QString output = QString::fromLocal8Bit(argv[2]);
+    try {
+        TbsCompressedStoredSkin skin;
+        skin.LoadFromIniFile(iniFile);
+        if (skin.Empty()) {
+            std::fprintf(stderr, "%s is not a skin description\n", argv[1]);
+            return 1;
+        }
+        QSaveFile file(output);
+        if (!file.open(QIODevice::WriteOnly) || file.write(skin.CompressedData()) < 0 ||
+            !file.commit()) {
+            std::fprintf(stderr, "cannot write %s\n", argv[2]);
+            return 1;
+        }
+    } catch (const solvek::Exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}
