@@ -17,29 +17,6 @@ TColor paletteColor(TColor systemColor)
     return platform::fromQColor(platform::toQColor(systemColor));
 }
 
-// The caption in font, clipped to clip, at (x, y) on target.
-void drawCaption(TbsBitmap& target, const TFont& font, const TRect& clip, int x, int y,
-                 const QString& text)
-{
-    TbsDC* dc = target.Canvas();
-    font.AssignTo(dc);
-    dc->SetBrushStyle(TbsBrushStyle::bsClear);
-    const int saved = dc->SaveDC();
-    dc->IntersectClipRect(clip);
-    dc->TextOut(x, y, text);
-    dc->RestoreDC(saved);
-}
-
-// Width and height of text in font.
-QSize textSize(const TFont& font, const QString& text)
-{
-    TbsBitmap scratch;
-    scratch.SetSize(1, 1);
-    TbsDC* dc = scratch.Canvas();
-    font.AssignTo(dc);
-    return QSize(dc->TextWidth(text), dc->TextHeight(text));
-}
-
 class GroupBoxLook : public testing::Test {
 protected:
     PanelTestSkin skin;

@@ -6,8 +6,6 @@
 #include "GroupBoxReference.h"
 #include "bsSkinData.h"
 
-#include <QImage>
-#include <QWidget>
 #include <memory>
 
 class PanelTestSkin {
@@ -54,12 +52,3 @@ public:
     TbsSkinData Data;
     TbsDataSkinPanelControl* GroupBox = nullptr;
 };
-
-// What the widget paints, children left out, on a background of fill.
-inline QImage renderOf(QWidget* widget, QRgb fill = 0xFF123456)
-{
-    QImage image(widget->size(), QImage::Format_ARGB32);
-    image.fill(fill);
-    widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
-    return image;
-}

@@ -5,6 +5,11 @@
 // the rules, one pixel at a time, apart from the image builders.
 
 #include "SkinPixelHelpers.h"
+#include "bsSkinControl.h"
+
+#include <QImage>
+#include <QSize>
+#include <QWidget>
 
 struct NinePartSkin {
     TRect SR;              // the image inside the picture
@@ -105,4 +110,36 @@ inline testing::AssertionResult sameColours(const QImage& image, const TbsBitmap
                                                    << hexOf(got) << ", expected " << hexOf(want);
         }
     return testing::AssertionSuccess();
+}
+
+// The caption in font, clipped to clip, at (x, y) on target.
+inline void drawCaption(TbsBitmap& target, const TFont& font, const TRect& clip, int x, int y,
+                        const QString& text)
+{
+    TbsDC* dc = target.Canvas();
+    font.AssignTo(dc);
+    dc->SetBrushStyle(TbsBrushStyle::bsClear);
+    const int saved = dc->SaveDC();
+    dc->IntersectClipRect(clip);
+    dc->TextOut(x, y, text);
+    dc->RestoreDC(saved);
+}
+
+// Width and height of text in font.
+inline QSize textSize(const TFont& font, const QString& text)
+{
+    TbsBitmap scratch;
+    scratch.SetSize(1, 1);
+    TbsDC* dc = scratch.Canvas();
+    font.AssignTo(dc);
+    return QSize(dc->TextWidth(text), dc->TextHeight(text));
+}
+
+// What the widget paints, children left out, on a background of fill.
+inline QImage renderOf(QWidget* widget, QRgb fill = 0xFF123456)
+{
+    QImage image(widget->size(), QImage::Format_ARGB32);
+    image.fill(fill);
+    widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    return image;
 }
