@@ -45,37 +45,33 @@ TbsSkinPanel::~TbsSkinPanel() = default;
 // ---------------------------------------------------------------------------
 // Properties.
 
+template <class T> bool TbsSkinPanel::ChangeAndRepaint(T& field, const T& value)
+{
+    if (field == value)
+        return false;
+    field = value;
+    repaint();
+    return true;
+}
+
 void TbsSkinPanel::SetRibbonStyle(bool value)
 {
-    if (FRibbonStyle == value)
-        return;
-    FRibbonStyle = value;
-    repaint();
+    ChangeAndRepaint(FRibbonStyle, value);
 }
 
 void TbsSkinPanel::SetImagePosition(TbsImagePosition value)
 {
-    if (FImagePosition == value)
-        return;
-    FImagePosition = value;
-    repaint();
+    ChangeAndRepaint(FImagePosition, value);
 }
 
 void TbsSkinPanel::SetCaptionImageIndex(int value)
 {
-    if (FCaptionImageIndex == value)
-        return;
-    FCaptionImageIndex = value;
-    repaint();
+    ChangeAndRepaint(FCaptionImageIndex, value);
 }
 
 void TbsSkinPanel::SetTransparentMode(bool value)
 {
-    if (FTransparentMode == value)
-        return;
-    FTransparentMode = value;
-    repaint();
-    if (!IsDesigningOrLoading(this))
+    if (ChangeAndRepaint(FTransparentMode, value) && !IsDesigningOrLoading(this))
         CheckControlsBackground(this);
 }
 

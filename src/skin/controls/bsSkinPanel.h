@@ -117,13 +117,15 @@ public:
     int FrameLeftOffset = 0, FrameRightOffset = 0;
     TRect FrameTextRect;
 
-protected:
     void ReadSkinObject() override;
     void ChangeSkinData() override;
+    // Repaints a transparent panel and passes the request on to its children.
+    void CheckParentBackground() override;
+
+protected:
     void PaintDefaultImage(TbsBitmap& B) override;
     void PaintSkinImage(TbsBitmap& B) override;
     void Paint(TbsDC* canvas) override;
-    void CheckParentBackground() override;
     // Called by the transparent paints with their off-screen canvas just
     // before it is shown.
     virtual void PaintTransparentContent(TbsDC* canvas);
@@ -159,6 +161,8 @@ private:
     CaptionImage ChooseCaptionImage() const;
     void DrawCaptionImage(TbsDC* C, const CaptionImage& image, int X, int Y) const;
 
+    // Stores value and repaints when it differs; answers whether it did.
+    template <class T> bool ChangeAndRepaint(T& field, const T& value);
     void SetChildrenEnabled(bool enabled);
     void SaveConstraints();
     void RestoreConstraints();
@@ -199,6 +203,5 @@ class TbsSkinGroupBox : public TbsSkinPanel {
 public:
     explicit TbsSkinGroupBox(QWidget* parent = nullptr);
 
-protected:
     void ReadSkinObject() override;
 };

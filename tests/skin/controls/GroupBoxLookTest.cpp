@@ -53,19 +53,18 @@ TEST_F(GroupBoxLook, FrameClientAndCaptionMatchTheReferenceAtEverySettingsWindow
     }
 }
 
-TEST_F(GroupBoxLook, WithoutSkinPaintsThePlainFramedLook)
-{
-    box.SetSkinData(nullptr);
-    const TFont defaultFont{QStringLiteral("Arial"), 14};
-    box.SetDefaultFont(defaultFont);
-    box.SetBounds(0, 0, 289, 74);
-    const QImage shown = renderOf(&box);
+namespace {
 
+const TFont kArial14{QStringLiteral("Arial"), 14};
+
+// The plain look at 289 x 74: the control's frame, the caption strip framed
+// twice, the caption in Arial 14 from textX, centred in (2, 2, 287, 20).
+void fillPlainLook(TbsBitmap& expected, int textX)
+{
     const quint32 face = paletteColor(platform::clBtnFace);
     const quint32 shadow = paletteColor(platform::clBtnShadow);
     const quint32 light = paletteColor(platform::clBtnHighlight);
     const auto rgb = [](TColor c) { return argb(255, GetRValue(c), GetGValue(c), GetBValue(c)); };
-    TbsBitmap expected;
     expected.SetSize(289, 74);
     fillWith(expected, [&](int x, int y) {
         if (x == 0 || y == 0 || x == 288 || y == 73)
@@ -74,15 +73,65 @@ TEST_F(GroupBoxLook, WithoutSkinPaintsThePlainFramedLook)
             return rgb(shadow); // the caption strip's outer frame, bottom line
         if (y < 21 && (x == 1 || y == 1) && x < 287 && y < 20)
             return rgb(light); // inner frame, top and left
-        if (y < 21 && (x == 287 || y == 20))
-            return rgb(face); // inner frame, bottom and right
-        return rgb(face);
+        return rgb(face);      // inner frame, bottom and right, and the rest
     });
-    const QSize text = textSize(defaultFont, kCaption);
-    // At x = 4, centred in (2, 2, 287, 20).
-    drawCaption(expected, defaultFont, Rect(2, 2, 287, 20), 4, 2 + 9 - text.height() / 2, kCaption);
+    const QSize text = textSize(kArial14, kCaption);
+    drawCaption(expected, kArial14, Rect(2, 2, 287, 20), textX, 2 + 9 - text.height() / 2,
+                kCaption);
+}
 
-    EXPECT_TRUE(sameColours(shown, expected, Rect(0, 0, 289, 74)));
+void fillBlock(TbsBitmap& bitmap, const TRect& block, quint32 pixel)
+{
+    for (int y = block.Top; y < block.Bottom; ++y)
+        for (int x = block.Left; x < block.Right; ++x)
+            *bitmap.GetPixelPtr(x, y) = pixel;
+}
+
+} // namespace
+
+TEST_F(GroupBoxLook, WithoutSkinPaintsThePlainFramedLook)
+{
+    box.SetSkinData(nullptr);
+    box.SetDefaultFont(kArial14);
+    box.SetBounds(0, 0, 289, 74);
+
+    TbsBitmap expected;
+    fillPlainLook(expected, 4);
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 289, 74)));
+}
+
+TEST_F(GroupBoxLook, CaptionImageGoesBeforeTheTextAndTheGlyphWinsOverTheList)
+{
+    box.SetSkinData(nullptr);
+    box.SetDefaultFont(kArial14);
+    box.SetBounds(0, 0, 289, 74);
+    TCustomImageList images(8, 8);
+    QImage red(8, 8, QImage::Format_ARGB32);
+    red.fill(0xFFFF0000);
+    images.Add(red);
+    box.SetCaptionImageList(&images);
+    box.SetCaptionImageIndex(0);
+
+    // The image at (4, 7), centred in the strip; the text after it and Spacing 2.
+    TbsBitmap expected;
+    fillPlainLook(expected, 4 + 8 + 2);
+    fillBlock(expected, Rect(4, 7, 12, 15), argb(255, 255, 0, 0));
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 289, 74)));
+
+    box.setEnabled(false); // grey of red: (255 * 11) / 32
+    fillBlock(expected, Rect(4, 7, 12, 15), argb(255, 87, 87, 87));
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 289, 74)));
+    box.setEnabled(true);
+
+    QImage glyph(8, 8, QImage::Format_ARGB32);
+    glyph.fill(0xFF0000FF);
+    glyph.setPixel(0, 7, 0xFF00FF00); // the bottom-left colour is left out
+    box.SetGlyph(glyph);
+    fillPlainLook(expected, 4 + 8 + 2);
+    fillBlock(expected, Rect(4, 7, 12, 15), argb(255, 0, 0, 255));
+    const TColor face = paletteColor(platform::clBtnFace);
+    *expected.GetPixelPtr(4, 14) = argb(255, GetRValue(face), GetGValue(face), GetBValue(face));
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 289, 74)));
 }
 
 TEST_F(GroupBoxLook, BackgroundPictureTheSkinLacksPaintsAsNone)

@@ -18,6 +18,14 @@ void clickAt(QWidget* widget, int x, int y, Qt::MouseButton button = Qt::LeftBut
     QCoreApplication::sendEvent(widget, &release);
 }
 
+// The area the panel aligns its children in.
+TRect childrensArea(const TbsSkinPanel& panel)
+{
+    TRect R;
+    panel.GetSkinClientRect(R);
+    return R;
+}
+
 QMargins marginsOf(const TRect& area, const QSize& size)
 {
     return QMargins(area.Left, area.Top, size.width() - area.Right, size.height() - area.Bottom);
@@ -67,26 +75,20 @@ TEST(SkinPanel, ChildrensAreaFollowsBorderCaptionAndRibbon)
 {
     TbsSkinPanel panel;
     panel.SetBounds(0, 0, 200, 100);
-    TRect R;
-    panel.GetSkinClientRect(R);
-    EXPECT_EQ(R, Rect(1, 1, 199, 99));
+    EXPECT_EQ(childrensArea(panel), Rect(1, 1, 199, 99));
 
     panel.SetCaptionMode(true);
-    panel.GetSkinClientRect(R);
-    EXPECT_EQ(R, Rect(1, 23, 199, 99));
-    EXPECT_EQ(panel.contentsMargins(), marginsOf(R, panel.size()));
+    EXPECT_EQ(childrensArea(panel), Rect(1, 23, 199, 99));
+    EXPECT_EQ(panel.contentsMargins(), marginsOf(childrensArea(panel), panel.size()));
 
     panel.SetRibbonStyle(true);
-    panel.GetSkinClientRect(R);
-    EXPECT_EQ(R, Rect(1, 1, 199, 77));
+    EXPECT_EQ(childrensArea(panel), Rect(1, 1, 199, 77));
 
     panel.SetBorderStyle(bvNone);
-    panel.GetSkinClientRect(R);
-    EXPECT_EQ(R, Rect(0, 0, 200, 78));
+    EXPECT_EQ(childrensArea(panel), Rect(0, 0, 200, 78));
 
     panel.SetEmptyDrawing(true);
-    panel.GetSkinClientRect(R);
-    EXPECT_EQ(R, Rect(0, 0, 200, 100));
+    EXPECT_EQ(childrensArea(panel), Rect(0, 0, 200, 100));
 }
 
 TEST(SkinPanel, SkinnedCaptionWithoutSkinSizeMovesTheChildrensTop)
@@ -96,12 +98,9 @@ TEST(SkinPanel, SkinnedCaptionWithoutSkinSizeMovesTheChildrensTop)
     box.SetSkinData(&skin.Data);
     box.SetUseSkinSize(false);
     box.SetBounds(0, 0, 289, 74);
-    TRect R;
-    box.GetSkinClientRect(R);
-    EXPECT_EQ(R, Rect(2, 22, 287, 72));
+    EXPECT_EQ(childrensArea(box), Rect(2, 22, 287, 72));
     box.SetRibbonStyle(true);
-    box.GetSkinClientRect(R);
-    EXPECT_EQ(R, Rect(2, 17, 287, 52));
+    EXPECT_EQ(childrensArea(box), Rect(2, 17, 287, 52));
 }
 
 TEST(SkinPanel, RollUpHidesChildrenAndComesBackAsItWas)
