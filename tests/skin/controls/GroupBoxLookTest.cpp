@@ -141,6 +141,10 @@ TEST_F(GroupBoxLook, BackgroundPictureTheSkinLacksPaintsAsNone)
     const QImage withBadIndex = renderOf(&box);
     EXPECT_EQ(box.BGPictureIndex, -1);
 
+    skin.GroupBox->BGPictureIndex = -5;
+    EXPECT_EQ(renderOf(&box), withBadIndex);
+    EXPECT_EQ(box.BGPictureIndex, -1);
+
     skin.GroupBox->BGPictureIndex = -1;
     EXPECT_EQ(renderOf(&box), withBadIndex);
 }
@@ -161,6 +165,22 @@ TEST_F(GroupBoxLook, ClientPartRoadTilesTheClientFromTheCorner)
         return pixelAt(skin.Picture(), 352 + 2 + x % 55, 75 + 17 + y % 33);
     });
     EXPECT_TRUE(sameColours(shown, expected, Rect(0, 0, 130, 80)));
+}
+
+TEST_F(GroupBoxLook, ClientPartRoadWithAnEmptyClientPartDrawsNothing)
+{
+    TbsSkinPanel panel;
+    NinePartSkin flat = programGroupBoxSkin();
+    flat.CL = Rect(2, 17, 2, 50); // no width to repeat
+    TbsDataSkinPanelControl* section = skin.AddPanel(QStringLiteral("panel"), flat);
+    section->StretchEffect = true;
+    section->StretchType = bsstHorz; // columns of the client part's width
+    panel.SetSkinData(&skin.Data);
+    panel.SetBorderStyle(bvNone);
+    panel.SetBounds(0, 0, 130, 80);
+    const QImage shown = renderOf(&panel, 0xFF123456);
+    EXPECT_EQ(shown.pixel(0, 0), 0xFF123456u);
+    EXPECT_EQ(shown.pixel(129, 79), 0xFF123456u);
 }
 
 TEST_F(GroupBoxLook, BackgroundPictureRoadTilesThePicture)
