@@ -755,6 +755,15 @@ QString TSQLiteUniTable::FieldAsString(int index) const
     return GetFieldText(index);
 }
 
+QStringView TSQLiteUniTable::FieldAsStringView(int index) const
+{
+    const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(m_stmt.get(), index));
+    if (!text)
+        return {};
+    return QStringView(text,
+                       sqlite3_column_bytes16(m_stmt.get(), index) / qsizetype(sizeof(char16_t)));
+}
+
 bool TSQLiteUniTable::FieldIsNull(int index) const
 {
     return sqlite3_column_type(m_stmt.get(), index) == SQLITE_NULL;

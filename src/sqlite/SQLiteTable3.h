@@ -231,6 +231,8 @@ public:
     double FieldAsDouble(int index) const;
     QString GetFieldText(int index) const;
     QString FieldAsString(int index) const;
+    // SQLite's own UTF-16 text, valid until the next step; empty for a null.
+    QStringView FieldAsStringView(int index) const;
     bool FieldIsNull(int index) const;
     // A copy of the bytes; empty for a null or empty blob.
     QByteArray FieldAsBlob(int index) const;

@@ -241,3 +241,19 @@ TEST_F(TableTest, UniTableWalksForwardOnce)
 }
 
 } // namespace
+
+TEST_F(TableTest, UniTableViewsTextWithoutCopying)
+{
+    db->ExecSQL("CREATE TABLE t (n, s)");
+    db->ExecSQL("INSERT INTO t VALUES(1, 'caf\xc3\xa9 \xf0\x9f\x98\x80')");
+    db->ExecSQL("INSERT INTO t VALUES(2, NULL)");
+    db->ExecSQL("INSERT INTO t VALUES(3, '')");
+    const auto cursor = db->GetUniTable("SELECT s FROM t ORDER BY n");
+    // A character outside the basic plane takes two UTF-16 units.
+    EXPECT_EQ(cursor->FieldAsStringView(0), QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80"));
+    EXPECT_EQ(cursor->FieldAsStringView(0).size(), 7);
+    cursor->Next();
+    EXPECT_TRUE(cursor->FieldAsStringView(0).isEmpty());
+    cursor->Next();
+    EXPECT_TRUE(cursor->FieldAsStringView(0).isEmpty());
+}

@@ -1,5 +1,6 @@
 #include "UntSqliteUtils.h"
 
+#include "DatabaseTrouble.h"
 #include "Platform.h"
 
 #include <QDateTime>
@@ -117,6 +118,14 @@ QString oneLine(QString message)
 
 } // namespace
 
+void createTables(TSQLiteDatabase& db)
+{
+    db.BeginTransaction();
+    for (const QString& sql : kCreateStatements)
+        db.ExecSQL(sql);
+    db.Commit();
+}
+
 void queueParams(TSQLiteDatabase& db, const SqlParams& params)
 {
     for (const auto& [name, value] : params)
@@ -130,6 +139,16 @@ std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& pa
     return db.GetTable(sql);
 }
 
+void forEachQueryRow(const QString& sql, const SqlParams& params,
+                     const std::function<void(const TSQLiteUniTable& row)>& readRow)
+{
+    TSQLiteDatabase db(DBPath);
+    queueParams(db, params);
+    const std::unique_ptr<TSQLiteUniTable> table = db.GetUniTable(sql);
+    for (; !table->GetEOF(); table->Next())
+        readRow(*table);
+}
+
 void createDB()
 {
     if (DBPath.isEmpty()) // SQLite would open a throw-away temporary database
@@ -137,10 +156,7 @@ void createDB()
     if (QFileInfo::exists(DBPath))
         return;
     TSQLiteDatabase db(DBPath);
-    db.BeginTransaction();
-    for (const QString& sql : kCreateStatements)
-        db.ExecSQL(sql);
-    db.Commit();
+    createTables(db);
 }
 
 void execSQL(const QString& sql, const SqlParams& params)
@@ -167,9 +183,16 @@ bool catExists(const QString& name)
 
 QString getCatName(const QString& catid, const QString& reserved)
 {
-    const auto table = query(
-        QStringLiteral("SELECT catname FROM categories WHERE catid=:catid AND reserved=:reserved;"),
-        {{QStringLiteral(":catid"), catid}, {QStringLiteral(":reserved"), reserved}});
+    createDB();
+    TSQLiteDatabase db(DBPath);
+    return getCatName(db, catid, reserved);
+}
+
+QString getCatName(TSQLiteDatabase& db, const QString& catid, const QString& reserved)
+{
+    queueParams(db, {{QStringLiteral(":catid"), catid}, {QStringLiteral(":reserved"), reserved}});
+    const auto table = db.GetTable(QStringLiteral(
+        "SELECT catname FROM categories WHERE catid=:catid AND reserved=:reserved;"));
     if (table->Count() == 0)
         return QStringLiteral("Unknow");
     return table->FieldAsString(table->FindFieldIndex(QStringLiteral("catname")));
@@ -241,7 +264,7 @@ QString parseLogDate(const QString& s)
 void importOldDB()
 {
     createDB();
-    const QString oldPath = platform::current().places().programFolder() + "solvek.db";
+    const QString oldPath = platform::current().places().dataFolder() + "solvek.db";
     if (!QFileInfo::exists(oldPath))
         return;
     // Tried once only: the old file goes whether or not the import worked.
@@ -249,10 +272,47 @@ void importOldDB()
     importFrom(oldPath);
 }
 
+QString setAsideBrokenDatabase()
+{
+    if (!QFileInfo::exists(DBPath))
+        return {};
+    QString failure;
+    try {
+        TSQLiteDatabase db(DBPath);
+        // Reading the schema reads the file's header: this fails for a file
+        // that is no database.
+        if (db.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) == 0)
+            createTables(db); // an empty file, left by a creation that failed
+        return {};
+    } catch (const ESQLiteException& e) {
+        if (isDatabaseBusy(e.message()))
+            return {}; // in use elsewhere, not broken
+        failure = sqliteReason(e.message());
+    }
+
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString brokenBase = DBPath + QStringLiteral(".broken-") + stamp;
+    QString broken = brokenBase;
+    for (int n = 2; QFileInfo::exists(broken); ++n)
+        broken = brokenBase + u'-' + QString::number(n);
+    if (!QFile::rename(DBPath, broken))
+        return QStringLiteral("The database \"%1\" could not be opened: %2. It could not be set "
+                              "aside either, so nothing can be stored until it is repaired or "
+                              "removed.")
+            .arg(DBPath, failure);
+    createDB();
+    return QStringLiteral("The database \"%1\" could not be opened: %2.\n\nIt was kept as "
+                          "\"%3\", and a new, empty database was created in its place.")
+        .arg(DBPath, failure, broken);
+}
+
 void initSqliteUtilsModule()
 {
-    DBPath = platform::current().places().programFolder() + "solvekdat.db";
+    DBPath = platform::current().places().dataFolder() + "solvekdat.db";
     try {
+        const QString setAside = setAsideBrokenDatabase();
+        if (!setAside.isEmpty())
+            tellDatabaseTrouble(setAside);
         importOldDB();
     } catch (const solvek::Exception& e) {
         // The program can run without the old data; say why it is missing.

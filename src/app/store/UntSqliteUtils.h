@@ -14,9 +14,10 @@
 #include <QPair>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
-// Folder of the program file + "solvekdat.db"; set by initSqliteUtilsModule.
+// The user's data folder + "solvekdat.db"; set by initSqliteUtilsModule.
 extern QString DBPath;
 
 // Named values for a statement's parameters, as in {{":host", host}}.
@@ -28,9 +29,15 @@ void queueParams(TSQLiteDatabase& db, const SqlParams& params);
 // Runs a query on a connection of its own, closed before it returns; the
 // table holds the whole result.
 std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& params = {});
+// Runs the query on a connection of its own and calls readRow for every row as
+// it is stepped, without holding the whole result.
+void forEachQueryRow(const QString& sql, const SqlParams& params,
+                     const std::function<void(const TSQLiteUniTable& row)>& readRow);
 
 // Creates the file with its tables and reserved categories when no file exists.
 void createDB();
+// Creates the tables and reserved categories on the connection, in one transaction.
+void createTables(TSQLiteDatabase& db);
 // Runs one statement in its own transaction, committed at once.
 void execSQL(const QString& sql, const SqlParams& params = {});
 
@@ -40,6 +47,9 @@ bool hostExists(const QString& host);
 bool catExists(const QString& name);
 // The category's name, or "Unknow" when there is none.
 QString getCatName(const QString& catid, const QString& reserved);
+// The same on a connection the caller holds, so it also works inside that
+// connection's transaction.
+QString getCatName(TSQLiteDatabase& db, const QString& catid, const QString& reserved);
 // One above the highest numeric identifier under the flag ("1" when none).
 QString getNextCatID(const QString& reserved);
 // The category's hosts joined by CR LF, without a trailing break.
@@ -56,11 +66,18 @@ QString formatLogTime(const QString& s);
 QString parseLogDate(const QString& s);
 
 // Imports the user's categories and hosts from the previous version's
-// "solvek.db" beside the program, then deletes that file (also on failure).
+// "solvek.db" in the data folder, then deletes that file (also on failure).
 void importOldDB();
 
-// Sets DBPath and imports the previous database; a failed import is reported
-// on standard error and start-up goes on. Runs before any window exists.
+// At start: a database file that cannot be opened or is not a database is
+// kept as "<file>.broken-YYYYMMDD-HHMMSS" (never deleted) and a fresh one is
+// created; a file without any table gets the tables. Answers what the user
+// must be told, empty when the file was sound, missing or only busy.
+QString setAsideBrokenDatabase();
+
+// Sets DBPath, sets a broken database aside (telling the user) and imports
+// the previous database; a failed import is reported on standard error and
+// start-up goes on. Runs before any window exists.
 void initSqliteUtilsModule();
 void finiSqliteUtilsModule();
 

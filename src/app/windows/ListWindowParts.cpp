@@ -1,5 +1,6 @@
 #include "ListWindowParts.h"
 
+#include "ListRowsModel.h"
 #include "Unit_Win7Taskbar.h"
 #include "VistaProBar.h"
 
@@ -7,10 +8,12 @@
 
 #include <QHeaderView>
 #include <QLabel>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+
+#include <algorithm>
 
 namespace {
 constexpr int ImageRole = Qt::UserRole + 1;
@@ -126,10 +129,9 @@ void startViewThread(TThread* thread)
     thread->Resume();
 }
 
-void setUpReportList(QTableWidget* list, const QStringList& columns, bool showHeaders)
+void setUpReportList(QTableView* list, TListRowsModel* rows, bool showHeaders)
 {
-    list->setColumnCount(int(columns.size()));
-    list->setHorizontalHeaderLabels(columns);
+    list->setModel(rows);
     list->horizontalHeader()->setVisible(showHeaders);
     list->horizontalHeader()->setStretchLastSection(true);
     list->horizontalHeader()->setHighlightSections(false);
@@ -164,10 +166,10 @@ void hideListProgress(TVistaProBar* bar)
     bar->hide();
 }
 
-void beginListFill(QTreeWidget* tree, QTableWidget* list, TVistaProBar* bar, int rows)
+void beginListFill(QTreeWidget* tree, TListRowsModel* list, TVistaProBar* bar, int rows)
 {
     tree->setEnabled(false);
-    list->setRowCount(0);
+    list->clear();
     beginListProgress(bar, rows);
 }
 
@@ -198,4 +200,16 @@ bool synchronizeIfCurrent(const std::function<bool()>& current, const std::funct
             step();
     });
     return ran;
+}
+
+void showRowsInSteps(const TThread& worker, const std::function<bool()>& current,
+                     ViewFillTarget& target, const TListRows& rows)
+{
+    const int count = rows.rowCount();
+    const int perStep = rowsPerStep(count);
+    for (int first = 0; first < count && !worker.Terminated(); first += perStep) {
+        const int end = std::min(count, first + perStep);
+        if (!synchronizeIfCurrent(current, [&] { target.addRows(rows, first, end); }))
+            return;
+    }
 }

@@ -6,7 +6,6 @@
 // start, walk their rows batch by batch, and show progress on the window's own
 // bar and the taskbar.
 
-#include "SQLiteTable3.h"
 #include "TThread.h"
 
 #include <QColor>
@@ -14,12 +13,13 @@
 #include <QList>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
 #include <functional>
-#include <type_traits>
-#include <vector>
 
 class QLabel;
-class QTableWidget;
+class QTableView;
+class TListRows;
+class TListRowsModel;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -68,7 +68,7 @@ struct ListWindowViews {
     QWidget* pbottom;
     QLabel* Image1;
     QTreeWidget* tree;
-    QTableWidget* lst;
+    QTableView* lst;
     QWidget* ptree;
 };
 // The bottom panel along the bottom edge with its background, the tree on the
@@ -80,9 +80,10 @@ void layOutListViews(const QWidget* window, const ListWindowViews& views);
 // itself when it ends, at the highest priority.
 void startViewThread(TThread* thread);
 
-// The list view in report style both windows use: whole rows, several
-// selectable, read-only, grid lines, the last column taking the rest.
-void setUpReportList(QTableWidget* list, const QStringList& columns, bool showHeaders);
+// The list view in report style both windows use, over the rows it shows:
+// whole rows, several selectable, read-only, grid lines, the last column
+// taking the rest.
+void setUpReportList(QTableView* list, TListRowsModel* rows, bool showHeaders);
 
 // The progress steps of a list-filling thread, run on the window thread.
 // Set-up: bar shown at 0 of rows, taskbar state normal.
@@ -94,26 +95,33 @@ void hideListProgress(TVistaProBar* bar);
 
 // Set-up of a thread that fills the list: the tree disabled while the list is
 // emptied and filled, and the progress shown.
-void beginListFill(QTreeWidget* tree, QTableWidget* list, TVistaProBar* bar, int rows);
+void beginListFill(QTreeWidget* tree, TListRowsModel* list, TVistaProBar* bar, int rows);
 // End: the tree enabled, the bar hidden, the taskbar without progress.
 void endListFill(QTreeWidget* tree, TVistaProBar* bar);
 
-// The window side of a thread that fills a view with rows of type Row. The
-// generation is read on the thread; the other steps run on the window thread.
-template <class Row> class ViewFillTarget {
+// The window side of a thread that fills a view with rows. The generation is
+// read on the thread; the other steps run on the window thread.
+class ViewFillTarget {
 public:
     virtual ~ViewFillTarget() = default;
     // Bumped each time the window starts a newer thread; older ones leave it alone.
     virtual int fillGeneration() const = 0;
     virtual void beginFill(int rows) = 0;
-    // Adds a batch; lastRow is the index of its last row of all rows.
-    virtual void addRows(const std::vector<Row>& batch, int lastRow, int rows) = 0;
+    // Adds rows first..end-1 of all the thread's rows.
+    virtual void addRows(const TListRows& rows, int first, int end) = 0;
     // begun: whether this thread's beginFill ran.
     virtual void endFill(bool begun) = 0;
 };
 
-// Rows a list-filling thread adds per call to the window thread.
+// Rows a list-filling thread adds per call to the window thread: at least
+// RowsPerStep, and for long lists as many as make at most MostSteps calls, so a
+// million rows do not cost thousands of round trips and repaints.
 inline constexpr int RowsPerStep = 256;
+inline constexpr int MostSteps = 16;
+inline int rowsPerStep(int rows)
+{
+    return std::max(RowsPerStep, (rows + MostSteps - 1) / MostSteps);
+}
 
 // Runs work, then finish, also when work fails; the failure then goes on.
 void runThenFinish(const std::function<void()>& work, const std::function<void()>& finish);
@@ -123,23 +131,8 @@ void runThenFinish(const std::function<void()>& work, const std::function<void()
 // whether step ran.
 bool synchronizeIfCurrent(const std::function<bool()>& current, const std::function<void()>& step);
 
-// Reads a query result from its cursor to its end on the calling thread,
-// RowsPerStep rows at a time (readRow reads the row under the cursor), and has
-// show add each batch on the window thread, with the index of the batch's last
-// row. Ends early once the window has moved on (see synchronizeIfCurrent) or
-// the worker is asked to terminate.
-template <class ReadRow, class ShowRows>
+// Adds the rows to the target on the window thread in steps (see
+// rowsPerStep). Ends early once the window has moved on (see
+// synchronizeIfCurrent) or the worker is asked to terminate.
 void showRowsInSteps(const TThread& worker, const std::function<bool()>& current,
-                     TSQLiteTable& table, ReadRow readRow, ShowRows show)
-{
-    using Row = std::invoke_result_t<ReadRow&>;
-    const int rows = int(table.Count());
-    int i = 0;
-    while (i < rows && !worker.Terminated()) {
-        std::vector<Row> batch;
-        for (; i < rows && int(batch.size()) < RowsPerStep; ++i, table.Next())
-            batch.push_back(readRow());
-        if (!synchronizeIfCurrent(current, [&] { show(batch, i - 1); }))
-            return;
-    }
-}
+                     ViewFillTarget& target, const TListRows& rows);

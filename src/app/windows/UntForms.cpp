@@ -1,8 +1,12 @@
 #include "UntForms.h"
 
+#include "DatabaseTrouble.h"
 #include "Platform.h"
+#include "SQLiteTable3.h"
 #include "SolvekException.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFontDatabase>
@@ -29,6 +33,22 @@ QByteArray programSkinData()
     initResources();
     QFile packed(QStringLiteral(":/skin/program.skd"));
     return packed.open(QIODevice::ReadOnly) ? packed.readAll() : QByteArray();
+}
+
+QIcon programIcon()
+{
+    initResources();
+    QIcon icon;
+    const QDir pictures(QStringLiteral(":/images"), QStringLiteral("shield_*.png"));
+    for (const QString& file : pictures.entryList())
+        icon.addFile(pictures.filePath(file));
+    return icon;
+}
+
+void identifyProgramToDesktop()
+{
+    QGuiApplication::setDesktopFileName(QLatin1String(platform::DesktopEntryName));
+    QApplication::setWindowIcon(programIcon());
 }
 
 QFont windowFont()
@@ -61,6 +81,8 @@ void runReported(const std::function<void()>& command)
     try {
         command();
         return;
+    } catch (const ESQLiteException& error) {
+        message = databaseFailureText(error.message()); // not the raw statement
     } catch (const solvek::Exception& error) {
         message = error.message();
     } catch (const std::exception& error) {

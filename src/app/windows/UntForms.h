@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QFont>
+#include <QIcon>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -23,6 +24,14 @@ void centreOn(QWidget* window, const QWidget* anchor);
 void initResources();
 // The compressed bytes of the program's own stored skin.
 QByteArray programSkinData();
+
+// The program's icon in every size drawn for it.
+QIcon programIcon();
+
+// Tells the desktop which program runs: the desktop entry that docks match to
+// its windows and its launcher progress, and the icon that every window and
+// message box shows.
+void identifyProgramToDesktop();
 
 // The application's title, shown on reports of failed commands.
 inline constexpr const char* ApplicationTitle = "Yeld Solvek Anti-Bot";

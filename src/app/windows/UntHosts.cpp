@@ -1,6 +1,8 @@
 #include "UntHosts.h"
 
+#include "HostName.h"
 #include "HostsFile.h"
+#include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "MainWindowWorkers.h"
 #include "Platform.h"
@@ -17,7 +19,7 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QShowEvent>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -104,26 +106,6 @@ QString catIdOf(const TTreeObj* category)
 
 } // namespace
 
-bool isHostName(QStringView text)
-{
-    if (text.isEmpty() || text.size() > 253)
-        return false;
-    qsizetype labelLength = 0;
-    for (const QChar c : text) {
-        if (c == u'.') {
-            if (labelLength == 0)
-                return false;
-            labelLength = 0;
-            continue;
-        }
-        const bool allowed = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                             (c >= u'0' && c <= u'9') || c == u'-' || c == u'_';
-        if (!allowed || ++labelLength > 63)
-            return false;
-    }
-    return labelLength > 0;
-}
-
 std::optional<QString> cleanHostInput(const QString& typed)
 {
     // Any scheme, in any case: "http://", "HTTPS://", "ftp://".
@@ -195,8 +177,9 @@ void TFrmHosts::createComponents()
     connectReported(tree, &QTreeWidget::itemClicked, this, &TFrmHosts::treeClick);
     connectReported(tree, &QTreeWidget::itemDoubleClicked, this, &TFrmHosts::treeDblClick);
 
-    lst = new QTableWidget(this);
-    setUpReportList(lst, {QString()}, false);
+    lst = new QTableView(this);
+    lstRows = new TListRowsModel({QString()}, lst);
+    setUpReportList(lst, lstRows, false);
     lst->setItemDelegate(
         new TRowColorDelegate([this](int row) { return lstAdvancedCustomDrawItem(row); }, lst));
 
@@ -333,7 +316,7 @@ void TFrmHosts::treeDblClick()
     if (!node || !node->parent())
         return;
 
-    lst->setRowCount(0);
+    lstRows->clear();
     btnaddhost->hide();
     btndelete->hide();
     setWindowTitle(captionPrefix + QStringLiteral(" - ") + node->text(0));
@@ -357,7 +340,7 @@ void TFrmHosts::treeDblClick()
 
 void TFrmHosts::startListThread(const QString& category, const QString& reserved)
 {
-    lst->setRowCount(0);
+    lstRows->clear();
     ++m_listGeneration;
     auto* thread = new TListHosts(this);
     thread->setCat(category);
@@ -367,16 +350,13 @@ void TFrmHosts::startListThread(const QString& category, const QString& reserved
 
 void TFrmHosts::beginFill(int rows)
 {
-    beginListFill(tree, lst, p, rows);
+    beginListFill(tree, lstRows, p, rows);
 }
 
-void TFrmHosts::addRows(const std::vector<QString>& hosts, int lastRow, int rows)
+void TFrmHosts::addRows(const TListRows& hosts, int first, int end)
 {
-    int row = lst->rowCount();
-    lst->setRowCount(row + int(hosts.size()));
-    for (const QString& curHost : hosts)
-        lst->setItem(row++, 0, new QTableWidgetItem(curHost));
-    stepListProgress(p, lastRow, rows);
+    lstRows->appendRows(hosts, first, end);
+    stepListProgress(p, end - 1, hosts.rowCount());
 }
 
 void TFrmHosts::endFill(bool /*begun*/)
@@ -393,6 +373,24 @@ void TFrmHosts::addFirstHost()
 void TFrmHosts::startThread(const QString& catid)
 {
     startListThread(catid, QStringLiteral("N"));
+}
+
+QString TFrmHosts::openedCategoryId() const
+{
+    QString catid;
+    getCatFromName(catid);
+    return catid;
+}
+
+void TFrmHosts::closeCategory()
+{
+    // A list still loading leaves the window alone; its end step is done here.
+    ++m_listGeneration;
+    endListFill(tree, p);
+    lstRows->clear();
+    btnaddhost->hide();
+    btndelete->hide();
+    setWindowTitle(captionPrefix);
 }
 
 void TFrmHosts::getCatFromName(QString& catid) const
@@ -450,10 +448,15 @@ void TFrmHosts::SpeedButton2Click()
                            QStringLiteral("Refactor"), tree->currentItem()->text(0));
     if (!name)
         return;
+    const QString catid = catIdOf(category);
+    const bool wasOpened = openedCategoryId() == catid;
     execSQL(QStringLiteral(
                 "UPDATE categories SET catname=:catname WHERE catid=:catid AND reserved=\"N\";"),
-            {{QStringLiteral(":catname"), *name}, {QStringLiteral(":catid"), catIdOf(category)}});
+            {{QStringLiteral(":catname"), *name}, {QStringLiteral(":catid"), catid}});
     refreshTree();
+    // The caption is the record of the opened category, so it takes the new name.
+    if (wasOpened)
+        setWindowTitle(captionPrefix + QStringLiteral(" - ") + *name);
 }
 
 void TFrmHosts::SpeedButton1Click()
@@ -467,16 +470,15 @@ void TFrmHosts::SpeedButton1Click()
         return;
 
     const QString catid = catIdOf(category);
+    const bool wasOpened = openedCategoryId() == catid;
     cleanFromHosts(getCatHosts(catid, QStringLiteral("N")));
     const SqlParams key = {{QStringLiteral(":catid"), catid}};
     execSQL(QStringLiteral("DELETE FROM categories WHERE catid=:catid AND reserved=\"N\""), key);
     execSQL(QStringLiteral("DELETE FROM hosts WHERE category=:catid AND reserved=\"N\""), key);
 
     ptree->hide();
-    QString opened;
-    getCatFromName(opened);
-    if (opened == catid)
-        lst->setRowCount(0);
+    if (wasOpened)
+        closeCategory();
     modded = true;
     refreshTree();
 }
@@ -521,8 +523,7 @@ void TFrmHosts::btndeleteClick()
         return;
     }
     std::sort(rows.begin(), rows.end());
-    const QTableWidgetItem* first = lst->item(rows.first(), 0);
-    const QString host = first ? first->text() : QString();
+    const QString host = lstRows->text(rows.first(), 0);
     if (!confirmed(
             QStringLiteral("This action will definitively delete this host %1, Are you sure ?")
                 .arg(quoted(host)),
@@ -533,8 +534,7 @@ void TFrmHosts::btndeleteClick()
     execSQL(QStringLiteral("DELETE FROM hosts WHERE host=:host AND reserved=\"N\""),
             {{QStringLiteral(":host"), host}});
     cleanFromHosts(host);
-    for (auto row = rows.crbegin(); row != rows.crend(); ++row)
-        lst->removeRow(*row);
+    lstRows->removeRowList(rows);
     modded = true;
 }
 

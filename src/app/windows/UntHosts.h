@@ -16,7 +16,8 @@
 #include <optional>
 
 class QLabel;
-class QTableWidget;
+class QTableView;
+class TListRowsModel;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -31,10 +32,6 @@ extern std::function<void()> startHostsRefresh;
 // trimmed; a text without a "/" stays as typed, blanks included. Nothing when
 // what is left is not a host name.
 std::optional<QString> cleanHostInput(const QString& typed);
-
-// A host name as the hosts file takes it: dot-separated labels of letters,
-// digits, "-" and "_".
-bool isHostName(QStringView text);
 
 // The first node of the tree, in tree order, whose text equals text exactly.
 QTreeWidgetItem* findTreeNode(QTreeWidget* tree, const QString& text);
@@ -62,7 +59,8 @@ public:
     ~TFrmHosts() override;
 
     QTreeWidget* tree = nullptr;
-    QTableWidget* lst = nullptr;
+    QTableView* lst = nullptr;
+    TListRowsModel* lstRows = nullptr; // what lst shows
     QWidget* pbottom = nullptr;
     QLabel* Image1 = nullptr;
     QToolButton* btnaddcat = nullptr;
@@ -97,7 +95,7 @@ public:
     // The list thread's steps.
     int fillGeneration() const override { return m_listGeneration.load(); }
     void beginFill(int rows) override;
-    void addRows(const std::vector<QString>& hosts, int lastRow, int rows) override;
+    void addRows(const TListRows& hosts, int first, int end) override;
     void endFill(bool begun) override;
     void addFirstHost() override;
 
@@ -117,6 +115,10 @@ private:
     void createTree();
     // The opened user category's id, or nothing after telling the user why not.
     std::optional<QString> openedCategory();
+    // The opened user category's id; "-1" when none.
+    QString openedCategoryId() const;
+    // Shows no category: empty list, no host commands, the bare caption.
+    void closeCategory();
     // The selected node's category; null when none is selected or, after
     // telling the user, when the node is no user category.
     const TTreeObj* selectedCategory() const;

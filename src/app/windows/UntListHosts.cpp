@@ -1,10 +1,9 @@
 #include "UntListHosts.h"
 
+#include "ListRowsModel.h"
 #include "Platform.h"
 #include "SQLiteTable3.h"
 #include "UntSqliteUtils.h"
-
-#include <memory>
 
 TListHosts::TListHosts(HostsListTarget* window)
     : m_window(window), m_generation(window->fillGeneration())
@@ -38,10 +37,12 @@ void TListHosts::Execute()
 
 void TListHosts::listRows()
 {
-    const std::unique_ptr<TSQLiteTable> table = queryTable(
+    TListRows hosts(1);
+    forEachQueryRow(
         QStringLiteral("SELECT host FROM hosts WHERE category=:category AND reserved=:reserved;"),
-        {{QStringLiteral(":category"), category}, {QStringLiteral(":reserved"), reserved}});
-    const int rows = int(table->Count());
+        {{QStringLiteral(":category"), category}, {QStringLiteral(":reserved"), reserved}},
+        [&](const TSQLiteUniTable& row) { hosts.appendCell(row.FieldAsStringView(0)); });
+    const int rows = hosts.rowCount();
     if (rows == 0) {
         offerToAddAHost();
         return;
@@ -52,11 +53,7 @@ void TListHosts::listRows()
             m_begun = true;
         }))
         return;
-
-    const int hostColumn = table->FindFieldIndex(QStringLiteral("host"));
-    showRowsInSteps(
-        *this, stillCurrent, *table, [&] { return table->FieldAsString(hostColumn); },
-        [&](const std::vector<QString>& hosts, int i) { m_window->addRows(hosts, i, rows); });
+    showRowsInSteps(*this, stillCurrent, *m_window, hosts);
 }
 
 void TListHosts::offerToAddAHost()

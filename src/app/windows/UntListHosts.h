@@ -9,11 +9,9 @@
 
 #include <QString>
 
-#include <vector>
-
 // The hosts manager's side of a list thread: the list's rows, and the first
 // host of an empty user category.
-class HostsListTarget : public ViewFillTarget<QString> {
+class HostsListTarget : public ViewFillTarget {
 public:
     virtual void addFirstHost() = 0;
 };

@@ -76,14 +76,6 @@ enum Img16Index {
     imgRestore = 8
 };
 
-QIcon programIcon()
-{
-    QIcon icon;
-    for (int size : {16, 32, 64, 128})
-        icon.addFile(QStringLiteral(":/images/shield_%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
 QLabel* picture(QWidget* parent, const QString& resource, const QRect& place)
 {
     auto* label = new QLabel(parent);
@@ -206,9 +198,8 @@ void TFrmMain::createComponents()
     Image2 = picture(client, QStringLiteral(":/images/main_heading.png"), QRect(8, 8, 312, 28));
 
     lup = new TbsSkinVistaGlowLabel(client);
-    lup->setGeometry(8, 4, 312, 36);
-    lup->setIndent(8);
-    lup->setGlowColor(QColor(207, 207, 207));
+    lup->move(8, 4);
+    lup->setGlowColor(0xCFCFCF);
 
     p = new TVistaProBar(client);
     p->setGeometry(8, 40, 312, 33);
@@ -238,9 +229,8 @@ void TFrmMain::createComponents()
     btnon->setVisible(false);
 
     bsSkinVistaGlowLabel1 = new TbsSkinVistaGlowLabel(client);
-    bsSkinVistaGlowLabel1->setGeometry(0, 85, 220, 34);
-    bsSkinVistaGlowLabel1->setIndent(8);
-    bsSkinVistaGlowLabel1->setGlowColor(QColor(192, 192, 192));
+    bsSkinVistaGlowLabel1->move(0, 85);
+    bsSkinVistaGlowLabel1->setGlowColor(platform::clSilver);
     bsSkinVistaGlowLabel1->setCaption(QStringLiteral("Probe: Log when website blocked"));
 
     Panel1 = new QWidget(client);
@@ -487,7 +477,7 @@ void TFrmMain::ExitSolvek2Click()
 void TFrmMain::confirmExit()
 {
     const int answer = platform::messageBox(
-        nullptr,
+        this,
         QStringLiteral("This action will terminate solvek process, we won't be able to "
                        "automatically update database anymore, are you sure?"),
         QStringLiteral("Exit Solvek"), platform::MB_YESNO | platform::MB_ICONWARNING);
@@ -502,7 +492,7 @@ bool TFrmMain::passesGate()
 {
     if (!SETTINGS_USEPWD || logged)
         return true;
-    platform::messageBox(nullptr,
+    platform::messageBox(this,
                          QStringLiteral("This application is protected by a password, you must "
                                         "log before using this function"),
                          QStringLiteral("Not logged"), platform::MB_OK | platform::MB_ICONERROR);
@@ -549,7 +539,7 @@ void TFrmMain::TimerProtectTimer()
         logged = true;
         return;
     }
-    platform::messageBox(nullptr, QStringLiteral("The password you entered is incorrect !"),
+    platform::messageBox(this, QStringLiteral("The password you entered is incorrect !"),
                          QStringLiteral("Wrong password"),
                          platform::MB_OK | platform::MB_ICONERROR);
     hide();

@@ -1,5 +1,6 @@
 #include "UntProbeLogs.h"
 
+#include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "Platform.h"
 #include "Unit_Win7Taskbar.h"
@@ -11,7 +12,7 @@
 
 #include <QLabel>
 #include <QShowEvent>
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -22,7 +23,7 @@ constexpr int clientWidth = 502;
 constexpr int clientHeight = 375;
 } // namespace
 
-class TFrmProbe::DayTree : public ViewFillTarget<QString> {
+class TFrmProbe::DayTree : public ViewFillTarget {
 public:
     explicit DayTree(TFrmProbe& window) : w(window) {}
     int fillGeneration() const override { return w.m_treeGeneration.load(); }
@@ -31,11 +32,12 @@ public:
         beginListProgress(w.p, rows);
         w.tree->clear();
     }
-    void addRows(const std::vector<QString>& days, int lastRow, int rows) override
+    void addRows(const TListRows& days, int first, int end) override
     {
-        for (const QString& str : days)
-            setNodeImage(new QTreeWidgetItem(w.tree, {str}), imgDay, w.img16);
-        stepListProgress(w.p, lastRow, rows);
+        for (int row = first; row < end; ++row)
+            setNodeImage(new QTreeWidgetItem(w.tree, {days.cell(row, 0).toString()}), imgDay,
+                         w.img16);
+        stepListProgress(w.p, end - 1, days.rowCount());
     }
     void endFill(bool begun) override
     {
@@ -48,23 +50,15 @@ private:
     TFrmProbe& w;
 };
 
-class TFrmProbe::RecordList : public ViewFillTarget<ProbeRecord> {
+class TFrmProbe::RecordList : public ViewFillTarget {
 public:
     explicit RecordList(TFrmProbe& window) : w(window) {}
     int fillGeneration() const override { return w.m_listGeneration.load(); }
-    void beginFill(int rows) override { beginListFill(w.tree, w.lst, w.p, rows); }
-    void addRows(const std::vector<ProbeRecord>& records, int lastRow, int rows) override
+    void beginFill(int rows) override { beginListFill(w.tree, w.lstRows, w.p, rows); }
+    void addRows(const TListRows& records, int first, int end) override
     {
-        QTableWidget* lst = w.lst;
-        int row = lst->rowCount();
-        lst->setRowCount(row + int(records.size()));
-        for (const auto& [curTime, curHost] : records) {
-            lst->setItem(row, 0,
-                         new QTableWidgetItem(w.img16.value(imgRecord), formatLogTime(curTime)));
-            lst->setItem(row, 1, new QTableWidgetItem(curHost));
-            ++row;
-        }
-        stepListProgress(w.p, lastRow, rows);
+        w.lstRows->appendRows(records, first, end);
+        stepListProgress(w.p, end - 1, records.rowCount());
     }
     void endFill(bool /*begun*/) override { endListFill(w.tree, w.p); }
 
@@ -101,8 +95,10 @@ void TFrmProbe::createComponents()
     tree->setRootIsDecorated(false);
     connectReported(tree, &QTreeWidget::itemDoubleClicked, this, &TFrmProbe::treeDblClick);
 
-    lst = new QTableWidget(this);
-    setUpReportList(lst, {QStringLiteral("Time"), QStringLiteral("Host")}, true);
+    lst = new QTableView(this);
+    lstRows = new TListRowsModel({QStringLiteral("Time"), QStringLiteral("Host")}, lst);
+    lstRows->setColumnIcon(0, img16.value(imgRecord));
+    setUpReportList(lst, lstRows, true);
     lst->setColumnWidth(0, 70);
     lst->setIconSize(QSize(16, 16));
     lst->setItemDelegate(
@@ -159,7 +155,7 @@ void TFrmProbe::forgetList()
 {
     // A list still loading stops touching the window; its end step is done here.
     ++m_listGeneration;
-    lst->setRowCount(0);
+    lstRows->clear();
     tree->setEnabled(true);
     hideListProgress(p);
 }
@@ -207,6 +203,20 @@ void TFrmProbe::SpeedButton3Click()
     if (nodeImage(node) == imgDayShown)
         forgetList();
     delete node;
+    selectDayOnDisplay();
+}
+
+void TFrmProbe::selectDayOnDisplay()
+{
+    // Deleting a node moves the selection to a neighbour, which the list does
+    // not show; the tree marks the day on display, or none.
+    QTreeWidgetItem* shown = nullptr;
+    for (int i = 0; i < tree->topLevelItemCount() && !shown; ++i)
+        if (nodeImage(tree->topLevelItem(i)) == imgDayShown)
+            shown = tree->topLevelItem(i);
+    tree->setCurrentItem(shown);
+    if (!shown)
+        tree->clearSelection();
 }
 
 QColor TFrmProbe::lstAdvancedCustomDrawItem(int row) const

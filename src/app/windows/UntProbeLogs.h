@@ -4,7 +4,6 @@
 // the records of the opened day, newest first; Refresh, and delete a day.
 
 #include "ListWindowParts.h"
-#include "UntRefreshProbeList.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -13,10 +12,10 @@
 
 #include <atomic>
 #include <memory>
-#include <utility>
 
 class QLabel;
-class QTableWidget;
+class QTableView;
+class TListRowsModel;
 class QToolButton;
 class QTreeWidget;
 class TVistaProBar;
@@ -32,7 +31,8 @@ public:
     ~TFrmProbe() override;
 
     QTreeWidget* tree = nullptr;
-    QTableWidget* lst = nullptr;
+    QTableView* lst = nullptr;
+    TListRowsModel* lstRows = nullptr; // what lst shows
     QWidget* pbottom = nullptr;
     QLabel* Image1 = nullptr;
     QToolButton* btnrefresh = nullptr;
@@ -65,6 +65,8 @@ private:
     void clearViews();
     // Empties the list and forgets a list still loading.
     void forgetList();
+    // The day on display becomes the tree's current node; none when none is shown.
+    void selectDayOnDisplay();
 
     // What the tree and list threads fill; each counts the threads started,
     // so older ones leave the window alone.
@@ -72,8 +74,8 @@ private:
     class RecordList;
     std::atomic<int> m_treeGeneration{0};
     std::atomic<int> m_listGeneration{0};
-    std::unique_ptr<ViewFillTarget<QString>> m_days;
-    std::unique_ptr<ViewFillTarget<ProbeRecord>> m_records;
+    std::unique_ptr<ViewFillTarget> m_days;
+    std::unique_ptr<ViewFillTarget> m_records;
 };
 
 extern TFrmProbe* FrmProbe;

@@ -1,7 +1,8 @@
 #pragma once
 
 // Fills the probe log viewer's list with the records of one day, newest
-// first, identical records once, off the window thread.
+// first, identical records once, off the window thread. Its rows are the
+// time ("hh:nn") and the host.
 
 #include "ListWindowParts.h"
 #include "LiveCount.h"
@@ -9,15 +10,9 @@
 
 #include <QString>
 
-#include <utility>
-#include <vector>
-
-// A record as the list shows it: time and host.
-using ProbeRecord = std::pair<QString, QString>;
-
 class TRefreshProbeList : public TThread, public LiveCount<TRefreshProbeList> {
 public:
-    explicit TRefreshProbeList(ViewFillTarget<ProbeRecord>* window);
+    explicit TRefreshProbeList(ViewFillTarget* window);
     ~TRefreshProbeList() override;
 
     // The day to list, as displayed ("dd/mm/yyyy").
@@ -31,7 +26,7 @@ private:
     void addRecords();
     void finish();
 
-    ViewFillTarget<ProbeRecord>* const m_window;
+    ViewFillTarget* const m_window;
     bool m_begun = false;
     const int m_generation;
     QString curDate; // "yyyymmdd"

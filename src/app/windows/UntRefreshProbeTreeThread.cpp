@@ -1,11 +1,10 @@
 #include "UntRefreshProbeTreeThread.h"
 
+#include "ListRowsModel.h"
 #include "SQLiteTable3.h"
 #include "UntSqliteUtils.h"
 
-#include <memory>
-
-TRefreshProbeTree::TRefreshProbeTree(ViewFillTarget<QString>* window)
+TRefreshProbeTree::TRefreshProbeTree(ViewFillTarget* window)
     : m_window(window), m_generation(window->fillGeneration())
 {}
 
@@ -28,9 +27,11 @@ void TRefreshProbeTree::Execute()
 void TRefreshProbeTree::addDays()
 {
     // The stored day sorts in date order, so the newest day comes first.
-    const std::unique_ptr<TSQLiteTable> table =
-        queryTable(QStringLiteral("SELECT DISTINCT date FROM probe ORDER BY date DESC;"));
-    const int rows = int(table->Count());
+    TListRows days(1);
+    forEachQueryRow(
+        QStringLiteral("SELECT DISTINCT date FROM probe ORDER BY date DESC;"), {},
+        [&](const TSQLiteUniTable& row) { days.appendCell(formatLogDate(row.FieldAsString(0))); });
+    const int rows = days.rowCount();
     if (rows == 0)
         return;
     const auto stillCurrent = [this] { return current(); };
@@ -39,12 +40,7 @@ void TRefreshProbeTree::addDays()
             m_shownProgress = true;
         }))
         return;
-
-    const int dateColumn = table->FindFieldIndex(QStringLiteral("date"));
-    showRowsInSteps(
-        *this, stillCurrent, *table,
-        [&] { return formatLogDate(table->FieldAsString(dateColumn)); },
-        [&](const std::vector<QString>& days, int i) { m_window->addRows(days, i, rows); });
+    showRowsInSteps(*this, stillCurrent, *m_window, days);
 }
 
 void TRefreshProbeTree::finish()

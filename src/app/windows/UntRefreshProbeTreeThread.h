@@ -12,7 +12,7 @@
 class TRefreshProbeTree : public TThread, public LiveCount<TRefreshProbeTree> {
 public:
     // The window shows each day as a node, as "dd/mm/yyyy".
-    explicit TRefreshProbeTree(ViewFillTarget<QString>* window);
+    explicit TRefreshProbeTree(ViewFillTarget* window);
     ~TRefreshProbeTree() override;
 
 protected:
@@ -23,7 +23,7 @@ private:
     void addDays();
     void finish();
 
-    ViewFillTarget<QString>* const m_window;
+    ViewFillTarget* const m_window;
     const int m_generation;
     bool m_shownProgress = false;
 };

@@ -2,13 +2,14 @@
 
 #include "LinuxAutostart.h"
 #include "LinuxInstanceGuard.h"
+#include "LinuxMessageBoxes.h"
 #include "LinuxTaskbar.h"
+#include "LinuxXdgFolders.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -19,6 +20,14 @@ namespace {
 
 class LinuxPlaces : public Places {
 public:
+    // The program's own folder in a base folder: "solvek-antibot/".
+    static QString programsFolder(const QString& base)
+    {
+        const QString folder = base + QStringLiteral("/solvek-antibot");
+        ensurePrivateFolder(folder);
+        return folder + u'/';
+    }
+
     QString programFile() const override
     {
         if (QCoreApplication::instance())
@@ -26,13 +35,8 @@ public:
         return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     }
 
-    QString programFolder() const override
-    {
-        const QString folder = QCoreApplication::instance()
-                                   ? QCoreApplication::applicationDirPath()
-                                   : QFileInfo(programFile()).absolutePath();
-        return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    }
+    QString dataFolder() const override { return programsFolder(xdgDataHome()); }
+    QString configFolder() const override { return programsFolder(xdgConfigHome()); }
 
     QString hostsFile() const override
     {
@@ -73,63 +77,6 @@ public:
 class LinuxDesktop : public Desktop {
 public:
     bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
-};
-
-class LinuxMessageBoxes : public MessageBoxes {
-public:
-    int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) override
-    {
-        QMessageBox box(iconOf(flags), title, text, QMessageBox::NoButton, owner);
-        switch (flags & 0x0F) {
-        case MB_OKCANCEL:
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-            box.setEscapeButton(QMessageBox::Cancel);
-            break;
-        case MB_YESNO:
-            // Closing a confirmation must never count as Yes.
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setEscapeButton(QMessageBox::No);
-            break;
-        default:
-            box.setStandardButtons(QMessageBox::Ok);
-            box.setEscapeButton(QMessageBox::Ok);
-            break;
-        }
-        return answerOf(box.exec(), flags);
-    }
-
-private:
-    static QMessageBox::Icon iconOf(unsigned flags)
-    {
-        switch (flags & 0xF0) {
-        case MB_ICONERROR:
-            return QMessageBox::Critical;
-        case MB_ICONQUESTION:
-            return QMessageBox::Question;
-        case MB_ICONWARNING:
-            return QMessageBox::Warning;
-        case MB_ICONINFORMATION:
-            return QMessageBox::Information;
-        default:
-            return QMessageBox::NoIcon;
-        }
-    }
-
-    static int answerOf(int button, unsigned flags)
-    {
-        switch (button) {
-        case QMessageBox::Ok:
-            return IDOK;
-        case QMessageBox::Yes:
-            return IDYES;
-        case QMessageBox::No:
-            return IDNO;
-        case QMessageBox::Cancel:
-            return IDCANCEL;
-        default:
-            return (flags & 0x0F) == MB_YESNO ? IDNO : IDCANCEL;
-        }
-    }
 };
 
 class LinuxPlatform : public Platform {

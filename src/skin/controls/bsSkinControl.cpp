@@ -22,19 +22,6 @@ private:
     bool m_before;
 };
 
-// Keeps a context's saved state balanced.
-class SavedDCState {
-public:
-    explicit SavedDCState(TbsDC* dc) : m_dc(dc), m_saved(dc->SaveDC()) {}
-    ~SavedDCState() { m_dc->RestoreDC(m_saved); }
-    SavedDCState(const SavedDCState&) = delete;
-    SavedDCState& operator=(const SavedDCState&) = delete;
-
-private:
-    TbsDC* m_dc;
-    int m_saved;
-};
-
 void notify(const TNotifyEvent& event, QObject* sender)
 {
     if (event && !IsDesigning(sender))
@@ -185,7 +172,7 @@ void TbsSkinCustomControl::SetDefaultFont(const TFont& value)
 const TbsBitmap* TbsSkinCustomControl::ActivePicture(int index) const
 {
     const TbsPictureList& pictures = FSD->FActivePictures;
-    return index >= 0 && size_t(index) < pictures.size() ? pictures[size_t(index)].get() : nullptr;
+    return IsPictureIndex(pictures, index) ? pictures[size_t(index)].get() : nullptr;
 }
 
 void TbsSkinCustomControl::ReadSkinObject()
@@ -428,7 +415,7 @@ void TbsSkinCustomControl::PaintClientBackground(TbsDC* canvas)
     const TRect client = Rect(SkinRect.Left + ClRect.Left, SkinRect.Top + ClRect.Top,
                               SkinRect.Left + ClRect.Right, SkinRect.Top + ClRect.Bottom);
     CopySkinRect(tile, tile.BoundsRect(), *Picture, client);
-    const SavedDCState saved(canvas);
+    const TbsSavedDC saved(canvas);
     canvas->IntersectClipRect(NewClRect);
     const TRect& ncl = NewClRect;
     if (!StretchEffect) {

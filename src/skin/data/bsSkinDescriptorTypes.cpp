@@ -25,7 +25,6 @@ template <class T, class Base> constexpr DescriptorType<Base> typeRow(const char
 }
 
 // In the order entries are compared when read; the first equal name wins.
-// A row without a class stands for a type this build cannot read yet.
 const auto objectTypes = std::to_array<DescriptorType<TbsDataSkinObject>>({
     typeRow<TbsDataSkinMenuItem, TbsDataSkinObject>("menuitem"),
     typeRow<TbsDataSkinMainMenuBarItem, TbsDataSkinObject>("mainmenubaritem"),

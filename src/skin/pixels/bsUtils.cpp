@@ -28,19 +28,6 @@ private:
     QVariant m_before;
 };
 
-// Keeps the context's saved states balanced, also when painting fails.
-class SavedDC {
-public:
-    explicit SavedDC(TbsDC* dc) : m_dc(dc), m_saved(dc->SaveDC()) {}
-    ~SavedDC() { m_dc->RestoreDC(m_saved); }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-    TbsDC* m_dc;
-    int m_saved;
-};
-
 // The parent's own painting under bounds (in the parent's coordinates): a
 // window only erases its background; another control also paints its content.
 void paintParent(QWidget* parent, const QRect& bounds, TbsDC* dc)
@@ -81,7 +68,7 @@ void DrawParentImage(QWidget* control, TbsDC* dc)
     PaintCopyGuard parentCopy(parent);
     const QRect bounds = control->geometry();
     {
-        SavedDC saved(dc);
+        TbsSavedDC saved(dc);
         dc->SetViewportOrg(-bounds.left(), -bounds.top());
         dc->IntersectClipRect(Rect(0, 0, parent->width(), parent->height()));
         paintParent(parent, bounds, dc);
@@ -97,7 +84,7 @@ void DrawParentImage(QWidget* control, TbsDC* dc)
             !sibling->geometry().intersects(bounds))
             continue;
         PaintCopyGuard siblingCopy(sibling);
-        SavedDC saved(dc);
+        TbsSavedDC saved(dc);
         dc->SetViewportOrg(sibling->x() - bounds.left(), sibling->y() - bounds.top());
         dc->IntersectClipRect(Rect(0, 0, sibling->width(), sibling->height()));
         dc->Paint([&](QPainter& p) { sibling->render(&p, QPoint(), QRegion(), {}); });

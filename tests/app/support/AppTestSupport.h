@@ -18,7 +18,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        fake.programFolderPath = dir.path() + "/";
+        fake.dataFolderPath = fake.configFolderPath = dir.path() + "/";
         fake.programFilePath = dir.path() + "/solvek-antibot";
         fake.hostsFilePath = dir.path() + "/hosts";
         DBPath = dir.path() + "/solvekdat.db";
@@ -209,7 +209,7 @@ inline int distinctColours(const QImage& image)
 
 // Checks the drawn background of the list's first rows near its right edge:
 // white for even rows, light grey for odd ones. No row may be selected or current.
-inline void expectRowsWhiteAndLightGrey(QTableWidget* list, int rows, int column)
+inline void expectRowsWhiteAndLightGrey(QTableView* list, int rows, int column)
 {
     const QImage image = list->viewport()->grab().toImage();
     const int x = list->viewport()->width() - 10;

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntHosts.h"
@@ -6,7 +7,7 @@
 #include "UntTreeObj.h"
 #include "VistaProBar.h"
 
-#include <QTableWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -122,8 +123,8 @@ protected:
     QStringList listed()
     {
         QStringList hosts;
-        for (int row = 0; row < window->lst->rowCount(); ++row)
-            hosts << window->lst->item(row, 0)->text();
+        for (int row = 0; row < window->lstRows->rowCount(); ++row)
+            hosts << window->lstRows->text(row, 0);
         return hosts;
     }
 
@@ -304,25 +305,58 @@ TEST_F(HostsManagerTest, AddHostRefusesTextThatIsNoHostAndHostsThatExist)
     EXPECT_FALSE(window->modded);
 }
 
-TEST_F(HostsManagerTest, AddHostAfterRenamingTheOpenedCategoryIsRefused)
+TEST_F(HostsManagerTest, RenamingTheOpenedCategoryKeepsItOpenUnderItsNewName)
 {
     addCategory("1", "Mine", {"a.com"});
+    addCategory("2", "Other", {"o.com"});
     createWindow();
     open("Custom Hosts", "Mine");
 
     select(findTreeNode(window->tree, "Mine"));
     answerNextInput(QString("Renamed"));
     window->SpeedButton2Click();
-    EXPECT_EQ(userCategories(), QStringList{"1:Renamed"});
-    EXPECT_EQ(window->windowTitle(), "Manage Hosts - Mine");
+    EXPECT_EQ(userCategories(), (QStringList{"1:Renamed", "2:Other"}));
+    EXPECT_EQ(window->windowTitle(), "Manage Hosts - Renamed");
+    EXPECT_EQ(listed(), QStringList{"a.com"});
 
-    QString catid;
-    window->getCatFromName(catid);
-    EXPECT_EQ(catid, "-1");
-    window->btnaddhostClick(); // no dialog: refused before asking
-    EXPECT_EQ(takeBoxes(), QStringList{"No category|The opened category no longer exists under "
-                                       "this name, open it again from the tree first.|10"});
-    EXPECT_EQ(column("SELECT host FROM hosts;"), QStringList{"a.com"});
+    ++startedLists;
+    answerNextInput(QString("b.com"));
+    window->btnaddhostClick();
+    ASSERT_TRUE(waitUntil([&] { return listThreadsEnded(); }));
+    EXPECT_TRUE(takeBoxes().isEmpty());
+    EXPECT_EQ(
+        column("SELECT category || ':' || host FROM hosts WHERE reserved=\"N\" ORDER BY host;"),
+        (QStringList{"1:a.com", "1:b.com", "2:o.com"}));
+    EXPECT_EQ(listed(), (QStringList{"a.com", "b.com"}));
+
+    // Renaming another category leaves the opened one as it is.
+    select(findTreeNode(window->tree, "Other"));
+    answerNextInput(QString("Elsewhere"));
+    window->SpeedButton2Click();
+    EXPECT_EQ(window->windowTitle(), "Manage Hosts - Renamed");
+}
+
+TEST_F(HostsManagerTest, ADatabaseFailureIsToldInOneSentenceNotAsAStatement)
+{
+    createWindow();
+    exec("CREATE TRIGGER refuse BEFORE INSERT ON categories BEGIN SELECT RAISE(ABORT, 'no'); "
+         "END;");
+    answerNextInput(QString("New"));
+    window->btnaddcat->click(); // as the user does, through the window's report of failures
+    EXPECT_EQ(takeBoxes(), QStringList{"Yeld Solvek Anti-Bot|The database \"" + DBPath +
+                                       "\" could not be written: Abort due to contraint "
+                                       "violation|10"});
+
+    // The file is no database any more.
+    QFile file(DBPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    answerNextInput(QString("Newer"));
+    window->btnaddcat->click();
+    EXPECT_EQ(takeBoxes(), QStringList{"Yeld Solvek Anti-Bot|The database \"" + DBPath +
+                                       "\" could not be read: File opened that is not a "
+                                       "database file|10"});
 }
 
 TEST_F(HostsManagerTest, DeleteWithThreeRowsSelectedDeletesTheFirstHostOnly)
@@ -392,6 +426,10 @@ TEST_F(HostsManagerTest, DeletingACategoryRemovesItsRowsAndBlockLines)
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_FALSE(window->ptree->isVisibleTo(window.get()));
     EXPECT_EQ(userCategories(), QStringList{"2:Kept"});
+    // No category is open any more.
+    EXPECT_EQ(window->windowTitle(), "Manage Hosts");
+    EXPECT_FALSE(window->btnaddhost->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->btndelete->isVisibleTo(window.get()));
     window->hide();
     EXPECT_EQ(refreshesStarted, 1);
 }
@@ -468,6 +506,6 @@ TEST_F(HostsManagerTest, RowsAlternateWhiteAndLightGrey)
     EXPECT_EQ(window->lstAdvancedCustomDrawItem(2), QColor(255, 255, 255));
 
     window->lst->clearSelection();
-    window->lst->setCurrentItem(nullptr);
+    window->lst->setCurrentIndex(QModelIndex());
     expectRowsWhiteAndLightGrey(window->lst, 3, 0);
 }

@@ -77,6 +77,30 @@ TEST_F(MainWindowTest, ComponentsSitWhereTheWindowPutsThem)
     EXPECT_EQ(main->windowTitle(), "Solvek Anti-Bot 3.0.2 - www.solvek.example");
 }
 
+// The glow labels size themselves to their captions in the window's font
+// (8 point, 11 pixels) plus 28 pixels of room for the halo each way.
+TEST_F(MainWindowTest, GlowLabelsSitAtTheirPlacesSizedToTheirCaptions)
+{
+    createWindows();
+    for (TbsSkinVistaGlowLabel* label : {main->lup, main->bsSkinVistaGlowLabel1}) {
+        QFont font = label->font();
+        font.setPixelSize(11);
+        const QFontMetrics metrics(font);
+        EXPECT_TRUE(label->AutoSize());
+        EXPECT_EQ(label->SkinData(), nullptr);
+        const QRect text = metrics.boundingRect(
+            QRect(0, 0, 1000, 1000), Qt::TextExpandTabs | Qt::TextShowMnemonic, label->Caption());
+        EXPECT_EQ(label->size(), QSize(text.width() + 28, metrics.height() + 28))
+            << label->Caption().toStdString();
+    }
+    EXPECT_EQ(main->lup->pos(), QPoint(8, 4));
+    EXPECT_EQ(main->lup->GlowColor(), 0xCFCFCFu);
+    EXPECT_EQ(main->bsSkinVistaGlowLabel1->pos(), QPoint(0, 85));
+    EXPECT_EQ(main->bsSkinVistaGlowLabel1->GlowColor(), platform::clSilver);
+    // The probe caption ends before the switch.
+    EXPECT_LT(main->bsSkinVistaGlowLabel1->geometry().right(), main->btnoff->x());
+}
+
 TEST_F(MainWindowTest, LastUpdateLabelShowsTheStoredTime)
 {
     setConfigValue("lastupdate", "01/02/2024 - 10:11:12", "INFO");
@@ -207,6 +231,26 @@ TEST_F(MainWindowTest, TrayCommandsAreOpenWithoutAPassword)
     main->ExitSolvek2Click();
     EXPECT_EQ(takeBoxes(), QStringList{exitQuestion});
     EXPECT_TRUE(endedWith.isEmpty());
+}
+
+TEST_F(MainWindowTest, BoxesOfTheMainWindowAreOwnedByIt)
+{
+    protectWith("secret");
+    createWindows();
+    main->show();
+    typedPassword = QStringLiteral("wrong");
+    main->TimerProtectTimer();
+    main->Settings2Click();
+    fake.boxAnswers.push_back(platform::IDNO);
+    main->show();
+    typedPassword = QStringLiteral("secret");
+    main->TimerProtectTimer();
+    main->ExitSolvek2Click();
+
+    ASSERT_EQ(fake.shownBoxes.size(), 3);
+    for (const auto& box : fake.shownBoxes)
+        EXPECT_EQ(box.owner, main.get()) << box.title.toStdString();
+    EXPECT_EQ(takeBoxes(), (QStringList{wrongPassword, notLogged, exitQuestion}));
 }
 
 TEST_F(MainWindowTest, ExitEndsTheProcessUnlessTheAnswerIsNo)

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntProbeLogs.h"
@@ -6,7 +7,8 @@
 #include "UntRefreshProbeTreeThread.h"
 #include "VistaProBar.h"
 
-#include <QTableWidget>
+#include <QMutex>
+#include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -24,6 +26,29 @@ protected:
         return false;
     }
 };
+
+// The warnings Qt reports while the action runs (a thread ended by an
+// exception reports one).
+QStringList warningsDuring(const std::function<void()>& action)
+{
+    static QMutex mutex;
+    static QStringList seen;
+    {
+        QMutexLocker lock(&mutex);
+        seen.clear();
+    }
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtWarningMsg)
+                return;
+            QMutexLocker lock(&mutex);
+            seen << text;
+        });
+    action();
+    qInstallMessageHandler(previous);
+    QMutexLocker lock(&mutex);
+    return seen;
+}
 
 } // namespace
 
@@ -87,8 +112,8 @@ protected:
     QStringList rows()
     {
         QStringList texts;
-        for (int row = 0; row < window->lst->rowCount(); ++row)
-            texts << window->lst->item(row, 0)->text() + "|" + window->lst->item(row, 1)->text();
+        for (int row = 0; row < window->lstRows->rowCount(); ++row)
+            texts << window->lstRows->text(row, 0) + "|" + window->lstRows->text(row, 1);
         return texts;
     }
 
@@ -119,6 +144,23 @@ TEST_F(ProbeLogsTest, DaysAreNewestFirst)
         EXPECT_EQ(nodeImage(window->tree->topLevelItem(i)), TFrmProbe::imgDay);
     EXPECT_FALSE(window->p->isVisibleTo(window.get()));
     EXPECT_GE(barShowings.shown, 1);
+}
+
+TEST_F(ProbeLogsTest, RecordsOfOneMinuteKeepTheOrderTheyArrivedIn)
+{
+    // Two hosts arriving alternately within a minute, each repeated: the first
+    // arrival of each counts, minutes newest first, the same host in two
+    // minutes twice.
+    for (const char* host : {"z.com", "a.com", "z.com", "m.com", "a.com"})
+        record("20130113", "0905", host);
+    record("20130113", "0906", "a.com");
+    record("20130113", "0904", "z.com");
+    record("20130113", "0905", "b.com");
+    showWithDays(1);
+
+    openDay("13/01/2013");
+    EXPECT_EQ(rows(), (QStringList{"09:06|a.com", "09:05|z.com", "09:05|a.com", "09:05|m.com",
+                                   "09:05|b.com", "09:04|z.com"}));
 }
 
 TEST_F(ProbeLogsTest, RecordsOfADayNewestFirstIdenticalOnesOnce)
@@ -182,13 +224,39 @@ TEST_F(ProbeLogsTest, DeletingTheDayOnDisplayEmptiesTheList)
     EXPECT_TRUE(column("SELECT date FROM probe;").isEmpty());
 }
 
+TEST_F(ProbeLogsTest, AfterADeleteTheTreeSelectsOnlyTheDayTheListShows)
+{
+    for (const char* date : {"20130112", "20130113", "20130114"})
+        record(date, "0905", " a.com");
+    showWithDays(3);
+    openDay("13/01/2013");
+
+    // Another day goes: the selection returns to the day on display.
+    window->tree->setCurrentItem(day("14/01/2013"));
+    window->SpeedButton3Click();
+    EXPECT_EQ(window->tree->currentItem(), day("13/01/2013"));
+    EXPECT_EQ(rows(), QStringList{"09:05| a.com"});
+
+    // The day on display goes: no day is selected next to the empty list.
+    window->tree->setCurrentItem(day("13/01/2013"));
+    window->SpeedButton3Click();
+    EXPECT_EQ(days(), QStringList{"12/01/2013"});
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_EQ(window->tree->currentItem(), nullptr);
+    EXPECT_TRUE(window->tree->selectedItems().isEmpty());
+}
+
 TEST_F(ProbeLogsTest, DayDeletedMeanwhileOpensAnEmptyList)
 {
     record("20130113", "0905", " a.com");
     showWithDays(1);
     exec("DELETE FROM probe;");
     const int before = barShowings.shown;
-    openDay("13/01/2013");
+    const QStringList warnings = warningsDuring([&] {
+        openDay("13/01/2013");
+        ASSERT_TRUE(waitUntil([] { return TRefreshProbeList::live() == 0; }));
+    });
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString(); // the thread did not fail
     EXPECT_TRUE(rows().isEmpty());
     EXPECT_EQ(barShowings.shown, before + 1);
     EXPECT_FALSE(window->p->isVisibleTo(window.get()));
@@ -219,6 +287,6 @@ TEST_F(ProbeLogsTest, RowsAlternateWhiteAndLightGrey)
     showWithDays(1);
     openDay("13/01/2013");
     window->lst->clearSelection();
-    window->lst->setCurrentItem(nullptr);
+    window->lst->setCurrentIndex(QModelIndex());
     expectRowsWhiteAndLightGrey(window->lst, 3, 1);
 }

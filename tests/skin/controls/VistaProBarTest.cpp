@@ -1,4 +1,5 @@
 #include "VistaProBar.h"
+#include "PaintCounter.h"
 #include "WaitUntil.h"
 
 #include <QTimer>
@@ -61,21 +62,6 @@ bool sameRow(const QImage& a, const QImage& b, int y)
 {
     return samePixels(a, b, QRect(0, y, a.width(), 1));
 }
-
-// Counts the paint events a widget receives.
-class PaintCounter : public QObject {
-public:
-    explicit PaintCounter(QWidget* widget) { widget->installEventFilter(this); }
-    int paints = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint)
-            ++paints;
-        return false;
-    }
-};
 
 } // namespace
 
