@@ -3,7 +3,6 @@
 #include "WindowsFixture.h"
 
 #include "GroupBoxReference.h"
-#include "GroupBoxReference.h"
 #include "ToolkitColors.h"
 #include "UntMain.h"
 #include "UntSettings.h"
