@@ -1,9 +1,9 @@
 // The two paints the windows repeat: the main window's last-update caption
 // drawn with its glow, and a group box of the settings window painted by
-// frame strips at 289 x 74.
+// frame strips at 289 x 74 with its caption composed into the top strip.
 
 #include "bsGlowText.h"
-#include "bsSkinControl.h"
+#include "bsSkinPanel.h"
 
 #include <QApplication>
 #include <QImage>
@@ -31,6 +31,10 @@ public:
         d->LBPoint = Point(4, 47);
         d->RBPoint = Point(53, 47);
         d->ClRect = Rect(2, 17, 57, 50);
+        d->CaptionRect = Rect(4, 2, 55, 15);
+        d->Alignment = taCenter;
+        d->FontName = QStringLiteral("Tahoma");
+        d->FontHeight = 13;
         CtrlList.push_back(std::move(d));
         Empty = false;
     }
@@ -56,9 +60,8 @@ BENCHMARK(BM_GlowTextOfTheLastUpdateCaption)->Unit(benchmark::kMillisecond);
 void BM_GroupBoxFrameStripPaint289x74(benchmark::State& state)
 {
     GroupBoxSkin skin;
-    TbsSkinCustomControl control;
-    control.SetForcebackGround(true);
-    control.SetSkinDataName(QStringLiteral("groupbox"));
+    TbsSkinGroupBox control;
+    control.SetCaption(QStringLiteral("System Functions"));
     control.SetSkinData(&skin);
     control.SetBounds(0, 0, 289, 74);
     QImage image(289, 74, QImage::Format_RGB32);

@@ -10,8 +10,8 @@
 #include "UntSettingsVar.h"
 #include "UntSqliteUtils.h"
 #include "VistaProBar.h"
-#include "bsSkinCtrls.h"
 #include "bsSkinData.h"
+#include "bsSkinPanel.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -137,12 +137,8 @@ TFrmSettings::TFrmSettings(QWidget* parent) : QWidget(parent)
         QStringLiteral("Proxy Settings"), QStringLiteral("System Functions")};
     const QRect places[4] = {QRect(8, 6, 289, 58), QRect(8, 70, 289, 70), QRect(8, 146, 289, 148),
                              QRect(8, 300, 289, 74)};
-    for (int i = 0; i < 4; ++i) {
-        groupBoxes[i] = new TbsSkinGroupBox(captions[i], this);
-        groupBoxes[i]->setGeometry(places[i]);
-        groupBoxes[i]->setSkinData(SkinData);
-        groupBoxes[i]->setSkinDataName(QStringLiteral("groupbox"));
-    }
+    for (int i = 0; i < 4; ++i)
+        groupBoxes[i] = createGroupBox(captions[i], places[i]);
     createColorControls(groupBoxes[0]);
     createSystemControls(groupBoxes[1]);
     createProxyControls(groupBoxes[2]);
@@ -152,6 +148,25 @@ TFrmSettings::TFrmSettings(QWidget* parent) : QWidget(parent)
     CD->setWindowTitle(QStringLiteral("Progress bar color"));
     selectColor(clLime);
     setDialogColor(clLime);
+}
+
+TbsSkinGroupBox* TFrmSettings::createGroupBox(const QString& caption, const QRect& place)
+{
+    auto* box = new TbsSkinGroupBox(this);
+    box->SetSkinData(SkinData);
+    box->SetSkinDataName(QStringLiteral("groupbox"));
+    box->SetUseSkinSize(true);
+    box->SetUseSkinFont(true);
+    box->SetCaptionMode(true);
+    box->SetBorderStyle(bvFrame);
+    box->SetDefaultCaptionHeight(22);
+    box->SetDefaultFont(TFont{QStringLiteral("Arial"), 14});
+    box->SetSpacing(2);
+    box->SetNumGlyphs(1);
+    box->SetAutoEnabledControls(true);
+    box->SetCaption(caption);
+    box->SetBounds(place.x(), place.y(), place.width(), place.height());
+    return box;
 }
 
 TFrmSettings::~TFrmSettings()

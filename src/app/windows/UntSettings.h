@@ -80,6 +80,7 @@ protected:
 private:
     void FormShow();
     void FormHide();
+    TbsSkinGroupBox* createGroupBox(const QString& caption, const QRect& place);
     void createColorControls(QWidget* box);
     void createSystemControls(QWidget* box);
     void createProxyControls(QWidget* box);

@@ -2,12 +2,13 @@
 
 #include "WindowsFixture.h"
 
+#include "GroupBoxReference.h"
 #include "ToolkitColors.h"
 #include "UntMain.h"
 #include "UntSettings.h"
 #include "VistaProBar.h"
-#include "bsSkinCtrls.h"
 #include "bsSkinData.h"
+#include "bsSkinPanel.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -62,7 +63,7 @@ TEST_F(SettingsWindowTest, GroupBoxesAreBoundToTheSkin)
         EXPECT_EQ(box->SkinDataName(), "groupbox");
     }
     EXPECT_EQ(settings->SkinData->CompressedStoredSkin(), settings->Store);
-    EXPECT_EQ(settings->groupBoxes[1]->title(), settings->groupBoxes[3]->title());
+    EXPECT_EQ(settings->groupBoxes[1]->Caption(), settings->groupBoxes[3]->Caption());
     EXPECT_EQ(settings->size(), QSize(305, 382));
     EXPECT_EQ(settings->edtpwd->echoMode(), QLineEdit::Password);
     EXPECT_EQ(settings->edtproxypwd->echoMode(), QLineEdit::Password);
@@ -98,6 +99,35 @@ TEST_F(SettingsWindowTest, SkinDataHoldsTheProgramsGroupBox)
     ASSERT_LT(size_t(panel->PictureIndex), skin.FActivePictures.size());
     const TbsBitmap& picture = *skin.FActivePictures[size_t(panel->PictureIndex)];
     EXPECT_TRUE(picture.BoundsRect().Contains(panel->SkinRect));
+}
+
+TEST_F(SettingsWindowTest, GroupBoxesTakeTheirLookFromTheStoredSkin)
+{
+    const TbsSkinData& skin = *settings->SkinData;
+    const int index = skin.GetControlIndex("groupbox");
+    ASSERT_GE(index, 0);
+    const auto& panel = dynamic_cast<const TbsDataSkinPanelControl&>(*skin.CtrlList[index]);
+    const NinePartSkin cut{panel.SkinRect, panel.LTPoint, panel.RTPoint,
+                           panel.LBPoint,  panel.RBPoint, panel.ClRect};
+    const TbsBitmap& picture = *skin.FActivePictures[size_t(panel.PictureIndex)];
+    const TFont captionFont{panel.FontName, panel.FontHeight, panel.FontStyle, panel.FontColor};
+
+    const QRect places[4] = {QRect(8, 6, 289, 58), QRect(8, 70, 289, 70), QRect(8, 146, 289, 148),
+                             QRect(8, 300, 289, 74)};
+    for (int i = 0; i < 4; ++i) {
+        TbsSkinGroupBox* box = settings->groupBoxes[i];
+        SCOPED_TRACE(box->Caption().toStdString());
+        EXPECT_EQ(box->geometry(), places[i]);
+        EXPECT_EQ(box->RealClientRect(), Rect(2, 17, 287, places[i].height() - 2));
+
+        TbsBitmap expected;
+        fillFrameReference(expected, cut, picture, 289, places[i].height());
+        // Centred in (4, 2, 285, 15), one pixel up for the odd font height 13.
+        const QSize text = textSize(captionFont, box->Caption());
+        drawCaption(expected, captionFont, Rect(4, 2, 285, 15), 4 + 281 / 2 - text.width() / 2,
+                    2 + 13 / 2 - text.height() / 2 - 1, box->Caption());
+        EXPECT_TRUE(sameColours(renderOf(box), expected, Rect(0, 0, 289, places[i].height())));
+    }
 }
 
 TEST_F(SettingsWindowTest, HidingWritesEveryKey)
