@@ -13,7 +13,7 @@ namespace {
 QString baseFolder(const char* variable, const QString& fallbackUnderHome)
 {
     const QString value = qEnvironmentVariable(variable);
-    // The specification of these variables says a relative path is invalid.
+    // The XDG base-directory rules take a relative path as not set.
     if (!value.isEmpty() && QDir::isAbsolutePath(value))
         return QDir::cleanPath(value);
     return QDir::homePath() + u'/' + fallbackUnderHome;
