@@ -165,7 +165,7 @@ int measure(qint64 hosts)
 
     QTemporaryDir dir;
     platform::ScopedFakePlatform fake;
-    fake.programFolderPath = dir.path() + "/";
+    fake.dataFolderPath = fake.configFolderPath = dir.path() + "/";
     fake.programFilePath = dir.path() + "/solvek-antibot";
     fake.hostsFilePath = dir.path() + "/hosts";
     DBPath = dir.path() + "/solvekdat.db";

@@ -153,10 +153,15 @@ QByteArray IniFile::bytes() const
     return bytes;
 }
 
-void IniFile::saveFile(const QString& path) const
+void IniFile::saveFile(const QString& path, bool ownerOnly) const
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
+        throw EIniFileException(unableToWrite(path));
+    // The temporary file becomes the file, mode included; for a file already
+    // there it has that file's mode.
+    if (ownerOnly && !QFileInfo::exists(path) &&
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         throw EIniFileException(unableToWrite(path));
     file.write(bytes());
     if (!file.commit())
@@ -348,7 +353,7 @@ void writeString(const QString& path, const QString& section, const QString& key
         throw EIniFileException(unableToWrite(path));
     ini.WriteString(section, key, value);
     if (!exists || ini.isModified())
-        ini.saveFile(path);
+        ini.saveFile(path, true);
 }
 
 } // namespace profile

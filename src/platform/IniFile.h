@@ -39,8 +39,10 @@ public:
     QString text() const;
     QByteArray bytes() const;
     // Writes the 8-bit text through a temporary file in the same folder, so a
-    // failure midway leaves the old file whole. Raises EIniFileException.
-    void saveFile(const QString& path) const;
+    // failure midway leaves the old file whole, mode included. With ownerOnly
+    // a new file is readable and writable by its owner alone (0600) from its
+    // first byte on. Raises EIniFileException.
+    void saveFile(const QString& path, bool ownerOnly = false) const;
 
     // True once a write or an erase changed the text since it was loaded.
     bool isModified() const { return m_modified; }
@@ -97,8 +99,10 @@ namespace profile {
 // A missing file or key gives the default; the file is not created.
 QString readString(const QString& path, const QString& section, const QString& key,
                    const QString& defaultValue);
-// Creates the file and the section when missing. A write the system refuses
-// raises EIniFileException "Unable to write to <path>".
+// Creates the file and the section when missing; a new file is owner-only
+// (0600), since settings may hold passwords, and an existing one keeps its
+// mode. A write the system refuses raises EIniFileException "Unable to write
+// to <path>".
 void writeString(const QString& path, const QString& section, const QString& key,
                  const QString& value);
 

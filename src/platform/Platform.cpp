@@ -6,6 +6,7 @@
 #include <QMetaObject>
 #include <QThread>
 #include <atomic>
+#include <functional>
 
 namespace platform {
 
@@ -24,18 +25,35 @@ void install(Platform* platform)
     installed.store(platform);
 }
 
-int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags)
+namespace {
+
+// Runs a box on the window thread; a worker waits for the answer.
+int onWindowThread(const std::function<int()>& box)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread())
-        return current().messageBoxes().show(owner, text, title, flags);
-
-    // Boxes belong to the window thread; the worker waits for the answer.
+        return box();
     int answer = IDCANCEL;
     QMetaObject::invokeMethod(
-        app, [&] { answer = current().messageBoxes().show(owner, text, title, flags); },
-        Qt::BlockingQueuedConnection);
+        app, [&] { answer = box(); }, Qt::BlockingQueuedConnection);
     return answer;
+}
+
+} // namespace
+
+int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags)
+{
+    return onWindowThread([&] { return current().messageBoxes().show(owner, text, title, flags); });
+}
+
+int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags,
+               const QString& details)
+{
+    if (details.isEmpty())
+        return messageBox(owner, text, title, flags);
+    return onWindowThread([&] {
+        return current().messageBoxes().showWithDetails(owner, text, title, flags, details);
+    });
 }
 
 } // namespace platform

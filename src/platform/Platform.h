@@ -19,8 +19,12 @@ public:
     virtual ~Places() = default;
     // Full path of the running program file.
     virtual QString programFile() const = 0;
-    // Folder of the program file, with its trailing separator.
-    virtual QString programFolder() const = 0;
+    // The folders of the user's files, with their trailing separator, created
+    // readable by the user only when missing. The data folder holds the
+    // database and the previous version's database, the configuration folder
+    // the settings file.
+    virtual QString dataFolder() const = 0;
+    virtual QString configFolder() const = 0;
     // The system hosts file, or the file that SOLVEK_HOSTS_FILE names.
     virtual QString hostsFile() const = 0;
 };
@@ -86,6 +90,9 @@ public:
     virtual ~MessageBoxes() = default;
     // Shows a modal box on the window thread and answers one of MessageBoxAnswer.
     virtual int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) = 0;
+    // The same with details the user can unfold (why it happened).
+    virtual int showWithDetails(QWidget* owner, const QString& text, const QString& title,
+                                unsigned flags, const QString& details) = 0;
 };
 
 // Progress on the program's taskbar or launcher button.
@@ -123,5 +130,8 @@ void install(Platform* platform);
 // Shows a message box through the current platform. Called from a worker
 // thread it runs the box on the window thread and waits for the answer.
 int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags);
+// The same with details; empty details show a plain box.
+int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags,
+               const QString& details);
 
 } // namespace platform

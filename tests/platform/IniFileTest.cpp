@@ -212,6 +212,16 @@ TEST(Profile, WriteCreatesTheFileAndKeepsOtherLines)
         << "no temporary file left behind";
 }
 
+TEST(Profile, ANewFileIsReadableByItsOwnerOnly)
+{
+    // It holds the proxy password.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    profile::writeString(path, "SOLVEK", "PROXYPWD", "secret");
+    EXPECT_EQ(QFile::permissions(path),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
+}
+
 TEST(Profile, RefusedWriteRaisesWithThePath)
 {
     // A folder that is a plain file refuses every user, root included.

@@ -84,11 +84,10 @@ private:
 
 } // namespace
 
-TEST(LinuxPlaces, ProgramFolderAndHostsFile)
+TEST(LinuxPlaces, ProgramFileAndHostsFile)
 {
     Places& places = systemPlatform().places();
     EXPECT_EQ(places.programFile(), QCoreApplication::applicationFilePath());
-    EXPECT_EQ(places.programFolder(), QCoreApplication::applicationDirPath() + "/");
     EXPECT_TRUE(QFileInfo(places.programFile()).isFile());
     {
         ScopedEnv hosts("SOLVEK_HOSTS_FILE", "/tmp/some/hosts");
@@ -96,6 +95,40 @@ TEST(LinuxPlaces, ProgramFolderAndHostsFile)
     }
     ScopedEnv none("SOLVEK_HOSTS_FILE", "");
     EXPECT_EQ(places.hostsFile(), "/etc/hosts");
+}
+
+TEST(LinuxPlaces, UserFilesLiveInTheXdgFoldersCreatedPrivate)
+{
+    QTemporaryDir home;
+    ScopedEnv homeEnv("HOME", QFile::encodeName(home.path()));
+    ScopedEnv data("XDG_DATA_HOME", QFile::encodeName(home.filePath("data/nested")));
+    ScopedEnv config("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("conf")));
+    Places& places = systemPlatform().places();
+
+    // Nothing of the user's lies beside the program, where a clean build deletes it.
+    EXPECT_EQ(places.dataFolder(), home.filePath("data/nested/solvek-antibot/"));
+    EXPECT_EQ(places.configFolder(), home.filePath("conf/solvek-antibot/"));
+    EXPECT_EQ(modeOf(home.filePath("data/nested/solvek-antibot")), 0700);
+    EXPECT_EQ(modeOf(home.filePath("conf/solvek-antibot")), 0700);
+
+    // An existing folder keeps the mode its user gave it.
+    ASSERT_EQ(::chmod(QFile::encodeName(home.filePath("conf/solvek-antibot")).constData(), 0750),
+              0);
+    EXPECT_EQ(places.configFolder(), home.filePath("conf/solvek-antibot/"));
+    EXPECT_EQ(modeOf(home.filePath("conf/solvek-antibot")), 0750);
+}
+
+TEST(LinuxPlaces, UnsetOrRelativeXdgVariablesFallBackToTheHomeFolder)
+{
+    QTemporaryDir home;
+    ScopedEnv homeEnv("HOME", QFile::encodeName(home.path()));
+    ScopedEnv data("XDG_DATA_HOME", "relative/data");
+    ScopedEnv config("XDG_CONFIG_HOME", QByteArray());
+    Places& places = systemPlatform().places();
+    EXPECT_EQ(places.dataFolder(), home.filePath(".local/share/solvek-antibot/"));
+    EXPECT_EQ(places.configFolder(), home.filePath(".config/solvek-antibot/"));
+    EXPECT_TRUE(QFileInfo(home.filePath(".local/share/solvek-antibot")).isDir());
+    EXPECT_FALSE(QFileInfo::exists("relative/data"));
 }
 
 TEST(LinuxFileAttributes, ReadOnlyAndNormal)

@@ -4,7 +4,7 @@
 
 QString settingsFilePath()
 {
-    return platform::current().places().programFolder() + QStringLiteral("config.ini");
+    return platform::current().places().configFolder() + QStringLiteral("config.ini");
 }
 
 QString readIni(const QString& section, const QString& key, const QString& defaultValue)

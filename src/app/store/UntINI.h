@@ -1,6 +1,6 @@
 #pragma once
 
-// One value of the settings file "config.ini" beside the program, the file
+// One value of the settings file "config.ini" in the configuration folder, the file
 // opened and closed per call, so a change by hand counts at the next read.
 
 #include "IniFile.h"
@@ -9,7 +9,7 @@
 
 using platform::EIniFileException;
 
-// The program folder (with its separator) followed by "config.ini".
+// The configuration folder (with its separator) followed by "config.ini".
 QString settingsFilePath();
 
 // A missing file or key gives `defaultValue`; at most 2047 characters come back.

@@ -177,9 +177,16 @@ bool catExists(const QString& name)
 
 QString getCatName(const QString& catid, const QString& reserved)
 {
-    const auto table = query(
-        QStringLiteral("SELECT catname FROM categories WHERE catid=:catid AND reserved=:reserved;"),
-        {{QStringLiteral(":catid"), catid}, {QStringLiteral(":reserved"), reserved}});
+    createDB();
+    TSQLiteDatabase db(DBPath);
+    return getCatName(db, catid, reserved);
+}
+
+QString getCatName(TSQLiteDatabase& db, const QString& catid, const QString& reserved)
+{
+    queueParams(db, {{QStringLiteral(":catid"), catid}, {QStringLiteral(":reserved"), reserved}});
+    const auto table = db.GetTable(QStringLiteral(
+        "SELECT catname FROM categories WHERE catid=:catid AND reserved=:reserved;"));
     if (table->Count() == 0)
         return QStringLiteral("Unknow");
     return table->FieldAsString(table->FindFieldIndex(QStringLiteral("catname")));
@@ -251,7 +258,7 @@ QString parseLogDate(const QString& s)
 void importOldDB()
 {
     createDB();
-    const QString oldPath = platform::current().places().programFolder() + "solvek.db";
+    const QString oldPath = platform::current().places().dataFolder() + "solvek.db";
     if (!QFileInfo::exists(oldPath))
         return;
     // Tried once only: the old file goes whether or not the import worked.
@@ -261,7 +268,7 @@ void importOldDB()
 
 void initSqliteUtilsModule()
 {
-    DBPath = platform::current().places().programFolder() + "solvekdat.db";
+    DBPath = platform::current().places().dataFolder() + "solvekdat.db";
     try {
         importOldDB();
     } catch (const solvek::Exception& e) {

@@ -17,7 +17,7 @@
 #include <functional>
 #include <memory>
 
-// Folder of the program file + "solvekdat.db"; set by initSqliteUtilsModule.
+// The user's data folder + "solvekdat.db"; set by initSqliteUtilsModule.
 extern QString DBPath;
 
 // Named values for a statement's parameters, as in {{":host", host}}.
@@ -45,6 +45,9 @@ bool hostExists(const QString& host);
 bool catExists(const QString& name);
 // The category's name, or "Unknow" when there is none.
 QString getCatName(const QString& catid, const QString& reserved);
+// The same on a connection the caller holds, so it also works inside that
+// connection's transaction.
+QString getCatName(TSQLiteDatabase& db, const QString& catid, const QString& reserved);
 // One above the highest numeric identifier under the flag ("1" when none).
 QString getNextCatID(const QString& reserved);
 // The category's hosts joined by CR LF, without a trailing break.
@@ -61,7 +64,7 @@ QString formatLogTime(const QString& s);
 QString parseLogDate(const QString& s);
 
 // Imports the user's categories and hosts from the previous version's
-// "solvek.db" beside the program, then deletes that file (also on failure).
+// "solvek.db" in the data folder, then deletes that file (also on failure).
 void importOldDB();
 
 // Sets DBPath and imports the previous database; a failed import is reported

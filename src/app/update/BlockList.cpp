@@ -1,5 +1,6 @@
 #include "BlockList.h"
 
+#include "HostName.h"
 #include "Md5.h"
 #include "SystemText.h"
 #include "UntINI.h"
@@ -39,7 +40,7 @@ bool isWritableHost(QStringView host)
     return !blank;
 }
 
-QStringView hostFromBlockLine(QStringView line, QString& scratch)
+BlockLineHost hostFromBlockLine(QStringView line, QString& scratch)
 {
     if (line.startsWith(u'#'))
         return {};
@@ -55,10 +56,12 @@ QStringView hostFromBlockLine(QStringView line, QString& scratch)
         scratch.append(line.sliced(start));
         line = scratch;
     }
-    const QStringView host = systemtext::trimmed(line);
-    if (host.size() > MaxHostLength || !isWritableHost(host))
+    const QStringView text = systemtext::trimmed(line);
+    if (text.isEmpty())
         return {};
-    return host;
+    if (!isHostName(text))
+        return {{}, true};
+    return {text, false};
 }
 
 QString blockListText(const QByteArray& body)

@@ -30,16 +30,18 @@ inline constexpr QStringView SourcesSection = u"SOURCES";
 // "https://" + the configured host + the source's path.
 QString blockListUrl(const BlockListSource& source);
 
-// Longest host a list line may give; longer lines are skipped: no host name
-// (and no line of several) is that long, and the hosts file must stay sane.
-inline constexpr qsizetype MaxHostLength = 1024;
+// What one list line gives.
+struct BlockLineHost {
+    QStringView host;     // empty when the line gives none
+    bool skipped = false; // the line held text that is not one host name
+};
 
-// The host a list line gives, as a view into the line or into scratch; empty
-// when the line gives none. A line whose first character is "#" is a comment;
+// A line whose first character is "#" is a comment and gives nothing;
 // otherwise every "127.0.0.1" goes and blanks and control characters are
-// trimmed from both ends. A host holding control characters other than tabs,
-// bytes that were not text, or more than MaxHostLength characters is skipped.
-QStringView hostFromBlockLine(QStringView line, QString& scratch);
+// trimmed from both ends. What is left is the host (a view into the line or
+// into scratch) when it is one host name (isHostName); other text is skipped,
+// since each of its words would become a name in the hosts file.
+BlockLineHost hostFromBlockLine(QStringView line, QString& scratch);
 
 // True when a host can stand in a hosts-file line as written: not blank, no
 // control characters other than tabs, no undecodable bytes.

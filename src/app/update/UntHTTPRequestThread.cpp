@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <cstdio>
 #include <exception>
 #include <memory>
 
@@ -23,8 +24,7 @@ const QString DigestSection = QStringLiteral("DBMD5");
 constexpr int DatabaseBusyTimeoutMs = 10000;
 
 // Inserts one category's hosts several rows to a statement, which costs the
-// database far less than a statement per row. A refused row fails as it would
-// alone: the rows before it stay.
+// database far less than a statement per row. A refused row fails the insert.
 class HostInserter {
 public:
     static constexpr int RowsPerStatement = 32;
@@ -52,13 +52,15 @@ public:
 
     void flush()
     {
-        if (m_pending.size() == RowsPerStatement && insertAllAtOnce()) {
-            m_pending.clear();
-            return;
-        }
-        for (const QString& host : m_pending) {
-            m_db.BindSQL(m_one, 3, host);
-            m_db.ExecSQL(m_one);
+        if (m_pending.size() == RowsPerStatement) {
+            for (int row = 0; row < RowsPerStatement; ++row)
+                m_db.BindSQL(m_many, row + 3, m_pending[size_t(row)]);
+            m_db.ExecSQL(m_many);
+        } else {
+            for (const QString& host : m_pending) {
+                m_db.BindSQL(m_one, 3, host);
+                m_db.ExecSQL(m_one);
+            }
         }
         m_pending.clear();
     }
@@ -76,20 +78,6 @@ private:
         return sql + u';';
     }
 
-    // False when the database refused a row; the statement then changed
-    // nothing, and the rows are tried one by one.
-    bool insertAllAtOnce()
-    {
-        for (int row = 0; row < RowsPerStatement; ++row)
-            m_db.BindSQL(m_many, row + 3, m_pending[size_t(row)]);
-        try {
-            m_db.ExecSQL(m_many);
-            return true;
-        } catch (const ESQLiteException&) {
-            return false;
-        }
-    }
-
     TSQLiteDatabase& m_db;
     const QString m_category;
     TSQLiteQuery m_many;
@@ -102,9 +90,11 @@ bool pointsInto(QStringView part, QStringView whole)
     return part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
 }
 
-// Replaces the category's downloaded hosts by the hosts of the list text.
-void replaceCategoryHosts(TSQLiteDatabase& db, const QString& category, const QString& text,
-                          BlockListUi& ui)
+// Replaces the category's downloaded hosts by the hosts of the list text,
+// inside the connection's open transaction; answers the lines skipped as no
+// host name.
+qint64 replaceCategoryHosts(TSQLiteDatabase& db, const QString& category,
+                            const QString& categoryName, const QString& text, BlockListUi& ui)
 {
     db.AddParamText(QStringLiteral(":category"), category);
     db.AddParamText(QStringLiteral(":reserved"), Reserved);
@@ -112,25 +102,38 @@ void replaceCategoryHosts(TSQLiteDatabase& db, const QString& category, const QS
         QStringLiteral("DELETE FROM hosts WHERE category=:category AND reserved=:reserved;"));
 
     const qint64 lines = systemtext::countLines(text);
-    ui.updating(getCatName(category, Reserved), lines);
+    ui.updating(categoryName, lines);
 
     HostInserter inserter(db, category);
     ProgressThrottle throttle(lines);
     QString scratch;
+    qint64 skipped = 0;
     systemtext::forEachLine(text, [&](QStringView line, qsizetype index) {
-        const QStringView host = hostFromBlockLine(line, scratch);
-        if (host.isEmpty())
+        const BlockLineHost entry = hostFromBlockLine(line, scratch);
+        skipped += entry.skipped;
+        if (entry.host.isEmpty())
             return;
-        inserter.add(host, pointsInto(host, text));
+        inserter.add(entry.host, pointsInto(entry.host, text));
         if (throttle.shows(index))
             ui.step(index, lines);
     });
     inserter.flush();
+    return skipped;
 }
 
-// Merges the list when its digest changed; answers whether it did.
+void rollBackQuietly(TSQLiteDatabase& db)
+{
+    try {
+        db.Rollback();
+    } catch (const ESQLiteException&) {
+        // SQLite may have rolled back already; closing the connection would too.
+    }
+}
+
+// Merges the list when its digest changed; answers whether it did. Lines
+// that are no host name are added to skipped.
 bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArray& body,
-                    BlockListUi& ui)
+                    BlockListUi& ui, qint64& skipped)
 {
     const QString digest = blockListDigest(body);
     if (digest == readIni(DigestSection, category, QString()))
@@ -139,36 +142,27 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
     if (systemtext::trimmed(text).isEmpty())
         return false; // an empty answer is no list: the category keeps its hosts
 
-    // One transaction per list. A host the database refuses ends the merge,
-    // but what was inserted stays, and so does the digest, so the same list
-    // is not merged again until it changes.
+    // The merge is one step: the rows change in one transaction, and the
+    // digest is stored only once they are committed. A merge that fails
+    // leaves the old rows and the old digest, so the next run tries again.
+    const QString categoryName = getCatName(db, category, Reserved);
     db.BeginTransaction();
-    std::exception_ptr failure;
+    qint64 skippedHere = 0;
     try {
-        replaceCategoryHosts(db, category, text, ui);
+        skippedHere = replaceCategoryHosts(db, category, categoryName, text, ui);
+        db.Commit();
     } catch (...) {
-        failure = std::current_exception();
+        rollBackQuietly(db);
+        ui.reset();
+        throw;
     }
-    db.Commit();
-    writeIni(DigestSection, category, digest);
     ui.reset();
-    if (failure)
-        std::rethrow_exception(failure);
+    writeIni(DigestSection, category, digest);
+    skipped += skippedHere;
+    if (skippedHere > 0)
+        std::fprintf(stderr, "Solvek Anti-Bot: list %s: %lld lines skipped, not a host name\n",
+                     qPrintable(category), static_cast<long long>(skippedHere));
     return true;
-}
-
-void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome& outcome,
-                   BlockListUi& ui)
-{
-    for (const BlockListSource& source : BlockListSources) {
-        const QString category = QString::fromUtf16(source.categoryId);
-        ui.downloading();
-        const QByteArray body = client.get(blockListUrl(source));
-        if (mergeIfChanged(db, category, body, ui)) {
-            outcome.updated = true;
-            outcome.merged.append(category);
-        }
-    }
 }
 
 QString failureText(const std::exception& error)
@@ -176,6 +170,26 @@ QString failureText(const std::exception& error)
     if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
         return ours->message();
     return QString::fromUtf8(error.what());
+}
+
+// A failure names the list it happened on.
+void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome& outcome,
+                   BlockListUi& ui)
+{
+    for (const BlockListSource& source : BlockListSources) {
+        const QString category = QString::fromUtf16(source.categoryId);
+        try {
+            ui.downloading();
+            const QByteArray body = client.get(blockListUrl(source));
+            if (mergeIfChanged(db, category, body, ui, outcome.skippedLines)) {
+                outcome.updated = true;
+                outcome.merged.append(category);
+            }
+        } catch (const std::exception& error) {
+            throw solvek::Exception(
+                QStringLiteral("list %1: %2").arg(category, failureText(error)));
+        }
+    }
 }
 
 } // namespace
@@ -202,6 +216,10 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
         createDB();
         db = std::make_unique<TSQLiteDatabase>(DBPath);
         db->SetTimeout(DatabaseBusyTimeoutMs);
+        // A large merge must not spill its changes into the file before the
+        // commit: that takes the exclusive lock and shuts out every reader
+        // (windows, probe records) until the merge ends.
+        db->ExecSQL(QStringLiteral("PRAGMA cache_spill = OFF;"));
         client = std::make_unique<THttpClient>();
     } catch (const std::exception& error) {
         outcome.failed = true;
@@ -222,7 +240,7 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
         ui.showErrorOverlay();
         platform::messageBox(nullptr, QString::fromLatin1(UnsuccessfulText),
                              QString::fromLatin1(UnsuccessfulTitle),
-                             platform::MB_OK | platform::MB_ICONERROR);
+                             platform::MB_OK | platform::MB_ICONERROR, outcome.failure);
     }
     ui.clearOverlay();
     db.reset();

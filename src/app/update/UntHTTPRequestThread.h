@@ -43,8 +43,9 @@ struct BlockListRunOutcome {
     bool started = false;
     bool updated = false; // a list was merged
     bool failed = false;
-    QString failure;    // why the run failed
-    QStringList merged; // category ids merged, in order
+    QString failure;         // why the run failed, naming the list ("list 3: ...")
+    QStringList merged;      // category ids merged, in order
+    qint64 skippedLines = 0; // list lines that were no host name
 };
 
 inline constexpr const char* UnsuccessfulTitle = "Unsuccessful";

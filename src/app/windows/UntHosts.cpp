@@ -1,5 +1,6 @@
 #include "UntHosts.h"
 
+#include "HostName.h"
 #include "HostsFile.h"
 #include "ListRowsModel.h"
 #include "ListWindowParts.h"
@@ -104,26 +105,6 @@ QString catIdOf(const TTreeObj* category)
 }
 
 } // namespace
-
-bool isHostName(QStringView text)
-{
-    if (text.isEmpty() || text.size() > 253)
-        return false;
-    qsizetype labelLength = 0;
-    for (const QChar c : text) {
-        if (c == u'.') {
-            if (labelLength == 0)
-                return false;
-            labelLength = 0;
-            continue;
-        }
-        const bool allowed = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                             (c >= u'0' && c <= u'9') || c == u'-' || c == u'_';
-        if (!allowed || ++labelLength > 63)
-            return false;
-    }
-    return labelLength > 0;
-}
 
 std::optional<QString> cleanHostInput(const QString& typed)
 {
@@ -394,6 +375,24 @@ void TFrmHosts::startThread(const QString& catid)
     startListThread(catid, QStringLiteral("N"));
 }
 
+QString TFrmHosts::openedCategoryId() const
+{
+    QString catid;
+    getCatFromName(catid);
+    return catid;
+}
+
+void TFrmHosts::closeCategory()
+{
+    // A list still loading leaves the window alone; its end step is done here.
+    ++m_listGeneration;
+    endListFill(tree, p);
+    lstRows->clear();
+    btnaddhost->hide();
+    btndelete->hide();
+    setWindowTitle(captionPrefix);
+}
+
 void TFrmHosts::getCatFromName(QString& catid) const
 {
     catid = QStringLiteral("-1");
@@ -449,10 +448,15 @@ void TFrmHosts::SpeedButton2Click()
                            QStringLiteral("Refactor"), tree->currentItem()->text(0));
     if (!name)
         return;
+    const QString catid = catIdOf(category);
+    const bool wasOpened = openedCategoryId() == catid;
     execSQL(QStringLiteral(
                 "UPDATE categories SET catname=:catname WHERE catid=:catid AND reserved=\"N\";"),
-            {{QStringLiteral(":catname"), *name}, {QStringLiteral(":catid"), catIdOf(category)}});
+            {{QStringLiteral(":catname"), *name}, {QStringLiteral(":catid"), catid}});
     refreshTree();
+    // The caption is the record of the opened category, so it takes the new name.
+    if (wasOpened)
+        setWindowTitle(captionPrefix + QStringLiteral(" - ") + *name);
 }
 
 void TFrmHosts::SpeedButton1Click()
@@ -466,16 +470,15 @@ void TFrmHosts::SpeedButton1Click()
         return;
 
     const QString catid = catIdOf(category);
+    const bool wasOpened = openedCategoryId() == catid;
     cleanFromHosts(getCatHosts(catid, QStringLiteral("N")));
     const SqlParams key = {{QStringLiteral(":catid"), catid}};
     execSQL(QStringLiteral("DELETE FROM categories WHERE catid=:catid AND reserved=\"N\""), key);
     execSQL(QStringLiteral("DELETE FROM hosts WHERE category=:catid AND reserved=\"N\""), key);
 
     ptree->hide();
-    QString opened;
-    getCatFromName(opened);
-    if (opened == catid)
-        lstRows->clear();
+    if (wasOpened)
+        closeCategory();
     modded = true;
     refreshTree();
 }

@@ -33,10 +33,6 @@ extern std::function<void()> startHostsRefresh;
 // what is left is not a host name.
 std::optional<QString> cleanHostInput(const QString& typed);
 
-// A host name as the hosts file takes it: dot-separated labels of letters,
-// digits, "-" and "_".
-bool isHostName(QStringView text);
-
 // The first node of the tree, in tree order, whose text equals text exactly.
 QTreeWidgetItem* findTreeNode(QTreeWidget* tree, const QString& text);
 
@@ -119,6 +115,10 @@ private:
     void createTree();
     // The opened user category's id, or nothing after telling the user why not.
     std::optional<QString> openedCategory();
+    // The opened user category's id; "-1" when none.
+    QString openedCategoryId() const;
+    // Shows no category: empty list, no host commands, the bare caption.
+    void closeCategory();
     // The selected node's category; null when none is selected or, after
     // telling the user, when the node is no user category.
     const TTreeObj* selectedCategory() const;

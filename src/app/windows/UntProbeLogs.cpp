@@ -203,6 +203,20 @@ void TFrmProbe::SpeedButton3Click()
     if (nodeImage(node) == imgDayShown)
         forgetList();
     delete node;
+    selectDayOnDisplay();
+}
+
+void TFrmProbe::selectDayOnDisplay()
+{
+    // Deleting a node moves the selection to a neighbour, which the list does
+    // not show; the tree marks the day on display, or none.
+    QTreeWidgetItem* shown = nullptr;
+    for (int i = 0; i < tree->topLevelItemCount() && !shown; ++i)
+        if (nodeImage(tree->topLevelItem(i)) == imgDayShown)
+            shown = tree->topLevelItem(i);
+    tree->setCurrentItem(shown);
+    if (!shown)
+        tree->clearSelection();
 }
 
 QColor TFrmProbe::lstAdvancedCustomDrawItem(int row) const

@@ -65,6 +65,8 @@ private:
     void clearViews();
     // Empties the list and forgets a list still loading.
     void forgetList();
+    // The day on display becomes the tree's current node; none when none is shown.
+    void selectDayOnDisplay();
 
     // What the tree and list threads fill; each counts the threads started,
     // so older ones leave the window alone.

@@ -12,9 +12,14 @@ QString FakePlatform::programFile() const
     return programFilePath;
 }
 
-QString FakePlatform::programFolder() const
+QString FakePlatform::dataFolder() const
 {
-    return programFolderPath;
+    return dataFolderPath;
+}
+
+QString FakePlatform::configFolder() const
+{
+    return configFolderPath;
 }
 
 QString FakePlatform::hostsFile() const
@@ -74,8 +79,14 @@ bool FakePlatform::openUrl(const QUrl& url)
 
 int FakePlatform::show(QWidget* owner, const QString& text, const QString& title, unsigned flags)
 {
+    return showWithDetails(owner, text, title, flags, QString());
+}
+
+int FakePlatform::showWithDetails(QWidget* owner, const QString& text, const QString& title,
+                                  unsigned flags, const QString& details)
+{
     QMutexLocker lock(&mutex);
-    shownBoxes.append({owner, text, title, flags});
+    shownBoxes.append({owner, text, title, flags, details});
     if (!boxAnswers.empty()) {
         const int answer = boxAnswers.front();
         boxAnswers.pop_front();

@@ -32,6 +32,7 @@ public:
         QString text;
         QString title;
         unsigned flags;
+        QString details;
     };
     struct TaskbarCall {
         QString what; // "state", "value" or "overlay"
@@ -40,9 +41,10 @@ public:
         QString description;
     };
 
-    // Places; programFolder must end with a separator.
+    // Places; the folders must end with a separator.
     QString programFilePath;
-    QString programFolderPath;
+    QString dataFolderPath;
+    QString configFolderPath;
     QString hostsFilePath;
 
     // Files the program made read-only (true) or normal (false), last call wins;
@@ -77,7 +79,8 @@ public:
 
 private:
     QString programFile() const override;
-    QString programFolder() const override;
+    QString dataFolder() const override;
+    QString configFolder() const override;
     QString hostsFile() const override;
     bool setReadOnly(const QString& path, bool readOnly) override;
     void flush() override;
@@ -87,6 +90,8 @@ private:
     bool exists(const QString& name) const override;
     bool openUrl(const QUrl& url) override;
     int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) override;
+    int showWithDetails(QWidget* owner, const QString& text, const QString& title, unsigned flags,
+                        const QString& details) override;
     bool available() const override;
     bool setProgressState(int state) override;
     bool setProgressValue(quint64 completed, quint64 total) override;

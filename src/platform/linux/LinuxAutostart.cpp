@@ -1,5 +1,6 @@
 #include "LinuxAutostart.h"
 
+#include "LinuxXdgFolders.h"
 #include "SolvekException.h"
 
 #include <QDir>
@@ -10,14 +11,6 @@
 namespace platform {
 
 namespace {
-
-QString configHome()
-{
-    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!config.isEmpty() && QDir::isAbsolutePath(config))
-        return config;
-    return QDir::homePath() + QStringLiteral("/.config");
-}
 
 // File names keep letters, digits, '-', '_' and '.'; anything else becomes '-'.
 QString sanitisedFileName(const QString& name)
@@ -56,7 +49,7 @@ QByteArray entryText(const QString& name, const QString& commandLine)
 
 QString LinuxAutostart::entryPath(const QString& name)
 {
-    return configHome() + QStringLiteral("/autostart/") + sanitisedFileName(name) +
+    return xdgConfigHome() + QStringLiteral("/autostart/") + sanitisedFileName(name) +
            QStringLiteral(".desktop");
 }
 

@@ -3,6 +3,7 @@
 #include "LinuxAutostart.h"
 #include "LinuxInstanceGuard.h"
 #include "LinuxTaskbar.h"
+#include "LinuxXdgFolders.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -19,6 +20,14 @@ namespace {
 
 class LinuxPlaces : public Places {
 public:
+    // The program's own folder in a base folder: "solvek-antibot/".
+    static QString programsFolder(const QString& base)
+    {
+        const QString folder = base + QStringLiteral("/solvek-antibot");
+        ensurePrivateFolder(folder);
+        return folder + u'/';
+    }
+
     QString programFile() const override
     {
         if (QCoreApplication::instance())
@@ -26,13 +35,8 @@ public:
         return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     }
 
-    QString programFolder() const override
-    {
-        const QString folder = QCoreApplication::instance()
-                                   ? QCoreApplication::applicationDirPath()
-                                   : QFileInfo(programFile()).absolutePath();
-        return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-    }
+    QString dataFolder() const override { return programsFolder(xdgDataHome()); }
+    QString configFolder() const override { return programsFolder(xdgConfigHome()); }
 
     QString hostsFile() const override
     {
@@ -79,7 +83,14 @@ class LinuxMessageBoxes : public MessageBoxes {
 public:
     int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) override
     {
+        return showWithDetails(owner, text, title, flags, QString());
+    }
+
+    int showWithDetails(QWidget* owner, const QString& text, const QString& title, unsigned flags,
+                        const QString& details) override
+    {
         QMessageBox box(iconOf(flags), title, text, QMessageBox::NoButton, owner);
+        box.setDetailedText(details);
         switch (flags & 0x0F) {
         case MB_OKCANCEL:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);

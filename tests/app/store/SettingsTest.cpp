@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
-        fake.programFolderPath = folder.path() + "/";
+        fake.configFolderPath = folder.path() + "/";
         // Values left by an earlier test must not pass for values read now.
         SETTINGS_PGCOLOR = "stale";
         SETTINGS_SHOWBALLOON = SETTINGS_USEPROXY = SETTINGS_PROBE = SETTINGS_USEPWD = true;
@@ -158,7 +158,7 @@ TEST_F(Settings, RefusedWriteRaisesWithThePath)
 {
     // A plain file where the program folder should be refuses every user.
     writeConfig("x");
-    fake.programFolderPath = configPath() + "/";
+    fake.configFolderPath = configPath() + "/";
     try {
         writeIni("SOLVEK", "PROBE", "1");
         FAIL() << "no exception";

@@ -14,7 +14,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        fake.programFolderPath = dir.path() + "/";
+        fake.dataFolderPath = fake.configFolderPath = dir.path() + "/";
         fake.programFilePath = dir.path() + "/solvek-antibot";
     }
     void TearDown() override { finiSqliteUtilsModule(); }

@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        fake.programFolderPath = dir.path() + "/";
+        fake.dataFolderPath = fake.configFolderPath = dir.path() + "/";
         fake.programFilePath = dir.path() + "/solvek-antibot";
         fake.hostsFilePath = dir.path() + "/hosts";
         DBPath = dir.path() + "/solvekdat.db";

@@ -10,7 +10,14 @@ namespace {
 QString host(const QString& line)
 {
     QString scratch;
-    return hostFromBlockLine(line, scratch).toString();
+    return hostFromBlockLine(line, scratch).host.toString();
+}
+
+bool skipped(const char* line)
+{
+    QString scratch;
+    const BlockLineHost entry = hostFromBlockLine(QString::fromUtf8(line), scratch);
+    return entry.skipped && entry.host.isEmpty();
 }
 
 QString host(const char* line)
@@ -27,26 +34,37 @@ TEST(BlockListLine, GivesTheHostOfPlainAndBlockLines)
     EXPECT_EQ(host("  a.com \t"), QStringLiteral("a.com"));
     EXPECT_EQ(host("127.0.0.1 127.0.0.1 a.com"), QStringLiteral("a.com"));
     EXPECT_EQ(host("a.com127.0.0.1"), QStringLiteral("a.com"));
-    EXPECT_EQ(host(" #word"), QStringLiteral("#word"));
-    EXPECT_EQ(host("0.0.0.0 a.com"), QStringLiteral("0.0.0.0 a.com"));
-    EXPECT_EQ(host("x\"); DROP TABLE hosts; --"), QStringLiteral("x\"); DROP TABLE hosts; --"));
-    EXPECT_EQ(host("a.com\tb.com"), QStringLiteral("a.com\tb.com"));
+    EXPECT_EQ(host("127.0.0.1 A.com 127.0.0.1"), QStringLiteral("A.com"));
+    EXPECT_EQ(host("under_score-7.example"), QStringLiteral("under_score-7.example"));
 }
 
-TEST(BlockListLine, SkipsCommentsBlanksAndLinesThatAreNoHost)
+TEST(BlockListLine, CommentsAndBlankLinesGiveNothing)
 {
-    EXPECT_EQ(host("# a.com"), QString());
-    EXPECT_EQ(host("#"), QString());
-    EXPECT_EQ(host(""), QString());
-    EXPECT_EQ(host(" \t "), QString());
-    EXPECT_EQ(host("127.0.0.1"), QString());
-    EXPECT_EQ(host(QString::fromUtf16(u"bin\u0000ary.com", 11)), QString());
-    EXPECT_EQ(host("bell\a.com"), QString());
-    EXPECT_EQ(host("del\x7F.com"), QString());
-    EXPECT_EQ(host(blockListText("bytes\xFF\xFE.com")), QString());
-    EXPECT_EQ(host(QString(MaxHostLength + 1, u'a')), QString());
-    EXPECT_EQ(host(QString(MaxHostLength, u'a')), QString(MaxHostLength, u'a'));
-    EXPECT_EQ(host("127.0.0.1 A.com 127.0.0.1"), QStringLiteral("A.com"));
+    for (const char* line : {"# a.com", "#", "", " \t ", "127.0.0.1", "127.0.0.1 \r"}) {
+        QString scratch;
+        const BlockLineHost entry = hostFromBlockLine(QString::fromUtf8(line), scratch);
+        EXPECT_TRUE(entry.host.isEmpty()) << line;
+        EXPECT_FALSE(entry.skipped) << line;
+    }
+}
+
+TEST(BlockListLine, TextThatIsNotOneHostNameIsSkipped)
+{
+    // Each word would become a name in the hosts file.
+    EXPECT_TRUE(skipped("x.com\"); DELETE FROM hosts; --"));
+    EXPECT_TRUE(skipped("0.0.0.0 zero.com"));
+    EXPECT_TRUE(skipped("a.com\tb.com"));
+    EXPECT_TRUE(skipped(" #word"));
+    EXPECT_TRUE(skipped("quo\"te.com"));
+    EXPECT_TRUE(skipped("bell\a.com"));
+    EXPECT_TRUE(skipped("del\x7F.com"));
+    EXPECT_TRUE(skipped("site.com:8080"));
+    EXPECT_TRUE(skipped("a..com"));
+    QString scratch;
+    EXPECT_TRUE(hostFromBlockLine(QString::fromUtf16(u"bin\u0000ary.com", 11), scratch).skipped);
+    EXPECT_TRUE(hostFromBlockLine(blockListText("bytes\xFF\xFE.com"), scratch).skipped);
+    EXPECT_TRUE(hostFromBlockLine(QString(254, u'a'), scratch).skipped);
+    EXPECT_EQ(host(QString(63, u'a') + ".com"), QString(63, u'a') + ".com");
 }
 
 TEST(BlockListDigest, IsTheMd5OfTheListBytes)

@@ -305,25 +305,35 @@ TEST_F(HostsManagerTest, AddHostRefusesTextThatIsNoHostAndHostsThatExist)
     EXPECT_FALSE(window->modded);
 }
 
-TEST_F(HostsManagerTest, AddHostAfterRenamingTheOpenedCategoryIsRefused)
+TEST_F(HostsManagerTest, RenamingTheOpenedCategoryKeepsItOpenUnderItsNewName)
 {
     addCategory("1", "Mine", {"a.com"});
+    addCategory("2", "Other", {"o.com"});
     createWindow();
     open("Custom Hosts", "Mine");
 
     select(findTreeNode(window->tree, "Mine"));
     answerNextInput(QString("Renamed"));
     window->SpeedButton2Click();
-    EXPECT_EQ(userCategories(), QStringList{"1:Renamed"});
-    EXPECT_EQ(window->windowTitle(), "Manage Hosts - Mine");
+    EXPECT_EQ(userCategories(), (QStringList{"1:Renamed", "2:Other"}));
+    EXPECT_EQ(window->windowTitle(), "Manage Hosts - Renamed");
+    EXPECT_EQ(listed(), QStringList{"a.com"});
 
-    QString catid;
-    window->getCatFromName(catid);
-    EXPECT_EQ(catid, "-1");
-    window->btnaddhostClick(); // no dialog: refused before asking
-    EXPECT_EQ(takeBoxes(), QStringList{"No category|The opened category no longer exists under "
-                                       "this name, open it again from the tree first.|10"});
-    EXPECT_EQ(column("SELECT host FROM hosts;"), QStringList{"a.com"});
+    ++startedLists;
+    answerNextInput(QString("b.com"));
+    window->btnaddhostClick();
+    ASSERT_TRUE(waitUntil([&] { return listThreadsEnded(); }));
+    EXPECT_TRUE(takeBoxes().isEmpty());
+    EXPECT_EQ(
+        column("SELECT category || ':' || host FROM hosts WHERE reserved=\"N\" ORDER BY host;"),
+        (QStringList{"1:a.com", "1:b.com", "2:o.com"}));
+    EXPECT_EQ(listed(), (QStringList{"a.com", "b.com"}));
+
+    // Renaming another category leaves the opened one as it is.
+    select(findTreeNode(window->tree, "Other"));
+    answerNextInput(QString("Elsewhere"));
+    window->SpeedButton2Click();
+    EXPECT_EQ(window->windowTitle(), "Manage Hosts - Renamed");
 }
 
 TEST_F(HostsManagerTest, DeleteWithThreeRowsSelectedDeletesTheFirstHostOnly)
@@ -393,6 +403,10 @@ TEST_F(HostsManagerTest, DeletingACategoryRemovesItsRowsAndBlockLines)
     EXPECT_TRUE(listed().isEmpty());
     EXPECT_FALSE(window->ptree->isVisibleTo(window.get()));
     EXPECT_EQ(userCategories(), QStringList{"2:Kept"});
+    // No category is open any more.
+    EXPECT_EQ(window->windowTitle(), "Manage Hosts");
+    EXPECT_FALSE(window->btnaddhost->isVisibleTo(window.get()));
+    EXPECT_FALSE(window->btndelete->isVisibleTo(window.get()));
     window->hide();
     EXPECT_EQ(refreshesStarted, 1);
 }

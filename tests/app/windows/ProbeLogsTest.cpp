@@ -7,6 +7,7 @@
 #include "UntRefreshProbeTreeThread.h"
 #include "VistaProBar.h"
 
+#include <QMutex>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -25,6 +26,29 @@ protected:
         return false;
     }
 };
+
+// The warnings Qt reports while the action runs (a thread ended by an
+// exception reports one).
+QStringList warningsDuring(const std::function<void()>& action)
+{
+    static QMutex mutex;
+    static QStringList seen;
+    {
+        QMutexLocker lock(&mutex);
+        seen.clear();
+    }
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtWarningMsg)
+                return;
+            QMutexLocker lock(&mutex);
+            seen << text;
+        });
+    action();
+    qInstallMessageHandler(previous);
+    QMutexLocker lock(&mutex);
+    return seen;
+}
 
 } // namespace
 
@@ -200,13 +224,39 @@ TEST_F(ProbeLogsTest, DeletingTheDayOnDisplayEmptiesTheList)
     EXPECT_TRUE(column("SELECT date FROM probe;").isEmpty());
 }
 
+TEST_F(ProbeLogsTest, AfterADeleteTheTreeSelectsOnlyTheDayTheListShows)
+{
+    for (const char* date : {"20130112", "20130113", "20130114"})
+        record(date, "0905", " a.com");
+    showWithDays(3);
+    openDay("13/01/2013");
+
+    // Another day goes: the selection returns to the day on display.
+    window->tree->setCurrentItem(day("14/01/2013"));
+    window->SpeedButton3Click();
+    EXPECT_EQ(window->tree->currentItem(), day("13/01/2013"));
+    EXPECT_EQ(rows(), QStringList{"09:05| a.com"});
+
+    // The day on display goes: no day is selected next to the empty list.
+    window->tree->setCurrentItem(day("13/01/2013"));
+    window->SpeedButton3Click();
+    EXPECT_EQ(days(), QStringList{"12/01/2013"});
+    EXPECT_TRUE(rows().isEmpty());
+    EXPECT_EQ(window->tree->currentItem(), nullptr);
+    EXPECT_TRUE(window->tree->selectedItems().isEmpty());
+}
+
 TEST_F(ProbeLogsTest, DayDeletedMeanwhileOpensAnEmptyList)
 {
     record("20130113", "0905", " a.com");
     showWithDays(1);
     exec("DELETE FROM probe;");
     const int before = barShowings.shown;
-    openDay("13/01/2013");
+    const QStringList warnings = warningsDuring([&] {
+        openDay("13/01/2013");
+        ASSERT_TRUE(waitUntil([] { return TRefreshProbeList::live() == 0; }));
+    });
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString(); // the thread did not fail
     EXPECT_TRUE(rows().isEmpty());
     EXPECT_EQ(barShowings.shown, before + 1);
     EXPECT_FALSE(window->p->isVisibleTo(window.get()));
