@@ -266,6 +266,25 @@ bool isAscii(QByteArrayView bytes)
     return (high & HighBits) == 0;
 }
 
+bool hasAsciiControl(QByteArrayView bytes)
+{
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, 8);
+        const quint64 belowBlank = (word - LowBits * 0x20) & ~word & HighBits;
+        if (belowBlank | hasByte(word, '\x7F'))
+            return true;
+    }
+    for (; at < size; ++at) {
+        if (uchar(data[at]) < 0x20 || data[at] == '\x7F')
+            return true;
+    }
+    return false;
+}
+
 QStringView trimmed(QStringView text)
 {
     return trimmedView(text);

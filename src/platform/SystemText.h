@@ -43,6 +43,8 @@ inline char16_t unitOf(char c)
 
 // True when every byte is ASCII; such text reads the same in both forms.
 bool isAscii(QByteArrayView bytes);
+// True when a byte below 0x20 or DEL (0x7F) is among the bytes.
+bool hasAsciiControl(QByteArrayView bytes);
 
 // Blanks and control characters, as the toolkit's trim removes them. In the
 // 8-bit form they are the same bytes, since every byte of a longer character

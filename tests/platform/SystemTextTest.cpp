@@ -103,3 +103,17 @@ TEST(SystemTextBytes, AsciiIsTextWithoutAByteAbove127)
         EXPECT_FALSE(systemtext::isAscii(marked)) << at;
     }
 }
+
+TEST(SystemTextBytes, AsciiControlsAreTheBytesBelowBlankAndDel)
+{
+    EXPECT_FALSE(systemtext::hasAsciiControl(""));
+    const QByteArray plain = " ~0123456789abcdefgh\x80\xFF";
+    EXPECT_FALSE(systemtext::hasAsciiControl(plain));
+    for (qsizetype at = 0; at < plain.size(); ++at) {
+        for (char control : {'\0', '\t', '\x1F', '\x7F'}) {
+            QByteArray marked = plain;
+            marked[at] = control;
+            EXPECT_TRUE(systemtext::hasAsciiControl(marked)) << at << int(control);
+        }
+    }
+}

@@ -98,6 +98,9 @@ bool isWritableHost(QByteArrayView host)
     // Text beyond ASCII is judged as the characters it decodes to.
     if (!systemtext::isAscii(host))
         return isWritableHost(systemtext::decode(host));
+    // Without controls only blanks can be left out, so one that is not is enough.
+    if (!systemtext::hasAsciiControl(host))
+        return !systemtext::trimmed(host).isEmpty();
     return isWritableIn(host);
 }
 

@@ -204,11 +204,21 @@ quint64 foldedLetters(quint64 word)
     return word | (upper >> 2);
 }
 
-// The up to eight bytes from `at` on, zero beyond the end, folded.
+// The up to eight bytes from `at` on, zero beyond the end, folded. The last
+// few bytes of a longer text come from one load ending at its end.
 quint64 foldedWordAt(QByteArrayView bytes, qsizetype at)
 {
+    const qsizetype left = bytes.size() - at;
     quint64 word = 0;
-    std::memcpy(&word, bytes.data() + at, size_t(std::min<qsizetype>(8, bytes.size() - at)));
+    if (left >= 8) {
+        std::memcpy(&word, bytes.data() + at, 8);
+    } else if (bytes.size() >= 8) {
+        std::memcpy(&word, bytes.data() + bytes.size() - 8, 8);
+        word >>= 8 * (8 - left);
+    } else {
+        for (qsizetype i = left - 1; i >= 0; --i)
+            word = (word << 8) | uchar(bytes[at + i]);
+    }
     return foldedLetters(word);
 }
 

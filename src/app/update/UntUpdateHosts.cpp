@@ -13,6 +13,7 @@
 #include <cstring>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -86,6 +87,7 @@ public:
 
 private:
     static constexpr size_t BatchSize = 4096;
+    static constexpr qsizetype TypicalLineBytes = 48;
 
     void read(const QString& dbPath)
     {
@@ -116,34 +118,50 @@ private:
 
     static void addRow(const TSQLiteUniTable& table, Batch& batch)
     {
-        QByteArrayView host = upToNul(table.FieldAsUtf8View(0));
+        if (batch.rows.empty()) {
+            batch.rows.reserve(BatchSize);
+            batch.lines.reserve(qsizetype(BatchSize) * TypicalLineBytes);
+        }
         QByteArray beyondAscii;
-        bool writable = false;
-        if (systemtext::isAscii(host)) {
-            writable = isWritableHost(host);
-        } else {
-            // Judged and written as the characters the row holds.
-            const QStringView text = upToNul(table.FieldAsStringView(0));
-            writable = isWritableHost(text);
-            beyondAscii = systemtext::encode(text);
-            host = beyondAscii;
-        }
-        if (!writable) {
+        if (const std::optional<QByteArrayView> host = writableHost(table, beyondAscii))
+            appendLine(*host, batch);
+        else
             batch.rows.push_back({});
-            return;
-        }
+    }
+
+    // The row's host in the 8-bit form; nothing when it cannot stand in a
+    // line as written. A host beyond ASCII is judged and written as the
+    // characters the row holds, and kept in beyondAscii.
+    static std::optional<QByteArrayView> writableHost(const TSQLiteUniTable& table,
+                                                      QByteArray& beyondAscii)
+    {
+        const QByteArrayView host = upToNul(table.FieldAsUtf8View(0));
+        if (systemtext::isAscii(host))
+            return isWritableHost(host) ? std::optional(host) : std::nullopt;
+        const QStringView text = upToNul(table.FieldAsStringView(0));
+        if (!isWritableHost(text))
+            return std::nullopt;
+        beyondAscii = systemtext::encode(text);
+        return QByteArrayView(beyondAscii);
+    }
+
+    static void appendLine(QByteArrayView host, Batch& batch)
+    {
         const PresentHosts::Key key = PresentHosts::keyOf(host);
         Row row;
         row.lineStart = batch.lines.size();
+        row.lineSize = BlockLinePrefixBytes.size() + host.size() + 2;
         row.keyStart =
             row.lineStart + BlockLinePrefixBytes.size() + (key.text.data() - host.data());
         row.keySize = key.text.size();
         row.hash = key.hash;
         row.ascii = key.ascii;
-        batch.lines.append(BlockLinePrefixBytes);
-        batch.lines.append(host);
-        batch.lines.append("\r\n", 2);
-        row.lineSize = batch.lines.size() - row.lineStart;
+        batch.lines.resize(row.lineStart + row.lineSize);
+        char* line = batch.lines.data() + row.lineStart;
+        std::memcpy(line, BlockLinePrefixBytes.data(), size_t(BlockLinePrefixBytes.size()));
+        line += BlockLinePrefixBytes.size();
+        std::memcpy(line, host.data(), size_t(host.size()));
+        std::memcpy(line + host.size(), "\r\n", 2);
         batch.rows.push_back(row);
     }
 
