@@ -35,12 +35,14 @@ template <class View> View upToNul(View text)
 // line in the 8-bit form, ready to be written.
 class DatabaseReader {
 public:
+    // Small, since a million of them may wait while the file is read: a
+    // batch's lines stay far below 2 GiB (see BatchBytes).
     struct Row {
-        qsizetype lineStart = -1; // -1: the host cannot stand in a line as written
-        qsizetype lineSize = 0;
-        qsizetype keyStart = 0; // the host's key, within the lines
-        qsizetype keySize = 0;
         quint64 hash = 0;
+        qint32 lineStart = -1; // -1: the host cannot stand in a line as written
+        qint32 lineSize = 0;
+        qint32 keyStart = 0; // the host's key, within the lines
+        qint32 keySize = 0;
         bool ascii = true;
     };
     struct Batch {
@@ -87,6 +89,8 @@ public:
 
 private:
     static constexpr size_t BatchSize = 4096;
+    // A batch ends early once its lines pass this, whatever its hosts hold.
+    static constexpr qsizetype BatchBytes = 1 << 20;
     static constexpr qsizetype TypicalLineBytes = 48;
 
     void read(const QString& dbPath)
@@ -101,7 +105,9 @@ private:
             Batch batch;
             for (; !table->GetEOF(); table->Next()) {
                 addRow(*table, batch);
-                if (batch.rows.size() == BatchSize && !publish(std::move(batch)))
+                const bool full =
+                    batch.rows.size() == BatchSize || batch.lines.size() >= BatchBytes;
+                if (full && !publish(std::move(batch)))
                     return;
             }
             publish(std::move(batch));
@@ -149,14 +155,14 @@ private:
     {
         const PresentHosts::Key key = PresentHosts::keyOf(host);
         Row row;
-        row.lineStart = batch.lines.size();
-        row.lineSize = BlockLinePrefixBytes.size() + host.size() + 2;
+        row.lineStart = qint32(batch.lines.size());
+        row.lineSize = qint32(BlockLinePrefixBytes.size() + host.size() + 2);
         row.keyStart =
-            row.lineStart + BlockLinePrefixBytes.size() + (key.text.data() - host.data());
-        row.keySize = key.text.size();
+            qint32(row.lineStart + BlockLinePrefixBytes.size() + (key.text.data() - host.data()));
+        row.keySize = qint32(key.text.size());
         row.hash = key.hash;
         row.ascii = key.ascii;
-        batch.lines.resize(row.lineStart + row.lineSize);
+        batch.lines.resize(qsizetype(row.lineStart) + row.lineSize);
         char* line = batch.lines.data() + row.lineStart;
         std::memcpy(line, BlockLinePrefixBytes.data(), size_t(BlockLinePrefixBytes.size()));
         line += BlockLinePrefixBytes.size();
