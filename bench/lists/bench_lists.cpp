@@ -106,7 +106,7 @@ void run(qint64 rows)
 {
     QTemporaryDir dir;
     platform::ScopedFakePlatform fake;
-    fake.programFolderPath = dir.path() + "/";
+    fake.dataFolderPath = fake.configFolderPath = dir.path() + "/";
     fake.programFilePath = dir.path() + "/solvek-antibot";
     fake.hostsFilePath = dir.path() + "/hosts";
     DBPath = dir.path() + "/solvekdat.db";
