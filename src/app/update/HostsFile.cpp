@@ -477,7 +477,8 @@ bool PresentHosts::contains(const Key& key) const
 
 bool PresentHosts::insert(QStringView host)
 {
-    const Key key = keyOf(systemtext::encode(host));
+    const QByteArray bytes = systemtext::encode(host);
+    const Key key = keyOf(bytes);
     if (key.text.isEmpty() || contains(key))
         return false;
     // The set keeps the host's 8-bit form, from its key on.

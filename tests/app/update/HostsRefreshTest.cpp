@@ -210,7 +210,7 @@ TEST_F(HostsRefreshTest, HostsBeyondAsciiCompareAsTheirCharacters)
     addHost("1", QString::fromUtf8("\xC3\xA4RGER.DE"), "N");
     addHost("1", QString::fromUtf8("\xC3\xA9t\xC3\xA9.com"), "N");
     addHost("1", QString::fromUtf8("\xC3\x89T\xC3\x89.com"), "N");
-    addHost("1", QString::fromUtf16(u"a.com\u0000hidden.com", 20), "N"); // read up to the NUL
+    addHost("1", QString::fromUtf16(u"a.com\u0000hidden.com", 16), "N"); // read up to the NUL
     refresh();
     EXPECT_EQ(hostsFileBytes(),
               QByteArray("127.0.0.1 \xE2\x84\xAA.com\r\n127.0.0.1 \xC3\x84rger.de\r\n"
