@@ -3,12 +3,14 @@
 # Safe to run again: it only calls apt-get when something is missing.
 set -euo pipefail
 
+# The tests start their own proxy and message bus, so only the programs are
+# installed, not the services that would start at every boot (tinyproxy, dbus).
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev
     libsqlite3-dev zlib1g-dev libcurl4-openssl-dev libssl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    openssl tinyproxy dbus fonts-dejavu-core ca-certificates
+    openssl tinyproxy-bin dbus-daemon desktop-file-utils fonts-dejavu-core ca-certificates
 )
 
 missing=()
@@ -24,8 +26,14 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "setup: installing ${missing[*]}"
-sudo_cmd=()
-[ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update
-"${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+as_root=(env DEBIAN_FRONTEND=noninteractive)
+if [ "$(id -u)" -ne 0 ]; then
+    if ! command -v sudo >/dev/null 2>&1; then
+        echo "setup: installing packages needs root, and sudo is not installed." >&2
+        echo "setup: run as root: apt-get install ${missing[*]}" >&2
+        exit 1
+    fi
+    as_root=(sudo "${as_root[@]}")
+fi
+"${as_root[@]}" apt-get update
+"${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

@@ -1,4 +1,5 @@
 #include "Unit_Win7Taskbar.h"
+#include "UntForms.h"
 #include "UntMain.h"
 #include "UntSqliteUtils.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // Closing the last visible window only hides the program to the tray.
     QApplication::setQuitOnLastWindowClosed(false);
+    identifyProgramToDesktop();
 
     // Module initialisation, in order: the database (path, creation, import of
     // the previous version's file), then the taskbar progress. A second

@@ -13,6 +13,10 @@ class QWidget;
 
 namespace platform {
 
+// The program's desktop entry, without ".desktop": docks match the running
+// program and its launcher progress to it.
+inline constexpr const char* DesktopEntryName = "solvek-antibot";
+
 // Where the program and the files it touches live.
 class Places {
 public:

@@ -1,10 +1,12 @@
 #include "linux/LinuxPlatform.h"
+#include "linux/LinuxMessageBoxes.h"
 
 #include "SolvekException.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -16,6 +18,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -263,22 +266,34 @@ struct SeenBox {
     QMessageBox::StandardButtons buttons;
     QString text;
     QString title;
+    QWidget* owner = nullptr;
 };
 
 // Answers the next modal box by pressing `button`, or by Escape when it is NoButton.
-int answerNextBox(unsigned flags, QMessageBox::StandardButton button, SeenBox& seen)
+int answerNextBox(unsigned flags, QMessageBox::StandardButton button, SeenBox& seen,
+                  QWidget* owner = nullptr)
 {
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        seen = {box->icon(), box->standardButtons(), box->text(), box->windowTitle()};
+        seen = {box->icon(), box->standardButtons(), box->text(), box->windowTitle(),
+                box->parentWidget()};
         if (button == QMessageBox::NoButton)
             box->reject();
         else
             box->button(button)->click();
     });
-    return systemPlatform().messageBoxes().show(nullptr, "Body", "Title", flags);
+    LinuxMessageBoxes onScreen(LinuxMessageBoxes::Display::Screen);
+    return onScreen.show(owner, "Body", "Title", flags);
+}
+
+// A window shown and made active, as the one the user looks at.
+void showInFront(QWidget& window)
+{
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
 }
 
 } // namespace
@@ -304,6 +319,76 @@ TEST(LinuxMessageBoxes, IconsButtonsAndAnswers)
     EXPECT_EQ(seen.icon, QMessageBox::Critical);
     EXPECT_EQ(seen.buttons, QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(answerNextBox(MB_OKCANCEL, QMessageBox::NoButton, seen), IDCANCEL);
+}
+
+TEST(LinuxMessageBoxes, BoxBelongsToTheWindowInFront)
+{
+    QWidget main;
+    QWidget other;
+    showInFront(other);
+    showInFront(main);
+
+    SeenBox seen;
+    answerNextBox(MB_OK, QMessageBox::Ok, seen, &other);
+    EXPECT_EQ(seen.owner, &other);
+    // A box asked for by a child belongs to its window.
+    auto* child = new QWidget(&other);
+    EXPECT_EQ(LinuxMessageBoxes::ownerFor(child), &other);
+    // The application's window: the active one.
+    showInFront(main);
+    answerNextBox(MB_OK, QMessageBox::Ok, seen);
+    EXPECT_EQ(seen.owner, &main);
+    // A hidden window cannot hold a box.
+    other.hide();
+    showInFront(main);
+    EXPECT_EQ(LinuxMessageBoxes::ownerFor(&other), &main);
+    main.hide();
+    QApplication::setActiveWindow(nullptr);
+    EXPECT_EQ(LinuxMessageBoxes::ownerFor(&other), nullptr);
+    EXPECT_EQ(LinuxMessageBoxes::ownerFor(nullptr), nullptr);
+}
+
+TEST(LinuxMessageBoxes, ModalWindowOwnsEveryBox)
+{
+    QWidget main;
+    showInFront(main);
+    QDialog modal(&main);
+    modal.setModal(true);
+    modal.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &modal);
+
+    SeenBox seen;
+    answerNextBox(MB_OK, QMessageBox::Ok, seen, &main);
+    EXPECT_EQ(seen.owner, &modal);
+    EXPECT_EQ(LinuxMessageBoxes::ownerFor(nullptr), &modal);
+    modal.hide();
+}
+
+TEST(LinuxMessageBoxes, WithoutAScreenTheTextGoesToStandardErrorAndTheBoxAnswersAsClosed)
+{
+    std::ostringstream report;
+    LinuxMessageBoxes boxes(LinuxMessageBoxes::Display::StandardError, report);
+    EXPECT_EQ(boxes.show(nullptr, "Already running", "Solvek Anti-Bot", MB_OK | MB_ICONINFORMATION),
+              IDOK);
+    EXPECT_EQ(report.str(), "Solvek Anti-Bot: Already running\n");
+    EXPECT_EQ(boxes.show(nullptr, "Sure?", "Exit", MB_YESNO | MB_ICONWARNING), IDNO);
+    EXPECT_EQ(boxes.show(nullptr, "Go on?", "Ask", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(LinuxMessageBoxes, OnTheOffscreenPlatformBoxesAreReported)
+{
+    if (QGuiApplication::platformName() != "offscreen")
+        GTEST_SKIP() << "runs on the offscreen platform only";
+    // A box that did open is closed, so the test fails instead of waiting.
+    QTimer::singleShot(0, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    std::ostringstream report;
+    LinuxMessageBoxes boxes(LinuxMessageBoxes::Display::FollowPlatform, report);
+    EXPECT_EQ(boxes.show(nullptr, "Body", "Title", MB_YESNO), IDNO);
+    EXPECT_EQ(report.str(), "Title: Body\n");
 }
 
 TEST(LinuxTaskbar, NotAvailableAnswersFalse)

@@ -239,7 +239,8 @@ void drawIcons(PngFolder& folder)
     folder.save(icon(drawSettings, 20), "glyph_settings");
     folder.save(icon(drawAbout, 20), "glyph_about");
     folder.save(icon(drawPalette), "glyph_color");
-    for (int size : {16, 32, 64, 128})
+    // The program's icon in every size desktops ask for; the build installs each.
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         folder.save(icon(drawTrayShield, size), QString("shield_%1").arg(size));
 }
 

@@ -1,5 +1,6 @@
 #include "UntProbeThread.h"
 
+#include "DatabaseTrouble.h"
 #include "Platform.h"
 #include "SQLiteTable3.h"
 #include "SystemText.h"
@@ -10,6 +11,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <mutex>
@@ -81,9 +83,7 @@ struct ProbeRecord {
 
 class ProbeLogWriter::Worker {
 public:
-    // Records waiting beyond this are refused (only a database that keeps
-    // failing lets the queue grow that far).
-    static constexpr std::size_t QueueLimit = 200000;
+    static constexpr std::size_t QueueLimit = std::size_t(ProbeLogWriter::QueueLimit);
     static constexpr std::size_t BatchLimit = 5000;
     static constexpr auto RetryDelay = std::chrono::seconds(1);
 
@@ -127,16 +127,42 @@ public:
         return m_dropped;
     }
 
+    // Tells on standard error, and in a box unless the process is ending,
+    // how many records the full queue refused since this was last told.
+    void tellLostRecords(bool withBox)
+    {
+        qint64 lost = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            lost = m_dropped - m_droppedTold;
+            m_droppedTold = m_dropped;
+        }
+        if (lost == 0)
+            return;
+        const QString text =
+            QStringLiteral("%1 probe records were lost while the database could not be "
+                           "written: at most %2 records wait for it.")
+                .arg(lost)
+                .arg(QueueLimit);
+        if (withBox)
+            tellDatabaseTrouble(text);
+        else
+            std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text));
+    }
+
 private:
     [[noreturn]] void run()
     {
         for (;;) {
             std::vector<ProbeRecord> batch = nextBatch();
             if (store(batch)) {
-                std::lock_guard lock(m_mutex);
-                m_queue.erase(m_queue.begin(), m_queue.begin() + qsizetype(batch.size()));
-                m_stored += qint64(batch.size());
-                m_progress.notify_all();
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_queue.erase(m_queue.begin(), m_queue.begin() + qsizetype(batch.size()));
+                    m_stored += qint64(batch.size());
+                    m_progress.notify_all();
+                }
+                tellLostRecords(true);
             } else {
                 std::this_thread::sleep_for(RetryDelay);
             }
@@ -170,12 +196,22 @@ private:
             db.ReleaseSQL(insert);
             db.Commit();
             m_lastFailure.clear();
+            m_troubleTold = false;
             return true;
         } catch (const solvek::Exception& e) {
             // Told once per kind of failure, not at every retry.
             if (e.message() != m_lastFailure)
                 qWarning("Probe records not stored yet, retrying: %s", qUtf8Printable(e.message()));
             m_lastFailure = e.message();
+            // A database held elsewhere is waited for; one that fails otherwise
+            // is told once, until it works again.
+            if (!isDatabaseBusy(e.message()) && !m_troubleTold) {
+                m_troubleTold = true;
+                tellDatabaseTrouble(databaseFailureText(e.message()) +
+                                    QStringLiteral("\n\nProbe records wait, at most %1 of them, "
+                                                   "and are stored once it can be written again.")
+                                        .arg(QueueLimit));
+            }
             return false;
         }
     }
@@ -187,8 +223,10 @@ private:
     qint64 m_queued = 0;
     qint64 m_stored = 0;
     qint64 m_dropped = 0;
-    QString m_lastFailure; // the writer thread's own
-    std::thread m_thread;  // last: starts once the members above exist
+    qint64 m_droppedTold = 0;
+    QString m_lastFailure;      // the writer thread's own
+    bool m_troubleTold = false; // the writer thread's own
+    std::thread m_thread;       // last: starts once the members above exist
 };
 
 ProbeLogWriter::ProbeLogWriter() : m_worker(std::make_unique<Worker>()) {}
@@ -197,8 +235,11 @@ ProbeLogWriter& ProbeLogWriter::instance()
 {
     static ProbeLogWriter* writer = [] {
         auto* created = new ProbeLogWriter;
-        // A normal exit still stores what has arrived.
-        std::atexit([] { ProbeLogWriter::instance().flush(); });
+        // A normal exit still stores what has arrived, and tells what was lost.
+        std::atexit([] {
+            ProbeLogWriter::instance().flush();
+            ProbeLogWriter::instance().m_worker->tellLostRecords(false);
+        });
         return created;
     }();
     return *writer;

@@ -54,6 +54,11 @@ inline constexpr int ListenBacklog = 512;
 // blocks the windows nor loses records. One per process.
 class ProbeLogWriter {
 public:
+    // Records waiting beyond this many are refused and counted (only a
+    // database that keeps failing lets the queue grow that far); the count
+    // is told once the database works again, and at exit.
+    static constexpr qint64 QueueLimit = 200000;
+
     static ProbeLogWriter& instance();
 
     // Queues a record with the day and time of now.

@@ -1,5 +1,6 @@
 #include "UntSqliteUtils.h"
 
+#include "DatabaseTrouble.h"
 #include "Platform.h"
 
 #include <QDateTime>
@@ -117,6 +118,17 @@ QString oneLine(QString message)
 
 } // namespace
 
+void createTables(TSQLiteDatabase& db)
+{
+    // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
+    // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
+    db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));
+    db.BeginTransaction();
+    for (const QString& sql : kCreateStatements)
+        db.ExecSQL(sql);
+    db.Commit();
+}
+
 void queueParams(TSQLiteDatabase& db, const SqlParams& params)
 {
     for (const auto& [name, value] : params)
@@ -147,13 +159,7 @@ void createDB()
     if (QFileInfo::exists(DBPath))
         return;
     TSQLiteDatabase db(DBPath);
-    // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
-    // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
-    db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));
-    db.BeginTransaction();
-    for (const QString& sql : kCreateStatements)
-        db.ExecSQL(sql);
-    db.Commit();
+    createTables(db);
 }
 
 void execSQL(const QString& sql, const SqlParams& params)
@@ -269,10 +275,47 @@ void importOldDB()
     importFrom(oldPath);
 }
 
+QString setAsideBrokenDatabase()
+{
+    if (!QFileInfo::exists(DBPath))
+        return {};
+    QString failure;
+    try {
+        TSQLiteDatabase db(DBPath);
+        // Reading the schema reads the file's header: this fails for a file
+        // that is no database.
+        if (db.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) == 0)
+            createTables(db); // an empty file, left by a creation that failed
+        return {};
+    } catch (const ESQLiteException& e) {
+        if (isDatabaseBusy(e.message()))
+            return {}; // in use elsewhere, not broken
+        failure = sqliteReason(e.message());
+    }
+
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString brokenBase = DBPath + QStringLiteral(".broken-") + stamp;
+    QString broken = brokenBase;
+    for (int n = 2; QFileInfo::exists(broken); ++n)
+        broken = brokenBase + u'-' + QString::number(n);
+    if (!QFile::rename(DBPath, broken))
+        return QStringLiteral("The database \"%1\" could not be opened: %2. It could not be set "
+                              "aside either, so nothing can be stored until it is repaired or "
+                              "removed.")
+            .arg(DBPath, failure);
+    createDB();
+    return QStringLiteral("The database \"%1\" could not be opened: %2.\n\nIt was kept as "
+                          "\"%3\", and a new, empty database was created in its place.")
+        .arg(DBPath, failure, broken);
+}
+
 void initSqliteUtilsModule()
 {
     DBPath = platform::current().places().dataFolder() + "solvekdat.db";
     try {
+        const QString setAside = setAsideBrokenDatabase();
+        if (!setAside.isEmpty())
+            tellDatabaseTrouble(setAside);
         importOldDB();
     } catch (const solvek::Exception& e) {
         // The program can run without the old data; say why it is missing.

@@ -36,6 +36,8 @@ void forEachQueryRow(const QString& sql, const SqlParams& params,
 
 // Creates the file with its tables and reserved categories when no file exists.
 void createDB();
+// Creates the tables and reserved categories on the connection, in one transaction.
+void createTables(TSQLiteDatabase& db);
 // Runs one statement in its own transaction, committed at once.
 void execSQL(const QString& sql, const SqlParams& params = {});
 
@@ -67,8 +69,15 @@ QString parseLogDate(const QString& s);
 // "solvek.db" in the data folder, then deletes that file (also on failure).
 void importOldDB();
 
-// Sets DBPath and imports the previous database; a failed import is reported
-// on standard error and start-up goes on. Runs before any window exists.
+// At start: a database file that cannot be opened or is not a database is
+// kept as "<file>.broken-YYYYMMDD-HHMMSS" (never deleted) and a fresh one is
+// created; a file without any table gets the tables. Answers what the user
+// must be told, empty when the file was sound, missing or only busy.
+QString setAsideBrokenDatabase();
+
+// Sets DBPath, sets a broken database aside (telling the user) and imports
+// the previous database; a failed import is reported on standard error and
+// start-up goes on. Runs before any window exists.
 void initSqliteUtilsModule();
 void finiSqliteUtilsModule();
 

@@ -1,6 +1,7 @@
 #include "UntHTTPRequestThread.h"
 
 #include "BlockList.h"
+#include "DatabaseTrouble.h"
 #include "Md5.h"
 #include "Platform.h"
 #include "ProgressThrottle.h"
@@ -176,9 +177,19 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
 
 QString failureText(const std::exception& error)
 {
+    if (const auto* database = dynamic_cast<const ESQLiteException*>(&error))
+        return databaseFailureText(database->message());
     if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
         return ours->message();
     return QString::fromUtf8(error.what());
+}
+
+// The box keeps its text; the cause goes into its details.
+void showUnsuccessful(const QString& cause)
+{
+    platform::messageBox(nullptr, QString::fromLatin1(UnsuccessfulText),
+                         QString::fromLatin1(UnsuccessfulTitle),
+                         platform::MB_OK | platform::MB_ICONERROR, cause);
 }
 
 // A failure names the list it happened on.
@@ -236,6 +247,8 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
     } catch (const std::exception& error) {
         outcome.failed = true;
         outcome.failure = failureText(error);
+        if (ui.windowVisible())
+            showUnsuccessful(outcome.failure);
         ui.abandon();
         return outcome;
     }
@@ -250,9 +263,7 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
 
     if (outcome.failed && ui.windowVisible()) {
         ui.showErrorOverlay();
-        platform::messageBox(nullptr, QString::fromLatin1(UnsuccessfulText),
-                             QString::fromLatin1(UnsuccessfulTitle),
-                             platform::MB_OK | platform::MB_ICONERROR, outcome.failure);
+        showUnsuccessful(outcome.failure);
     }
     ui.clearOverlay();
     db.reset();

@@ -1,8 +1,12 @@
 #include "UntForms.h"
 
+#include "DatabaseTrouble.h"
 #include "Platform.h"
+#include "SQLiteTable3.h"
 #include "SolvekException.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -20,6 +24,22 @@ void initResources()
 {
     static const bool registered = (registerCompiledPictures(), true);
     (void)registered;
+}
+
+QIcon programIcon()
+{
+    initResources();
+    QIcon icon;
+    const QDir pictures(QStringLiteral(":/images"), QStringLiteral("shield_*.png"));
+    for (const QString& file : pictures.entryList())
+        icon.addFile(pictures.filePath(file));
+    return icon;
+}
+
+void identifyProgramToDesktop()
+{
+    QGuiApplication::setDesktopFileName(QLatin1String(platform::DesktopEntryName));
+    QApplication::setWindowIcon(programIcon());
 }
 
 QFont windowFont()
@@ -52,6 +72,8 @@ void runReported(const std::function<void()>& command)
     try {
         command();
         return;
+    } catch (const ESQLiteException& error) {
+        message = databaseFailureText(error.message()); // not the raw statement
     } catch (const solvek::Exception& error) {
         message = error.message();
     } catch (const std::exception& error) {

@@ -4,6 +4,7 @@
 // compiled-in pictures, and how a failed command is reported.
 
 #include <QFont>
+#include <QIcon>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -20,6 +21,14 @@ void centreOn(QWidget* window, const QWidget* anchor);
 
 // Registers the pictures compiled into this static library.
 void initResources();
+
+// The program's icon in every size drawn for it.
+QIcon programIcon();
+
+// Tells the desktop which program runs: the desktop entry that docks match to
+// its windows and its launcher progress, and the icon that every window and
+// message box shows.
+void identifyProgramToDesktop();
 
 // The application's title, shown on reports of failed commands.
 inline constexpr const char* ApplicationTitle = "Yeld Solvek Anti-Bot";

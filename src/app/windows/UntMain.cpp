@@ -76,14 +76,6 @@ enum Img16Index {
     imgRestore = 8
 };
 
-QIcon programIcon()
-{
-    QIcon icon;
-    for (int size : {16, 32, 64, 128})
-        icon.addFile(QStringLiteral(":/images/shield_%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
 QLabel* picture(QWidget* parent, const QString& resource, const QRect& place)
 {
     auto* label = new QLabel(parent);
@@ -487,7 +479,7 @@ void TFrmMain::ExitSolvek2Click()
 void TFrmMain::confirmExit()
 {
     const int answer = platform::messageBox(
-        nullptr,
+        this,
         QStringLiteral("This action will terminate solvek process, we won't be able to "
                        "automatically update database anymore, are you sure?"),
         QStringLiteral("Exit Solvek"), platform::MB_YESNO | platform::MB_ICONWARNING);
@@ -502,7 +494,7 @@ bool TFrmMain::passesGate()
 {
     if (!SETTINGS_USEPWD || logged)
         return true;
-    platform::messageBox(nullptr,
+    platform::messageBox(this,
                          QStringLiteral("This application is protected by a password, you must "
                                         "log before using this function"),
                          QStringLiteral("Not logged"), platform::MB_OK | platform::MB_ICONERROR);
@@ -549,7 +541,7 @@ void TFrmMain::TimerProtectTimer()
         logged = true;
         return;
     }
-    platform::messageBox(nullptr, QStringLiteral("The password you entered is incorrect !"),
+    platform::messageBox(this, QStringLiteral("The password you entered is incorrect !"),
                          QStringLiteral("Wrong password"),
                          platform::MB_OK | platform::MB_ICONERROR);
     hide();

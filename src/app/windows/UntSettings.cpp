@@ -341,7 +341,7 @@ void TFrmSettings::cpwdClick()
 {
     if (cpwd->isChecked()) {
         if (edtpwd->text().trimmed().isEmpty()) {
-            platform::messageBox(nullptr,
+            platform::messageBox(this,
                                  QStringLiteral("You must choose a none blank password before "
                                                 "activation of the password protected function !"),
                                  QStringLiteral("Set password"),

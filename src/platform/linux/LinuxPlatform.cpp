@@ -2,6 +2,7 @@
 
 #include "LinuxAutostart.h"
 #include "LinuxInstanceGuard.h"
+#include "LinuxMessageBoxes.h"
 #include "LinuxTaskbar.h"
 #include "LinuxXdgFolders.h"
 
@@ -9,7 +10,6 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -77,70 +77,6 @@ public:
 class LinuxDesktop : public Desktop {
 public:
     bool openUrl(const QUrl& url) override { return QDesktopServices::openUrl(url); }
-};
-
-class LinuxMessageBoxes : public MessageBoxes {
-public:
-    int show(QWidget* owner, const QString& text, const QString& title, unsigned flags) override
-    {
-        return showWithDetails(owner, text, title, flags, QString());
-    }
-
-    int showWithDetails(QWidget* owner, const QString& text, const QString& title, unsigned flags,
-                        const QString& details) override
-    {
-        QMessageBox box(iconOf(flags), title, text, QMessageBox::NoButton, owner);
-        box.setDetailedText(details);
-        switch (flags & 0x0F) {
-        case MB_OKCANCEL:
-            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-            box.setEscapeButton(QMessageBox::Cancel);
-            break;
-        case MB_YESNO:
-            // Closing a confirmation must never count as Yes.
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-            box.setEscapeButton(QMessageBox::No);
-            break;
-        default:
-            box.setStandardButtons(QMessageBox::Ok);
-            box.setEscapeButton(QMessageBox::Ok);
-            break;
-        }
-        return answerOf(box.exec(), flags);
-    }
-
-private:
-    static QMessageBox::Icon iconOf(unsigned flags)
-    {
-        switch (flags & 0xF0) {
-        case MB_ICONERROR:
-            return QMessageBox::Critical;
-        case MB_ICONQUESTION:
-            return QMessageBox::Question;
-        case MB_ICONWARNING:
-            return QMessageBox::Warning;
-        case MB_ICONINFORMATION:
-            return QMessageBox::Information;
-        default:
-            return QMessageBox::NoIcon;
-        }
-    }
-
-    static int answerOf(int button, unsigned flags)
-    {
-        switch (button) {
-        case QMessageBox::Ok:
-            return IDOK;
-        case QMessageBox::Yes:
-            return IDYES;
-        case QMessageBox::No:
-            return IDNO;
-        case QMessageBox::Cancel:
-            return IDCANCEL;
-        default:
-            return (flags & 0x0F) == MB_YESNO ? IDNO : IDCANCEL;
-        }
-    }
 };
 
 class LinuxPlatform : public Platform {

@@ -10,7 +10,6 @@ namespace platform {
 namespace {
 
 const char* const kLauncherInterface = "com.canonical.Unity.LauncherEntry";
-const char* const kDesktopFile = "solvek-antibot.desktop";
 // Any stable path under the launcher-entry prefix will do; the entry is named
 // by the application URI, not by the path.
 const char* const kObjectPath = "/com/canonical/unity/launcherentry/solvek_antibot";
@@ -21,7 +20,8 @@ constexpr int kNoProgress = 0;
 
 QString LinuxTaskbar::appUri()
 {
-    return QStringLiteral("application://") + QLatin1String(kDesktopFile);
+    return QStringLiteral("application://") + QLatin1String(DesktopEntryName) +
+           QStringLiteral(".desktop");
 }
 
 QString LinuxTaskbar::objectPath()

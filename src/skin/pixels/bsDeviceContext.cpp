@@ -5,9 +5,11 @@
 #include <QFontMetrics>
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPixmap>
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -156,6 +158,61 @@ TPoint TbsDC::offset() const
 {
     return {m_state.viewportOrg.X - m_state.windowOrg.X,
             m_state.viewportOrg.Y - m_state.windowOrg.Y};
+}
+
+const QPaintDevice* TbsDC::painterPixelDevice() const
+{
+    if (!m_painter || !m_painter->isActive() || !m_painter->device())
+        return nullptr;
+    const QPaintDevice* device = m_painter->device();
+    const int type = device->devType();
+    return type == QInternal::Image || type == QInternal::Pixmap ? device : nullptr;
+}
+
+std::optional<QPoint> TbsDC::readableOrigin() const
+{
+    const TPoint o = offset();
+    if (!m_painter)
+        return QPoint(o.X, o.Y);
+    if (!painterPixelDevice())
+        return std::nullopt;
+    // Only a shift by whole pixels keeps one device pixel per logical pixel.
+    const QTransform transform = m_painter->deviceTransform();
+    if (transform.type() > QTransform::TxTranslate ||
+        transform.dx() != std::trunc(transform.dx()) ||
+        transform.dy() != std::trunc(transform.dy()))
+        return std::nullopt;
+    return QPoint(o.X + int(transform.dx()), o.Y + int(transform.dy()));
+}
+
+QRect TbsDC::readableBounds() const
+{
+    if (const QPaintDevice* device = painterPixelDevice())
+        return QRect(0, 0, device->width(), device->height());
+    return deviceBounds();
+}
+
+QImage TbsDC::readPixels(const QRect& deviceRect) const
+{
+    QImage part;
+    if (m_image)
+        part = m_image->copy(deviceRect);
+    else if (const QPaintDevice* device = painterPixelDevice())
+        part = device->devType() == QInternal::Image
+                   ? static_cast<const QImage*>(device)->copy(deviceRect)
+                   : static_cast<const QPixmap*>(device)->copy(deviceRect).toImage();
+    return part.convertToFormat(QImage::Format_ARGB32);
+}
+
+bool TbsDC::targetKeepsAlpha() const
+{
+    if (m_image)
+        return m_image->hasAlphaChannel();
+    if (const QPaintDevice* device = painterPixelDevice())
+        return device->devType() == QInternal::Image
+                   ? static_cast<const QImage*>(device)->hasAlphaChannel()
+                   : static_cast<const QPixmap*>(device)->hasAlphaChannel();
+    return false;
 }
 
 void TbsDC::OffsetViewportOrg(int dx, int dy)
@@ -436,7 +493,7 @@ void TbsDC::putThroughPainter(const TRect& dst, const TbsBitmap& src, const TRec
     switch (mode) {
     case TbsBlitMode::Copy:
         // A copy carries the alpha byte only where the target keeps one.
-        if (m_image && m_image->hasAlphaChannel()) {
+        if (targetKeepsAlpha()) {
             image = viewOf(src, QImage::Format_ARGB32);
             composition = QPainter::CompositionMode_Source;
         } else {
@@ -459,22 +516,23 @@ void TbsDC::putThroughPainter(const TRect& dst, const TbsBitmap& src, const TRec
 
 bool TbsDC::GetBitmap(const TRect& rect, TbsBitmap& out) const
 {
-    if (!IsReadable() || rect.IsEmpty())
+    const std::optional<QPoint> origin = readableOrigin();
+    if (!origin || rect.IsEmpty())
         return false;
     out.SetSize(rect.Width(), rect.Height());
-    const TRect device = LogicalToDevice(rect);
-    TRect inside;
-    if (!IntersectRect(inside, device, TRect::fromQRect(deviceBounds())))
+    const QRect wanted = rect.toQRect().translated(*origin);
+    const QRect inside = wanted & readableBounds();
+    if (inside.isEmpty())
         return true;
-    const int dx = inside.Left - device.Left;
-    const int dy = inside.Top - device.Top;
+    const int dx = inside.left() - wanted.left();
+    const int dy = inside.top() - wanted.top();
     if (m_bitmap) {
-        for (int y = 0; y < inside.Height(); ++y)
+        for (int y = 0; y < inside.height(); ++y)
             std::memcpy(out.GetPixelPtr(dx, dy + y),
-                        m_bitmap->GetPixelPtr(inside.Left, inside.Top + y),
-                        size_t(inside.Width()) * 4);
+                        m_bitmap->GetPixelPtr(inside.left(), inside.top() + y),
+                        size_t(inside.width()) * 4);
     } else {
-        const QImage part = m_image->copy(inside.toQRect()).convertToFormat(QImage::Format_ARGB32);
+        const QImage part = readPixels(inside);
         for (int y = 0; y < part.height(); ++y)
             std::memcpy(out.GetPixelPtr(dx, dy + y), part.constScanLine(y),
                         size_t(part.width()) * 4);

@@ -26,6 +26,7 @@
 #include <optional>
 #include <vector>
 
+class QPaintDevice;
 class QPainter;
 class TbsBitmap;
 
@@ -79,8 +80,10 @@ public:
 
     // Direct pixel memory of a TbsBitmap or ARGB32 image target, else invalid.
     TbsSection SectionInfo() const;
-    // Whether the context's pixels can be read back (not a painter target).
-    bool IsReadable() const { return m_painter == nullptr; }
+    // Whether the context's pixels can be read back: always for bitmaps and
+    // images; for a painter, when it draws on an image or a pixmap, moved by
+    // whole pixels at most (not on a widget, not scaled or turned).
+    bool IsReadable() const { return readableOrigin().has_value(); }
 
     // Origins.
     TPoint GetWindowOrg() const { return m_state.windowOrg; }
@@ -170,6 +173,16 @@ private:
 
     QRect deviceBounds() const;
     TPoint offset() const;
+    // The image or pixmap a painter target draws on, or none.
+    const QPaintDevice* painterPixelDevice() const;
+    // Where logical (0, 0) lies on the pixels that can be read back, and
+    // those pixels' bounds; no origin when nothing can be read.
+    std::optional<QPoint> readableOrigin() const;
+    QRect readableBounds() const;
+    // Part of the pixels behind an image or painter target, as ARGB32.
+    QImage readPixels(const QRect& deviceRect) const;
+    // Whether the pixels drawn on keep an alpha channel of their own.
+    bool targetKeepsAlpha() const;
     void putPixels(const TRect& deviceDst, const TbsBitmap& src, const TRect& srcRect,
                    TbsBlitMode mode);
     void putThroughPainter(const TRect& dst, const TbsBitmap& src, const TRect& srcRect,

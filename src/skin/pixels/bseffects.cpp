@@ -1,12 +1,13 @@
 // The pixel and blit routine tables.
 //
-// The tables are fixed: the four-lane blend formula, written in portable C++,
-// serves every machine. It is the formula the engine always ran on processors
-// with a multimedia unit (every one in use), so blended pictures look as they
-// always did, and its weights a and 256 - a add up to 256, so blending a colour
-// over itself keeps it (the plain formula turns 255 over 255 into 254). The
-// plain formula stays available beside it. Nothing here keeps processor state,
-// so there is no state to end after a loop.
+// The four-lane blend formula serves every machine. It is the formula the
+// engine always ran on processors with a multimedia unit (every one in use), so
+// blended pictures look as they always did, and its weights a and 256 - a add
+// up to 256, so blending a colour over itself keeps it (the plain formula turns
+// 255 over 255 into 254). The plain formula stays available beside it. The
+// blend line runs on the widest vector unit the processor has; the portable
+// form stays as the reference the vector forms are tested against. Nothing
+// here keeps processor state, so there is no state to end after a loop.
 
 #include "bseffects.h"
 #include "bseffects_internal.h"
@@ -146,20 +147,32 @@ void clearKeyAlpha(quint32* line, int count, quint32 color)
     }
 }
 
-constexpr TbsPixelRoutines kPixelRoutines = {
-    BlendPixelMMX, BlendLineMMX, keyCopyLine,  moveLine,      fillLine,
-    fillRect,      setAlphaLine, setAlphaRect, clearKeyAlpha,
-};
+using LineRoutine = void (*)(const quint32*, quint32*, int);
+
+LineRoutine fastestBlendLine()
+{
+#if defined(__SSE2__)
+    return CpuHasAVX2() ? BlendLineAVX2 : BlendLineSSE2;
+#else
+    return BlendLineMMX;
+#endif
+}
+
+TbsPixelRoutines makePixelRoutines()
+{
+    return {
+        BlendPixelMMX, fastestBlendLine(), keyCopyLine,  moveLine,      fillLine,
+        fillRect,      setAlphaLine,       setAlphaRect, clearKeyAlpha,
+    };
+}
 
 // ---------------------------------------------------------------------------
 // Blits between bitmaps and into sections.
 
-using LineRoutine = void (*)(const quint32*, quint32*, int);
-
 LineRoutine lineRoutine(TbsBlitMode mode)
 {
-    return routineFor(mode, kPixelRoutines.MoveLine, kPixelRoutines.BlendLine,
-                      kPixelRoutines.KeyCopyLine);
+    const TbsPixelRoutines& pixels = PixelRoutines();
+    return routineFor(mode, pixels.MoveLine, pixels.BlendLine, pixels.KeyCopyLine);
 }
 
 enum class Rounding { Nearest, Truncate };
@@ -318,7 +331,7 @@ void dcAlpha(TbsDC* dc, int dl, int dt, int dw, int dh, const TbsBitmap& src, in
 {
     if (dc->IsReadable())
         compositeThroughBitmap(dc, dl, dt, dw, dh, src, sl, st, sw, sh);
-    else // a painter cannot be read back: it blends itself
+    else // a painter on a widget, or scaling: its own blending is all there is
         dc->PutBitmap(Bounds(dl, dt, dw, dh), src, Bounds(sl, st, sw, sh), TbsBlitMode::Blend);
 }
 
@@ -356,7 +369,8 @@ constexpr TbsBlitRoutines kBlitRoutines = {
 
 const TbsPixelRoutines& PixelRoutines()
 {
-    return kPixelRoutines;
+    static const TbsPixelRoutines routines = makePixelRoutines();
+    return routines;
 }
 
 const TbsBlitRoutines& BlitRoutines()

@@ -1,4 +1,4 @@
-// Bitmap effects: stack blur, alpha from a grey mask, HSL changes, brightness,
+// Bitmap effects: alpha from a grey mask, HSL changes, brightness,
 // reflections and the vertical flip.
 
 #include "bseffects.h"
@@ -16,140 +16,6 @@ namespace {
 int roundEven(double v)
 {
     return int(std::nearbyint(v));
-}
-
-// ---------------------------------------------------------------------------
-// Stack blur.
-
-// Divides weighted totals by (r + 1)^2: one table lookup for the radii the
-// engine uses, a division where the table would grow past 16 MiB.
-class BlurDivisor {
-public:
-    explicit BlurDivisor(int radius) : m_divisor((qint64(radius) + 1) * (qint64(radius) + 1))
-    {
-        if (256 * m_divisor <= kMaxTable) {
-            m_table.resize(size_t(256 * m_divisor));
-            for (size_t i = 0; i < m_table.size(); ++i)
-                m_table[i] = quint8(i / size_t(m_divisor));
-        }
-    }
-    int operator()(qint64 total) const
-    {
-        return int(m_table.empty() ? total / m_divisor : m_table[size_t(total)]);
-    }
-
-private:
-    static constexpr qint64 kMaxTable = 16 << 20;
-    qint64 m_divisor;
-    std::vector<quint8> m_table;
-};
-
-struct Rgb {
-    int r = 0, g = 0, b = 0;
-};
-
-// Running sums of the window. The weighted total reaches 255 * (r + 1)^2,
-// past 32 bits from r = 2901 on.
-struct Total {
-    qint64 r = 0, g = 0, b = 0;
-    template <typename Sample> Total& operator+=(const Sample& o)
-    {
-        r += o.r, g += o.g, b += o.b;
-        return *this;
-    }
-    template <typename Sample> Total& operator-=(const Sample& o)
-    {
-        r -= o.r, g -= o.g, b -= o.b;
-        return *this;
-    }
-    void addWeighted(const Rgb& p, int weight)
-    {
-        r += qint64(p.r) * weight, g += qint64(p.g) * weight, b += qint64(p.b) * weight;
-    }
-};
-
-// One pass of the stack blur over a line of n samples: read(i) gives sample i
-// (0 <= i < n), write(i, value) receives the blurred sample. The window of
-// 2r + 1 samples sits in a ring; the weighted total is kept with its incoming
-// and outgoing halves, so each step costs a few additions whatever r is.
-template <typename Read, typename Write>
-void blurLine(int n, int radius, std::vector<Rgb>& ring, const BlurDivisor& divide, Read read,
-              Write write)
-{
-    const int window = 2 * radius + 1;
-    const int last = n - 1;
-    Total total, incoming, outgoing;
-    for (int i = -radius; i <= radius; ++i) {
-        const Rgb p = read(std::clamp(i, 0, last));
-        ring[size_t(i + radius)] = p;
-        total.addWeighted(p, radius + 1 - std::abs(i));
-        if (i > 0)
-            incoming += p;
-        else
-            outgoing += p;
-    }
-    int centre = radius;
-    for (int x = 0; x < n; ++x) {
-        write(x, Rgb{divide(total.r), divide(total.g), divide(total.b)});
-        total -= outgoing;
-        // The oldest sample leaves the window; the one r + 1 ahead enters.
-        const int oldest = (centre + radius + 1) % window;
-        outgoing -= ring[size_t(oldest)];
-        const Rgb entering = read(std::min(x + radius + 1, last));
-        ring[size_t(oldest)] = entering;
-        incoming += entering;
-        total += incoming;
-        centre = (centre + 1) % window;
-        const Rgb& middle = ring[size_t(centre)];
-        outgoing += middle;
-        incoming -= middle;
-    }
-}
-
-// The vertical pass: the same scheme as blurLine, run for all columns at
-// once, row after row, so that memory is read and written in order.
-void blurColumns(const std::vector<Rgb>& planes, int w, int h, int radius,
-                 const BlurDivisor& divide, quint32* pixels)
-{
-    const int window = 2 * radius + 1;
-    const size_t width = size_t(w);
-    std::vector<Total> total(width), incoming(width), outgoing(width);
-    std::vector<Rgb> ring(size_t(window) * width); // slot s of column x at s * w + x
-    for (int i = -radius; i <= radius; ++i) {
-        const Rgb* row = planes.data() + qsizetype(std::clamp(i, 0, h - 1)) * w;
-        Rgb* slot = ring.data() + size_t(i + radius) * width;
-        const int weight = radius + 1 - std::abs(i);
-        for (size_t x = 0; x < width; ++x) {
-            const Rgb p = row[x];
-            slot[x] = p;
-            total[x].addWeighted(p, weight);
-            if (i > 0)
-                incoming[x] += p;
-            else
-                outgoing[x] += p;
-        }
-    }
-    int centre = radius;
-    for (int y = 0; y < h; ++y) {
-        quint32* out = pixels + qsizetype(y) * w;
-        Rgb* oldest = ring.data() + size_t((centre + radius + 1) % window) * width;
-        const Rgb* entering = planes.data() + qsizetype(std::min(y + radius + 1, h - 1)) * w;
-        for (size_t x = 0; x < width; ++x) {
-            out[x] = 0xFF000000 | (quint32(divide(total[x].r)) << 16) |
-                     (quint32(divide(total[x].g)) << 8) | quint32(divide(total[x].b));
-            total[x] -= outgoing[x];
-            outgoing[x] -= oldest[x];
-            oldest[x] = entering[x];
-            incoming[x] += entering[x];
-            total[x] += incoming[x];
-        }
-        centre = (centre + 1) % window;
-        const Rgb* middle = ring.data() + size_t(centre) * width;
-        for (size_t x = 0; x < width; ++x) {
-            outgoing[x] += middle[x];
-            incoming[x] -= middle[x];
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -186,29 +52,6 @@ float shiftedFraction(float x, int delta)
 }
 
 } // namespace
-
-void StackBlur(TbsBitmap& bitmap, int radius)
-{
-    if (radius < 1 || bitmap.Empty())
-        return;
-    const int w = bitmap.Width();
-    const int h = bitmap.Height();
-    const BlurDivisor divide(radius);
-    std::vector<Rgb> ring(size_t(2 * radius + 1));
-    std::vector<Rgb> planes(size_t(qsizetype(w) * h));
-
-    for (int y = 0; y < h; ++y) {
-        const quint32* line = bitmap.GetScanLine(y);
-        Rgb* out = planes.data() + qsizetype(y) * w;
-        blurLine(
-            w, radius, ring, divide,
-            [line](int x) {
-                return Rgb{redOf(line[x]), greenOf(line[x]), blueOf(line[x])};
-            },
-            [out](int x, const Rgb& v) { out[x] = v; });
-    }
-    blurColumns(planes, w, h, radius, divide, bitmap.Bits());
-}
 
 void AlphaFromGray(TbsBitmap& bitmap, const TbsBitmap& mask)
 {

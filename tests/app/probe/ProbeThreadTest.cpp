@@ -464,3 +464,96 @@ TEST_F(ProbeTest, SilentClientIsClosedUnansweredAfterTheReceiveTimeOut)
     EXPECT_EQ(readToEnd(silent), QByteArray());
     EXPECT_TRUE(storedHosts().isEmpty());
 }
+
+// ---------------------------------------------------------------------------
+// Records while the database cannot be written
+
+class ProbeRecordWriterTest : public DatabaseFixture {
+protected:
+    void SetUp() override
+    {
+        DatabaseFixture::SetUp();
+        ASSERT_TRUE(writer.flush());
+        storedBefore = writer.storedCount();
+        droppedBefore = writer.droppedCount();
+    }
+
+    void TearDown() override
+    {
+        repairDatabase();
+        ASSERT_TRUE(writer.flush(60000));
+        QCoreApplication::processEvents(); // boxes told late meet the fake, not a real box
+    }
+
+    void breakDatabase()
+    {
+        QFile file(DBPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QByteArray(4096, 'x'));
+    }
+
+    // A fresh database takes the broken one's place in one step.
+    void repairDatabase()
+    {
+        const QString fresh = DBPath + ".fresh";
+        QFile::remove(fresh);
+        {
+            TSQLiteDatabase db(fresh);
+            createTables(db);
+        }
+        ASSERT_EQ(
+            ::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(DBPath).constData()),
+            0);
+    }
+
+    int boxCount()
+    {
+        QMutexLocker lock(&fake.mutex);
+        return int(fake.shownBoxes.size());
+    }
+
+    ProbeLogWriter& writer = ProbeLogWriter::instance();
+    qint64 storedBefore = 0;
+    qint64 droppedBefore = 0;
+};
+
+TEST_F(ProbeRecordWriterTest, RecordsWaitUntilTheDatabaseWorksAndTheUserIsToldOnce)
+{
+    breakDatabase();
+    for (int i = 0; i < 3; ++i)
+        writer.add(QStringLiteral(" kept%1.com").arg(i));
+    ASSERT_TRUE(waitUntil([&] { return boxCount() == 1; }));
+    // Retries go on every second without another box.
+    waitUntil([] { return false; }, 2500);
+    EXPECT_EQ(writer.storedCount(), storedBefore);
+    const QStringList boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0].startsWith("Solvek Anti-Bot|The database \"" + DBPath +
+                                    "\" could not be written: File opened that is not a "
+                                    "database file\n\nProbe records wait"))
+        << boxes[0].toStdString();
+
+    repairDatabase();
+    ASSERT_TRUE(waitUntil([&] { return writer.storedCount() == storedBefore + 3; }));
+    EXPECT_EQ(column("SELECT host FROM probe ORDER BY rowid;"),
+              (QStringList{" kept0.com", " kept1.com", " kept2.com"}));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(takeBoxes().isEmpty());
+}
+
+TEST_F(ProbeRecordWriterTest, RecordsBeyondTheQueueBoundAreCountedAndToldOnce)
+{
+    breakDatabase();
+    for (qint64 i = 0; i < ProbeLogWriter::QueueLimit + 5; ++i)
+        writer.add(QStringLiteral("h.com"));
+    EXPECT_EQ(writer.droppedCount(), droppedBefore + 5);
+    ASSERT_TRUE(waitUntil([&] { return boxCount() == 1; }));
+
+    repairDatabase();
+    ASSERT_TRUE(waitUntil(
+        [&] { return writer.storedCount() == storedBefore + ProbeLogWriter::QueueLimit; }, 60000));
+    ASSERT_TRUE(waitUntil([&] { return boxCount() == 2; }));
+    EXPECT_EQ(takeBoxes().last(), "Solvek Anti-Bot|5 probe records were lost while the database "
+                                  "could not be written: at most 200000 records wait for it.|10");
+    EXPECT_EQ(column("SELECT COUNT(*) FROM probe;"), QStringList{"200000"});
+}

@@ -1,11 +1,17 @@
+#include "DatabaseTrouble.h"
 #include "FakePlatform.h"
 #include "UntSqliteUtils.h"
+#include "WaitUntil.h"
 
+#include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -86,13 +92,25 @@ TEST_F(SqliteUtilsTest, NewDatabasesKeepTheirTextAsUtf8AndReadBackAsStored)
     EXPECT_EQ(getCatName("1", "N"), accented);
 }
 
-TEST_F(SqliteUtilsTest, AnExistingFileIsTakenAsItIs)
+TEST_F(SqliteUtilsTest, AnExistingDatabaseIsTakenAsItIs)
+{
+    {
+        TSQLiteDatabase db(file("solvekdat.db"));
+        db.ExecSQL("CREATE TABLE mine (x text);");
+    }
+    initSqliteUtilsModule();
+    EXPECT_EQ(rows("SELECT name FROM sqlite_master"), QStringList{"mine"});
+}
+
+TEST_F(SqliteUtilsTest, AnEmptyFileLeftByAFailedCreationGetsTheTables)
 {
     QFile existing(file("solvekdat.db"));
     ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
     existing.close();
     initSqliteUtilsModule();
-    EXPECT_TRUE(rows("SELECT name FROM sqlite_master").isEmpty());
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM categories"), QStringList{"4"});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(fake.shownBoxes.isEmpty());
 }
 
 TEST_F(SqliteUtilsTest, AMissingFileIsCreatedAgainByTheNextRoutine)
@@ -112,6 +130,92 @@ TEST_F(SqliteUtilsTest, RoutinesRefuseToRunWithoutADatabasePath)
     } catch (const ESQLiteException& e) {
         EXPECT_EQ(e.message(), "The database path is not set");
     }
+}
+
+// --- a database that is no database ---------------------------------------------
+
+TEST_F(SqliteUtilsTest, AFileThatIsNoDatabaseIsKeptAsideAndReplacedAndTheUserTold)
+{
+    const QByteArray garbage(4096, 'x');
+    QFile bad(file("solvekdat.db"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(garbage);
+    bad.close();
+
+    testing::internal::CaptureStderr();
+    initSqliteUtilsModule();
+    const std::string err = testing::internal::GetCapturedStderr();
+
+    // The bad file is kept, never deleted, under a dated name beside the new one.
+    const QStringList kept = QDir(dir.path()).entryList({"solvekdat.db.broken-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(
+        QRegularExpression("^solvekdat\\.db\\.broken-\\d{8}-\\d{6}$").match(kept[0]).hasMatch())
+        << kept[0].toStdString();
+    QFile keptFile(file(kept[0]));
+    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(keptFile.readAll(), garbage);
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM categories"), QStringList{"4"});
+
+    // Told once, in a box that names both files, and on standard error.
+    ASSERT_TRUE(waitUntil([&] { return !fake.shownBoxes.isEmpty(); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(fake.shownBoxes.size(), 1);
+    const QString text = fake.shownBoxes[0].text;
+    EXPECT_TRUE(text.startsWith("The database \"" + DBPath +
+                                "\" could not be opened: File opened that is not a database file."))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("It was kept as \"" + file(kept[0]) + "\"")) << text.toStdString();
+    EXPECT_EQ(fake.shownBoxes[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+    EXPECT_NE(err.find("could not be opened"), std::string::npos) << err;
+
+    initSqliteUtilsModule(); // the next start finds a sound database
+    QCoreApplication::processEvents();
+    EXPECT_EQ(fake.shownBoxes.size(), 1);
+    EXPECT_EQ(QDir(dir.path()).entryList({"solvekdat.db.broken-*"}, QDir::Files).size(), 1);
+}
+
+TEST_F(SqliteUtilsTest, ADatabaseInUseElsewhereIsNotTakenForBroken)
+{
+    initSqliteUtilsModule();
+    TSQLiteDatabase holder(DBPath);
+    holder.ExecSQL("BEGIN EXCLUSIVE;");
+    holder.ExecSQL("INSERT INTO probe VALUES('20130113', '0905', 'held');");
+    EXPECT_TRUE(setAsideBrokenDatabase().isEmpty());
+    holder.ExecSQL("COMMIT;");
+    EXPECT_EQ(QDir(dir.path()).entryList({"solvekdat.db.broken-*"}, QDir::Files).size(), 0);
+    EXPECT_EQ(rows("SELECT host FROM probe"), QStringList{"held"});
+}
+
+TEST_F(SqliteUtilsTest, AFailureIsToldAsOneSentenceNamingTheFileAndTheReason)
+{
+    initSqliteUtilsModule();
+    QFile bad(DBPath);
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    bad.write(QByteArray(4096, 'x'));
+    bad.close();
+
+    const auto textOf = [](const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const ESQLiteException& e) {
+            return databaseFailureText(e.message());
+        }
+        return QString("no failure");
+    };
+    EXPECT_EQ(textOf([] { execSQL("INSERT INTO probe VALUES('a', 'b', 'c');"); }),
+              "The database \"" + DBPath +
+                  "\" could not be written: File opened that is not a database file");
+    EXPECT_EQ(textOf([] { hostExists("a.com"); }),
+              "The database \"" + DBPath +
+                  "\" could not be read: File opened that is not a database file");
+    EXPECT_EQ(sqliteReason("Failed to open database \"/x/y.db\" : unable to open database file"),
+              "unable to open database file");
+    EXPECT_EQ(sqliteReason("Transaction already open"), "Transaction already open");
+    EXPECT_TRUE(isDatabaseBusy("Error executing SQL.\rError [5]: The database file is locked.\r"
+                               "\"COMMIT\": database is locked"));
+    EXPECT_FALSE(isDatabaseBusy("Error executing SQL.\rError [26]: File opened that is not a "
+                                "database file.\r\"COMMIT\": file is not a database"));
 }
 
 // --- lookups ------------------------------------------------------------------

@@ -261,6 +261,27 @@ TEST_F(BlockListUpdateTest, ADatabaseThatCannotOpenReleasesTheBusyFlag)
     EXPECT_TRUE(outcome.failed);
     EXPECT_EQ(ui.calls, QStringList({"begin", "abandon"}));
     EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), QStringLiteral("Never"));
+    // The user sees why.
+    ASSERT_EQ(fake.shownBoxes.size(), 1);
+    EXPECT_EQ(fake.shownBoxes[0].title, QStringLiteral("Unsuccessful"));
+    EXPECT_EQ(fake.shownBoxes[0].details,
+              "The database \"" + DBPath + "\" could not be written: unable to open database file");
+}
+
+TEST_F(BlockListUpdateTest, ADatabaseThatBecameNoDatabaseIsNamedInTheDetails)
+{
+    setAllLists();
+    QFile file(DBPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    const BlockListRunOutcome outcome = run();
+    EXPECT_TRUE(outcome.failed);
+    ASSERT_EQ(fake.shownBoxes.size(), 1);
+    EXPECT_EQ(fake.shownBoxes[0].text, QString::fromLatin1(UnsuccessfulText));
+    EXPECT_EQ(fake.shownBoxes[0].details,
+              "list 1: The database \"" + DBPath +
+                  "\" could not be read: File opened that is not a database file");
 }
 
 TEST_F(BlockListUpdateTest, ALargeListChangedByOneLineIsMergedAgainWhole)

@@ -336,6 +336,29 @@ TEST_F(HostsManagerTest, RenamingTheOpenedCategoryKeepsItOpenUnderItsNewName)
     EXPECT_EQ(window->windowTitle(), "Manage Hosts - Renamed");
 }
 
+TEST_F(HostsManagerTest, ADatabaseFailureIsToldInOneSentenceNotAsAStatement)
+{
+    createWindow();
+    exec("CREATE TRIGGER refuse BEFORE INSERT ON categories BEGIN SELECT RAISE(ABORT, 'no'); "
+         "END;");
+    answerNextInput(QString("New"));
+    window->btnaddcat->click(); // as the user does, through the window's report of failures
+    EXPECT_EQ(takeBoxes(), QStringList{"Yeld Solvek Anti-Bot|The database \"" + DBPath +
+                                       "\" could not be written: Abort due to contraint "
+                                       "violation|10"});
+
+    // The file is no database any more.
+    QFile file(DBPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    answerNextInput(QString("Newer"));
+    window->btnaddcat->click();
+    EXPECT_EQ(takeBoxes(), QStringList{"Yeld Solvek Anti-Bot|The database \"" + DBPath +
+                                       "\" could not be read: File opened that is not a "
+                                       "database file|10"});
+}
+
 TEST_F(HostsManagerTest, DeleteWithThreeRowsSelectedDeletesTheFirstHostOnly)
 {
     addCategory("1", "Mine", {"a.com", "b.com", "c.com", "d.com"});

@@ -209,6 +209,26 @@ TEST_F(MainWindowTest, TrayCommandsAreOpenWithoutAPassword)
     EXPECT_TRUE(endedWith.isEmpty());
 }
 
+TEST_F(MainWindowTest, BoxesOfTheMainWindowAreOwnedByIt)
+{
+    protectWith("secret");
+    createWindows();
+    main->show();
+    typedPassword = QStringLiteral("wrong");
+    main->TimerProtectTimer();
+    main->Settings2Click();
+    fake.boxAnswers.push_back(platform::IDNO);
+    main->show();
+    typedPassword = QStringLiteral("secret");
+    main->TimerProtectTimer();
+    main->ExitSolvek2Click();
+
+    ASSERT_EQ(fake.shownBoxes.size(), 3);
+    for (const auto& box : fake.shownBoxes)
+        EXPECT_EQ(box.owner, main.get()) << box.title.toStdString();
+    EXPECT_EQ(takeBoxes(), (QStringList{wrongPassword, notLogged, exitQuestion}));
+}
+
 TEST_F(MainWindowTest, ExitEndsTheProcessUnlessTheAnswerIsNo)
 {
     createWindows();

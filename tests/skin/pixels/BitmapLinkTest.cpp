@@ -86,6 +86,40 @@ TEST_F(LinkFixture, BorderCentreAndTheNoMarginScan)
     EXPECT_FALSE(link.MaskedBorder());
 }
 
+TEST(LinkMarginRegions, EachPixelFallsInItsCornerStripOrCentre)
+{
+    // A 12 x 14 link at (2, 1) with margins left 2, top 3, right 4, bottom 5:
+    // corners, the four strips between them, and the centre (2, 3) .. (8, 9).
+    struct Case {
+        int x, y; // relative to the link's top-left
+        bool angles, border, centre;
+    };
+    const Case cases[] = {
+        {0, 13, true, false, false},  {1, 9, true, false, false},  // lower left corner
+        {11, 13, true, false, false}, {8, 9, true, false, false},  // lower right corner
+        {11, 0, true, false, false},  {1, 2, true, false, false},  // upper corners
+        {8, 3, false, true, false},   {11, 8, false, true, false}, // right strip
+        {8, 5, false, true, false},   {5, 9, false, true, false},  // right, bottom strip
+        {7, 13, false, true, false},  {0, 5, false, true, false},  // bottom, left strip
+        {2, 2, false, true, false},   {7, 0, false, true, false},  // top strip
+        {7, 5, false, false, true},   {5, 8, false, false, true},  // centre's last column, row
+        {2, 3, false, false, true},
+    };
+    for (const Case& c : cases) {
+        for (const quint32 masked : {bsKeyPixel, 0xFE102030u, 0x00FFFFFFu}) {
+            SizedBitmap image(16, 16, 0xFF102030);
+            TbsBitmapLink link;
+            link.SetImage(&image);
+            link.SetRect(Rect(2, 1, 14, 15));
+            *image.GetPixelPtr(2 + c.x, 1 + c.y) = masked;
+            link.CheckingMasked(2, 3, 4, 5);
+            EXPECT_EQ(link.MaskedAngles(), c.angles) << c.x << "," << c.y;
+            EXPECT_EQ(link.MaskedBorder(), c.border) << c.x << "," << c.y;
+            EXPECT_EQ(link.Masked(), c.centre) << c.x << "," << c.y;
+        }
+    }
+}
+
 TEST_F(LinkFixture, OutsideTheImageCountsAsMasked)
 {
     link.SetRect(Rect(10, 10, 14, 14));

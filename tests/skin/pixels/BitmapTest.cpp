@@ -9,6 +9,7 @@
 #include <QPicture>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -67,6 +68,30 @@ TEST(BitmapChecks, AlphaBlendAndTransparent)
     EXPECT_FALSE(empty.Transparent());
 }
 
+TEST(BitmapChecks, TransparentToleranceHoldsOnEveryChannel)
+{
+    // Colour 0x204060: a pixel is keyed when red, green and blue each lie
+    // within 5 of it; 6 away on any one channel keeps it.
+    const int colour[3] = {0x20, 0x40, 0x60};
+    for (int channel = 0; channel < 3; ++channel) {
+        for (int delta : {-6, -5, 0, 5, 6}) {
+            int rgb[3] = {colour[0], colour[1], colour[2]};
+            rgb[channel] += delta;
+            const quint32 pixel = argb(0x9A, rgb[0], rgb[1], rgb[2]);
+            SizedBitmap b(1, 1, pixel);
+            b.CheckingTransparent(0x204060);
+            const bool keyed = std::abs(delta) < 6;
+            EXPECT_EQ(pixelAt(b, 0, 0), keyed ? bsKeyPixel : pixel)
+                << "channel " << channel << " off by " << delta;
+            EXPECT_EQ(b.Transparent(), keyed) << "channel " << channel << " off by " << delta;
+        }
+    }
+    // Off by 5 on all three at once still counts.
+    SizedBitmap b(1, 1, argb(255, 0x25, 0x3B, 0x65));
+    b.CheckingTransparent(0x204060);
+    EXPECT_EQ(pixelAt(b, 0, 0), bsKeyPixel);
+}
+
 TEST(BitmapChecks, PremultiplyingTwoWays)
 {
     SizedBitmap b(256, 1);
@@ -109,8 +134,7 @@ TEST(BitmapDraw, CopyBlendAndKeyOntoABitmap)
     };
     EXPECT_EQ(drawn(false, false), std::make_pair(bsKeyPixel, 0x80FF0000u));
     EXPECT_EQ(drawn(false, true), std::make_pair(0xFF0000FFu, 0xFFFF0000u));
-    EXPECT_EQ(drawn(true, false),
-              std::make_pair(0xFF0000FFu, BlendPixelMMX(0x80FF0000, 0xFF0000FF)));
+    EXPECT_EQ(drawn(true, false), std::make_pair(0xFF0000FFu, 0xBF7F007Fu));
 }
 
 TEST(BitmapDraw, ThroughTheContextHonoursOriginsAndClip)
@@ -154,6 +178,33 @@ TEST(BitmapTile, TenByTenOverTwentyFiveCutsTheLastPieces)
     EXPECT_EQ(pixelAt(viaContext, 25, 24), 0u);
 }
 
+TEST(BitmapTile, WindowOriginMovesThePiecesOnRegisteredBitmapsAndImageSections)
+{
+    // A 4 x 4 tile over the logical area (0, 0, 9, 7); window origin (3, 2):
+    // logical (x, y) is device (x - 3, y - 2), so device (x, y) inside the
+    // moved area shows tile pixel ((x + 3) mod 4, (y + 2) mod 4).
+    SizedBitmap tile(4, 4);
+    fillWith(tile, [](int x, int y) { return argb(255, 0x10 * x, 0x10 * y, 7); });
+    const auto expected = [&](int x, int y) {
+        const bool inside = x + 3 < 9 && y + 2 < 7;
+        return inside ? pixelAt(tile, (x + 3) % 4, (y + 2) % 4) : 0u;
+    };
+    SizedBitmap target(10, 10);
+    target.Canvas()->SetWindowOrg(3, 2);
+    tile.Tile(target.Canvas(), Rect(0, 0, 9, 7), tile.BoundsRect());
+    EXPECT_TRUE(pixelsMatch(target, expected));
+
+    QImage image(10, 10, QImage::Format_ARGB32);
+    image.fill(0);
+    TbsDC dc(&image);
+    ASSERT_TRUE(dc.SectionInfo().IsValid());
+    dc.SetWindowOrg(3, 2);
+    tile.Tile(&dc, Rect(0, 0, 9, 7), tile.BoundsRect());
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 10; ++x)
+            ASSERT_EQ(image.pixel(x, y), expected(x, y)) << x << "," << y;
+}
+
 TEST(BitmapTile, IntoAnImageSectionAndSkippingPiecesOutsideTheClip)
 {
     SizedBitmap tile(4, 4, 0xFF445566);
@@ -165,6 +216,12 @@ TEST(BitmapTile, IntoAnImageSectionAndSkippingPiecesOutsideTheClip)
     EXPECT_EQ(image.pixel(1, 1), 0xFF445566u);
     EXPECT_EQ(image.pixel(8, 8), 0xFF445566u);
     EXPECT_EQ(image.pixel(9, 9), 0u);
+
+    SizedBitmap unclipped(10, 10);
+    tile.TileClip(unclipped, Rect(0, 0, 8, 8), tile.BoundsRect(), Rect(3, 3, 3, 9));
+    EXPECT_TRUE(pixelsMatch(unclipped, [](int x, int y) { // an empty clip skips nothing
+        return x < 8 && y < 8 ? 0xFF445566u : 0u;
+    }));
 
     SizedBitmap target(10, 10);
     tile.TileClip(target, Rect(0, 0, 8, 8), tile.BoundsRect(), Rect(5, 5, 6, 6));
@@ -183,7 +240,8 @@ TEST(BitmapMergeDraw, ByTheTargetsAlpha)
     target.MergeDraw(src, -1, 0, Rect(-1, 0, 5, 1)); // left moves on: x 0 meets target 0
     EXPECT_EQ(pixelAt(target, 0, 0), 0xFF00FF00u);
     EXPECT_EQ(pixelAt(target, 1, 0), 0xFFFF0000u);
-    EXPECT_EQ(pixelAt(target, 2, 0), BlendPixelMMX(0x80FF0000, 0xFF00FF00));
+    // The target over the source, every byte (t * 128 + s * 128) >> 8.
+    EXPECT_EQ(pixelAt(target, 2, 0), 0xBF7F7F00u);
 }
 
 TEST(BitmapFillRect, PlainOrBlended)
@@ -194,7 +252,7 @@ TEST(BitmapFillRect, PlainOrBlended)
     EXPECT_EQ(pixelAt(b, 2, 2), 0xFF0000FFu);
     b.SetAlphaBlend(true);
     b.FillRect(Rect(2, 2, 9, 9), 0x80FF0000);
-    EXPECT_EQ(pixelAt(b, 3, 3), BlendPixelMMX(0x80FF0000, 0xFF0000FF));
+    EXPECT_EQ(pixelAt(b, 3, 3), 0xBF7F007Fu);
 }
 
 TEST(BitmapAssign, FromAndToImages)
@@ -375,6 +433,45 @@ TEST(BitmapPcx, RunLengthEightBitWithPalette)
     EXPECT_EQ(pixelAt(b, 2, 0), paletteColour(5));
     EXPECT_EQ(pixelAt(b, 0, 1), paletteColour(200));
     EXPECT_EQ(pixelAt(b, 2, 1), paletteColour(1));
+}
+
+TEST(BitmapPcx, RunsOfThirtyTwoAndMoreCrossLinesAndAreCutAtTheEnd)
+{
+    // 100 x 2, 100 bytes a line. Line 0: 32 of 5 (0xE0), 63 of 7 (0xFF),
+    // 5 of 9; line 1: a run of 63 of 2 that began with 0 copies (0xC0) before
+    // it, 36 of 3 (0xE4), 1 of 4; then a run of 50 of which nothing is left.
+    const QByteArray runs("\xE0\x05\xFF\x07\xC5\x09"
+                          "\xC0\x01\xFF\x02\xE4\x03\x04"
+                          "\xF2\x06",
+                          15);
+    const auto loaded = loadPcx(pcxHeader(5, 1, 100, 2, 1, 100) + runs + palette256());
+    const TbsBitmap& b = *loaded;
+    ASSERT_EQ(b.Width(), 100);
+    ASSERT_EQ(b.Height(), 2);
+    const auto index = [](int x, int y) {
+        if (y == 0)
+            return x < 32 ? 5 : x < 95 ? 7 : 9;
+        return x < 63 ? 2 : x < 99 ? 3 : 4;
+    };
+    EXPECT_TRUE(pixelsMatch(b, [&](int x, int y) { return paletteColour(index(x, y)); }));
+
+    // A run goes on from one line into the next: 50 of 11, then 30 of 12, over
+    // two lines of 40 bytes (30 pixels shown of each).
+    const QByteArray across("\xF2\x0B\xDE\x0C", 4);
+    const auto spanning = loadPcx(pcxHeader(5, 1, 30, 2, 1, 40) + across + palette256());
+    EXPECT_EQ(pixelAt(*spanning, 29, 0), paletteColour(11));
+    EXPECT_EQ(pixelAt(*spanning, 9, 1), paletteColour(11));
+    EXPECT_EQ(pixelAt(*spanning, 10, 1), paletteColour(12));
+    EXPECT_EQ(pixelAt(*spanning, 29, 1), paletteColour(12));
+}
+
+TEST(BitmapPcx, FirstByte205IsAcceptedLikeTen)
+{
+    QByteArray data = pcxHeader(3, 0, 2, 1, 1, 2) + QByteArray("\x0C\x0F", 2);
+    data[0] = char(205);
+    const auto loaded = loadPcx(data);
+    ASSERT_EQ(loaded->Width(), 2);
+    EXPECT_EQ(pixelAt(*loaded, 0, 0), 0xFF0000FFu);
 }
 
 TEST(BitmapPcx, VersionThreeUsesTheSixteenColourPalette)

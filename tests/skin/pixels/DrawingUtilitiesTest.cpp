@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <set>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -81,6 +83,67 @@ TEST(Glyphs, CheckIsAThreePixelTick)
     EXPECT_EQ(minY, 1 + 1); // the stroke ends at (X + 7, Y), which a line leaves out
     EXPECT_TRUE(points.count({2 + 4, 1 + 5})); // the tick's knee line
     EXPECT_EQ(b.Canvas()->PenColor(), RGBColor(0, 0, 0x10));
+}
+
+// The inked pixels of a picture whose rows are strings, '#' inked, '.' not.
+std::set<std::pair<int, int>> picture(const std::vector<std::string>& rows, int dx = 0, int dy = 0)
+{
+    std::set<std::pair<int, int>> points;
+    for (int y = 0; y < int(rows.size()); ++y)
+        for (int x = 0; x < int(rows[size_t(y)].size()); ++x)
+            if (rows[size_t(y)][size_t(x)] == '#')
+                points.insert({x + dx, y + dy});
+    return points;
+}
+
+std::set<std::pair<int, int>> arrowIn(const TRect& rect, int code)
+{
+    SizedBitmap b(16, 16);
+    DrawArrowImage(b.Canvas(), rect, RGBColor(255, 255, 255), code);
+    return inked(b);
+}
+
+TEST(Glyphs, EveryArrowCodeWorkedByHand)
+{
+    // The rectangle (0, 0, 10, 10): centre (5, 5). Each stroke leaves out its
+    // end point, so the 1-, 3-, 5- and 7-pixel strokes run from their start.
+    const std::vector<std::vector<std::string>> expected = {
+        {// 1, left: columns 3 .. 6 from (3 + i, 5 - i) down to 5 + i
+         "..........", "..........", "......#...", ".....##...", "....###...", "...####...",
+         "....###...", ".....##...", "......#...", ".........."},
+        {// 2, right: columns 4 .. 7 from (7 - i, 5 + i) up to 5 - i
+         "..........", "..........", "....#.....", "....##....", "....###...", "....####..",
+         "....###...", "....##....", "....#.....", ".........."},
+        {// 3, up: rows 3 .. 6 from (5 - i, 3 + i) right to 5 + i
+         "..........", "..........", "..........", ".....#....", "....###...", "...#####..",
+         "..#######.", "..........", "..........", ".........."},
+        {// 4, down: rows 4 .. 7 from (5 - i, 7 - i) right to 5 + i
+         "..........", "..........", "..........", "..........", "..#######.", "...#####..",
+         "....###...", ".....#....", "..........", ".........."},
+        {// 5, plus: rows 4 and 5 from column 1 to 8, columns 4 and 5 from row 1 to 8
+         "..........", "....##....", "....##....", "....##....", ".########.", ".########.",
+         "....##....", "....##....", "....##....", ".........."},
+    };
+    for (int code = 1; code <= 5; ++code) {
+        EXPECT_EQ(arrowIn(Rect(0, 0, 10, 10), code), picture(expected[size_t(code - 1)]))
+            << "code " << code;
+        // (2, 1, 13, 10): centre (2 + 11 div 2, 1 + 9 div 2) = (7, 5).
+        EXPECT_EQ(arrowIn(Rect(2, 1, 13, 10), code), picture(expected[size_t(code - 1)], 2, 0))
+            << "code " << code;
+    }
+    for (int code : {0, 6, -1})
+        EXPECT_TRUE(arrowIn(Rect(0, 0, 10, 10), code).empty()) << "code " << code;
+}
+
+TEST(Glyphs, TickWorkedByHand)
+{
+    // At (2, 1): for i = 0, 1, 2 a stroke from (2, 6 - i) to (4, 8 - i), then to
+    // (9, 3 - i); each leaves out its end point.
+    SizedBitmap b(12, 12);
+    DrawCheckImage(b.Canvas(), 2, 1, RGBColor(0, 0, 0x10));
+    EXPECT_EQ(inked(b), picture({"............", "............", "........#...", ".......##...",
+                                 "..#...###...", "..##.###....", "..#####.....", "...###......",
+                                 "....#.......", "............"}));
 }
 
 TEST(Glyphs, GlyphFrameLeavesOutTheBottomLeftColour)

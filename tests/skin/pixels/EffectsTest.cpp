@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -46,17 +47,43 @@ std::vector<quint32> naiveBlur(const TbsBitmap& b, int r)
     return out;
 }
 
-TEST(StackBlurTest, MatchesATriangularConvolution)
+using BlurForm = void (*)(TbsBitmap&, int);
+
+// Every radius up to 17 (the vector form takes 1 to 15) on random pictures of
+// odd and even widths and heights, one-pixel ones included.
+void expectEveryRadiusMatchesTheConvolution(BlurForm blur)
 {
-    for (int r : {1, 2, 5, 10}) {
-        for (auto [w, h] : {std::pair{1, 1}, std::pair{3, 17}, std::pair{23, 9}}) {
+    for (int r = 1; r <= 17; ++r) {
+        for (auto [w, h] : {std::pair{1, 1}, std::pair{1, 6}, std::pair{2, 1}, std::pair{5, 2},
+                            std::pair{3, 17}, std::pair{23, 9}, std::pair{40, 31}}) {
             SizedBitmap b(w, h);
             fillRandom(b, quint32(r * 100 + w));
             const std::vector<quint32> expected = naiveBlur(b, r);
-            StackBlur(b, r);
+            blur(b, r);
             ASSERT_TRUE(pixelsMatch(b, [&](int x, int y) { return expected[size_t(y * w + x)]; }))
                 << "r " << r << " size " << w << "x" << h;
         }
+    }
+}
+
+TEST(StackBlurTest, MatchesATriangularConvolution)
+{
+    expectEveryRadiusMatchesTheConvolution(StackBlur);
+}
+
+TEST(StackBlurTest, PortableFormMatchesATriangularConvolution)
+{
+    expectEveryRadiusMatchesTheConvolution(StackBlurPortable);
+}
+
+// White makes the largest weighted total, 255 * (r + 1)^2: 65280 at radius 15,
+// 73695 at 16.
+TEST(StackBlurTest, WhiteStaysWhiteAtEveryRadius)
+{
+    for (int r = 1; r <= 17; ++r) {
+        SizedBitmap b(9, 7, 0x00FFFFFF);
+        StackBlur(b, r);
+        ASSERT_TRUE(pixelsMatch(b, [](int, int) { return 0xFFFFFFFFu; })) << "r " << r;
     }
 }
 
@@ -102,6 +129,27 @@ TEST(AlphaFromGrayTest, GreyOfTheMaskBecomesAlpha)
     // 200 * 60 / 255 = 47.06, 100 * 60 / 255 = 23.53, 50 * 60 / 255 = 11.76
     EXPECT_EQ(pixelAt(b, 0, 0), argb(60, 47, 24, 12));
     EXPECT_EQ(pixelAt(b, 1, 0), 0u);
+}
+
+TEST(AlphaFromGrayTest, GreyIsTheTruncatedMeanOfTheThreeChannels)
+{
+    // Inputs where a luma weighting, the largest channel or a rounded mean
+    // would each give something else.
+    const struct {
+        int r, g, b, alpha;
+    } cases[] = {
+        {255, 0, 0, 85},   {0, 255, 0, 85},      {0, 0, 255, 85}, {255, 255, 0, 170},
+        {2, 2, 1, 1},      {254, 255, 255, 254}, {100, 0, 0, 33}, {0, 0, 100, 33},
+        {10, 200, 30, 80}, {255, 255, 255, 255}, {1, 0, 0, 0},
+    };
+    SizedBitmap mask(int(std::size(cases)), 1);
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        *mask.GetPixelPtr(i, 0) = argb(0x5A, cases[i].r, cases[i].g, cases[i].b);
+    SizedBitmap b(int(std::size(cases)), 1, 0x11C86432);
+    AlphaFromGray(b, mask);
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        EXPECT_EQ(pixelAt(b, i, 0), argb(cases[i].alpha, 0xC8, 0x64, 0x32))
+            << cases[i].r << "," << cases[i].g << "," << cases[i].b;
 }
 
 TEST(AlphaFromGrayTest, SmallerMaskOnlyTouchesTheCommonPart)
@@ -173,6 +221,31 @@ TEST(PixelChanges, HueSaturationAndBrightness)
     EXPECT_EQ(ChangePixelBrightness(0x10FF0010, 20), 0xFFFF1424u);
     EXPECT_EQ(ChangePixelBrightness(0xFF102030, -70000), 0xFF000000u);
     EXPECT_EQ(ChangePixelBrightness(0xFF102030, 65536), 0xFFFFFFFFu);
+    EXPECT_EQ(ChangePixelBrightness(0x00000000, 255), 0xFFFFFFFFu);
+    EXPECT_EQ(ChangePixelBrightness(0x80FFFFFF, -255), 0xFF000000u);
+}
+
+TEST(PixelChanges, SetBitmapHueClampsTheAmountToAByte)
+{
+    // 0x336699: L = (0.6 + 0.2) / 2 = 0.4, S = 0.4 / 0.8 = 0.5; so q = 0.6 and
+    // p = 0.2 whatever the hue. Hue 0 (and 255, one full turn) gives red
+    // q, green p, blue p: (153, 51, 51); hue 85 (a third) gives (51, 153, 51).
+    const auto hued = [](int amount) {
+        SizedBitmap b(2, 1);
+        *b.GetPixelPtr(0, 0) = 0x80336699; // alpha kept
+        *b.GetPixelPtr(1, 0) = 0x00336699; // alpha 0: skipped
+        b.SetBitmapHue(amount);
+        EXPECT_EQ(pixelAt(b, 1, 0), 0x00336699u) << amount;
+        return pixelAt(b, 0, 0);
+    };
+    EXPECT_EQ(hued(0), 0x80993333u);
+    EXPECT_EQ(hued(85), 0x80339933u);
+    EXPECT_EQ(hued(255), 0x80993333u);
+    // Beyond the byte: 300 is 255 and -5 is 0. Unclamped, 300 / 255 would turn
+    // to hue 0.18 (red 147) and -5 / 255 to 0.98 (blue 63).
+    EXPECT_EQ(hued(300), 0x80993333u);
+    EXPECT_EQ(hued(-5), 0x80993333u);
+    EXPECT_EQ(hued(100000), 0x80993333u);
 }
 
 TEST(PixelChanges, LargeSaturationAndHueDeltasStayInRange)

@@ -1,0 +1,81 @@
+#include "DatabaseTrouble.h"
+
+#include "Platform.h"
+#include "UntSqliteUtils.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QRegularExpression>
+#include <cstdio>
+
+namespace {
+
+constexpr int SqliteBusy = 5;
+constexpr int SqliteLocked = 6;
+
+// The line "Error [<code>]: <text>." of a failed statement.
+QRegularExpressionMatch resultLine(const QString& message)
+{
+    static const QRegularExpression line(QStringLiteral("\\rError \\[(-?\\d+)\\]: ([^\\r]*)"));
+    return line.match(message);
+}
+
+QString withoutFinalStop(QString text)
+{
+    while (text.endsWith(u'.'))
+        text.chop(1);
+    return text;
+}
+
+} // namespace
+
+int sqliteResultCode(const QString& message)
+{
+    const QRegularExpressionMatch match = resultLine(message);
+    return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+QString sqliteReason(const QString& message)
+{
+    const QRegularExpressionMatch match = resultLine(message);
+    if (match.hasMatch())
+        return withoutFinalStop(match.captured(2));
+    if (message.startsWith(QLatin1String("Failed to open database"))) {
+        const qsizetype colon = message.lastIndexOf(QLatin1String(" : "));
+        if (colon >= 0)
+            return withoutFinalStop(message.mid(colon + 3));
+    }
+    return withoutFinalStop(message.section(u'\r', 0, 0));
+}
+
+bool isDatabaseBusy(const QString& message)
+{
+    const int code = sqliteResultCode(message);
+    return code == SqliteBusy || code == SqliteLocked ||
+           message.endsWith(QLatin1String("SQLite is Busy"));
+}
+
+QString databaseFailureText(const QString& message)
+{
+    static const QRegularExpression query(QStringLiteral("\\r\"\\s*SELECT\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    const QString access =
+        query.match(message).hasMatch() ? QStringLiteral("read") : QStringLiteral("written");
+    return QStringLiteral("The database \"%1\" could not be %2: %3")
+        .arg(DBPath, access, sqliteReason(message));
+}
+
+void tellDatabaseTrouble(const QString& text)
+{
+    std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text.simplified()));
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    QMetaObject::invokeMethod(
+        app,
+        [text] {
+            platform::messageBox(nullptr, text, QStringLiteral("Solvek Anti-Bot"),
+                                 platform::MB_OK | platform::MB_ICONERROR);
+        },
+        Qt::QueuedConnection);
+}

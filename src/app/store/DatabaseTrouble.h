@@ -1,0 +1,25 @@
+#pragma once
+
+// How a failure of the database reaches the user: one plain sentence that
+// names the file and SQLite's reason, never a raw statement.
+
+#include <QString>
+
+// The result code a message of the database layer names; -1 when none.
+int sqliteResultCode(const QString& message);
+
+// SQLite's reason in such a message: the text of its result code, the reason
+// an open failed, or else the message's first line.
+QString sqliteReason(const QString& message);
+
+// True when another connection holds the database for now, so that waiting
+// and trying again helps.
+bool isDatabaseBusy(const QString& message);
+
+// "The database "<DBPath>" could not be written: <reason>", or "read" when
+// the failed statement was a query.
+QString databaseFailureText(const QString& message);
+
+// Tells the user on standard error and, without waiting for it, in an error
+// box on the window thread.
+void tellDatabaseTrouble(const QString& text);
