@@ -91,7 +91,9 @@ struct Servers {
         const auto fileName = [](const BlockListSource& source) {
             return QString::fromUtf16(source.path).mid(1);
         };
-        writeFile(listFolder + u'/' + fileName(BlockListSources[0]), generatedList(hosts));
+        const QByteArray listText = generatedList(hosts);
+        listBytes = listText.size();
+        writeFile(listFolder + u'/' + fileName(BlockListSources[0]), listText);
         for (size_t i = 1; i < BlockListSources.size(); ++i)
             writeFile(emptyFolder + u'/' + fileName(BlockListSources[i]), QByteArray());
         started = serveFolder(list, listFolder) && serveFolder(empty, emptyFolder);
@@ -99,6 +101,7 @@ struct Servers {
 
     ServerProcess list;
     ServerProcess empty;
+    qint64 listBytes = 0;
     bool started = false;
 };
 
@@ -181,6 +184,7 @@ int measure(qint64 hosts)
 
     const RunTimes first = oneUpdate();
     const long firstPeak = peakMegabytes();
+    const qint64 databaseBytes = QFileInfo(DBPath).size();
     const RunTimes second = oneUpdate();
 
     if (first.outcome.failed || second.outcome.failed || !first.refresh.fileWritten) {
@@ -196,6 +200,8 @@ int measure(qint64 hosts)
                 "peak memory %ld MB\n",
                 second.mergeSeconds, second.refreshSeconds,
                 second.mergeSeconds + second.refreshSeconds, peakMegabytes());
+    std::printf("  database:   %.1f MB for a list of %.1f MB (%.2fx)\n", databaseBytes / 1e6,
+                servers.listBytes / 1e6, double(databaseBytes) / double(servers.listBytes));
     std::fflush(stdout);
     return 0;
 }

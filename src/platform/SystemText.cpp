@@ -11,6 +11,16 @@ namespace {
 
 constexpr char16_t EscapeBase = 0xDC00; // byte b (0x80..0xFF) stands as EscapeBase + b
 
+constexpr quint64 HighBits = 0x8080808080808080ull;
+constexpr quint64 LowBits = 0x0101010101010101ull;
+
+// Non-zero when one of the word's eight bytes is the byte given.
+quint64 hasByte(quint64 word, char byte)
+{
+    const quint64 matches = word ^ (LowBits * uchar(byte));
+    return (matches - LowBits) & ~matches & HighBits;
+}
+
 bool isContinuation(unsigned char byte)
 {
     return (byte & 0xC0) == 0x80;
@@ -53,7 +63,7 @@ int sequenceLength(const unsigned char* data, qsizetype at, qsizetype size)
     return length;
 }
 
-bool isWellFormed(const QByteArray& bytes)
+bool isWellFormed(QByteArrayView bytes)
 {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype size = bytes.size();
@@ -61,8 +71,7 @@ bool isWellFormed(const QByteArray& bytes)
     while (at < size) {
         // Plain ASCII eight bytes at a time.
         quint64 word;
-        if (at + 8 <= size &&
-            (std::memcpy(&word, data + at, 8), (word & 0x8080808080808080ull) == 0)) {
+        if (at + 8 <= size && (std::memcpy(&word, data + at, 8), (word & HighBits) == 0)) {
             at += 8;
             continue;
         }
@@ -78,7 +87,7 @@ bool isWellFormed(const QByteArray& bytes)
     return true;
 }
 
-QString decodeEscaping(const QByteArray& bytes)
+QString decodeEscaping(QByteArrayView bytes)
 {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype size = bytes.size();
@@ -110,7 +119,7 @@ bool isEscape(QStringView text, qsizetype at)
 
 } // namespace
 
-QString decode(const QByteArray& bytes)
+QString decode(QByteArrayView bytes)
 {
     if (isWellFormed(bytes))
         return QString::fromUtf8(bytes);
@@ -180,7 +189,9 @@ QString decodeWithByteOrderMark(const QByteArray& bytes)
     return decode(bytes);
 }
 
-QStringView trimmed(QStringView text)
+namespace {
+
+template <class View> View trimmedView(View text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -191,59 +202,150 @@ QStringView trimmed(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
-bool hasCrLfLines(QStringView text, bool withoutBlankLines)
+template <class View> bool hasCrLfLinesIn(View text, bool withoutBlankLines)
 {
-    const QChar* data = text.data();
+    const auto* data = text.data();
     const qsizetype size = text.size();
-    qsizetype lineStart = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t c = data[i].unicode();
-        if (c == u'\n')
-            return false; // a line end without CR
-        if (c != u'\r')
-            continue;
-        if (i + 1 == size || data[i + 1] != u'\n')
-            return false; // a CR alone
-        if (withoutBlankLines && trimmed(text.sliced(lineStart, i - lineStart)).isEmpty())
+    qsizetype start = 0;
+    while (start < size) {
+        const qsizetype end = detail::lineEnd(data, start, size);
+        if (end + 1 >= size || unitOf(data[end]) != u'\r' || unitOf(data[end + 1]) != u'\n')
+            return false; // no line end, a lone CR or a LF without CR
+        if (withoutBlankLines && trimmedView(text.sliced(start, end - start)).isEmpty())
             return false;
-        ++i;
-        lineStart = i + 1;
+        start = end + 2;
     }
-    return lineStart == size;
+    return true;
 }
 
-qsizetype countLines(QStringView text)
+template <class View> qsizetype countLinesIn(View text)
 {
     qsizetype count = 0;
-    forEachLine(text, [&](QStringView, qsizetype) { ++count; });
+    detail::forEachLineOf(text, [&](View, qsizetype) { ++count; });
     return count;
 }
 
-namespace {
-
-QString joinLines(QStringView text, bool dropBlankLines)
+void appendLineEnd(QString& text)
 {
-    QString joined;
+    text.append(u"\r\n");
+}
+
+void appendLineEnd(QByteArray& text)
+{
+    text.append("\r\n", 2);
+}
+
+template <class Text, class View> Text joinLines(View text, bool dropBlankLines)
+{
+    Text joined;
     joined.reserve(text.size() + text.size() / 16 + 2);
-    forEachLine(text, [&](QStringView line, qsizetype) {
-        if (dropBlankLines && trimmed(line).isEmpty())
+    detail::forEachLineOf(text, [&](View line, qsizetype) {
+        if (dropBlankLines && trimmedView(line).isEmpty())
             return;
         joined.append(line);
-        joined.append(u"\r\n");
+        appendLineEnd(joined);
     });
     return joined;
 }
 
 } // namespace
 
+bool isAscii(QByteArrayView bytes)
+{
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    quint64 high = 0;
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, 8);
+        high |= word;
+    }
+    for (; at < size; ++at)
+        high |= uchar(data[at]);
+    return (high & HighBits) == 0;
+}
+
+bool hasAsciiControl(QByteArrayView bytes)
+{
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, 8);
+        const quint64 belowBlank = (word - LowBits * 0x20) & ~word & HighBits;
+        if (belowBlank | hasByte(word, '\x7F'))
+            return true;
+    }
+    for (; at < size; ++at) {
+        if (uchar(data[at]) < 0x20 || data[at] == '\x7F')
+            return true;
+    }
+    return false;
+}
+
+QStringView trimmed(QStringView text)
+{
+    return trimmedView(text);
+}
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    return trimmedView(text);
+}
+
+qsizetype detail::lineEnd(const char* data, qsizetype at, qsizetype size)
+{
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, 8);
+        if (hasByte(word, '\r') | hasByte(word, '\n'))
+            break;
+    }
+    while (at < size && data[at] != '\r' && data[at] != '\n')
+        ++at;
+    return at;
+}
+
+bool hasCrLfLines(QStringView text, bool withoutBlankLines)
+{
+    return hasCrLfLinesIn(text, withoutBlankLines);
+}
+
+bool hasCrLfLines(QByteArrayView text, bool withoutBlankLines)
+{
+    return hasCrLfLinesIn(text, withoutBlankLines);
+}
+
+qsizetype countLines(QStringView text)
+{
+    return countLinesIn(text);
+}
+
+qsizetype countLines(QByteArrayView text)
+{
+    return countLinesIn(text);
+}
+
 QString withCrLf(QStringView text)
 {
-    return joinLines(text, false);
+    return joinLines<QString>(text, false);
+}
+
+QByteArray withCrLf(QByteArrayView text)
+{
+    return joinLines<QByteArray>(text, false);
 }
 
 QString withCrLfWithoutBlankLines(QStringView text)
 {
-    return joinLines(text, true);
+    return joinLines<QString>(text, true);
+}
+
+QByteArray withCrLfWithoutBlankLines(QByteArrayView text)
+{
+    return joinLines<QByteArray>(text, true);
 }
 
 } // namespace systemtext

@@ -8,12 +8,13 @@
 // the same byte, so lines the program did not add keep their exact bytes.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
 namespace systemtext {
 
-QString decode(const QByteArray& bytes);
+QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
 // Appends the 8-bit form of the text, a slice at a time, so no second copy
 // of a large text is made.
@@ -29,42 +30,92 @@ bool isUndecodedByte(QStringView text, qsizetype index);
 QString decodeWithByteOrderMark(const QByteArray& bytes);
 bool hasByteOrderMark(const QByteArray& bytes);
 
-// Blanks and control characters, as the toolkit's trim removes them.
+// The code unit of a character in either form: a UTF-16 unit, or a byte of
+// the 8-bit form. Line ends, blanks and ASCII are the same units in both.
+inline char16_t unitOf(QChar c)
+{
+    return c.unicode();
+}
+inline char16_t unitOf(char c)
+{
+    return char16_t(uchar(c));
+}
+
+// True when every byte is ASCII; such text reads the same in both forms.
+bool isAscii(QByteArrayView bytes);
+// True when a byte below 0x20 or DEL (0x7F) is among the bytes.
+bool hasAsciiControl(QByteArrayView bytes);
+
+// Blanks and control characters, as the toolkit's trim removes them. In the
+// 8-bit form they are the same bytes, since every byte of a longer character
+// is 0x80 or above.
 inline bool isBlankOrControl(QChar c)
 {
-    return c.unicode() <= 0x20;
+    return unitOf(c) <= 0x20;
+}
+inline bool isBlankOrControl(char c)
+{
+    return unitOf(c) <= 0x20;
 }
 QStringView trimmed(QStringView text);
+QByteArrayView trimmed(QByteArrayView text);
+
+namespace detail {
+
+// Where the line that starts at `at` ends: its first CR or LF, or the end.
+inline qsizetype lineEnd(const QChar* data, qsizetype at, qsizetype size)
+{
+    while (at < size && data[at] != u'\r' && data[at] != u'\n')
+        ++at;
+    return at;
+}
+// The same over bytes, eight at a time while none of them is a line end.
+qsizetype lineEnd(const char* data, qsizetype at, qsizetype size);
+
+template <class View, class F> void forEachLineOf(View text, F&& f)
+{
+    const qsizetype size = text.size();
+    const auto* data = text.data();
+    qsizetype index = 0;
+    qsizetype start = 0;
+    while (start < size) {
+        qsizetype end = lineEnd(data, start, size);
+        f(text.sliced(start, end - start), index++);
+        if (end < size && unitOf(data[end]) == u'\r' && end + 1 < size &&
+            unitOf(data[end + 1]) == u'\n')
+            ++end;
+        start = end + 1;
+    }
+}
+
+} // namespace detail
 
 // Calls f(line, index) for every line of the text. Lines end at CR, LF or
 // CR LF; a line end at the very end of the text opens no further line, so
 // "a\r\nb\r\n" and "a\r\nb" both have two lines and "" has none.
 template <class F> void forEachLine(QStringView text, F&& f)
 {
-    const qsizetype size = text.size();
-    const QChar* data = text.data();
-    qsizetype index = 0;
-    qsizetype start = 0;
-    while (start < size) {
-        qsizetype end = start;
-        while (end < size && data[end] != u'\r' && data[end] != u'\n')
-            ++end;
-        f(text.sliced(start, end - start), index++);
-        if (end < size && data[end] == u'\r' && end + 1 < size && data[end + 1] == u'\n')
-            ++end;
-        start = end + 1;
-    }
+    detail::forEachLineOf(text, f);
+}
+// The same for text in the 8-bit form; lines are views of its bytes.
+template <class F> void forEachLine(QByteArrayView text, F&& f)
+{
+    detail::forEachLineOf(text, f);
 }
 
 qsizetype countLines(QStringView text);
+qsizetype countLines(QByteArrayView text);
 
 // True when every line of the text already ends with CR LF (the last one
 // too) and, when asked, none is made only of blanks and control characters.
 bool hasCrLfLines(QStringView text, bool withoutBlankLines = false);
+bool hasCrLfLines(QByteArrayView text, bool withoutBlankLines = false);
 
 // The lines of the text, each followed by CR LF (the last one too).
 QString withCrLf(QStringView text);
+QByteArray withCrLf(QByteArrayView text);
 // As withCrLf, leaving out every line made only of blanks and control characters.
 QString withCrLfWithoutBlankLines(QStringView text);
+QByteArray withCrLfWithoutBlankLines(QByteArrayView text);
 
 } // namespace systemtext

@@ -173,8 +173,22 @@ void SQLiteConnectionCloser::operator()(sqlite3* db) const noexcept
 // ---------------------------------------------------------------------------
 // TSQLiteDatabase
 
+namespace {
+
+// Every connection is used by one thread at a time, so SQLite need not lock
+// each call; its multi-thread mode leaves those locks out. It can be chosen
+// only before the library starts, so the first connection does it.
+void chooseThreadingModeOnce()
+{
+    static const int chosen = sqlite3_config(SQLITE_CONFIG_MULTITHREAD);
+    Q_UNUSED(chosen); // later than the start, the library keeps its own mode
+}
+
+} // namespace
+
 TSQLiteDatabase::TSQLiteDatabase(const QString& fileName)
 {
+    chooseThreadingModeOnce();
     sqlite3* db = nullptr;
     const int result = sqlite3_open16(fileName.utf16(), &db);
     m_db.reset(db);
@@ -290,6 +304,16 @@ void TSQLiteDatabase::BindSQL(const TSQLiteQuery& query, int index, const QStrin
                             query.SQL);
     sqlite3_bind_text16(query.Statement.get(), index, utf16Data(value), utf16Bytes(value),
                         SQLITE_STATIC);
+}
+
+void TSQLiteDatabase::BindSQLUtf8(const TSQLiteQuery& query, int index, QByteArrayView value)
+{
+    if (!query.Statement)
+        RaiseStatementError(QStringLiteral("Could not bind string to prepared SQL statement"),
+                            query.SQL);
+    // SQLite binds a null pointer as NULL; an empty text must stay text.
+    sqlite3_bind_text(query.Statement.get(), index, value.isNull() ? "" : value.data(),
+                      int(value.size()), SQLITE_STATIC);
 }
 
 void TSQLiteDatabase::ReleaseSQL(TSQLiteQuery& query)
@@ -762,6 +786,14 @@ QStringView TSQLiteUniTable::FieldAsStringView(int index) const
         return {};
     return QStringView(text,
                        sqlite3_column_bytes16(m_stmt.get(), index) / qsizetype(sizeof(char16_t)));
+}
+
+QByteArrayView TSQLiteUniTable::FieldAsUtf8View(int index) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt.get(), index));
+    if (!text)
+        return {};
+    return QByteArrayView(text, sqlite3_column_bytes(m_stmt.get(), index));
 }
 
 bool TSQLiteUniTable::FieldIsNull(int index) const

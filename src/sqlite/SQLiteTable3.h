@@ -7,6 +7,7 @@
 #include "SolvekException.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -94,6 +95,9 @@ public:
     // statement has been stepped or reset. Temporaries are refused for that reason.
     void BindSQL(const TSQLiteQuery& query, int index, const QString& value);
     void BindSQL(const TSQLiteQuery& query, int index, QString&& value) = delete;
+    // Binds UTF-8 text under the same terms, so text held as 8-bit bytes
+    // needs no conversion on the way in.
+    void BindSQLUtf8(const TSQLiteQuery& query, int index, QByteArrayView value);
     void ReleaseSQL(TSQLiteQuery& query);
     // Writes the whole device, from its start, into the statement's first "?".
     void UpdateBlob(const QString& sql, QIODevice& blobData);
@@ -233,6 +237,8 @@ public:
     QString FieldAsString(int index) const;
     // SQLite's own UTF-16 text, valid until the next step; empty for a null.
     QStringView FieldAsStringView(int index) const;
+    // SQLite's own UTF-8 text, valid until the next step; empty for a null.
+    QByteArrayView FieldAsUtf8View(int index) const;
     bool FieldIsNull(int index) const;
     // A copy of the bytes; empty for a null or empty blob.
     QByteArray FieldAsBlob(int index) const;

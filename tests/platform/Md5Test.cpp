@@ -22,3 +22,15 @@ TEST(Md5, TextIsDigestedInItsEightBitForm)
     EXPECT_EQ(md5Hex(text), md5Hex(text.toLocal8Bit()));
     EXPECT_EQ(md5Hex(QString()), "d41d8cd98f00b204e9800998ecf8427e");
 }
+
+TEST(Md5, PiecesGiveTheDigestOfTheWhole)
+{
+    const QByteArray text = "The quick brown fox jumps over the lazy dog";
+    for (qsizetype cut = 0; cut <= text.size(); ++cut) {
+        platform::Md5 digest;
+        digest.add(QByteArrayView(text).first(cut));
+        digest.add(QByteArrayView()); // an empty piece changes nothing
+        digest.add(QByteArrayView(text).sliced(cut));
+        EXPECT_EQ(digest.hex(), "9e107d9d372bb6826bd81d3542a419d6") << cut;
+    }
+}

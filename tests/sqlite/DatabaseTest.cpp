@@ -320,6 +320,46 @@ TEST_F(PreparedTest, RunsRepeatedlyUntilReleased)
     EXPECT_EQ(table->FieldAsString(2), "text");
 }
 
+TEST_F(PreparedTest, BindsUtf8TextWithoutConversion)
+{
+    TSQLiteDatabase db(path());
+    db.ExecSQL("CREATE TABLE t (n, s)");
+    TSQLiteQuery query = db.PrepareSQL("INSERT INTO t VALUES(?, ?)");
+    const QByteArray accented = "caf\xc3\xa9 \xf0\x9f\x98\x80";
+    const QByteArray cut = "one two";
+    db.BindSQL(query, 1, 1);
+    db.BindSQLUtf8(query, 2, accented);
+    db.ExecSQL(query);
+    db.BindSQL(query, 1, 2);
+    db.BindSQLUtf8(query, 2, QByteArrayView(cut).first(3)); // the length counts, not a NUL
+    db.ExecSQL(query);
+    db.BindSQL(query, 1, 3);
+    db.BindSQLUtf8(query, 2, QByteArrayView()); // empty text, not NULL
+    db.ExecSQL(query);
+
+    const auto table = db.GetTable("SELECT n, s, typeof(s) FROM t ORDER BY n");
+    ASSERT_EQ(table->Count(), 3u);
+    EXPECT_EQ(table->FieldAsString(1), QString::fromUtf8(accented));
+    table->Next();
+    EXPECT_EQ(table->FieldAsString(1), "one");
+    table->Next();
+    EXPECT_EQ(table->FieldAsString(1), "");
+    EXPECT_EQ(table->FieldAsString(2), "text");
+
+    db.ReleaseSQL(query);
+    EXPECT_TRUE(messageOf([&] {
+                    db.BindSQLUtf8(query, 1, cut);
+                }).startsWith("Could not bind string to prepared SQL statement." + kCR));
+}
+
+TEST_F(ExecTest, ConnectionsTakeNoLockOfTheirOwn)
+{
+    // Each connection serves one thread at a time, so SQLite runs without
+    // its per-connection lock.
+    TSQLiteDatabase db(path());
+    EXPECT_EQ(sqlite3_db_mutex(db.DB()), nullptr);
+}
+
 TEST_F(PreparedTest, ReleasedQueryRaisesOnBindAndRelease)
 {
     TSQLiteDatabase db(path());

@@ -257,3 +257,24 @@ TEST_F(TableTest, UniTableViewsTextWithoutCopying)
     cursor->Next();
     EXPECT_TRUE(cursor->FieldAsStringView(0).isEmpty());
 }
+
+TEST_F(TableTest, UniTableViewsUtf8TextWithoutCopying)
+{
+    // SQLite converts for a database that keeps its text as UTF-16.
+    for (const char* encoding : {"UTF-8", "UTF-16le"}) {
+        TSQLiteDatabase fresh(path(QStringLiteral("%1.db").arg(encoding)));
+        fresh.ExecSQL(QStringLiteral("PRAGMA encoding = '%1'").arg(encoding));
+        fresh.ExecSQL("CREATE TABLE t (n, s)");
+        fresh.ExecSQL("INSERT INTO t VALUES(1, 'caf\xc3\xa9 \xf0\x9f\x98\x80')");
+        fresh.ExecSQL("INSERT INTO t VALUES(2, NULL)");
+        fresh.ExecSQL("INSERT INTO t VALUES(3, '')");
+        const auto cursor = fresh.GetUniTable("SELECT s FROM t ORDER BY n");
+        EXPECT_EQ(cursor->FieldAsUtf8View(0), QByteArrayView("caf\xc3\xa9 \xf0\x9f\x98\x80"))
+            << encoding;
+        EXPECT_EQ(cursor->FieldAsUtf8View(0).size(), 10);
+        cursor->Next();
+        EXPECT_TRUE(cursor->FieldAsUtf8View(0).isEmpty());
+        cursor->Next();
+        EXPECT_TRUE(cursor->FieldAsUtf8View(0).isEmpty());
+    }
+}

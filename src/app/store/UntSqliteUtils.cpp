@@ -120,6 +120,9 @@ QString oneLine(QString message)
 
 void createTables(TSQLiteDatabase& db)
 {
+    // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
+    // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
+    db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));
     db.BeginTransaction();
     for (const QString& sql : kCreateStatements)
         db.ExecSQL(sql);

@@ -5,14 +5,15 @@
 #include "SystemText.h"
 #include "UntINI.h"
 
+#include <type_traits>
+
 namespace {
 
 constexpr QStringView LoopbackAddress = u"127.0.0.1";
 
 // Cc: the C0 controls, DEL and the C1 controls.
-bool isControl(QChar c)
+bool isControl(char16_t unit)
 {
-    const char16_t unit = c.unicode();
     return unit < 0x20 || (unit >= 0x7F && unit <= 0x9F);
 }
 
@@ -26,42 +27,91 @@ QString blockListUrl(const BlockListSource& source)
     return QStringLiteral("https://") + host + QString::fromUtf16(source.path);
 }
 
-bool isWritableHost(QStringView host)
+namespace {
+
+template <class View> bool isWritableIn(View host)
 {
     bool blank = true;
     for (qsizetype i = 0; i < host.size(); ++i) {
-        const QChar c = host[i];
-        if (c == u' ' || c == u'\t')
+        const char16_t unit = systemtext::unitOf(host[i]);
+        if (unit == u' ' || unit == u'\t')
             continue;
-        if (isControl(c) || systemtext::isUndecodedByte(host, i))
+        if (isControl(unit))
             return false;
+        if constexpr (std::is_same_v<View, QStringView>) {
+            if (systemtext::isUndecodedByte(host, i))
+                return false;
+        }
         blank = false;
     }
     return !blank;
 }
 
-BlockLineHost hostFromBlockLine(QStringView line, QString& scratch)
+// Where "127.0.0.1" next stands in the line from `from` on, or -1.
+template <class View> qsizetype indexOfLoopback(View line, qsizetype from)
 {
-    if (line.startsWith(u'#'))
+    const qsizetype last = line.size() - LoopbackAddress.size();
+    for (qsizetype at = from; at <= last; ++at) {
+        qsizetype matched = 0;
+        while (matched < LoopbackAddress.size() &&
+               systemtext::unitOf(line[at + matched]) == LoopbackAddress[matched].unicode())
+            ++matched;
+        if (matched == LoopbackAddress.size())
+            return at;
+    }
+    return -1;
+}
+
+template <class View, class Text> BasicBlockLineHost<View> hostFromLine(View line, Text& scratch)
+{
+    if (!line.isEmpty() && systemtext::unitOf(line[0]) == u'#')
         return {};
     // The address holds no letters, so an exact search ignores case as well.
-    qsizetype found = line.indexOf(LoopbackAddress);
+    qsizetype found = indexOfLoopback(line, 0);
     if (found >= 0) {
         scratch.clear();
         qsizetype start = 0;
-        for (; found >= 0; found = line.indexOf(LoopbackAddress, start)) {
+        for (; found >= 0; found = indexOfLoopback(line, start)) {
             scratch.append(line.sliced(start, found - start));
             start = found + LoopbackAddress.size();
         }
         scratch.append(line.sliced(start));
         line = scratch;
     }
-    const QStringView text = systemtext::trimmed(line);
+    const View text = systemtext::trimmed(line);
     if (text.isEmpty())
         return {};
     if (!isHostName(text))
         return {{}, true};
     return {text, false};
+}
+
+} // namespace
+
+bool isWritableHost(QStringView host)
+{
+    return isWritableIn(host);
+}
+
+bool isWritableHost(QByteArrayView host)
+{
+    // Text beyond ASCII is judged as the characters it decodes to.
+    if (!systemtext::isAscii(host))
+        return isWritableHost(systemtext::decode(host));
+    // Without controls only blanks can be left out, so one that is not is enough.
+    if (!systemtext::hasAsciiControl(host))
+        return !systemtext::trimmed(host).isEmpty();
+    return isWritableIn(host);
+}
+
+BlockLineHost hostFromBlockLine(QStringView line, QString& scratch)
+{
+    return hostFromLine(line, scratch);
+}
+
+BasicBlockLineHost<QByteArrayView> hostFromBlockLine(QByteArrayView line, QByteArray& scratch)
+{
+    return hostFromLine(line, scratch);
 }
 
 QString blockListText(const QByteArray& body)

@@ -4,6 +4,7 @@
 // and the digest that tells whether a list changed since its last merge.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -31,10 +32,11 @@ inline constexpr QStringView SourcesSection = u"SOURCES";
 QString blockListUrl(const BlockListSource& source);
 
 // What one list line gives.
-struct BlockLineHost {
-    QStringView host;     // empty when the line gives none
+template <class View> struct BasicBlockLineHost {
+    View host;            // empty when the line gives none
     bool skipped = false; // the line held text that is not one host name
 };
+using BlockLineHost = BasicBlockLineHost<QStringView>;
 
 // A line whose first character is "#" is a comment and gives nothing;
 // otherwise every "127.0.0.1" goes and blanks and control characters are
@@ -42,10 +44,15 @@ struct BlockLineHost {
 // into scratch) when it is one host name (isHostName); other text is skipped,
 // since each of its words would become a name in the hosts file.
 BlockLineHost hostFromBlockLine(QStringView line, QString& scratch);
+// The same for a line of a reply's body, in its 8-bit form: the rules read
+// only ASCII, so both forms give the same host.
+BasicBlockLineHost<QByteArrayView> hostFromBlockLine(QByteArrayView line, QByteArray& scratch);
 
 // True when a host can stand in a hosts-file line as written: not blank, no
 // control characters other than tabs, no undecodable bytes.
 bool isWritableHost(QStringView host);
+// The same for a host in the 8-bit form.
+bool isWritableHost(QByteArrayView host);
 
 // The list text of a response body (the locale's 8-bit encoding).
 QString blockListText(const QByteArray& body);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QStringView>
 
 // One host name as the hosts file takes it: dot-separated labels of letters,
@@ -7,3 +8,5 @@
 // Both the user's input and the block lists must pass it, so that one entry
 // never puts several names into the hosts file.
 bool isHostName(QStringView text);
+// The same for a name in the 8-bit form; a name is ASCII, so the rules match.
+bool isHostName(QByteArrayView text);

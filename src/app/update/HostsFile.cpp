@@ -122,19 +122,45 @@ QString replacedFile(const QString& path)
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
-void writeAtomically(const QString& path, const QByteArray& bytes)
+// Writes the parts one after another; answers errno, or 0. The test hook
+// runs once the first half of all the bytes is written.
+int writeParts(int fd, const std::vector<QByteArrayView>& parts)
+{
+    qsizetype untilHalf = 0;
+    for (QByteArrayView part : parts)
+        untilHalf += part.size();
+    untilHalf /= 2;
+    bool halfWritten = false;
+    const auto reachHalf = [&] {
+        halfWritten = true;
+        if (hostsfile_testing::afterHalfWritten)
+            hostsfile_testing::afterHalfWritten();
+    };
+    for (QByteArrayView part : parts) {
+        if (!halfWritten && untilHalf <= part.size()) {
+            if (int error = writeAll(fd, part.data(), untilHalf))
+                return error;
+            reachHalf();
+            part = part.sliced(untilHalf);
+        } else if (!halfWritten) {
+            untilHalf -= part.size();
+        }
+        if (int error = writeAll(fd, part.data(), part.size()))
+            return error;
+    }
+    if (!halfWritten)
+        reachHalf();
+    return 0;
+}
+
+void writeAtomically(const QString& path, const std::vector<QByteArrayView>& parts)
 {
     const QString target = replacedFile(path);
     struct stat old {};
     const bool exists = ::stat(QFile::encodeName(target).constData(), &old) == 0;
 
     TemporaryFile temporary(target);
-    const qsizetype half = bytes.size() / 2;
-    if (int error = writeAll(temporary.fd(), bytes.constData(), half))
-        raiseWriteError(path, systemErrorText(error));
-    if (hostsfile_testing::afterHalfWritten)
-        hostsfile_testing::afterHalfWritten();
-    if (int error = writeAll(temporary.fd(), bytes.constData() + half, bytes.size() - half))
+    if (int error = writeParts(temporary.fd(), parts))
         raiseWriteError(path, systemErrorText(error));
 
     if (::fchmod(temporary.fd(), exists ? (old.st_mode & 07777) : 0644) != 0)
@@ -167,40 +193,89 @@ char16_t folded(char16_t unit)
     return char16_t(QChar::toCaseFolded(char32_t(unit)));
 }
 
-// Four characters at once, each case-folded; plain ASCII takes a few word
-// operations: a lane from 'A' to 'Z' gets 0x20 added.
-quint64 foldedWord(const char16_t* characters)
+// Eight bytes at once with 'A' to 'Z' made lower case and every other byte
+// kept: a byte from 'A' to 'Z' (high bit clear) gets 0x20 added.
+quint64 foldedLetters(quint64 word)
 {
-    quint64 word;
-    std::memcpy(&word, characters, sizeof word);
-    if ((word & 0xFF80FF80FF80FF80ull) == 0) {
-        const quint64 fromA = word + 0x003F003F003F003Full; // bit 7 set from 'A'
-        const quint64 pastZ = word + 0x0025002500250025ull; // bit 7 set from '['
-        return word | (((fromA & ~pastZ) & 0x0080008000800080ull) >> 2);
-    }
-    quint64 result = 0;
-    for (int i = 3; i >= 0; --i)
-        result = (result << 16) | folded(characters[i]);
-    return result;
+    const quint64 low = word & 0x7F7F7F7F7F7F7F7Full;
+    const quint64 fromA = low + 0x3F3F3F3F3F3F3F3Full; // bit 7 set from 'A'
+    const quint64 pastZ = low + 0x2525252525252525ull; // bit 7 set from '['
+    const quint64 upper = fromA & ~pastZ & ~word & 0x8080808080808080ull;
+    return word | (upper >> 2);
 }
 
-bool sameFolded(const QChar* a, const QChar* b, qsizetype size)
+// The up to eight bytes from `at` on, zero beyond the end, folded. The last
+// few bytes of a longer text come from one load ending at its end.
+quint64 foldedWordAt(QByteArrayView bytes, qsizetype at)
 {
-    const auto* left = reinterpret_cast<const char16_t*>(a);
-    const auto* right = reinterpret_cast<const char16_t*>(b);
-    qsizetype i = 0;
-    for (; i + 4 <= size; i += 4) {
-        if (foldedWord(left + i) != foldedWord(right + i))
-            return false;
+    const qsizetype left = bytes.size() - at;
+    quint64 word = 0;
+    if (left >= 8) {
+        std::memcpy(&word, bytes.data() + at, 8);
+    } else if (bytes.size() >= 8) {
+        std::memcpy(&word, bytes.data() + bytes.size() - 8, 8);
+        word >>= 8 * (8 - left);
+    } else {
+        for (qsizetype i = left - 1; i >= 0; --i)
+            word = (word << 8) | uchar(bytes[at + i]);
     }
-    for (; i < size; ++i) {
-        if (folded(left[i]) != folded(right[i]))
+    return foldedLetters(word);
+}
+
+// The case-folded UTF-16 units of a key beyond ASCII.
+std::vector<char16_t> foldedUnits(QByteArrayView bytes)
+{
+    const QString text = systemtext::decode(bytes);
+    std::vector<char16_t> units(size_t(text.size()));
+    for (qsizetype i = 0; i < text.size(); ++i)
+        units[size_t(i)] = folded(text[i].unicode());
+    return units;
+}
+
+// The bytes a key beyond ASCII is hashed by: its folded units, one byte each
+// when they are all ASCII (so it meets the ASCII key it equals), else two.
+QByteArray hashedBytesBeyondAscii(QByteArrayView bytes)
+{
+    const std::vector<char16_t> units = foldedUnits(bytes);
+    const bool allAscii =
+        std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; });
+    QByteArray hashed;
+    for (char16_t unit : units) {
+        hashed.append(char(unit & 0xFF));
+        if (!allAscii)
+            hashed.append(char(unit >> 8));
+    }
+    return hashed;
+}
+
+quint64 hashOfFolded(QByteArrayView bytes)
+{
+    quint64 hash = 0x9E3779B97F4A7C15ull ^ quint64(bytes.size());
+    for (qsizetype at = 0; at < bytes.size(); at += 8) {
+        hash = (hash ^ foldedWordAt(bytes, at)) * 0xBF58476D1CE4E5B9ull;
+        hash ^= hash >> 31;
+    }
+    // A final mix, so the high half (slot index and check) depends on every byte.
+    hash ^= hash >> 30;
+    hash *= 0xBF58476D1CE4E5B9ull;
+    hash ^= hash >> 27;
+    hash *= 0x94D049BB133111EBull;
+    hash ^= hash >> 31;
+    return hash;
+}
+
+bool sameFoldedAscii(const char* a, const char* b, qsizetype size)
+{
+    const QByteArrayView left(a, size);
+    const QByteArrayView right(b, size);
+    for (qsizetype at = 0; at < size; at += 8) {
+        if (foldedWordAt(left, at) != foldedWordAt(right, at))
             return false;
     }
     return true;
 }
 
-bool isSeparator(QChar c)
+bool isSeparator(char c)
 {
     return systemtext::isBlankOrControl(c);
 }
@@ -217,13 +292,11 @@ QString hostsFilePath()
     return platform::current().places().hostsFile();
 }
 
-QString getHostsFile()
-{
-    bool alreadyAsWritten = false;
-    return getHostsFile(alreadyAsWritten);
-}
+namespace {
 
-QString getHostsFile(bool& alreadyAsWritten)
+// The file's bytes as they are: attributes normal first, the resolver-cache
+// flush afterwards, also after a failure.
+QByteArray readHostsFile()
 {
     const QString path = hostsFilePath();
     platform::current().fileAttributes().setReadOnly(path, false);
@@ -235,43 +308,60 @@ QString getHostsFile(bool& alreadyAsWritten)
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         raiseReadError(path, file.errorString());
-    // Without a mark the 8-bit form gives back every byte, so only the line
-    // ends and blank lines can differ.
-    const bool marked = systemtext::hasByteOrderMark(bytes);
-    QString text = systemtext::decodeWithByteOrderMark(bytes);
-    bytes.clear();
-    alreadyAsWritten = false;
+    return bytes;
+}
+
+} // namespace
+
+QString getHostsFile()
+{
+    const QString text = systemtext::decodeWithByteOrderMark(readHostsFile());
     if (!systemtext::hasCrLfLines(text))
         return systemtext::withCrLf(text);
-    alreadyAsWritten = !marked && systemtext::hasCrLfLines(text, true);
     return text;
+}
+
+QByteArray getHostsFileBytes(bool& alreadyAsWritten)
+{
+    QByteArray bytes = readHostsFile();
+    // Without a mark the 8-bit form is the file's own bytes, so only the line
+    // ends and blank lines can differ.
+    const bool marked = systemtext::hasByteOrderMark(bytes);
+    if (marked)
+        bytes = systemtext::encode(systemtext::decodeWithByteOrderMark(bytes));
+    alreadyAsWritten = false;
+    if (!systemtext::hasCrLfLines(QByteArrayView(bytes)))
+        return systemtext::withCrLf(QByteArrayView(bytes));
+    alreadyAsWritten = !marked && systemtext::hasCrLfLines(QByteArrayView(bytes), true);
+    return bytes;
 }
 
 void setHostsFile(const QString& text, BlankLines blankLines)
 {
-    setHostsFile(std::vector<QStringView>{text}, blankLines);
+    const QByteArray bytes = systemtext::encode(text);
+    setHostsFile(std::vector<QByteArrayView>{bytes}, blankLines);
 }
 
-void setHostsFile(const std::vector<QStringView>& parts, BlankLines blankLines)
+void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines)
 {
     const QString path = hostsFilePath();
     AtScopeEnd readOnly([&] { platform::current().fileAttributes().setReadOnly(path, true); });
     const bool dropBlankLines = blankLines == BlankLines::Drop;
-    qsizetype size = 0;
-    for (QStringView part : parts)
-        size += part.size();
-    QByteArray bytes;
-    bytes.reserve(size);
-    for (QStringView part : parts) {
-        // Most texts are already in shape; only the others are copied.
-        if (systemtext::hasCrLfLines(part, dropBlankLines))
-            systemtext::appendEncoded(bytes, part);
-        else if (dropBlankLines)
-            systemtext::appendEncoded(bytes, systemtext::withCrLfWithoutBlankLines(part));
-        else
-            systemtext::appendEncoded(bytes, systemtext::withCrLf(part));
+    // Most parts are already in shape and are written as they are; only the
+    // others are copied.
+    std::vector<QByteArray> mended;
+    mended.reserve(parts.size());
+    std::vector<QByteArrayView> written;
+    for (QByteArrayView part : parts) {
+        if (systemtext::hasCrLfLines(part, dropBlankLines)) {
+            written.push_back(part);
+            continue;
+        }
+        mended.push_back(dropBlankLines ? systemtext::withCrLfWithoutBlankLines(part)
+                                        : systemtext::withCrLf(part));
+        written.push_back(mended.back());
     }
-    writeAtomically(path, bytes);
+    writeAtomically(path, written);
     if (dropBlankLines)
         platform::current().resolverCache().flush();
 }
@@ -325,15 +415,26 @@ void cleanFromHosts(const QString& hostList)
 
 HostsFileLock::HostsFileLock() : m_locker(&hostsFileMutex()) {}
 
+PresentHosts::PresentHosts(QByteArrayView bytes)
+{
+    insertAll(bytes);
+}
+
 PresentHosts::PresentHosts(QStringView text)
 {
-    reserve(text.count(u'\n') + 1);
+    m_kept.push_back(systemtext::encode(text));
+    insertAll(m_kept.back());
+}
+
+void PresentHosts::insertAll(QByteArrayView bytes)
+{
+    reserve(bytes.count('\n') + 1);
     // In batches, so each insert finds its slot already fetched.
     constexpr size_t Batch = 4096;
     constexpr size_t Ahead = 16;
     std::vector<Key> keys;
     keys.reserve(Batch + 64);
-    const auto insertAll = [&] {
+    const auto insertKeys = [&] {
         for (size_t i = 0; i < keys.size(); ++i) {
             if (i + Ahead < keys.size())
                 prefetch(keys[i + Ahead]);
@@ -341,23 +442,30 @@ PresentHosts::PresentHosts(QStringView text)
         }
         keys.clear();
     };
-    systemtext::forEachLine(text, [&](QStringView line, qsizetype) {
+    systemtext::forEachLine(bytes, [&](QByteArrayView line, qsizetype) {
         addLineKeys(line, keys);
         if (keys.size() >= Batch)
-            insertAll();
+            insertKeys();
     });
-    insertAll();
+    insertKeys();
 }
 
-PresentHosts::Key PresentHosts::keyOf(QStringView host)
+PresentHosts::Key PresentHosts::keyOf(QByteArrayView host)
 {
-    const QStringView text = keyText(host);
-    return {text, hashOf(text)};
+    const QByteArrayView text = keyText(host);
+    if (systemtext::isAscii(text))
+        return {text, hashOfFolded(text), true};
+    return {text, hashOfFolded(hashedBytesBeyondAscii(text)), false};
 }
 
-QStringView PresentHosts::keyText(QStringView host)
+QByteArrayView PresentHosts::keyText(QByteArrayView host)
 {
     return systemtext::trimmed(host);
+}
+
+bool PresentHosts::contains(QStringView host) const
+{
+    return contains(QByteArrayView(systemtext::encode(host)));
 }
 
 bool PresentHosts::contains(const Key& key) const
@@ -365,6 +473,17 @@ bool PresentHosts::contains(const Key& key) const
     if (key.text.isEmpty() || m_slots.empty())
         return false;
     return m_slots[slotFor(key)].data != nullptr;
+}
+
+bool PresentHosts::insert(QStringView host)
+{
+    const QByteArray bytes = systemtext::encode(host);
+    const Key key = keyOf(bytes);
+    if (key.text.isEmpty() || contains(key))
+        return false;
+    // The set keeps the host's 8-bit form, from its key on.
+    m_kept.push_back(key.text.toByteArray());
+    return insert(Key{m_kept.back(), key.hash, key.ascii});
 }
 
 bool PresentHosts::insert(const Key& key)
@@ -375,7 +494,8 @@ bool PresentHosts::insert(const Key& key)
     Slot& slot = m_slots[slotFor(key)];
     if (slot.data)
         return false;
-    slot = {key.text.data(), quint32(key.text.size()), quint32(key.hash >> 32)};
+    slot = {key.text.data(), quint32(key.text.size()) | (key.ascii ? 0 : BeyondAscii),
+            quint32(key.hash >> 32)};
     ++m_count;
     return true;
 }
@@ -414,64 +534,50 @@ void PresentHosts::rehash(size_t capacity)
     }
 }
 
+bool PresentHosts::sameKey(const Slot& slot, const Key& key)
+{
+    const bool slotAscii = (slot.size & BeyondAscii) == 0;
+    const QByteArrayView slotText(slot.data, qsizetype(slot.size & ~BeyondAscii));
+    if (slotAscii && key.ascii)
+        return slotText.size() == key.text.size() &&
+               sameFoldedAscii(slotText.data(), key.text.data(), slotText.size());
+    // Beyond ASCII a character may fold to an ASCII one (the Kelvin sign to
+    // "k"), so the folded characters decide.
+    return foldedUnits(slotText) == foldedUnits(key.text);
+}
+
 size_t PresentHosts::slotFor(const Key& key) const
 {
     const size_t mask = m_slots.size() - 1;
     const auto check = quint32(key.hash >> 32);
-    const auto size = quint32(key.text.size());
     for (size_t index = check & mask;; index = (index + 1) & mask) {
         const Slot& slot = m_slots[index];
         if (!slot.data)
             return index;
-        if (slot.check == check && slot.size == size &&
-            sameFolded(slot.data, key.text.data(), key.text.size()))
+        if (slot.check == check && sameKey(slot, key))
             return index;
     }
-}
-
-quint64 PresentHosts::hashOf(QStringView key)
-{
-    const auto* characters = reinterpret_cast<const char16_t*>(key.data());
-    const qsizetype size = key.size();
-    quint64 hash = 0x9E3779B97F4A7C15ull ^ quint64(size);
-    qsizetype i = 0;
-    for (; i + 4 <= size; i += 4) {
-        hash = (hash ^ foldedWord(characters + i)) * 0xBF58476D1CE4E5B9ull;
-        hash ^= hash >> 31;
-    }
-    for (; i < size; ++i) {
-        hash = (hash ^ folded(characters[i])) * 0x94D049BB133111EBull;
-        hash ^= hash >> 31;
-    }
-    // A final mix, so the high half (slot index and check) depends on every
-    // character.
-    hash ^= hash >> 30;
-    hash *= 0xBF58476D1CE4E5B9ull;
-    hash ^= hash >> 27;
-    hash *= 0x94D049BB133111EBull;
-    hash ^= hash >> 31;
-    return hash;
 }
 
 // "<address> <name> <name> # comment": the names count, each alone and all of
 // them together as written (a stored host may hold blanks). A line whose first
 // character past the blanks is "#" is a comment.
-void PresentHosts::addLineKeys(QStringView line, std::vector<Key>& keys)
+void PresentHosts::addLineKeys(QByteArrayView line, std::vector<Key>& keys)
 {
     qsizetype at = 0;
     const qsizetype size = line.size();
     while (at < size && isSeparator(line[at]))
         ++at;
-    if (at == size || line[at] == u'#')
+    if (at == size || line[at] == '#')
         return;
     while (at < size && !isSeparator(line[at]))
         ++at; // the address
-    const QStringView rest = systemtext::trimmed(line.sliced(at));
+    const QByteArrayView rest = systemtext::trimmed(line.sliced(at));
     if (rest.isEmpty())
         return;
 
-    const qsizetype comment = rest.indexOf(u'#');
-    const QStringView names = comment < 0 ? rest : rest.first(comment);
+    const qsizetype comment = rest.indexOf('#');
+    const QByteArrayView names = comment < 0 ? rest : rest.first(comment);
     qsizetype start = 0;
     bool restIsOneName = false;
     while (start < names.size()) {
@@ -481,12 +587,11 @@ void PresentHosts::addLineKeys(QStringView line, std::vector<Key>& keys)
         while (end < names.size() && !isSeparator(names[end]))
             ++end;
         if (end > start) {
-            const QStringView name = names.sliced(start, end - start);
-            keys.push_back({name, hashOf(name)});
-            restIsOneName = name.size() == rest.size();
+            keys.push_back(keyOf(names.sliced(start, end - start)));
+            restIsOneName = end - start == rest.size();
         }
         start = end;
     }
     if (!restIsOneName)
-        keys.push_back({rest, hashOf(rest)});
+        keys.push_back(keyOf(rest));
 }

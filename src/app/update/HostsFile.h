@@ -8,6 +8,8 @@
 
 #include "SolvekException.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QMutexLocker>
 #include <QRecursiveMutex>
 #include <QString>
@@ -23,6 +25,8 @@ public:
 
 // The block line of a host is this prefix followed by the host.
 inline constexpr QStringView BlockLinePrefix = u"127.0.0.1 ";
+// The same prefix in the 8-bit form.
+inline constexpr QByteArrayView BlockLinePrefixBytes = "127.0.0.1 ";
 
 // The folder that holds the hosts file, without a trailing separator.
 QString getWindowsDir();
@@ -35,10 +39,11 @@ QString hostsFilePath();
 // followed by CR LF. The resolver-cache flush follows, also after a failure.
 // Raises EHostsFileError.
 QString getHostsFile();
-// The same, telling whether the refresh's write of the text as it is would
-// give back the file's own bytes (CR LF line ends, no blank line, no
-// byte-order mark), so that write can be left out.
-QString getHostsFile(bool& alreadyAsWritten);
+// The same text in its 8-bit form, as it will be written, telling whether
+// the refresh's write of it as it is would give back the file's own bytes
+// (CR LF line ends, no blank line, no byte-order mark), so that write can be
+// left out.
+QByteArray getHostsFileBytes(bool& alreadyAsWritten);
 
 enum class BlankLines {
     Drop, // the refresh's write: lines of only blanks and control characters go
@@ -51,8 +56,9 @@ enum class BlankLines {
 // read-only afterwards, also after a failure. The refresh's write is followed
 // by a resolver-cache flush, so the new lines take effect. Raises EHostsFileError.
 void setHostsFile(const QString& text, BlankLines blankLines);
-// The same for a text given in parts, written one after another.
-void setHostsFile(const std::vector<QStringView>& parts, BlankLines blankLines);
+// The same for a text in the 8-bit form given in parts, written one after
+// another; each part holds whole lines.
+void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines);
 // What the refresh's write does around a file that would not change: the
 // file read-only and the resolver-cache flush.
 void keepHostsFile();
@@ -81,28 +87,35 @@ private:
 };
 
 // The host names that a hosts text already blocks, gathered in one pass so
-// that testing many hosts costs one hash lookup each. Holds views: the text
-// given and every host inserted must outlive the set.
+// that testing many hosts costs one hash lookup each. Hosts are kept in the
+// 8-bit form the file holds and compared, ignoring case, as the characters
+// they decode to. Holds views: bytes given and hosts inserted as bytes must
+// outlive the set; texts given as UTF-16 are kept by the set itself.
 class PresentHosts {
 public:
-    // A host's key (the host without surrounding blanks) and its hash.
+    // A host's key (the host without surrounding blanks), its hash, and
+    // whether it is plain ASCII, which compares fastest.
     struct Key {
-        QStringView text;
+        QByteArrayView text;
         quint64 hash = 0;
+        bool ascii = true;
     };
 
+    explicit PresentHosts(QByteArrayView bytes);
+    // The set points into the bytes, so bytes about to go are refused.
+    explicit PresentHosts(QByteArray&& bytes) = delete;
     explicit PresentHosts(QStringView text);
-    // The set points into the text, so a text about to go is refused.
-    explicit PresentHosts(QString&& text) = delete;
 
-    static Key keyOf(QStringView host);
+    static Key keyOf(QByteArrayView host);
     // The key's text alone (no hash).
-    static QStringView keyText(QStringView host);
+    static QByteArrayView keyText(QByteArrayView host);
 
-    bool contains(QStringView host) const { return contains(keyOf(host)); }
+    bool contains(QByteArrayView host) const { return contains(keyOf(host)); }
+    bool contains(QStringView host) const;
     bool contains(const Key& key) const;
     // Records the host; false when it was already present (or empty).
-    bool insert(QStringView host) { return insert(keyOf(host)); }
+    bool insert(QByteArrayView host) { return insert(keyOf(host)); }
+    bool insert(QStringView host);
     bool insert(const Key& key);
     // Asks the memory for the key's place ahead of a lookup soon after, so
     // that lookups in a row do not each wait for it.
@@ -114,20 +127,23 @@ public:
 private:
     // Open addressing with linear probing; an empty slot has no data.
     struct Slot {
-        const QChar* data = nullptr;
-        quint32 size = 0;
-        quint32 check = 0; // the hash's high half: the slot index, compared before the characters
+        const char* data = nullptr;
+        quint32 size = 0;  // the high bit marks a key beyond ASCII
+        quint32 check = 0; // the hash's high half: the slot index, compared before the bytes
     };
+    static constexpr quint32 BeyondAscii = 0x80000000u;
 
-    static quint64 hashOf(QStringView key);
+    static bool sameKey(const Slot& slot, const Key& key);
     // The slot that holds the key, or the empty slot where it belongs.
     size_t slotFor(const Key& key) const;
     void rehash(size_t capacity);
+    void insertAll(QByteArrayView bytes);
     // Appends the keys of one line: its names, and all of them as written.
-    static void addLineKeys(QStringView line, std::vector<Key>& keys);
+    static void addLineKeys(QByteArrayView line, std::vector<Key>& keys);
 
     std::vector<Slot> m_slots;
     qsizetype m_count = 0;
+    std::vector<QByteArray> m_kept; // 8-bit forms of what was given as UTF-16
 };
 
 namespace hostsfile_testing {

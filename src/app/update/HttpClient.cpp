@@ -2,6 +2,8 @@
 
 #include <curl/curl.h>
 
+#include <exception>
+
 namespace {
 
 void initialiseCurlOnce()
@@ -15,7 +17,9 @@ void initialiseCurlOnce()
 struct ReplyBody {
     QByteArray bytes;
     qint64 limit;
+    const THttpClient::BodyPieces& pieces;
     bool tooLarge = false;
+    std::exception_ptr piecesFailure; // no exception may cross the library's C frames
 };
 
 size_t appendBody(char* data, size_t size, size_t count, void* target)
@@ -27,6 +31,14 @@ size_t appendBody(char* data, size_t size, size_t count, void* target)
         return 0; // ends the transfer with a write error
     }
     body->bytes.append(data, qsizetype(bytes));
+    if (body->pieces) {
+        try {
+            body->pieces(QByteArrayView(data, qsizetype(bytes)));
+        } catch (...) {
+            body->piecesFailure = std::current_exception();
+            return 0;
+        }
+    }
     return bytes;
 }
 
@@ -60,13 +72,13 @@ void THttpClient::setMaxBodyBytes(qint64 bytes)
     m_maxBodyBytes = bytes;
 }
 
-QByteArray THttpClient::get(const QString& url)
+QByteArray THttpClient::get(const QString& url, const BodyPieces& pieces)
 {
     CURL* curl = m_handle->curl.get();
     // Options are set afresh for every request; the connection cache stays.
     curl_easy_reset(curl);
 
-    ReplyBody body{QByteArray(), m_maxBodyBytes};
+    ReplyBody body{QByteArray(), m_maxBodyBytes, pieces};
     const QByteArray address = url.toUtf8();
     const QByteArray proxyHost = m_proxy.use ? m_proxy.host.toUtf8() : QByteArray();
     const QByteArray proxyUser = m_proxy.user.toUtf8();
@@ -103,6 +115,8 @@ QByteArray THttpClient::get(const QString& url)
     }
 
     const CURLcode result = curl_easy_perform(curl);
+    if (body.piecesFailure)
+        std::rethrow_exception(body.piecesFailure);
     if (body.tooLarge)
         throw EHttpError(QStringLiteral("Could not download %1: the reply is larger than %2 bytes.")
                              .arg(url)

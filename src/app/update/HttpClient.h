@@ -6,8 +6,10 @@
 #include "SolvekException.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // A request that did not give a successful reply: no connection, a time-out,
@@ -43,9 +45,12 @@ public:
     void setProxy(const ProxySettings& proxy);
     void setMaxBodyBytes(qint64 bytes);
 
+    // Sees each piece of a body as it arrives, in order.
+    using BodyPieces = std::function<void(QByteArrayView piece)>;
+
     // The body of a successful reply. Certificates are checked against the
     // system's store, or the file that SSL_CERT_FILE names. Raises EHttpError.
-    QByteArray get(const QString& url);
+    QByteArray get(const QString& url, const BodyPieces& pieces = {});
 
 private:
     struct Handle;

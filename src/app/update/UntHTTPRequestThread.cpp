@@ -2,6 +2,7 @@
 
 #include "BlockList.h"
 #include "DatabaseTrouble.h"
+#include "Md5.h"
 #include "Platform.h"
 #include "ProgressThrottle.h"
 #include "SQLiteTable3.h"
@@ -12,9 +13,12 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <array>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -26,6 +30,7 @@ constexpr int DatabaseBusyTimeoutMs = 10000;
 
 // Inserts one category's hosts several rows to a statement, which costs the
 // database far less than a statement per row. A refused row fails the insert.
+// Hosts go in as the 8-bit bytes of the list, without conversion.
 class HostInserter {
 public:
     static constexpr int RowsPerStatement = 32;
@@ -41,12 +46,16 @@ public:
         m_pending.reserve(RowsPerStatement);
     }
 
-    // A host whose characters stay unchanged until the next flush is bound
+    // A host whose bytes stay unchanged until the next flush is bound
     // without a copy; another is copied.
-    void add(QStringView host, bool charactersStay)
+    void add(QByteArrayView host, bool bytesStay)
     {
-        m_pending.push_back(charactersStay ? QString::fromRawData(host.data(), host.size())
-                                           : host.toString());
+        if (!bytesStay) {
+            std::string& copy = m_copies[m_pending.size()];
+            copy.assign(host.data(), size_t(host.size()));
+            host = QByteArrayView(copy.data(), qsizetype(copy.size()));
+        }
+        m_pending.push_back(host);
         if (m_pending.size() == RowsPerStatement)
             flush();
     }
@@ -55,11 +64,11 @@ public:
     {
         if (m_pending.size() == RowsPerStatement) {
             for (int row = 0; row < RowsPerStatement; ++row)
-                m_db.BindSQL(m_many, row + 3, m_pending[size_t(row)]);
+                m_db.BindSQLUtf8(m_many, row + 3, m_pending[size_t(row)]);
             m_db.ExecSQL(m_many);
         } else {
-            for (const QString& host : m_pending) {
-                m_db.BindSQL(m_one, 3, host);
+            for (QByteArrayView host : m_pending) {
+                m_db.BindSQLUtf8(m_one, 3, host);
                 m_db.ExecSQL(m_one);
             }
         }
@@ -83,38 +92,39 @@ private:
     const QString m_category;
     TSQLiteQuery m_many;
     TSQLiteQuery m_one;
-    std::vector<QString> m_pending;
+    std::vector<QByteArrayView> m_pending;
+    std::array<std::string, RowsPerStatement> m_copies; // of the pending hosts that need one
 };
 
-bool pointsInto(QStringView part, QStringView whole)
+bool pointsInto(QByteArrayView part, QByteArrayView whole)
 {
     return part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
 }
 
-// Replaces the category's downloaded hosts by the hosts of the list text,
-// inside the connection's open transaction; answers the lines skipped as no
-// host name.
+// Replaces the category's downloaded hosts by the hosts of the list, read
+// from its 8-bit bytes, inside the connection's open transaction; answers
+// the lines skipped as no host name.
 qint64 replaceCategoryHosts(TSQLiteDatabase& db, const QString& category,
-                            const QString& categoryName, const QString& text, BlockListUi& ui)
+                            const QString& categoryName, QByteArrayView list, BlockListUi& ui)
 {
     db.AddParamText(QStringLiteral(":category"), category);
     db.AddParamText(QStringLiteral(":reserved"), Reserved);
     db.ExecSQL(
         QStringLiteral("DELETE FROM hosts WHERE category=:category AND reserved=:reserved;"));
 
-    const qint64 lines = systemtext::countLines(text);
+    const qint64 lines = systemtext::countLines(list);
     ui.updating(categoryName, lines);
 
     HostInserter inserter(db, category);
     ProgressThrottle throttle(lines);
-    QString scratch;
+    QByteArray scratch;
     qint64 skipped = 0;
-    systemtext::forEachLine(text, [&](QStringView line, qsizetype index) {
-        const BlockLineHost entry = hostFromBlockLine(line, scratch);
+    systemtext::forEachLine(list, [&](QByteArrayView line, qsizetype index) {
+        const auto entry = hostFromBlockLine(line, scratch);
         skipped += entry.skipped;
         if (entry.host.isEmpty())
             return;
-        inserter.add(entry.host, pointsInto(entry.host, text));
+        inserter.add(entry.host, pointsInto(entry.host, list));
         if (throttle.shows(index))
             ui.step(index, lines);
     });
@@ -134,13 +144,12 @@ void rollBackQuietly(TSQLiteDatabase& db)
 // Merges the list when its digest changed; answers whether it did. Lines
 // that are no host name are added to skipped.
 bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArray& body,
-                    BlockListUi& ui, qint64& skipped)
+                    const QString& digest, BlockListUi& ui, qint64& skipped)
 {
-    const QString digest = blockListDigest(body);
     if (digest == readIni(DigestSection, category, QString()))
         return false;
-    const QString text = blockListText(body);
-    if (systemtext::trimmed(text).isEmpty())
+    // Blanks and controls are the same bytes in the 8-bit form as in the text.
+    if (systemtext::trimmed(QByteArrayView(body)).isEmpty())
         return false; // an empty answer is no list: the category keeps its hosts
 
     // The merge is one step: the rows change in one transaction, and the
@@ -150,7 +159,7 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
     db.BeginTransaction();
     qint64 skippedHere = 0;
     try {
-        skippedHere = replaceCategoryHosts(db, category, categoryName, text, ui);
+        skippedHere = replaceCategoryHosts(db, category, categoryName, body, ui);
         db.Commit();
     } catch (...) {
         rollBackQuietly(db);
@@ -191,8 +200,11 @@ void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome
         const QString category = QString::fromUtf16(source.categoryId);
         try {
             ui.downloading();
-            const QByteArray body = client.get(blockListUrl(source));
-            if (mergeIfChanged(db, category, body, ui, outcome.skippedLines)) {
+            // The digest follows the download, so it is ready with the last byte.
+            platform::Md5 digest;
+            const QByteArray body =
+                client.get(blockListUrl(source), [&](QByteArrayView piece) { digest.add(piece); });
+            if (mergeIfChanged(db, category, body, digest.hex(), ui, outcome.skippedLines)) {
                 outcome.updated = true;
                 outcome.merged.append(category);
             }

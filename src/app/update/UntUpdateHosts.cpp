@@ -5,13 +5,15 @@
 #include "Platform.h"
 #include "ProgressThrottle.h"
 #include "SQLiteTable3.h"
+#include "SystemText.h"
 #include "UntSqliteUtils.h"
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstring>
 #include <deque>
-#include <initializer_list>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -20,46 +22,32 @@ namespace {
 // How long the refresh waits for a database another connection is writing.
 constexpr int DatabaseBusyTimeoutMs = 10000;
 
-// Text kept in large blocks that never move, so views into it stay valid. The
-// pieces of one append stay together in one block.
-class TextBlocks {
-public:
-    // Appends the pieces one after another; answers where piece `kept` stands.
-    QStringView append(std::initializer_list<QStringView> pieces, size_t kept)
-    {
-        qsizetype needed = 0;
-        for (QStringView piece : pieces)
-            needed += piece.size();
-        if (m_blocks.empty() || m_blocks.back().capacity() - m_blocks.back().size() < needed) {
-            QString block;
-            block.reserve(std::max(BlockSize, needed));
-            m_blocks.push_back(std::move(block)); // moving keeps the characters where they are
-        }
-        QString& block = m_blocks.back();
-        QStringView result;
-        size_t index = 0;
-        for (QStringView piece : pieces) {
-            if (index++ == kept)
-                result = QStringView(block.constData() + block.size(), piece.size());
-            block.append(piece);
-        }
-        return result;
-    }
-    const std::vector<QString>& blocks() const { return m_blocks; }
-
-private:
-    static constexpr qsizetype BlockSize = 1 << 20;
-    std::vector<QString> m_blocks;
-};
+// A stored text up to its first NUL, as the toolkit reads a text column.
+template <class View> View upToNul(View text)
+{
+    const qsizetype nul = text.indexOf(decltype(text[0])(0));
+    return nul < 0 ? text : text.first(nul);
+}
 
 // The hosts of the database in the order of the query, read on a thread of
 // their own and handed over in batches, so the refresh works on the first
-// ones while later ones are still being read.
+// ones while later ones are still being read. Each host comes as its block
+// line in the 8-bit form, ready to be written.
 class DatabaseReader {
 public:
+    // Small, since a million of them may wait while the file is read: a
+    // batch's lines stay far below 2 GiB (see BatchBytes).
+    struct Row {
+        quint64 hash = 0;
+        qint32 lineStart = -1; // -1: the host cannot stand in a line as written
+        qint32 lineSize = 0;
+        qint32 keyStart = 0; // the host's key, within the lines
+        qint32 keySize = 0;
+        bool ascii = true;
+    };
     struct Batch {
-        std::vector<QStringView> hosts; // views into the reader's text
-        std::vector<PresentHosts::Key> keys;
+        QByteArray lines; // the block lines of the batch, one after another
+        std::vector<Row> rows;
     };
 
     explicit DatabaseReader(const QString& dbPath) : m_thread([this, dbPath] { read(dbPath); }) {}
@@ -101,6 +89,9 @@ public:
 
 private:
     static constexpr size_t BatchSize = 4096;
+    // A batch ends early once its lines pass this, whatever its hosts hold.
+    static constexpr qsizetype BatchBytes = 1 << 20;
+    static constexpr qsizetype TypicalLineBytes = 48;
 
     void read(const QString& dbPath)
     {
@@ -113,10 +104,10 @@ private:
             const auto table = db.GetUniTable(QStringLiteral("SELECT host FROM hosts;"));
             Batch batch;
             for (; !table->GetEOF(); table->Next()) {
-                // Only this thread appends; the characters never move.
-                batch.hosts.push_back(m_text.append({table->FieldAsString(0)}, 0));
-                batch.keys.push_back(PresentHosts::keyOf(batch.hosts.back()));
-                if (batch.hosts.size() == BatchSize && !publish(std::move(batch)))
+                addRow(*table, batch);
+                const bool full =
+                    batch.rows.size() == BatchSize || batch.lines.size() >= BatchBytes;
+                if (full && !publish(std::move(batch)))
                     return;
             }
             publish(std::move(batch));
@@ -130,6 +121,56 @@ private:
         m_done = true;
         m_changed.notify_all();
     }
+
+    static void addRow(const TSQLiteUniTable& table, Batch& batch)
+    {
+        if (batch.rows.empty()) {
+            batch.rows.reserve(BatchSize);
+            batch.lines.reserve(qsizetype(BatchSize) * TypicalLineBytes);
+        }
+        QByteArray beyondAscii;
+        if (const std::optional<QByteArrayView> host = writableHost(table, beyondAscii))
+            appendLine(*host, batch);
+        else
+            batch.rows.push_back({});
+    }
+
+    // The row's host in the 8-bit form; nothing when it cannot stand in a
+    // line as written. A host beyond ASCII is judged and written as the
+    // characters the row holds, and kept in beyondAscii.
+    static std::optional<QByteArrayView> writableHost(const TSQLiteUniTable& table,
+                                                      QByteArray& beyondAscii)
+    {
+        const QByteArrayView host = upToNul(table.FieldAsUtf8View(0));
+        if (systemtext::isAscii(host))
+            return isWritableHost(host) ? std::optional(host) : std::nullopt;
+        const QStringView text = upToNul(table.FieldAsStringView(0));
+        if (!isWritableHost(text))
+            return std::nullopt;
+        beyondAscii = systemtext::encode(text);
+        return QByteArrayView(beyondAscii);
+    }
+
+    static void appendLine(QByteArrayView host, Batch& batch)
+    {
+        const PresentHosts::Key key = PresentHosts::keyOf(host);
+        Row row;
+        row.lineStart = qint32(batch.lines.size());
+        row.lineSize = qint32(BlockLinePrefixBytes.size() + host.size() + 2);
+        row.keyStart =
+            qint32(row.lineStart + BlockLinePrefixBytes.size() + (key.text.data() - host.data()));
+        row.keySize = qint32(key.text.size());
+        row.hash = key.hash;
+        row.ascii = key.ascii;
+        batch.lines.resize(qsizetype(row.lineStart) + row.lineSize);
+        char* line = batch.lines.data() + row.lineStart;
+        std::memcpy(line, BlockLinePrefixBytes.data(), size_t(BlockLinePrefixBytes.size()));
+        line += BlockLinePrefixBytes.size();
+        std::memcpy(line, host.data(), size_t(host.size()));
+        std::memcpy(line + host.size(), "\r\n", 2);
+        batch.rows.push_back(row);
+    }
+
     void publishCount(qint64 rows)
     {
         std::lock_guard lock(m_mutex);
@@ -140,14 +181,13 @@ private:
     bool publish(Batch&& batch)
     {
         std::lock_guard lock(m_mutex);
-        if (!batch.hosts.empty())
+        if (!batch.rows.empty())
             m_batches.push_back(std::move(batch));
         batch = Batch();
         m_changed.notify_all();
         return !m_stop;
     }
 
-    TextBlocks m_text;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Batch> m_batches;
@@ -158,11 +198,44 @@ private:
     std::thread m_thread; // last: it starts once everything above exists
 };
 
+// Keeps the block lines of the batch whose hosts the set lacks, moved to the
+// batch's front over the others, and records their hosts; answers how many.
+qint64 keepMissingLines(DatabaseReader::Batch& batch, PresentHosts& present, qint64& row,
+                        qint64 rows, ProgressThrottle& throttle, HostsRefreshUi& ui)
+{
+    // A little ahead, so each lookup finds its place in the set fetched.
+    constexpr size_t Ahead = 16;
+    char* lines = batch.lines.data();
+    qsizetype kept = 0;
+    qint64 added = 0;
+    for (size_t i = 0; i < batch.rows.size(); ++i, ++row) {
+        if (i + Ahead < batch.rows.size())
+            present.prefetch({{}, batch.rows[i + Ahead].hash, true});
+        const DatabaseReader::Row& entry = batch.rows[i];
+        // A host that cannot stand in a line as written would break the file
+        // (a line end) or never count as present (a blank host).
+        if (entry.lineStart >= 0 &&
+            !present.contains(
+                {QByteArrayView(lines + entry.keyStart, entry.keySize), entry.hash, entry.ascii})) {
+            std::memmove(lines + kept, lines + entry.lineStart, size_t(entry.lineSize));
+            const qsizetype keyStart = kept + (entry.keyStart - entry.lineStart);
+            present.insert(
+                {QByteArrayView(lines + keyStart, entry.keySize), entry.hash, entry.ascii});
+            kept += entry.lineSize;
+            ++added;
+        }
+        if (throttle.shows(row))
+            ui.step(row, rows);
+    }
+    batch.lines.resize(kept); // a shorter size keeps the bytes where they are
+    return added;
+}
+
 // Appends a block line for every database host that the text does not block
 // yet, in the order of the query; each host once, however many categories
-// hold it. Answers the number of lines.
-qint64 addMissingHosts(DatabaseReader& database, PresentHosts& present, TextBlocks& lines,
-                       HostsRefreshUi& ui)
+// hold it. The lines are kept in `lines`; answers their number.
+qint64 addMissingHosts(DatabaseReader& database, PresentHosts& present,
+                       std::vector<QByteArray>& lines, HostsRefreshUi& ui)
 {
     const qint64 rows = database.rowCount();
     if (rows > 0)
@@ -170,27 +243,14 @@ qint64 addMissingHosts(DatabaseReader& database, PresentHosts& present, TextBloc
     // Room for the hosts the file may lack, taken once rather than by growing.
     present.reserve(std::max<qint64>(0, rows - present.size()));
     ProgressThrottle throttle(rows);
-    // A little ahead, so each lookup finds its place in the set fetched.
-    constexpr size_t Ahead = 16;
     qint64 added = 0;
     qint64 row = 0;
     DatabaseReader::Batch batch;
     while (database.next(batch)) {
-        for (size_t i = 0; i < batch.hosts.size(); ++i, ++row) {
-            if (i + Ahead < batch.keys.size())
-                present.prefetch(batch.keys[i + Ahead]);
-            const QStringView host = batch.hosts[i];
-            const PresentHosts::Key& key = batch.keys[i];
-            // A host that cannot stand in a line as written would break the
-            // file (a line end) or never count as present (a blank host).
-            if (isWritableHost(host) && !present.contains(key)) {
-                const QStringView stored = lines.append({BlockLinePrefix, host, u"\r\n"}, 1);
-                present.insert({PresentHosts::keyText(stored), key.hash});
-                ++added;
-            }
-            if (throttle.shows(row))
-                ui.step(row, rows);
-        }
+        const qint64 addedHere = keepMissingLines(batch, present, row, rows, throttle, ui);
+        if (addedHere > 0)
+            lines.push_back(std::move(batch.lines)); // moving keeps the bytes where they are
+        added += addedHere;
     }
     return added;
 }
@@ -214,23 +274,22 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
         // The database is read on a thread of its own while the file is read
         // and its names gathered.
         DatabaseReader database(dbPath);
-        QString text;
+        QByteArray text;
         bool alreadyAsWritten = false;
         try {
-            text = getHostsFile(alreadyAsWritten);
+            text = getHostsFileBytes(alreadyAsWritten);
             outcome.fileRead = true;
         } catch (const EHostsFileError& error) {
             outcome.fileFailure = error.message();
         }
 
         if (outcome.fileRead) {
-            PresentHosts present(text);
-            TextBlocks added;
+            PresentHosts present{QByteArrayView(text)};
+            std::vector<QByteArray> added;
             outcome.linesAdded = addMissingHosts(database, present, added, ui);
             outcome.databaseFailure = database.failure();
-            std::vector<QStringView> parts{text};
-            for (const QString& block : added.blocks())
-                parts.push_back(block);
+            std::vector<QByteArrayView> parts{text};
+            parts.insert(parts.end(), added.begin(), added.end());
             try {
                 // A file that would not change is not written again.
                 if (outcome.linesAdded == 0 && alreadyAsWritten)

@@ -83,6 +83,15 @@ TEST_F(SqliteUtilsTest, FirstStartCreatesTheTablesAndFourReservedCategories)
     EXPECT_EQ(rows("SELECT * FROM categories ORDER BY rowid"), reserved);
 }
 
+TEST_F(SqliteUtilsTest, NewDatabasesKeepTheirTextAsUtf8AndReadBackAsStored)
+{
+    initSqliteUtilsModule();
+    EXPECT_EQ(rows("PRAGMA encoding"), QStringList{"UTF-8"});
+    const QString accented = QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80");
+    addCategory("1", accented, "N");
+    EXPECT_EQ(getCatName("1", "N"), accented);
+}
+
 TEST_F(SqliteUtilsTest, AnExistingDatabaseIsTakenAsItIs)
 {
     {

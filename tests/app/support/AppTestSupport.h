@@ -144,6 +144,22 @@ protected:
             names << pattern.arg(i);
         return names;
     }
+    // Replaces the database by one as older versions made it: the same
+    // tables and reserved categories, its text kept as UTF-16.
+    static void makeUtf16Database()
+    {
+        QFile::remove(DBPath);
+        TSQLiteDatabase db(DBPath);
+        db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-16le\";"));
+        for (const char* sql : {"CREATE TABLE categories (catid text,catname text,reserved text);",
+                                "CREATE TABLE hosts (category text,host text, reserved text);",
+                                "INSERT INTO categories VALUES(\"1\", \"Zeus Bot\", \"Y\");",
+                                "INSERT INTO categories VALUES(\"2\", \"Palevo Bot\", \"Y\");",
+                                "INSERT INTO categories VALUES(\"3\", \"SpyEye Bot\", \"Y\");",
+                                "INSERT INTO categories VALUES(\"4\", \"Yeldcraft\", \"Y\");",
+                                "CREATE TABLE probe (\"date\" text,\"time\" text,host text);"})
+            db.ExecSQL(QString::fromUtf8(sql));
+    }
     QStringList hosts(const QString& category, const QString& reserved = QStringLiteral("Y"))
     {
         TSQLiteDatabase db(DBPath);

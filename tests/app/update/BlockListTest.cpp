@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "UntINI.h"
 
+#include <QByteArrayList>
 #include <QCryptographicHash>
 
 namespace {
@@ -65,6 +66,86 @@ TEST(BlockListLine, TextThatIsNotOneHostNameIsSkipped)
     EXPECT_TRUE(hostFromBlockLine(blockListText("bytes\xFF\xFE.com"), scratch).skipped);
     EXPECT_TRUE(hostFromBlockLine(QString(254, u'a'), scratch).skipped);
     EXPECT_EQ(host(QString(63, u'a') + ".com"), QString(63, u'a') + ".com");
+}
+
+namespace {
+
+// Lines around the edges of the rules: the address at every place and cut
+// short, comments, blanks and controls, bytes beyond ASCII, the lengths.
+QByteArrayList awkwardLines()
+{
+    QByteArrayList lines{"a.com",
+                         "127.0.0.1 a.com",
+                         "  a.com \t",
+                         "127.0.0.1 127.0.0.1 a.com",
+                         "a.com127.0.0.1",
+                         "127.0.0.1 A.com 127.0.0.1",
+                         "# a.com",
+                         "#",
+                         "",
+                         " \t ",
+                         "127.0.0.1",
+                         "127.0.0.1 \r",
+                         " #word",
+                         "0.0.0.0 zero.com",
+                         "a.com\tb.com",
+                         "bell\a.com",
+                         "del\x7F.com",
+                         "a..com",
+                         ".a.com",
+                         "a.com.",
+                         "127.0.0.11.com",
+                         "127.0.0.1127.0.0.1x.org",
+                         "127.0.0.",
+                         "1127.0.0.1.2",
+                         "caf\xC3\xA9.com",
+                         "bytes\xFF\xFE.com",
+                         "\xC2\xA0a.com",
+                         "a.com\xC2\x85",
+                         QByteArray("bin\0ary.com", 11)};
+    for (int at = 0; at <= 12; ++at)
+        lines << QByteArray("abcdefghijkl").insert(at, "127.0.0.1");
+    lines << QByteArray(253, 'a') << QByteArray(254, 'a') << QByteArray(63, 'a') + ".com"
+          << QByteArray(64, 'a') + ".com";
+    return lines;
+}
+
+} // namespace
+
+TEST(BlockListLine, BytesGiveWhatTheTextGives)
+{
+    QByteArray byteScratch;
+    const auto fromBytes = [&](const QByteArray& line) {
+        return hostFromBlockLine(QByteArrayView(line), byteScratch);
+    };
+    EXPECT_EQ(fromBytes("127.0.0.1 A.com 127.0.0.1").host, QByteArrayView("A.com"));
+    EXPECT_EQ(fromBytes("  a.com \t").host, QByteArrayView("a.com"));
+    EXPECT_TRUE(fromBytes("# a.com").host.isEmpty());
+    EXPECT_TRUE(fromBytes("caf\xC3\xA9.com").skipped);
+
+    for (const QByteArray& line : awkwardLines()) {
+        QString textScratch;
+        const QString text = blockListText(line);
+        const BlockLineHost expected = hostFromBlockLine(text, textScratch);
+        const auto got = fromBytes(line);
+        EXPECT_EQ(got.skipped, expected.skipped) << line.toStdString();
+        EXPECT_EQ(got.host.toByteArray(), expected.host.toUtf8()) << line.toStdString();
+    }
+}
+
+TEST(BlockListLine, WritableBytesAsTheCharactersTheyDecodeTo)
+{
+    EXPECT_TRUE(isWritableHost(QByteArrayView("a.com")));
+    EXPECT_TRUE(isWritableHost(QByteArrayView("tab\t and blank")));
+    EXPECT_FALSE(isWritableHost(QByteArrayView(" \t")));
+    EXPECT_FALSE(isWritableHost(QByteArrayView("line\r\nend")));
+    EXPECT_FALSE(isWritableHost(QByteArrayView("del\x7F")));
+    EXPECT_FALSE(isWritableHost(QByteArrayView("c1\xC2\x85"))); // NEL, a control
+    EXPECT_TRUE(isWritableHost(QByteArrayView("caf\xC3\xA9"))); // é
+    EXPECT_FALSE(isWritableHost(QByteArrayView("bytes\xFF")));  // no text
+    for (const QByteArray& line : awkwardLines())
+        EXPECT_EQ(isWritableHost(QByteArrayView(line)), isWritableHost(blockListText(line)))
+            << line.toStdString();
 }
 
 TEST(BlockListDigest, IsTheMd5OfTheListBytes)

@@ -292,3 +292,33 @@ TEST(PresentHostsSet, FoldsCaseBeyondAscii)
                                                    "BER.DE")));
     EXPECT_FALSE(present.contains(QString::fromUtf8("argerUber.de")));
 }
+
+TEST(PresentHostsSet, BytesMatchOnlyTheSameCharactersIgnoringCase)
+{
+    // Every length across a machine word or three, each place changed alone.
+    const QByteArray letters = "abcdefghijklmnopqrstuvwx";
+    for (qsizetype length = 1; length <= letters.size(); ++length) {
+        const QByteArray host = letters.first(length);
+        PresentHosts present{QByteArrayView(host)};
+        ASSERT_TRUE(present.insert(QByteArrayView(host)));
+        for (qsizetype at = 0; at < length; ++at) {
+            QByteArray upper = host;
+            upper[at] = char(upper[at] - 32);
+            QByteArray other = host;
+            other[at] = '-';
+            EXPECT_TRUE(present.contains(QByteArrayView(upper))) << upper.constData();
+            EXPECT_FALSE(present.contains(QByteArrayView(other))) << other.constData();
+        }
+        EXPECT_FALSE(present.contains(QByteArrayView(host + "a")));
+        EXPECT_FALSE(present.contains(QByteArrayView(host.chopped(1))));
+    }
+    // Only 'A' to 'Z' fold: not '@' and '[' next to them, nor bytes beyond ASCII.
+    PresentHosts edges{QByteArrayView("127.0.0.1 az@[.yz@[\r\n")};
+    EXPECT_TRUE(edges.contains(QByteArrayView("AZ@[.YZ@[")));
+    EXPECT_FALSE(edges.contains(QByteArrayView("az`[.yz`[")));
+    EXPECT_FALSE(edges.contains(QByteArrayView("az@{.yz@{")));
+    PresentHosts accented{QByteArrayView("127.0.0.1 caf\xC3\xA9-\xC3\xA9t\xC3\xA9.com\r\n")};
+    EXPECT_TRUE(accented.contains(QByteArrayView("CAF\xC3\x89-\xC3\x89T\xC3\x89.COM")));
+    EXPECT_FALSE(accented.contains(QByteArrayView("CAF\xC3\x89-\xC3\x89T\xC3\x88.COM")));
+    EXPECT_FALSE(accented.contains(QByteArrayView("cafe-ete.com")));
+}

@@ -5,6 +5,7 @@
 
 #include <QMutex>
 #include <QMutexLocker>
+#include <QSet>
 #include <stdexcept>
 #include <thread>
 
@@ -163,6 +164,70 @@ TEST_F(HostsRefreshTest, ProgressStepsFollowTheShownPercentage)
     EXPECT_EQ(ui.steps.first(), 0);
     EXPECT_EQ(ui.steps.last(), 4950);
     EXPECT_EQ(hostsFileBytes().count("\r\n"), 5000);
+}
+
+TEST_F(HostsRefreshTest, ManyHostsGetExactlyTheLinesTheFileLacksInQueryOrder)
+{
+    // Present and missing hosts alternate across several batches of rows,
+    // with repeats and hosts that cannot be written among them.
+    QByteArray file = "# the user's own\r\n";
+    QStringList names;
+    QByteArray expected;
+    QSet<QString> blocked;
+    for (int i = 0; i < 10000; ++i) {
+        const QString host = QStringLiteral("host%1.example.com").arg(i);
+        names << host;
+        if (i % 3 == 0) {
+            file += "127.0.0.1 " + host.toUpper().toUtf8() + "\r\n";
+            blocked << host;
+        }
+        if (i % 7 == 0)
+            names << QStringLiteral("bad\n%1.com").arg(i);
+        if (i % 11 == 0)
+            names << QStringLiteral("HOST%1.example.com").arg(i / 2);
+    }
+    for (const QString& name : names) {
+        const QString key = name.toLower();
+        if (name.contains(u'\n') || blocked.contains(key))
+            continue;
+        blocked << key;
+        expected += "127.0.0.1 " + name.toUtf8() + "\r\n";
+    }
+    writeHostsFile(file);
+    addHosts(DBPath, "1", names, "Y");
+
+    const HostsRefreshOutcome outcome = refresh();
+    EXPECT_EQ(hostsFileBytes(), file + expected);
+    EXPECT_EQ(outcome.linesAdded, expected.count("\r\n"));
+    EXPECT_EQ(refresh().linesAdded, 0);
+}
+
+TEST_F(HostsRefreshTest, HostsBeyondAsciiCompareAsTheirCharacters)
+{
+    writeHostsFile("127.0.0.1 \xE2\x84\xAA.com\r\n127.0.0.1 \xC3\x84rger.de\r\n");
+    addHost("1", "k.com", "N"); // the Kelvin sign folds to "k"
+    addHost("1", "K.COM", "N");
+    addHost("1", QString::fromUtf8("\xC3\xA4RGER.DE"), "N");
+    addHost("1", QString::fromUtf8("\xC3\xA9t\xC3\xA9.com"), "N");
+    addHost("1", QString::fromUtf8("\xC3\x89T\xC3\x89.com"), "N");
+    addHost("1", QString::fromUtf16(u"a.com\u0000hidden.com", 16), "N"); // read up to the NUL
+    refresh();
+    EXPECT_EQ(hostsFileBytes(),
+              QByteArray("127.0.0.1 \xE2\x84\xAA.com\r\n127.0.0.1 \xC3\x84rger.de\r\n"
+                         "127.0.0.1 \xC3\xA9t\xC3\xA9.com\r\n127.0.0.1 a.com\r\n"));
+}
+
+TEST_F(HostsRefreshTest, AnOlderUtf16DatabaseGivesTheSameLines)
+{
+    makeUtf16Database();
+    writeHostsFile("127.0.0.1 known.com\r\n");
+    addHost("1", "known.com", "Y");
+    addHost("1", QString::fromUtf8("caf\xC3\xA9.com"), "Y");
+    addHost("2", "plain.com", "N");
+    addHost("2", QStringLiteral("bell\a.com"), "N");
+    refresh();
+    EXPECT_EQ(hostsFileBytes(), QByteArray("127.0.0.1 known.com\r\n127.0.0.1 caf\xC3\xA9.com\r\n"
+                                           "127.0.0.1 plain.com\r\n"));
 }
 
 TEST_F(HostsRefreshTest, AnUnreadableFileIsToldAndNothingIsWritten)

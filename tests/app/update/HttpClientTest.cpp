@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 const QString ListPath = QStringLiteral("/blocklist.php?download=domainblocklist");
@@ -62,6 +64,32 @@ TEST_F(HttpClientTest, GetsTheBodyOverVerifiedTlsWithTheUserAgent)
         << head.toStdString();
     EXPECT_EQ(header(head, QStringLiteral("User-Agent")),
               QStringLiteral("User-Agent: Mozilla/5.0"));
+}
+
+TEST_F(HttpClientTest, PiecesOfTheBodyArriveInOrderAsTheyCome)
+{
+    QByteArray list;
+    for (int i = 0; list.size() < (1 << 20); ++i)
+        list += "host" + QByteArray::number(i) + ".example\n";
+    server.setBody(ListPath, list);
+    QByteArray seen;
+    int pieces = 0;
+    EXPECT_EQ(client.get(url(),
+                         [&](QByteArrayView piece) {
+                             seen += piece;
+                             ++pieces;
+                         }),
+              list);
+    EXPECT_EQ(seen, list);
+    EXPECT_GT(pieces, 1);
+}
+
+TEST_F(HttpClientTest, AFailureWhileTakingAPieceEndsTheRequestWithIt)
+{
+    server.setBody(ListPath, "a.com\r\n");
+    EXPECT_THROW(client.get(url(), [](QByteArrayView) { throw std::runtime_error("seen"); }),
+                 std::runtime_error);
+    EXPECT_EQ(client.get(url()), QByteArray("a.com\r\n")); // the client still works
 }
 
 TEST_F(HttpClientTest, AReplyLargerThanTheLimitIsRefused)
