@@ -1,5 +1,7 @@
 #include "ListRowsModel.h"
 
+#include "SystemText.h"
+
 QStringView TListRows::cell(int row, int column) const
 {
     const qsizetype index = qsizetype(row) * m_columns + column;
@@ -10,6 +12,16 @@ QStringView TListRows::cell(int row, int column) const
 void TListRows::appendCell(QStringView text)
 {
     m_text.append(text);
+    m_ends.push_back(m_text.size());
+}
+
+void TListRows::appendUtf8Cell(QByteArrayView text)
+{
+    // Host names are plain ASCII: they append without a decoded copy.
+    if (systemtext::isAscii(text))
+        m_text.append(QLatin1StringView(text.data(), text.size()));
+    else
+        m_text.append(QString::fromUtf8(text));
     m_ends.push_back(m_text.size());
 }
 

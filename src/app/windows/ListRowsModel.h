@@ -5,6 +5,7 @@
 // takes tens of megabytes and moves between threads without an object per cell.
 
 #include <QAbstractTableModel>
+#include <QByteArrayView>
 #include <QIcon>
 #include <QList>
 #include <QString>
@@ -22,6 +23,7 @@ public:
 
     // Cells are appended row by row.
     void appendCell(QStringView text);
+    void appendUtf8Cell(QByteArrayView text);
     // Appends rows first..end-1 of other, which has as many columns.
     void appendRows(const TListRows& other, int first, int end);
     void removeLastRow();

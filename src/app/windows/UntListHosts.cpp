@@ -41,7 +41,7 @@ void TListHosts::listRows()
     forEachQueryRow(
         QStringLiteral("SELECT host FROM hosts WHERE category=:category AND reserved=:reserved;"),
         {{QStringLiteral(":category"), category}, {QStringLiteral(":reserved"), reserved}},
-        [&](const TSQLiteUniTable& row) { hosts.appendCell(row.FieldAsStringView(0)); });
+        [&](const TSQLiteUniTable& row) { hosts.appendUtf8Cell(row.FieldAsUtf8View(0)); });
     const int rows = hosts.rowCount();
     if (rows == 0) {
         offerToAddAHost();

@@ -41,9 +41,10 @@ namespace {
 // million records make no object each.
 class DayRecords {
 public:
-    void add(QStringView time, QStringView host)
+    // Both as SQLite's UTF-8 text.
+    void add(QByteArrayView time, QByteArrayView host)
     {
-        m_hosts.appendCell(host);
+        m_hosts.appendUtf8Cell(host);
         m_minuteOfRow.push_back(minuteOf(time));
         const int row = m_hosts.rowCount() - 1;
         if (!insertDistinct(row)) {
@@ -61,7 +62,7 @@ public:
                   [](const Minute& a, const Minute& b) { return a.time > b.time; });
         TListRows shown(2);
         for (const Minute& minute : m_minutes) {
-            const QString shownTime = formatLogTime(minute.time);
+            const QString shownTime = formatLogTime(QString::fromUtf8(minute.time));
             for (int row : minute.rows) {
                 shown.appendCell(shownTime);
                 shown.appendCell(m_hosts.cell(row, 0));
@@ -72,7 +73,7 @@ public:
 
 private:
     struct Minute {
-        QString time;
+        QByteArray time;
         std::vector<int> rows;
     };
     size_t hashOf(int row) const
@@ -113,11 +114,11 @@ private:
     }
 
     // Records mostly arrive minute by minute, so the last minute is kept at hand.
-    int minuteOf(QStringView time)
+    int minuteOf(QByteArrayView time)
     {
         if (m_lastMinute >= 0 && m_minutes[size_t(m_lastMinute)].time == time)
             return m_lastMinute;
-        const QString key = time.toString();
+        const QByteArray key = time.toByteArray();
         auto found = m_minuteIndex.constFind(key);
         if (found == m_minuteIndex.cend()) {
             found = m_minuteIndex.insert(key, int(m_minutes.size()));
@@ -130,7 +131,7 @@ private:
     TListRows m_hosts{1};
     std::vector<int> m_minuteOfRow;
     std::vector<Minute> m_minutes;
-    QHash<QString, int> m_minuteIndex;
+    QHash<QByteArray, int> m_minuteIndex;
     int m_lastMinute = -1;
     std::vector<int> m_slots;
     int m_distinctCount = 0;
@@ -141,7 +142,7 @@ TListRows dayRecords(const QString& day)
     DayRecords records;
     forEachQueryRow(QStringLiteral("SELECT time, host FROM probe WHERE date=:date;"),
                     {{QStringLiteral(":date"), day}}, [&](const TSQLiteUniTable& row) {
-                        records.add(row.FieldAsStringView(0), row.FieldAsStringView(1));
+                        records.add(row.FieldAsUtf8View(0), row.FieldAsUtf8View(1));
                     });
     return records.shownNewestFirst();
 }

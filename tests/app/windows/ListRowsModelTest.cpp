@@ -96,3 +96,18 @@ TEST(ListRowsModel, AColumnIconDecoratesEveryCellOfItsColumn)
     EXPECT_TRUE(model.data(model.index(1, 0), Qt::DecorationRole).isValid());
     EXPECT_FALSE(model.data(model.index(1, 1), Qt::DecorationRole).isValid());
 }
+
+TEST(ListRows, UtfEightCellsDecodeOutsideAsciiToo)
+{
+    TListRows rows(1);
+    rows.appendUtf8Cell("plain.example");
+    rows.appendUtf8Cell("b\xc3\xbc"
+                        "cher.de");
+    rows.appendUtf8Cell("");
+    ASSERT_EQ(rows.rowCount(), 3);
+    EXPECT_EQ(rows.cell(0, 0), u"plain.example");
+    EXPECT_EQ(rows.cell(1, 0), QString::fromUtf8("b\xc3\xbc"
+                                                 "cher.de"));
+    EXPECT_EQ(rows.cell(1, 0).size(), 9);
+    EXPECT_EQ(rows.cell(2, 0), u"");
+}
