@@ -78,7 +78,7 @@ QByteArray THttpClient::get(const QString& url, const BodyPieces& pieces)
     // Options are set afresh for every request; the connection cache stays.
     curl_easy_reset(curl);
 
-    ReplyBody body{QByteArray(), m_maxBodyBytes, pieces};
+    ReplyBody body{QByteArray(), m_maxBodyBytes, pieces, false, nullptr};
     const QByteArray address = url.toUtf8();
     const QByteArray proxyHost = m_proxy.use ? m_proxy.host.toUtf8() : QByteArray();
     const QByteArray proxyUser = m_proxy.user.toUtf8();

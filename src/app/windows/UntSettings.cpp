@@ -160,7 +160,7 @@ TbsSkinGroupBox* TFrmSettings::createGroupBox(const QString& caption, const QRec
     box->SetCaptionMode(true);
     box->SetBorderStyle(bvFrame);
     box->SetDefaultCaptionHeight(22);
-    box->SetDefaultFont(TFont{QStringLiteral("Arial"), 14});
+    box->SetDefaultFont(TFont{QStringLiteral("Arial"), 14, {}, platform::clWindowText});
     box->SetSpacing(2);
     box->SetNumGlyphs(1);
     box->SetAutoEnabledControls(true);

@@ -25,7 +25,7 @@ unsigned alignmentFlag(TAlignment alignment)
 
 unsigned wordWrapFlag(bool wordWrap)
 {
-    return wordWrap ? DT_WORDBREAK : 0;
+    return wordWrap ? unsigned(DT_WORDBREAK) : 0u;
 }
 
 bool canFocus(const QWidget* control)

@@ -100,7 +100,8 @@ QByteArrayList awkwardLines()
                          "1127.0.0.1.2",
                          "caf\xC3\xA9.com",
                          "bytes\xFF\xFE.com",
-                         "\xC2\xA0a.com",
+                         "\xC2\xA0"
+                         "a.com",
                          "a.com\xC2\x85",
                          QByteArray("bin\0ary.com", 11)};
     for (int at = 0; at <= 12; ++at)

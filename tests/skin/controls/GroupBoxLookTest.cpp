@@ -55,7 +55,7 @@ TEST_F(GroupBoxLook, FrameClientAndCaptionMatchTheReferenceAtEverySettingsWindow
 
 namespace {
 
-const TFont kArial14{QStringLiteral("Arial"), 14};
+const TFont kArial14{QStringLiteral("Arial"), 14, {}, platform::clWindowText};
 
 // The plain look at 289 x 74: the control's frame, the caption strip framed
 // twice, the caption in Arial 14 from textX, centred in (2, 2, 287, 20).
