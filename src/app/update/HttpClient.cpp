@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <exception>
 
 namespace {
@@ -15,12 +16,24 @@ void initialiseCurlOnce()
 }
 
 struct ReplyBody {
+    CURL* curl;
     QByteArray bytes;
     qint64 limit;
     const THttpClient::BodyPieces& pieces;
     bool tooLarge = false;
     std::exception_ptr piecesFailure; // no exception may cross the library's C frames
 };
+
+// Room for the length the server names, taken once instead of by growing. A
+// server may lie: a longer body still grows, and no more than the limit is
+// ever taken.
+void reserveAnnouncedLength(ReplyBody& body)
+{
+    curl_off_t announced = -1;
+    if (curl_easy_getinfo(body.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+        announced > 0)
+        body.bytes.reserve(qsizetype(std::min<qint64>(announced, body.limit)));
+}
 
 size_t appendBody(char* data, size_t size, size_t count, void* target)
 {
@@ -30,6 +43,8 @@ size_t appendBody(char* data, size_t size, size_t count, void* target)
         body->tooLarge = true;
         return 0; // ends the transfer with a write error
     }
+    if (body->bytes.capacity() == 0)
+        reserveAnnouncedLength(*body);
     body->bytes.append(data, qsizetype(bytes));
     if (body->pieces) {
         try {
@@ -78,7 +93,7 @@ QByteArray THttpClient::get(const QString& url, const BodyPieces& pieces)
     // Options are set afresh for every request; the connection cache stays.
     curl_easy_reset(curl);
 
-    ReplyBody body{QByteArray(), m_maxBodyBytes, pieces, false, nullptr};
+    ReplyBody body{curl, QByteArray(), m_maxBodyBytes, pieces, false, nullptr};
     const QByteArray address = url.toUtf8();
     const QByteArray proxyHost = m_proxy.use ? m_proxy.host.toUtf8() : QByteArray();
     const QByteArray proxyUser = m_proxy.user.toUtf8();
