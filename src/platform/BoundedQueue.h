@@ -32,6 +32,17 @@ public:
         return true;
     }
 
+    // Producer: the item goes in only when a place is free at once.
+    bool tryPush(T item)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_items.size() >= m_places || m_abandoned)
+            return false;
+        m_items.push_back(std::move(item));
+        m_changed.notify_all();
+        return true;
+    }
+
     // Producer: no more items; a failure is raised by the consumer's pop once
     // it has taken every item made before it.
     void finish(std::exception_ptr failure = nullptr)
@@ -53,6 +64,18 @@ public:
                 std::rethrow_exception(std::exchange(m_failure, nullptr));
             return std::nullopt;
         }
+        std::optional<T> item(std::move(m_items.front()));
+        m_items.pop_front();
+        m_changed.notify_all();
+        return item;
+    }
+
+    // The next item if one waits, without waiting.
+    std::optional<T> tryPop()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_items.empty() || m_abandoned)
+            return std::nullopt;
         std::optional<T> item(std::move(m_items.front()));
         m_items.pop_front();
         m_changed.notify_all();

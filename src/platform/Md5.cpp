@@ -78,6 +78,8 @@ void Md5Beside::handOverBlock()
 {
     // False only when the thread has failed; hex() tells why.
     m_blocks.push(std::exchange(m_block, QByteArray()));
+    if (std::optional<QByteArray> spare = m_spareBlocks.tryPop())
+        m_block = std::move(*spare);
     m_block.reserve(m_blockBytes);
 }
 
@@ -97,8 +99,11 @@ QString Md5Beside::hex()
 void Md5Beside::digestBlocks() noexcept
 {
     try {
-        while (const std::optional<QByteArray> block = m_blocks.pop())
+        while (std::optional<QByteArray> block = m_blocks.pop()) {
             m_digest.add(*block);
+            block->resize(0); // keeps its memory
+            m_spareBlocks.tryPush(std::move(*block));
+        }
         m_hex = m_digest.hex();
     } catch (...) {
         m_failure = std::current_exception();

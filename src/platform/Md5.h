@@ -62,6 +62,9 @@ private:
     const qsizetype m_blockBytes;
     QByteArray m_block; // being filled
     BoundedQueue<QByteArray> m_blocks{BlocksAhead};
+    // Blocks digested, back for filling again: memory already in use and in
+    // the cache costs less than fresh memory.
+    BoundedQueue<QByteArray> m_spareBlocks{BlocksAhead + 1};
     Md5 m_digest;                 // the thread's alone until it ends
     QString m_hex;                // set by the thread as it ends
     std::exception_ptr m_failure; // likewise

@@ -58,3 +58,18 @@ TEST(BoundedQueue, AbandoningReleasesAProducerWaitingForRoom)
     EXPECT_FALSE(accepted[2]);
     EXPECT_FALSE(queue.pop().has_value());
 }
+
+TEST(BoundedQueue, TryingNeverWaits)
+{
+    BoundedQueue<int> queue(2);
+    EXPECT_FALSE(queue.tryPop().has_value());
+    EXPECT_TRUE(queue.tryPush(1));
+    EXPECT_TRUE(queue.tryPush(2));
+    EXPECT_FALSE(queue.tryPush(3)) << "no place free";
+    EXPECT_EQ(queue.tryPop(), 1);
+    EXPECT_TRUE(queue.tryPush(4));
+    EXPECT_EQ(queue.tryPop(), 2);
+    EXPECT_EQ(queue.tryPop(), 4);
+    queue.abandon();
+    EXPECT_FALSE(queue.tryPush(5));
+}
