@@ -64,10 +64,7 @@ public:
                 std::rethrow_exception(std::exchange(m_failure, nullptr));
             return std::nullopt;
         }
-        std::optional<T> item(std::move(m_items.front()));
-        m_items.pop_front();
-        m_changed.notify_all();
-        return item;
+        return takeFront();
     }
 
     // The next item if one waits, without waiting.
@@ -76,10 +73,7 @@ public:
         std::lock_guard lock(m_mutex);
         if (m_items.empty() || m_abandoned)
             return std::nullopt;
-        std::optional<T> item(std::move(m_items.front()));
-        m_items.pop_front();
-        m_changed.notify_all();
-        return item;
+        return takeFront();
     }
 
     // Consumer: wants no more items; wakes a producer waiting for a place.
@@ -92,6 +86,15 @@ public:
     }
 
 private:
+    // With the lock held and an item waiting.
+    std::optional<T> takeFront()
+    {
+        std::optional<T> item(std::move(m_items.front()));
+        m_items.pop_front();
+        m_changed.notify_all();
+        return item;
+    }
+
     const size_t m_places;
     std::mutex m_mutex;
     std::condition_variable m_changed;

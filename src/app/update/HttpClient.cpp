@@ -2,7 +2,6 @@
 
 #include <curl/curl.h>
 
-#include <algorithm>
 #include <exception>
 
 namespace {
@@ -25,14 +24,14 @@ struct ReplyBody {
 };
 
 // Room for the length the server names, taken once instead of by growing. A
-// server may lie: a longer body still grows, and no more than the limit is
-// ever taken.
+// server may lie: a longer body still grows, and a length beyond the limit
+// takes nothing in advance; the limit is checked as the bytes arrive.
 void reserveAnnouncedLength(ReplyBody& body)
 {
     curl_off_t announced = -1;
     if (curl_easy_getinfo(body.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
-        announced > 0)
-        body.bytes.reserve(qsizetype(std::min<qint64>(announced, body.limit)));
+        announced > 0 && announced <= body.limit)
+        body.bytes.reserve(qsizetype(announced));
 }
 
 size_t appendBody(char* data, size_t size, size_t count, void* target)

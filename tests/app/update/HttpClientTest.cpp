@@ -199,8 +199,8 @@ TEST_F(HttpClientTest, ALengthNamedWronglyNeitherExhaustsMemoryNorPassesForTheBo
     server.setBody(ListPath, QByteArray(4096, 'a'));
     client.setMaxBodyBytes(8192);
 
-    // Far more than memory holds: no more than the limit is taken, and the
-    // body that ends short of it is a failure.
+    // Far more than memory holds: nothing is taken in advance, and the body
+    // that ends short of the length is a failure.
     server.setNamedLength(ListPath, qint64(1) << 50);
     EXPECT_THROW(client.get(url()), EHttpError);
 
