@@ -56,7 +56,8 @@ public:
     BlockListParser(const BlockListParser&) = delete;
     BlockListParser& operator=(const BlockListParser&) = delete;
 
-    // The list's line count, once counted; raises the thread's failure.
+    // The list's line count, waiting until it is counted; raises the
+    // thread's failure.
     qint64 lineCount();
     // The next batch, in order; empty once every line is read. Raises the
     // failure the thread met, after the batches read before it.
@@ -73,7 +74,7 @@ private:
     const QByteArrayView m_list;
     const size_t m_batchHosts;
     std::promise<qint64> m_lineCountPromise;
-    std::future<qint64> m_lineCount = m_lineCountPromise.get_future();
+    std::shared_future<qint64> m_lineCount = m_lineCountPromise.get_future().share();
     platform::BoundedQueue<Batch> m_batches{BatchesAhead};
     qint64 m_skipped = 0; // the thread's until it finishes the queue
     std::thread m_thread; // last: it starts once everything above exists
