@@ -48,8 +48,7 @@ QString Md5::hex()
         QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex());
 }
 
-Md5Beside::Md5Beside(qsizetype blockBytes)
-    : m_blockBytes(std::max<qsizetype>(1, blockBytes)), m_thread([this] { digestBlocks(); })
+Md5Beside::Md5Beside(qsizetype blockBytes) : m_blockBytes(std::max<qsizetype>(1, blockBytes))
 {
     m_block.reserve(m_blockBytes);
 }
@@ -76,6 +75,10 @@ void Md5Beside::add(QByteArrayView bytes)
 
 void Md5Beside::handOverBlock()
 {
+    // Started with the first whole block: bytes that fill none are digested
+    // at once by hex(), without a thread.
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { digestBlocks(); });
     // False only when the thread has failed; hex() tells why.
     m_blocks.push(std::exchange(m_block, QByteArray()));
     if (std::optional<QByteArray> spare = m_spareBlocks.tryPop())
@@ -90,6 +93,9 @@ QString Md5Beside::hex()
             handOverBlock();
         m_blocks.finish();
         m_thread.join();
+    } else if (m_hex.isEmpty() && !m_failure) {
+        m_digest.add(m_block);
+        m_hex = m_digest.hex();
     }
     if (m_failure)
         std::rethrow_exception(m_failure);

@@ -65,10 +65,10 @@ private:
     // Blocks digested, back for filling again: memory already in use and in
     // the cache costs less than fresh memory.
     BoundedQueue<QByteArray> m_spareBlocks{BlocksAhead + 1};
-    Md5 m_digest;                 // the thread's alone until it ends
+    Md5 m_digest;                 // the thread's alone while it runs
     QString m_hex;                // set by the thread as it ends
     std::exception_ptr m_failure; // likewise
-    std::thread m_thread;         // last: it starts once everything above exists
+    std::thread m_thread;         // started by the first whole block
 };
 
 QString md5Hex(const QByteArray& bytes);
