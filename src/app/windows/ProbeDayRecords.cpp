@@ -10,7 +10,8 @@ constexpr size_t FirstSlots = 16;
 
 std::uint32_t hashOf(QByteArrayView bytes)
 {
-    const size_t hash = qHash(bytes);
+    // Seeded per process: hosts come from the network and could be chosen to collide.
+    const size_t hash = qHash(bytes, QHashSeed::globalSeed());
     return std::uint32_t(hash ^ (hash >> 32));
 }
 
