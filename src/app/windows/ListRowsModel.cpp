@@ -9,6 +9,12 @@ QStringView TListRows::cell(int row, int column) const
     return QStringView(m_text).sliced(start, m_ends[size_t(index)] - start);
 }
 
+void TListRows::reserve(int rows, qsizetype characters)
+{
+    m_text.reserve(m_text.size() + characters);
+    m_ends.reserve(m_ends.size() + size_t(rows) * size_t(m_columns));
+}
+
 void TListRows::appendCell(QStringView text)
 {
     m_text.append(text);
@@ -30,12 +36,13 @@ void TListRows::appendRows(const TListRows& other, int first, int end)
     Q_ASSERT(other.m_columns == m_columns);
     if (first >= end)
         return;
+    if (m_ends.empty())
+        reserve(other.rowCount(), other.m_text.size());
     const qsizetype firstCell = qsizetype(first) * m_columns;
     const qsizetype endCell = qsizetype(end) * m_columns;
     const qsizetype from = other.cellStart(firstCell);
     const qsizetype shift = m_text.size() - from;
     m_text.append(QStringView(other.m_text).sliced(from, other.m_ends[size_t(endCell) - 1] - from));
-    m_ends.reserve(m_ends.size() + size_t(endCell - firstCell));
     for (qsizetype cell = firstCell; cell < endCell; ++cell)
         m_ends.push_back(other.m_ends[size_t(cell)] + shift);
 }

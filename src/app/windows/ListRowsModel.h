@@ -21,10 +21,14 @@ public:
     int rowCount() const { return int(m_ends.size() / size_t(m_columns)); }
     QStringView cell(int row, int column) const;
 
+    // Room for that many more rows holding that many more characters in all.
+    void reserve(int rows, qsizetype characters);
     // Cells are appended row by row.
     void appendCell(QStringView text);
     void appendUtf8Cell(QByteArrayView text);
-    // Appends rows first..end-1 of other, which has as many columns.
+    // Appends rows first..end-1 of other, which has as many columns. Appended
+    // into an empty list, the first slice makes room for all of other: a list
+    // filled in slices grows once.
     void appendRows(const TListRows& other, int first, int end);
     void removeLastRow();
     // Removes rows first..last, keeping the rows after them.
