@@ -4,6 +4,10 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+
 namespace platform {
 
 namespace {
@@ -42,6 +46,75 @@ QString Md5::hex()
         raiseDigestFailure();
     return QString::fromLatin1(
         QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex());
+}
+
+Md5Beside::Md5Beside(qsizetype blockBytes) : m_blockBytes(std::max<qsizetype>(1, blockBytes))
+{
+    m_block.reserve(m_blockBytes);
+}
+
+Md5Beside::~Md5Beside()
+{
+    if (m_thread.joinable()) {
+        m_blocks.abandon();
+        m_thread.join();
+    }
+}
+
+void Md5Beside::add(QByteArrayView bytes)
+{
+    while (!bytes.isEmpty()) {
+        const qsizetype room = m_blockBytes - m_block.size();
+        const qsizetype taken = std::min(room, bytes.size());
+        m_block.append(bytes.first(taken));
+        bytes = bytes.sliced(taken);
+        if (m_block.size() == m_blockBytes)
+            handOverBlock();
+    }
+}
+
+void Md5Beside::handOverBlock()
+{
+    // Started with the first whole block: bytes that fill none are digested
+    // at once by hex(), without a thread.
+    if (!m_thread.joinable())
+        m_thread = std::thread([this] { digestBlocks(); });
+    // False only when the thread has failed; hex() tells why.
+    m_blocks.push(std::exchange(m_block, QByteArray()));
+    if (std::optional<QByteArray> spare = m_spareBlocks.tryPop())
+        m_block = std::move(*spare);
+    m_block.reserve(m_blockBytes);
+}
+
+QString Md5Beside::hex()
+{
+    if (m_thread.joinable()) {
+        if (!m_block.isEmpty())
+            handOverBlock();
+        m_blocks.finish();
+        m_thread.join();
+    } else if (m_hex.isEmpty() && !m_failure) {
+        m_digest.add(m_block);
+        m_hex = m_digest.hex();
+    }
+    if (m_failure)
+        std::rethrow_exception(m_failure);
+    return m_hex;
+}
+
+void Md5Beside::digestBlocks() noexcept
+{
+    try {
+        while (std::optional<QByteArray> block = m_blocks.pop()) {
+            m_digest.add(*block);
+            block->resize(0); // keeps its memory
+            m_spareBlocks.tryPush(std::move(*block));
+        }
+        m_hex = m_digest.hex();
+    } catch (...) {
+        m_failure = std::current_exception();
+        m_blocks.abandon(); // the pieces still coming are of no use
+    }
 }
 
 QString md5Hex(const QByteArray& bytes)

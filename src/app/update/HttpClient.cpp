@@ -15,12 +15,24 @@ void initialiseCurlOnce()
 }
 
 struct ReplyBody {
+    CURL* curl;
     QByteArray bytes;
     qint64 limit;
     const THttpClient::BodyPieces& pieces;
     bool tooLarge = false;
     std::exception_ptr piecesFailure; // no exception may cross the library's C frames
 };
+
+// Room for the length the server names, taken once instead of by growing. A
+// server may lie: a longer body still grows, and a length beyond the limit
+// takes nothing in advance; the limit is checked as the bytes arrive.
+void reserveAnnouncedLength(ReplyBody& body)
+{
+    curl_off_t announced = -1;
+    if (curl_easy_getinfo(body.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced) == CURLE_OK &&
+        announced > 0 && announced <= body.limit)
+        body.bytes.reserve(qsizetype(announced));
+}
 
 size_t appendBody(char* data, size_t size, size_t count, void* target)
 {
@@ -30,6 +42,8 @@ size_t appendBody(char* data, size_t size, size_t count, void* target)
         body->tooLarge = true;
         return 0; // ends the transfer with a write error
     }
+    if (body->bytes.capacity() == 0)
+        reserveAnnouncedLength(*body);
     body->bytes.append(data, qsizetype(bytes));
     if (body->pieces) {
         try {
@@ -78,7 +92,7 @@ QByteArray THttpClient::get(const QString& url, const BodyPieces& pieces)
     // Options are set afresh for every request; the connection cache stays.
     curl_easy_reset(curl);
 
-    ReplyBody body{QByteArray(), m_maxBodyBytes, pieces, false, nullptr};
+    ReplyBody body{curl, QByteArray(), m_maxBodyBytes, pieces, false, nullptr};
     const QByteArray address = url.toUtf8();
     const QByteArray proxyHost = m_proxy.use ? m_proxy.host.toUtf8() : QByteArray();
     const QByteArray proxyUser = m_proxy.user.toUtf8();

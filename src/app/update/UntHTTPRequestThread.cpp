@@ -1,10 +1,10 @@
 #include "UntHTTPRequestThread.h"
 
 #include "BlockList.h"
+#include "BlockListParser.h"
 #include "DatabaseTrouble.h"
 #include "Md5.h"
 #include "Platform.h"
-#include "ProgressThrottle.h"
 #include "SQLiteTable3.h"
 #include "SystemText.h"
 #include "UntINI.h"
@@ -13,12 +13,10 @@
 #include <QDateTime>
 #include <QLocale>
 
-#include <array>
 #include <cstdio>
 #include <exception>
 #include <memory>
-#include <string>
-#include <vector>
+#include <optional>
 
 namespace {
 
@@ -30,106 +28,82 @@ constexpr int DatabaseBusyTimeoutMs = 10000;
 
 // Inserts one category's hosts several rows to a statement, which costs the
 // database far less than a statement per row. A refused row fails the insert.
-// Hosts go in as the 8-bit bytes of the list, without conversion.
+// Hosts go in as the 8-bit bytes of the list, bound without a copy.
 class HostInserter {
 public:
-    static constexpr int RowsPerStatement = 32;
+    static constexpr int RowsPerStatement = 128;
+    static_assert(BlockListParser::DefaultBatchHosts % RowsPerStatement == 0);
 
     HostInserter(TSQLiteDatabase& db, const QString& category)
-        : m_db(db), m_category(category), m_many(db.PrepareSQL(insertStatement(RowsPerStatement))),
-          m_one(db.PrepareSQL(insertStatement(1)))
-    {
-        for (const TSQLiteQuery* query : {&m_many, &m_one}) {
-            db.BindSQL(*query, 1, m_category);
-            db.BindSQL(*query, 2, Reserved);
-        }
-        m_pending.reserve(RowsPerStatement);
-    }
+        : m_db(db), m_many(db.PrepareSQL(insertStatement(category, RowsPerStatement))),
+          m_one(db.PrepareSQL(insertStatement(category, 1)))
+    {}
 
-    // A host whose bytes stay unchanged until the next flush is bound
-    // without a copy; another is copied.
-    void add(QByteArrayView host, bool bytesStay)
+    // Inserts the batch's hosts in order, showing each of its progress steps
+    // once the hosts before it are in.
+    template <class ShowStep> void insert(const BlockListParser::Batch& batch, ShowStep&& showStep)
     {
-        if (!bytesStay) {
-            std::string& copy = m_copies[m_pending.size()];
-            copy.assign(host.data(), size_t(host.size()));
-            host = QByteArrayView(copy.data(), qsizetype(copy.size()));
-        }
-        m_pending.push_back(host);
-        if (m_pending.size() == RowsPerStatement)
-            flush();
-    }
-
-    void flush()
-    {
-        if (m_pending.size() == RowsPerStatement) {
-            for (int row = 0; row < RowsPerStatement; ++row)
-                m_db.BindSQLUtf8(m_many, row + 3, m_pending[size_t(row)]);
-            m_db.ExecSQL(m_many);
-        } else {
-            for (QByteArrayView host : m_pending) {
-                m_db.BindSQLUtf8(m_one, 3, host);
+        auto step = batch.steps.begin();
+        size_t done = 0;
+        while (done < batch.hosts.size()) {
+            if (batch.hosts.size() - done >= size_t(RowsPerStatement)) {
+                for (int row = 0; row < RowsPerStatement; ++row)
+                    m_db.BindSQLUtf8(m_many, row + 1, batch.host(done + size_t(row)));
+                m_db.ExecSQL(m_many);
+                done += RowsPerStatement;
+            } else {
+                m_db.BindSQLUtf8(m_one, 1, batch.host(done));
                 m_db.ExecSQL(m_one);
+                ++done;
             }
+            for (; step != batch.steps.end() && step->hostsBefore <= done; ++step)
+                showStep(step->line);
         }
-        m_pending.clear();
     }
 
 private:
-    // "INSERT INTO hosts VALUES(?1, ?3, ?2), (?1, ?4, ?2), ...": category,
-    // host, reserved flag.
-    static QString insertStatement(int rows)
+    // "INSERT INTO hosts VALUES('<category>', ?1, 'Y'), ('<category>', ?2, 'Y'), ...".
+    // The two fixed values stand in the statement rather than in parameters:
+    // a constant costs the database less for each row than a parameter.
+    static QString insertStatement(const QString& category, int rows)
     {
+        const QString rowStart =
+            QStringLiteral("('") +
+            QString(category).replace(QStringLiteral("'"), QStringLiteral("''")) +
+            QStringLiteral("', ?");
+        const QString rowEnd = QStringLiteral(", '") + Reserved + QStringLiteral("')");
         QString sql = QStringLiteral("INSERT INTO hosts VALUES");
         for (int row = 0; row < rows; ++row)
-            sql += QStringLiteral("%1(?1, ?%2, ?2)")
-                       .arg(row ? QStringLiteral(", ") : QString())
-                       .arg(row + 3);
+            sql += (row ? QStringLiteral(", ") : QString()) + rowStart + QString::number(row + 1) +
+                   rowEnd;
         return sql + u';';
     }
 
     TSQLiteDatabase& m_db;
-    const QString m_category;
     TSQLiteQuery m_many;
     TSQLiteQuery m_one;
-    std::vector<QByteArrayView> m_pending;
-    std::array<std::string, RowsPerStatement> m_copies; // of the pending hosts that need one
 };
-
-bool pointsInto(QByteArrayView part, QByteArrayView whole)
-{
-    return part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
-}
 
 // Replaces the category's downloaded hosts by the hosts of the list, read
 // from its 8-bit bytes, inside the connection's open transaction; answers
-// the lines skipped as no host name.
+// the lines skipped as no host name. The list is read on a thread of its
+// own while this one deletes and inserts.
 qint64 replaceCategoryHosts(TSQLiteDatabase& db, const QString& category,
                             const QString& categoryName, QByteArrayView list, BlockListUi& ui)
 {
+    BlockListParser parser(list);
     db.AddParamText(QStringLiteral(":category"), category);
     db.AddParamText(QStringLiteral(":reserved"), Reserved);
     db.ExecSQL(
         QStringLiteral("DELETE FROM hosts WHERE category=:category AND reserved=:reserved;"));
 
-    const qint64 lines = systemtext::countLines(list);
+    const qint64 lines = parser.lineCount();
     ui.updating(categoryName, lines);
 
     HostInserter inserter(db, category);
-    ProgressThrottle throttle(lines);
-    QByteArray scratch;
-    qint64 skipped = 0;
-    systemtext::forEachLine(list, [&](QByteArrayView line, qsizetype index) {
-        const auto entry = hostFromBlockLine(line, scratch);
-        skipped += entry.skipped;
-        if (entry.host.isEmpty())
-            return;
-        inserter.add(entry.host, pointsInto(entry.host, list));
-        if (throttle.shows(index))
-            ui.step(index, lines);
-    });
-    inserter.flush();
-    return skipped;
+    while (const std::optional<BlockListParser::Batch> batch = parser.next())
+        inserter.insert(*batch, [&](qint64 line) { ui.step(line, lines); });
+    return parser.skippedLines();
 }
 
 void rollBackQuietly(TSQLiteDatabase& db)
@@ -200,8 +174,9 @@ void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome
         const QString category = QString::fromUtf16(source.categoryId);
         try {
             ui.downloading();
-            // The digest follows the download, so it is ready with the last byte.
-            platform::Md5 digest;
+            // The digest follows the download on a thread of its own, so it is
+            // ready a moment after the last byte.
+            platform::Md5Beside digest;
             const QByteArray body =
                 client.get(blockListUrl(source), [&](QByteArrayView piece) { digest.add(piece); });
             if (mergeIfChanged(db, category, body, digest.hex(), ui, outcome.skippedLines)) {

@@ -417,3 +417,35 @@ TEST_F(BlockListUpdateTest, AProxyWithAnEmptyUserGetsNoCredentials)
     EXPECT_FALSE(proxy.requestHeads().first().contains(QStringLiteral("Proxy-Authorization"),
                                                        Qt::CaseInsensitive));
 }
+
+TEST_F(BlockListUpdateTest, AWriterStoppedMidwayWhileTheListIsStillReadRollsBack)
+{
+    setAllLists();
+    const QByteArray oldList = numberedList(1000);
+    setList(0, oldList);
+    ASSERT_FALSE(run().failed);
+
+    // The window side fails at the third progress step, while the list is
+    // still being read ahead of the inserts.
+    const QByteArray newList = numberedList(200000);
+    setList(0, newList);
+    int stepsSeen = 0;
+    ui.onStep = [&] {
+        if (++stepsSeen == 3)
+            throw solvek::Exception(QStringLiteral("the window went away"));
+    };
+    const BlockListRunOutcome failed = run();
+    EXPECT_TRUE(failed.failed);
+    EXPECT_TRUE(failed.failure.startsWith(QStringLiteral("list 1: ")))
+        << failed.failure.toStdString();
+    EXPECT_TRUE(failed.failure.contains(QStringLiteral("the window went away")));
+    EXPECT_EQ(hosts("1"), numbered(QStringLiteral("h%1.example"), 1000));
+    EXPECT_EQ(digest(1), md5(oldList));
+    EXPECT_TRUE(ui.calls.contains(QStringLiteral("reset")));
+
+    ui.onStep = nullptr;
+    const BlockListRunOutcome retried = run();
+    EXPECT_FALSE(retried.failed) << retried.failure.toStdString();
+    EXPECT_EQ(hosts("1"), numbered(QStringLiteral("h%1.example"), 200000));
+    EXPECT_EQ(digest(1), md5(newList));
+}

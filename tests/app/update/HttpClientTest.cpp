@@ -193,3 +193,29 @@ TEST_F(HttpClientTest, ProxyOffGoesDirectWhateverTheEnvironmentSays)
     EXPECT_EQ(body, QByteArray("direct"));
     EXPECT_TRUE(proxy.requestHeads().isEmpty());
 }
+
+TEST_F(HttpClientTest, ALengthNamedWronglyNeitherExhaustsMemoryNorPassesForTheBody)
+{
+    server.setBody(ListPath, QByteArray(4096, 'a'));
+    client.setMaxBodyBytes(8192);
+
+    // Far more than memory holds: nothing is taken in advance, and the body
+    // that ends short of the length is a failure.
+    server.setNamedLength(ListPath, qint64(1) << 50);
+    EXPECT_THROW(client.get(url()), EHttpError);
+
+    // Less than the body: the reply is what the length names.
+    server.setNamedLength(ListPath, 100);
+    EXPECT_EQ(client.get(url()), QByteArray(100, 'a'));
+
+    // More than the limit: refused as a large reply is.
+    server.setBody(ListPath, QByteArray(9000, 'a'));
+    server.setNamedLength(ListPath, 9000);
+    try {
+        client.get(url());
+        FAIL() << "a reply over the limit was taken";
+    } catch (const EHttpError& error) {
+        EXPECT_TRUE(error.message().contains(QStringLiteral("larger than 8192 bytes")))
+            << error.what();
+    }
+}

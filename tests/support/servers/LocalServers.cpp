@@ -61,10 +61,13 @@ void onRequestHead(QTcpSocket* socket, std::function<void(QTcpSocket*, const QBy
     QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
 }
 
-void answer(QTcpSocket* socket, const QByteArray& status, const QByteArray& body)
+// The length named in the head is the body's, unless one is given.
+void answer(QTcpSocket* socket, const QByteArray& status, const QByteArray& body,
+            qint64 namedLength = -1)
 {
     socket->write("HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                  QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n");
+                  QByteArray::number(namedLength >= 0 ? namedLength : body.size()) +
+                  "\r\nConnection: close\r\n\r\n");
     socket->write(body);
     socket->disconnectFromHost();
 }
@@ -117,15 +120,17 @@ RequestHandler bodyServer(std::shared_ptr<LocalHttpsServer::Shared> shared)
         const QString path = requestLine.size() > 1 ? QString::fromUtf8(requestLine[1]) : QString();
         QByteArray body;
         bool found = false;
+        qint64 namedLength = -1;
         {
             QMutexLocker lock(&shared->mutex);
             shared->heads.append(QString::fromUtf8(head));
             ++shared->counts[path];
             found = shared->bodies.contains(path);
             body = shared->bodies.value(path);
+            namedLength = shared->namedLengths.value(path, -1);
         }
         if (found)
-            answer(client, "200 OK", body);
+            answer(client, "200 OK", body, namedLength);
         else
             answer(client, "404 Not Found", "not found");
     };
@@ -201,6 +206,12 @@ void LocalHttpsServer::setBody(const QString& path, const QByteArray& body)
 {
     QMutexLocker lock(&m_shared->mutex);
     m_shared->bodies.insert(path, body);
+}
+
+void LocalHttpsServer::setNamedLength(const QString& path, qint64 length)
+{
+    QMutexLocker lock(&m_shared->mutex);
+    m_shared->namedLengths.insert(path, length);
 }
 
 int LocalHttpsServer::requestCount(const QString& path) const

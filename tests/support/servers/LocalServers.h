@@ -58,6 +58,8 @@ public:
     ~LocalHttpsServer() override;
 
     void setBody(const QString& path, const QByteArray& body);
+    // The reply for the path names this length, whatever the body's is.
+    void setNamedLength(const QString& path, qint64 length);
     // Requests seen for the path so far.
     int requestCount(const QString& path) const;
     // Request heads (request line and headers) seen so far, in order.
@@ -66,6 +68,7 @@ public:
     struct Shared {
         mutable QMutex mutex;
         QHash<QString, QByteArray> bodies;
+        QHash<QString, qint64> namedLengths;
         QHash<QString, int> counts;
         QStringList heads;
     };
