@@ -285,6 +285,26 @@ bool hasAsciiControl(QByteArrayView bytes)
     return false;
 }
 
+bool isPlainName(QByteArrayView bytes)
+{
+    const auto isPlainByte = [](uchar byte) { return byte > 0x20 && byte < 0x7F && byte != '#'; };
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, 8);
+        const quint64 upToBlank = (word - LowBits * 0x21) & ~word & HighBits;
+        if ((word & HighBits) | upToBlank | hasByte(word, '\x7F') | hasByte(word, '#'))
+            return false;
+    }
+    for (; at < size; ++at) {
+        if (!isPlainByte(uchar(data[at])))
+            return false;
+    }
+    return size > 0;
+}
+
 QStringView trimmed(QStringView text)
 {
     return trimmedView(text);

@@ -1,5 +1,6 @@
 #include "HostsFile.h"
 
+#include "Parallel.h"
 #include "Platform.h"
 #include "SystemText.h"
 
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -294,6 +296,46 @@ QString hostsFilePath()
 
 namespace {
 
+// A text below this is worked on by one thread: more would cost more than they save.
+constexpr qsizetype BytesPerThread = qsizetype(1) << 20;
+
+// How many threads work on the text.
+size_t partsFor(QByteArrayView bytes)
+{
+    return std::min<size_t>(platform::workerCount(), size_t(bytes.size() / BytesPerThread) + 1);
+}
+
+// The text cut into up to `count` parts of about equal size, each of whole
+// lines: a cut follows a LF, which always ends a line.
+std::vector<QByteArrayView> wholeLineParts(QByteArrayView bytes, size_t count)
+{
+    std::vector<QByteArrayView> parts;
+    qsizetype start = 0;
+    for (size_t part = 1; part < count && start < bytes.size(); ++part) {
+        const qsizetype target = std::max(start, qsizetype(bytes.size() * part / count));
+        const qsizetype lineFeed = bytes.indexOf('\n', target);
+        if (lineFeed < 0)
+            break;
+        parts.push_back(bytes.sliced(start, lineFeed + 1 - start));
+        start = lineFeed + 1;
+    }
+    parts.push_back(bytes.sliced(start));
+    return parts;
+}
+
+// True when every line of the text ends with CR LF (and, when asked, none is
+// blank), checked in parts on several threads for a large text: a part
+// boundary follows a LF, so the parts hold whole lines.
+bool hasCrLfLinesInParallel(QByteArrayView bytes, bool withoutBlankLines)
+{
+    const std::vector<QByteArrayView> parts = wholeLineParts(bytes, partsFor(bytes));
+    std::vector<char> shaped(parts.size(), 0);
+    platform::runInParallel(parts.size(), [&](size_t part) {
+        shaped[part] = systemtext::hasCrLfLines(parts[part], withoutBlankLines);
+    });
+    return std::all_of(shaped.begin(), shaped.end(), [](char part) { return part != 0; });
+}
+
 // The file's bytes as they are: attributes normal first, the resolver-cache
 // flush afterwards, also after a failure.
 QByteArray readHostsFile()
@@ -329,10 +371,9 @@ QByteArray getHostsFileBytes(bool& alreadyAsWritten)
     const bool marked = systemtext::hasByteOrderMark(bytes);
     if (marked)
         bytes = systemtext::encode(systemtext::decodeWithByteOrderMark(bytes));
-    alreadyAsWritten = false;
-    if (!systemtext::hasCrLfLines(QByteArrayView(bytes)))
+    alreadyAsWritten = !marked && hasCrLfLinesInParallel(bytes, true);
+    if (!alreadyAsWritten && !hasCrLfLinesInParallel(bytes, false))
         return systemtext::withCrLf(QByteArrayView(bytes));
-    alreadyAsWritten = !marked && systemtext::hasCrLfLines(QByteArrayView(bytes), true);
     return bytes;
 }
 
@@ -426,41 +467,95 @@ PresentHosts::PresentHosts(QStringView text)
     insertAll(m_kept.back());
 }
 
+namespace {
+
+// The first slot a check probes among `capacity`, from the check's low 24
+// bits (the high ones pick the shard), without needing a power of two.
+size_t firstSlot(quint32 check, size_t capacity)
+{
+    return size_t((quint64(check & 0xFFFFFFu) * capacity) >> 24);
+}
+
+} // namespace
+
 void PresentHosts::insertAll(QByteArrayView bytes)
 {
+    // The text is taken in a few rounds, so the keys gathered but not yet
+    // recorded stay a fraction of the set.
+    constexpr size_t Rounds = 4;
     reserve(bytes.count('\n') + 1);
-    // In batches, so each insert finds its slot already fetched.
-    constexpr size_t Batch = 4096;
-    constexpr size_t Ahead = 16;
-    std::vector<Key> keys;
-    keys.reserve(Batch + 64);
-    const auto insertKeys = [&] {
-        for (size_t i = 0; i < keys.size(); ++i) {
-            if (i + Ahead < keys.size())
-                prefetch(keys[i + Ahead]);
-            insert(keys[i]);
+    const size_t threads = partsFor(bytes);
+    const std::vector<QByteArrayView> parts = wholeLineParts(bytes, threads * Rounds);
+    for (size_t first = 0; first < parts.size(); first += threads) {
+        const size_t count = std::min(threads, parts.size() - first);
+        std::vector<GatheredKeys> gathered(count);
+        platform::runInParallel(
+            count, [&](size_t part) { gathered[part] = gatherKeys(parts[first + part]); });
+        insertGathered(gathered);
+    }
+}
+
+// Each thread fills shards of its own, taking their keys in text order.
+void PresentHosts::insertGathered(const std::vector<GatheredKeys>& gathered)
+{
+    std::vector<qsizetype> added(gathered.size(), 0);
+    platform::runInParallel(gathered.size(), [&](size_t filler) {
+        const size_t firstShard = ShardCount * filler / gathered.size();
+        const size_t endShard = ShardCount * (filler + 1) / gathered.size();
+        for (size_t index = firstShard; index < endShard; ++index) {
+            qsizetype keys = 0;
+            for (const GatheredKeys& part : gathered)
+                keys += part.shardSizes[index];
+            reserveIn(m_shards[index], keys);
         }
-        keys.clear();
-    };
-    systemtext::forEachLine(bytes, [&](QByteArrayView line, qsizetype) {
-        addLineKeys(line, keys);
-        if (keys.size() >= Batch)
-            insertKeys();
+        for (const GatheredKeys& part : gathered) {
+            for (const Slot& key : part.keys) {
+                const size_t index = shardOf(key.check);
+                if (index >= firstShard && index < endShard)
+                    added[filler] += insertInto(m_shards[index], key) ? 1 : 0;
+            }
+        }
     });
-    insertKeys();
+    for (qsizetype count : added)
+        m_count += count;
+}
+
+PresentHosts::GatheredKeys PresentHosts::gatherKeys(QByteArrayView lines)
+{
+    GatheredKeys gathered;
+    gathered.keys.reserve(size_t(lines.count('\n') + 1));
+    systemtext::forEachLine(
+        lines, [&](QByteArrayView line, qsizetype) { addLineKeys(line, gathered.keys); });
+    gathered.shardSizes.assign(ShardCount, 0);
+    for (const Slot& key : gathered.keys)
+        ++gathered.shardSizes[shardOf(key.check)];
+    return gathered;
 }
 
 PresentHosts::Key PresentHosts::keyOf(QByteArrayView host)
 {
+    if (systemtext::isPlainName(host))
+        return keyOfPlainName(host);
     const QByteArrayView text = keyText(host);
     if (systemtext::isAscii(text))
         return {text, hashOfFolded(text), true};
     return {text, hashOfFolded(hashedBytesBeyondAscii(text)), false};
 }
 
+PresentHosts::Key PresentHosts::keyOfPlainName(QByteArrayView host)
+{
+    return {host, hashOfFolded(host), true};
+}
+
 QByteArrayView PresentHosts::keyText(QByteArrayView host)
 {
     return systemtext::trimmed(host);
+}
+
+PresentHosts::Slot PresentHosts::slotOf(const Key& key)
+{
+    return {key.text.data(), quint32(key.text.size()) | (key.ascii ? 0 : BeyondAscii),
+            quint32(key.hash >> 32)};
 }
 
 bool PresentHosts::contains(QStringView host) const
@@ -470,9 +565,11 @@ bool PresentHosts::contains(QStringView host) const
 
 bool PresentHosts::contains(const Key& key) const
 {
-    if (key.text.isEmpty() || m_slots.empty())
+    if (key.text.isEmpty())
         return false;
-    return m_slots[slotFor(key)].data != nullptr;
+    const Slot wanted = slotOf(key);
+    const Shard& shard = shardFor(wanted);
+    return !shard.table.empty() && shard.table[placeOf(shard, wanted)].data != nullptr;
 }
 
 bool PresentHosts::insert(QStringView host)
@@ -490,71 +587,93 @@ bool PresentHosts::insert(const Key& key)
 {
     if (key.text.isEmpty())
         return false;
-    reserve(1);
-    Slot& slot = m_slots[slotFor(key)];
-    if (slot.data)
+    const Slot slot = slotOf(key);
+    Shard& shard = shardFor(slot);
+    reserveIn(shard, 1);
+    if (!insertInto(shard, slot))
         return false;
-    slot = {key.text.data(), quint32(key.text.size()) | (key.ascii ? 0 : BeyondAscii),
-            quint32(key.hash >> 32)};
     ++m_count;
     return true;
 }
 
 void PresentHosts::prefetch(const Key& key) const
 {
-    if (!m_slots.empty())
-        __builtin_prefetch(&m_slots[size_t(key.hash >> 32) & (m_slots.size() - 1)]);
+    const auto check = quint32(key.hash >> 32);
+    const std::vector<Slot>& table = m_shards[shardOf(check)].table;
+    if (!table.empty())
+        __builtin_prefetch(&table[firstSlot(check, table.size())]);
 }
 
 void PresentHosts::reserve(qsizetype additional)
 {
-    // At most half full, so probes stay short.
-    const size_t needed = size_t(m_count + additional) * 2;
-    if (needed <= m_slots.size())
+    if (additional <= 0)
         return;
-    size_t capacity = std::max<size_t>(m_slots.size(), 64);
-    while (capacity < needed)
-        capacity *= 2;
-    rehash(capacity);
+    // The hosts spread evenly over the shards, give or take a few times the
+    // square root of a shard's share; more than that grows as it comes.
+    const double share = double(additional) / double(ShardCount);
+    const auto perShard = qsizetype(share + 3 * std::sqrt(share) + 1);
+    for (Shard& shard : m_shards)
+        reserveIn(shard, perShard);
 }
 
-// The slot index comes from the check, so growing needs no hashing again.
-void PresentHosts::rehash(size_t capacity)
+bool PresentHosts::insertInto(Shard& shard, const Slot& key)
+{
+    Slot& slot = shard.table[placeOf(shard, key)];
+    if (slot.data)
+        return false;
+    slot = key;
+    ++shard.count;
+    return true;
+}
+
+void PresentHosts::reserveIn(Shard& shard, qsizetype additional)
+{
+    // At most half full, so probes stay short; growing one at a time takes
+    // half as much again, so it happens rarely.
+    const size_t needed = size_t(shard.count + additional) * 2;
+    const size_t capacity = shard.table.size();
+    if (needed <= capacity)
+        return;
+    rehash(shard,
+           additional == 1 ? std::max<size_t>({needed, capacity + capacity / 2, 16}) : needed);
+}
+
+// The first slot comes from the check, so growing needs no hashing again.
+void PresentHosts::rehash(Shard& shard, size_t capacity)
 {
     std::vector<Slot> old(capacity);
-    old.swap(m_slots);
-    const size_t mask = capacity - 1;
+    old.swap(shard.table);
     for (const Slot& slot : old) {
         if (!slot.data)
             continue;
-        size_t index = slot.check & mask;
-        while (m_slots[index].data)
-            index = (index + 1) & mask;
-        m_slots[index] = slot;
+        size_t index = firstSlot(slot.check, capacity);
+        while (shard.table[index].data)
+            index = index + 1 == capacity ? 0 : index + 1;
+        shard.table[index] = slot;
     }
 }
 
-bool PresentHosts::sameKey(const Slot& slot, const Key& key)
+bool PresentHosts::sameKey(const Slot& a, const Slot& b)
 {
-    const bool slotAscii = (slot.size & BeyondAscii) == 0;
-    const QByteArrayView slotText(slot.data, qsizetype(slot.size & ~BeyondAscii));
-    if (slotAscii && key.ascii)
-        return slotText.size() == key.text.size() &&
-               sameFoldedAscii(slotText.data(), key.text.data(), slotText.size());
+    const QByteArrayView aText(a.data, qsizetype(a.size & ~BeyondAscii));
+    const QByteArrayView bText(b.data, qsizetype(b.size & ~BeyondAscii));
+    if ((a.size & BeyondAscii) == 0 && (b.size & BeyondAscii) == 0)
+        return aText.size() == bText.size() &&
+               sameFoldedAscii(aText.data(), bText.data(), aText.size());
     // Beyond ASCII a character may fold to an ASCII one (the Kelvin sign to
     // "k"), so the folded characters decide.
-    return foldedUnits(slotText) == foldedUnits(key.text);
+    return foldedUnits(aText) == foldedUnits(bText);
 }
 
-size_t PresentHosts::slotFor(const Key& key) const
+size_t PresentHosts::placeOf(const Shard& shard, const Slot& key)
 {
-    const size_t mask = m_slots.size() - 1;
-    const auto check = quint32(key.hash >> 32);
-    for (size_t index = check & mask;; index = (index + 1) & mask) {
-        const Slot& slot = m_slots[index];
+    const size_t capacity = shard.table.size();
+    for (size_t index = firstSlot(key.check, capacity);;
+         index = index + 1 == capacity ? 0 : index + 1) {
+        const Slot& slot = shard.table[index];
         if (!slot.data)
             return index;
-        if (slot.check == check && sameKey(slot, key))
+        if (slot.check == key.check && sameKey(slot, key))
             return index;
     }
 }
@@ -562,8 +681,16 @@ size_t PresentHosts::slotFor(const Key& key) const
 // "<address> <name> <name> # comment": the names count, each alone and all of
 // them together as written (a stored host may hold blanks). A line whose first
 // character past the blanks is "#" is a comment.
-void PresentHosts::addLineKeys(QByteArrayView line, std::vector<Key>& keys)
+void PresentHosts::addLineKeys(QByteArrayView line, std::vector<Slot>& keys)
 {
+    // Most lines are a block line of one plain name: its one key is that name.
+    if (line.startsWith(BlockLinePrefixBytes)) {
+        const QByteArrayView name = line.sliced(BlockLinePrefixBytes.size());
+        if (systemtext::isPlainName(name)) {
+            keys.push_back(slotOf(keyOfPlainName(name)));
+            return;
+        }
+    }
     qsizetype at = 0;
     const qsizetype size = line.size();
     while (at < size && isSeparator(line[at]))
@@ -587,11 +714,11 @@ void PresentHosts::addLineKeys(QByteArrayView line, std::vector<Key>& keys)
         while (end < names.size() && !isSeparator(names[end]))
             ++end;
         if (end > start) {
-            keys.push_back(keyOf(names.sliced(start, end - start)));
+            keys.push_back(slotOf(keyOf(names.sliced(start, end - start))));
             restIsOneName = end - start == rest.size();
         }
         start = end;
     }
     if (!restIsOneName)
-        keys.push_back(keyOf(rest));
+        keys.push_back(slotOf(keyOf(rest)));
 }

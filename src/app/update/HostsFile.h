@@ -90,7 +90,8 @@ private:
 // that testing many hosts costs one hash lookup each. Hosts are kept in the
 // 8-bit form the file holds and compared, ignoring case, as the characters
 // they decode to. Holds views: bytes given and hosts inserted as bytes must
-// outlive the set; texts given as UTF-16 are kept by the set itself.
+// outlive the set; texts given as UTF-16 are kept by the set itself. A large
+// text is gathered by several threads at once.
 class PresentHosts {
 public:
     // A host's key (the host without surrounding blanks), its hash, and
@@ -107,6 +108,8 @@ public:
     explicit PresentHosts(QStringView text);
 
     static Key keyOf(QByteArrayView host);
+    // The same for a host known to be a plain name (systemtext::isPlainName).
+    static Key keyOfPlainName(QByteArrayView host);
     // The key's text alone (no hash).
     static QByteArrayView keyText(QByteArrayView host);
 
@@ -125,23 +128,49 @@ public:
     qsizetype size() const { return m_count; }
 
 private:
-    // Open addressing with linear probing; an empty slot has no data.
+    // A recorded key. Open addressing with linear probing; an empty slot has no data.
     struct Slot {
         const char* data = nullptr;
         quint32 size = 0;  // the high bit marks a key beyond ASCII
-        quint32 check = 0; // the hash's high half: the slot index, compared before the bytes
+        quint32 check = 0; // the hash's high half: shard and slot index, compared before the bytes
     };
     static constexpr quint32 BeyondAscii = 0x80000000u;
 
-    static bool sameKey(const Slot& slot, const Key& key);
-    // The slot that holds the key, or the empty slot where it belongs.
-    size_t slotFor(const Key& key) const;
-    void rehash(size_t capacity);
-    void insertAll(QByteArrayView bytes);
-    // Appends the keys of one line: its names, and all of them as written.
-    static void addLineKeys(QByteArrayView line, std::vector<Key>& keys);
+    // The keys are spread over shards by the top bits of their check: threads
+    // gathering a large text each fill shards of their own, and a shard stays
+    // small enough for the processor's caches while it fills.
+    static constexpr int ShardBits = 8;
+    static constexpr size_t ShardCount = size_t(1) << ShardBits;
+    struct Shard {
+        std::vector<Slot> table;
+        qsizetype count = 0;
+    };
+    // The keys of a part of a text, in text order, and how many of them
+    // fall in each shard.
+    struct GatheredKeys {
+        std::vector<Slot> keys;
+        std::vector<qsizetype> shardSizes;
+    };
 
-    std::vector<Slot> m_slots;
+    static Slot slotOf(const Key& key);
+    static size_t shardOf(quint32 check) { return check >> (32 - ShardBits); }
+    const Shard& shardFor(const Slot& slot) const { return m_shards[shardOf(slot.check)]; }
+    Shard& shardFor(const Slot& slot) { return m_shards[shardOf(slot.check)]; }
+
+    static bool sameKey(const Slot& a, const Slot& b);
+    // The slot of the shard that holds the key, or the empty slot where it belongs.
+    static size_t placeOf(const Shard& shard, const Slot& key);
+    // Records the key in its shard (which has room); false when it was there.
+    static bool insertInto(Shard& shard, const Slot& key);
+    static void reserveIn(Shard& shard, qsizetype additional);
+    static void rehash(Shard& shard, size_t capacity);
+    void insertAll(QByteArrayView bytes);
+    void insertGathered(const std::vector<GatheredKeys>& gathered);
+    static GatheredKeys gatherKeys(QByteArrayView lines);
+    // Appends the keys of one line: its names, and all of them as written.
+    static void addLineKeys(QByteArrayView line, std::vector<Slot>& keys);
+
+    std::vector<Shard> m_shards{ShardCount};
     qsizetype m_count = 0;
     std::vector<QByteArray> m_kept; // 8-bit forms of what was given as UTF-16
 };

@@ -1,7 +1,9 @@
 #include "UntUpdateHosts.h"
 
 #include "BlockList.h"
+#include "HandOver.h"
 #include "HostsFile.h"
+#include "Parallel.h"
 #include "Platform.h"
 #include "ProgressThrottle.h"
 #include "SQLiteTable3.h"
@@ -11,10 +13,10 @@
 #include <algorithm>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -29,35 +31,54 @@ template <class View> View upToNul(View text)
     return nul < 0 ? text : text.first(nul);
 }
 
-// The hosts of the database in the order of the query, read on a thread of
+// The hosts of the database in the order of the query, read on threads of
 // their own and handed over in batches, so the refresh works on the first
-// ones while later ones are still being read. Each host comes as its block
-// line in the 8-bit form, ready to be written.
+// ones while later ones are still being read. A large table is read in
+// parts, by rowid, each on a connection and thread of its own; the parts are
+// handed over in order, so the hosts come as one scan of the table gives them.
 class DatabaseReader {
 public:
-    // Small, since a million of them may wait while the file is read: a
-    // batch's lines stay far below 2 GiB (see BatchBytes).
+    // How a row's host stands once read.
+    enum class HostForm : quint8 {
+        Unwritable, // cannot stand in a line as written
+        PlainName,  // the row's own bytes, one plain name (systemtext::isPlainName)
+        Ascii,      // the row's own bytes, still to be judged
+        Judged,     // a host beyond ASCII, judged as its characters, in the 8-bit form
+    };
+    // A host's key: where it stands within the batch's hosts, and its hash.
+    // Small, since a million of them may wait while the file is read.
     struct Row {
         quint64 hash = 0;
-        qint32 lineStart = -1; // -1: the host cannot stand in a line as written
-        qint32 lineSize = 0;
-        qint32 keyStart = 0; // the host's key, within the lines
-        qint32 keySize = 0;
-        bool ascii = true;
+        qint32 keyStart = -1; // -1: the host cannot stand in a line as written
+        quint32 keySize : 31 = 0;
+        quint32 ascii : 1 = 1;
+
+        bool writable() const { return keyStart >= 0; }
     };
     struct Batch {
-        QByteArray lines; // the block lines of the batch, one after another
+        QByteArray hosts;         // the hosts' bytes, one after another
+        std::vector<qint32> ends; // where each row's host ends in `hosts`
+        std::vector<HostForm> forms;
         std::vector<Row> rows;
+
+        QByteArrayView host(size_t row) const
+        {
+            const qint32 start = row == 0 ? 0 : ends[row - 1];
+            return QByteArrayView(hosts).sliced(start, ends[row] - start);
+        }
     };
 
-    explicit DatabaseReader(const QString& dbPath) : m_thread([this, dbPath] { read(dbPath); }) {}
+    explicit DatabaseReader(const QString& dbPath)
+        : m_dbPath(dbPath), m_coordinator([this] { readAll(); })
+    {}
     ~DatabaseReader()
     {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
-        }
-        m_thread.join();
+        std::lock_guard lock(m_mutex);
+        m_stopped = true;
+        m_changed.notify_all();
+        for (const std::unique_ptr<Part>& part : m_parts)
+            part->batches.giveUp();
+        // The coordinator joins as its member goes, before the parts it uses.
     }
     DatabaseReader(const DatabaseReader&) = delete;
     DatabaseReader& operator=(const DatabaseReader&) = delete;
@@ -65,20 +86,36 @@ public:
     // The number of rows the query gives; waits until it is known.
     qint64 rowCount()
     {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_rows >= 0 || m_done; });
-        return std::max<qint64>(m_rows, 0);
+        waitUntilReady();
+        return m_rows;
     }
-    // The next batch; false once every row was handed over.
+    // The next batch, its rows keyed; false once every row was handed over,
+    // or a part failed (the rows before the failure were handed over).
     bool next(Batch& batch)
     {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_batches.empty() || m_done; });
-        if (m_batches.empty())
-            return false;
-        batch = std::move(m_batches.front());
-        m_batches.pop_front();
-        return true;
+        waitUntilReady();
+        for (;;) {
+            Part* part = nullptr;
+            {
+                std::lock_guard lock(m_mutex);
+                if (m_current == m_parts.size())
+                    return false;
+                part = m_parts[m_current].get();
+            }
+            const bool taken = part->batches.take(batch);
+            std::lock_guard lock(m_mutex);
+            if (taken) {
+                m_queuedBytes -= queuedBytesOf(batch);
+            } else if (!part->failure.isEmpty()) {
+                m_failure = part->failure;
+                m_current = m_parts.size();
+            } else {
+                ++m_current;
+            }
+            m_changed.notify_all();
+            if (taken)
+                return true;
+        }
     }
     // Why the query failed, once next() answered false; empty when it did not.
     QString failure()
@@ -89,146 +126,302 @@ public:
 
 private:
     static constexpr size_t BatchSize = 4096;
-    // A batch ends early once its lines pass this, whatever its hosts hold.
+    // A batch ends early once its hosts pass this, whatever its hosts hold,
+    // so their block lines stay far below 2 GiB.
     static constexpr qsizetype BatchBytes = 1 << 20;
-    static constexpr qsizetype TypicalLineBytes = 48;
+    static constexpr qsizetype TypicalHostBytes = 32;
+    // Fewer rows than this in a part cost more in connections than they save.
+    static constexpr qint64 MinRowsPerPart = 16384;
+    // Parts read ahead of the one being handed over wait once the batches
+    // waiting pass this, so a large table is not held twice in memory.
+    static constexpr qsizetype QueuedBytesLimit = qsizetype(32) << 20;
 
-    void read(const QString& dbPath)
+    // The rows from `firstRowid` to `lastRowid`, or the whole table when the
+    // table is read in one part.
+    struct Part {
+        size_t index = 0;
+        qint64 firstRowid = 0;
+        qint64 lastRowid = 0;
+        bool whole = false;
+        platform::HandOver<Batch> batches;
+        QString failure;                // set before batches finish
+        bool leftToCoordinator = false; // its own connection found the database busy
+        std::jthread thread;            // last: joins before the hand-over goes
+    };
+
+    void waitUntilReady()
     {
-        QString failure;
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_ready; });
+    }
+
+    // The first part is read on the connection that counted the rows, whose
+    // read transaction stays open until every part has started: no write can
+    // be committed meanwhile, so every part sees the state that was counted.
+    void readAll()
+    {
         try {
-            TSQLiteDatabase db(dbPath);
+            TSQLiteDatabase db(m_dbPath);
             db.SetTimeout(DatabaseBusyTimeoutMs);
-            db.BeginTransaction(); // the count and the rows from one state of the database
-            publishCount(db.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM hosts;")));
-            const auto table = db.GetUniTable(QStringLiteral("SELECT host FROM hosts;"));
+            db.BeginTransaction();
+            const qint64 rows = db.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM hosts;"));
+            if (!publishParts(rows, partsFor(db, rows)))
+                return;
+            for (size_t index = 1; index < m_parts.size(); ++index)
+                m_parts[index]->thread =
+                    std::jthread([this, index] { readOnOwnConnection(index); });
+            readPart(db, *m_parts[0]);
+            for (size_t index = 1; index < m_parts.size(); ++index) {
+                m_parts[index]->thread.join();
+                if (m_parts[index]->leftToCoordinator)
+                    readPart(db, *m_parts[index]);
+            }
+        } catch (const std::exception& error) {
+            publishFailure(failureText(error));
+        }
+    }
+
+    // Rowid ranges of about equal width; one part for a small table, and for
+    // a table with an index on it, whose scan order an index may decide.
+    std::vector<std::unique_ptr<Part>> partsFor(TSQLiteDatabase& db, qint64 rows)
+    {
+        const qint64 count =
+            std::min<qint64>(qint64(platform::workerCount()), rows / MinRowsPerPart);
+        std::vector<std::unique_ptr<Part>> parts;
+        const bool indexed = db.GetTableValue(QStringLiteral(
+                                 "SELECT COUNT(*) FROM sqlite_master WHERE tbl_name = 'hosts' "
+                                 "AND type = 'index';")) > 0;
+        if (count < 2 || indexed) {
+            parts.push_back(std::make_unique<Part>());
+            parts.back()->whole = true;
+            return parts;
+        }
+        const qint64 first = db.GetTableValue(QStringLiteral("SELECT MIN(rowid) FROM hosts;"));
+        const qint64 last = db.GetTableValue(QStringLiteral("SELECT MAX(rowid) FROM hosts;"));
+        // In 128 bits: rowids may span the whole 64-bit range.
+        const __int128 span = __int128(last) - first + 1;
+        const auto startOf = [&](qint64 index) { return qint64(first + span * index / count); };
+        for (qint64 index = 0; index < count; ++index) {
+            parts.push_back(std::make_unique<Part>());
+            parts.back()->index = size_t(index);
+            parts.back()->firstRowid = startOf(index);
+            parts.back()->lastRowid = index + 1 < count ? startOf(index + 1) - 1 : last;
+        }
+        return parts;
+    }
+
+    bool publishParts(qint64 rows, std::vector<std::unique_ptr<Part>> parts)
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_stopped)
+            return false;
+        m_rows = rows;
+        m_parts = std::move(parts);
+        m_ready = true;
+        m_changed.notify_all();
+        return true;
+    }
+
+    // A failure before any part: nothing to hand over.
+    void publishFailure(const QString& failure)
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_ready) {
+            m_failure = failure;
+            m_ready = true;
+            m_changed.notify_all();
+        }
+    }
+
+    // A part read on its own connection, which waits for no lock: a busy
+    // database leaves the part to the coordinator, whose transaction holds.
+    void readOnOwnConnection(size_t index)
+    {
+        Part& part = *m_parts[index];
+        bool started = false;
+        try {
+            TSQLiteDatabase db(m_dbPath);
+            db.BeginTransaction();
+            readPart(db, part, &started);
+        } catch (const std::exception&) {
+            if (!started)
+                part.leftToCoordinator = true;
+        }
+    }
+
+    // Reads the part's rows into batches, keys them and hands them over; a
+    // failure is kept in the part and raised again. `started` turns true with
+    // the first row.
+    void readPart(TSQLiteDatabase& db, Part& part, bool* started = nullptr)
+    {
+        try {
+            const auto table = db.GetUniTable(queryOf(part));
             Batch batch;
             for (; !table->GetEOF(); table->Next()) {
+                if (started)
+                    *started = true;
                 addRow(*table, batch);
                 const bool full =
-                    batch.rows.size() == BatchSize || batch.lines.size() >= BatchBytes;
-                if (full && !publish(std::move(batch)))
+                    batch.ends.size() == BatchSize || batch.hosts.size() >= BatchBytes;
+                if (full && !handOver(part, batch))
                     return;
             }
-            publish(std::move(batch));
-        } catch (const solvek::Exception& error) {
-            failure = error.message();
+            if (!batch.ends.empty())
+                handOver(part, batch);
+            part.batches.finish();
         } catch (const std::exception& error) {
-            failure = QString::fromUtf8(error.what());
+            if (started && !*started)
+                throw; // left to the coordinator
+            {
+                std::lock_guard lock(m_mutex);
+                part.failure = failureText(error);
+            }
+            part.batches.finish();
+            throw;
         }
-        std::lock_guard lock(m_mutex);
-        m_failure = failure;
-        m_done = true;
-        m_changed.notify_all();
     }
 
+    static QString queryOf(const Part& part)
+    {
+        if (part.whole)
+            return QStringLiteral("SELECT host FROM hosts;");
+        return QStringLiteral("SELECT host FROM hosts WHERE rowid BETWEEN %1 AND %2;")
+            .arg(part.firstRowid)
+            .arg(part.lastRowid);
+    }
+
+    static QString failureText(const std::exception& error)
+    {
+        if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
+            return ours->message();
+        return QString::fromUtf8(error.what());
+    }
+
+    static qsizetype queuedBytesOf(const Batch& batch)
+    {
+        return batch.hosts.capacity() +
+               qsizetype(batch.ends.capacity() * (sizeof(qint32) + sizeof(HostForm)) +
+                         batch.rows.capacity() * sizeof(Row));
+    }
+
+    // False when the refresh no longer wants rows.
+    bool handOver(Part& part, Batch& batch)
+    {
+        keyRows(batch);
+        const qsizetype bytes = queuedBytesOf(batch);
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] {
+                return m_queuedBytes < QueuedBytesLimit || part.index == m_current || m_stopped;
+            });
+            m_queuedBytes += bytes;
+        }
+        return part.batches.give(std::exchange(batch, Batch()));
+    }
+
+    // The row's host as the toolkit reads a text column (up to its first NUL).
+    // A host beyond ASCII is judged here, as the characters the row holds.
     static void addRow(const TSQLiteUniTable& table, Batch& batch)
     {
-        if (batch.rows.empty()) {
-            batch.rows.reserve(BatchSize);
-            batch.lines.reserve(qsizetype(BatchSize) * TypicalLineBytes);
+        if (batch.ends.empty()) {
+            batch.ends.reserve(BatchSize);
+            batch.forms.reserve(BatchSize);
+            batch.hosts.reserve(qsizetype(BatchSize) * TypicalHostBytes);
         }
+        QByteArrayView host = table.FieldAsUtf8View(0);
         QByteArray beyondAscii;
-        if (const std::optional<QByteArrayView> host = writableHost(table, beyondAscii))
-            appendLine(*host, batch);
-        else
-            batch.rows.push_back({});
+        HostForm form = HostForm::PlainName;
+        if (!systemtext::isPlainName(host)) {
+            host = upToNul(host);
+            form = HostForm::Ascii;
+        }
+        if (form == HostForm::Ascii && !systemtext::isAscii(host)) {
+            const QStringView text = upToNul(table.FieldAsStringView(0));
+            form = isWritableHost(text) ? HostForm::Judged : HostForm::Unwritable;
+            if (form == HostForm::Judged)
+                beyondAscii = systemtext::encode(text);
+            host = beyondAscii;
+        }
+        batch.hosts.append(host);
+        batch.ends.push_back(qint32(batch.hosts.size()));
+        batch.forms.push_back(form);
     }
 
-    // The row's host in the 8-bit form; nothing when it cannot stand in a
-    // line as written. A host beyond ASCII is judged and written as the
-    // characters the row holds, and kept in beyondAscii.
-    static std::optional<QByteArrayView> writableHost(const TSQLiteUniTable& table,
-                                                      QByteArray& beyondAscii)
+    static void keyRows(Batch& batch)
     {
-        const QByteArrayView host = upToNul(table.FieldAsUtf8View(0));
-        if (systemtext::isAscii(host))
-            return isWritableHost(host) ? std::optional(host) : std::nullopt;
-        const QStringView text = upToNul(table.FieldAsStringView(0));
-        if (!isWritableHost(text))
-            return std::nullopt;
-        beyondAscii = systemtext::encode(text);
-        return QByteArrayView(beyondAscii);
+        batch.rows.resize(batch.ends.size());
+        for (size_t i = 0; i < batch.ends.size(); ++i) {
+            const QByteArrayView host = batch.host(i);
+            const HostForm form = batch.forms[i];
+            if (form == HostForm::Unwritable || (form == HostForm::Ascii && !isWritableHost(host)))
+                continue;
+            const PresentHosts::Key key = form == HostForm::PlainName
+                                              ? PresentHosts::keyOfPlainName(host)
+                                              : PresentHosts::keyOf(host);
+            batch.rows[i] = {key.hash, qint32(key.text.data() - batch.hosts.constData()),
+                             quint32(key.text.size()), key.ascii};
+        }
     }
 
-    static void appendLine(QByteArrayView host, Batch& batch)
-    {
-        const PresentHosts::Key key = PresentHosts::keyOf(host);
-        Row row;
-        row.lineStart = qint32(batch.lines.size());
-        row.lineSize = qint32(BlockLinePrefixBytes.size() + host.size() + 2);
-        row.keyStart =
-            qint32(row.lineStart + BlockLinePrefixBytes.size() + (key.text.data() - host.data()));
-        row.keySize = qint32(key.text.size());
-        row.hash = key.hash;
-        row.ascii = key.ascii;
-        batch.lines.resize(qsizetype(row.lineStart) + row.lineSize);
-        char* line = batch.lines.data() + row.lineStart;
-        std::memcpy(line, BlockLinePrefixBytes.data(), size_t(BlockLinePrefixBytes.size()));
-        line += BlockLinePrefixBytes.size();
-        std::memcpy(line, host.data(), size_t(host.size()));
-        std::memcpy(line + host.size(), "\r\n", 2);
-        batch.rows.push_back(row);
-    }
-
-    void publishCount(qint64 rows)
-    {
-        std::lock_guard lock(m_mutex);
-        m_rows = rows;
-        m_changed.notify_all();
-    }
-    // False when the refresh no longer wants rows.
-    bool publish(Batch&& batch)
-    {
-        std::lock_guard lock(m_mutex);
-        if (!batch.rows.empty())
-            m_batches.push_back(std::move(batch));
-        batch = Batch();
-        m_changed.notify_all();
-        return !m_stop;
-    }
-
+    const QString m_dbPath;
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    std::deque<Batch> m_batches;
-    qint64 m_rows = -1;
-    bool m_done = false;
-    bool m_stop = false;
+    bool m_ready = false;   // the parts (or a failure) are known
+    bool m_stopped = false; // the refresh wants no more rows
+    qint64 m_rows = 0;
+    std::vector<std::unique_ptr<Part>> m_parts; // fixed once ready
+    size_t m_current = 0;                       // the part being handed over
+    qsizetype m_queuedBytes = 0;                // in batches read, not yet handed over
     QString m_failure;
-    std::thread m_thread; // last: it starts once everything above exists
+    std::jthread m_coordinator; // last: it starts once everything above exists
 };
 
-// Keeps the block lines of the batch whose hosts the set lacks, moved to the
-// batch's front over the others, and records their hosts; answers how many.
-qint64 keepMissingLines(DatabaseReader::Batch& batch, PresentHosts& present, qint64& row,
-                        qint64 rows, ProgressThrottle& throttle, HostsRefreshUi& ui)
+// Writes the host's block line at `end` when the set lacks the host, and
+// records the host with a view of the line; answers the new end.
+char* appendIfMissing(QByteArrayView host, const DatabaseReader::Row& entry, const char* hosts,
+                      PresentHosts& present, char* end, qint64& added)
+{
+    const PresentHosts::Key key{QByteArrayView(hosts + entry.keyStart, entry.keySize), entry.hash,
+                                entry.ascii == 1};
+    if (present.contains(key))
+        return end;
+    end = std::copy(BlockLinePrefixBytes.begin(), BlockLinePrefixBytes.end(), end);
+    const char* const keyInLine = end + (key.text.data() - host.data());
+    end = std::copy(host.begin(), host.end(), end);
+    end = std::copy_n("\r\n", 2, end);
+    present.insert({QByteArrayView(keyInLine, key.text.size()), key.hash, key.ascii});
+    ++added;
+    return end;
+}
+
+// The block lines of the batch's hosts that the set lacks, in order, counted
+// in `added`; their hosts are recorded in the set, which keeps views into the
+// lines.
+QByteArray missingLines(const DatabaseReader::Batch& batch, PresentHosts& present, qint64& added,
+                        qint64& row, qint64 rows, ProgressThrottle& throttle, HostsRefreshUi& ui)
 {
     // A little ahead, so each lookup finds its place in the set fetched.
     constexpr size_t Ahead = 16;
-    char* lines = batch.lines.data();
-    qsizetype kept = 0;
-    qint64 added = 0;
+    constexpr qsizetype LineFrame = BlockLinePrefixBytes.size() + 2;
+    // Room for every line at once: the set's views must never move.
+    QByteArray lines(batch.hosts.size() + qsizetype(batch.rows.size()) * LineFrame,
+                     Qt::Uninitialized);
+    char* const start = lines.data();
+    char* end = start;
     for (size_t i = 0; i < batch.rows.size(); ++i, ++row) {
         if (i + Ahead < batch.rows.size())
             present.prefetch({{}, batch.rows[i + Ahead].hash, true});
         const DatabaseReader::Row& entry = batch.rows[i];
         // A host that cannot stand in a line as written would break the file
         // (a line end) or never count as present (a blank host).
-        if (entry.lineStart >= 0 &&
-            !present.contains(
-                {QByteArrayView(lines + entry.keyStart, entry.keySize), entry.hash, entry.ascii})) {
-            std::memmove(lines + kept, lines + entry.lineStart, size_t(entry.lineSize));
-            const qsizetype keyStart = kept + (entry.keyStart - entry.lineStart);
-            present.insert(
-                {QByteArrayView(lines + keyStart, entry.keySize), entry.hash, entry.ascii});
-            kept += entry.lineSize;
-            ++added;
-        }
+        if (entry.writable())
+            end =
+                appendIfMissing(batch.host(i), entry, batch.hosts.constData(), present, end, added);
         if (throttle.shows(row))
             ui.step(row, rows);
     }
-    batch.lines.resize(kept); // a shorter size keeps the bytes where they are
-    return added;
+    lines.truncate(end - start); // a shorter size keeps the bytes where they are
+    return lines;
 }
 
 // Appends a block line for every database host that the text does not block
@@ -247,10 +440,9 @@ qint64 addMissingHosts(DatabaseReader& database, PresentHosts& present,
     qint64 row = 0;
     DatabaseReader::Batch batch;
     while (database.next(batch)) {
-        const qint64 addedHere = keepMissingLines(batch, present, row, rows, throttle, ui);
-        if (addedHere > 0)
-            lines.push_back(std::move(batch.lines)); // moving keeps the bytes where they are
-        added += addedHere;
+        QByteArray batchLines = missingLines(batch, present, added, row, rows, throttle, ui);
+        if (!batchLines.isEmpty())
+            lines.push_back(std::move(batchLines)); // moving keeps the bytes where they are
     }
     return added;
 }
