@@ -585,15 +585,27 @@ bool PresentHosts::insert(QStringView host)
 
 bool PresentHosts::insert(const Key& key)
 {
+    if (!insertIntoShard(key))
+        return false;
+    ++m_count;
+    return true;
+}
+
+bool PresentHosts::insertIntoShard(const Key& key)
+{
     if (key.text.isEmpty())
         return false;
     const Slot slot = slotOf(key);
     Shard& shard = shardFor(slot);
     reserveIn(shard, 1);
-    if (!insertInto(shard, slot))
-        return false;
-    ++m_count;
-    return true;
+    return insertInto(shard, slot);
+}
+
+void PresentHosts::countShards()
+{
+    m_count = 0;
+    for (const Shard& shard : m_shards)
+        m_count += shard.count;
 }
 
 void PresentHosts::prefetch(const Key& key) const

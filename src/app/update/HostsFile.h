@@ -127,6 +127,15 @@ public:
     void reserve(qsizetype additional);
     qsizetype size() const { return m_count; }
 
+    // For threads that share the hosts by shard: the number of shards, a
+    // key's shard, and an insert that touches only the key's shard, so that
+    // threads owning distinct shards may insert at once (and look up keys of
+    // their own shards). size() counts those inserts once countShards() ran.
+    static constexpr size_t shardCount() { return ShardCount; }
+    static size_t shardOf(const Key& key) { return shardOf(quint32(key.hash >> 32)); }
+    bool insertIntoShard(const Key& key);
+    void countShards();
+
 private:
     // A recorded key. Open addressing with linear probing; an empty slot has no data.
     struct Slot {
