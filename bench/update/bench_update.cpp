@@ -214,7 +214,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
     if (arguments.size() == 2 && arguments[0] == QStringLiteral("--measure")) {
-        platform::returnLargeBlocksToTheSystem(); // as the program does at start
+        platform::shareHeapsAmongThreads(); // as the program does at start
         return measure(arguments[1].toLongLong());
     }
 

@@ -10,7 +10,7 @@
 // five windows are created and the main window is shown.
 int main(int argc, char** argv)
 {
-    platform::returnLargeBlocksToTheSystem();
+    platform::shareHeapsAmongThreads();
     QApplication app(argc, argv);
     // Closing the last visible window only hides the program to the tray.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -4,11 +4,10 @@
 
 namespace platform {
 
-void returnLargeBlocksToTheSystem()
+void shareHeapsAmongThreads()
 {
-    constexpr int LargeBlockBytes = 128 * 1024;
-    // A fixed threshold also stops the heap from raising it after large frees.
-    mallopt(M_MMAP_THRESHOLD, LargeBlockBytes);
+    constexpr int Heaps = 2;
+    mallopt(M_ARENA_MAX, Heaps);
 }
 
 } // namespace platform

@@ -348,6 +348,26 @@ qsizetype countLines(QByteArrayView text)
     return countLinesIn(text);
 }
 
+qsizetype countLineFeeds(QByteArrayView text)
+{
+    const char* data = text.data();
+    const qsizetype size = text.size();
+    qsizetype count = 0;
+    qsizetype at = 0;
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, 8);
+        // Exact per byte: the high bit of a byte is set only where it was LF.
+        const quint64 other = word ^ (LowBits * '\n');
+        const quint64 nonZero = ((other & ~HighBits) + ~HighBits) | other;
+        // Each LF byte gives 1 in its place; the multiply adds the eight places.
+        count += qsizetype((((~nonZero & HighBits) >> 7) * LowBits) >> 56);
+    }
+    for (; at < size; ++at)
+        count += data[at] == '\n';
+    return count;
+}
+
 QString withCrLf(QStringView text)
 {
     return joinLines<QString>(text, false);

@@ -109,6 +109,8 @@ template <class F> void forEachLine(QByteArrayView text, F&& f)
 
 qsizetype countLines(QStringView text);
 qsizetype countLines(QByteArrayView text);
+// How many LF bytes the text holds, eight bytes at a time.
+qsizetype countLineFeeds(QByteArrayView text);
 
 // True when every line of the text already ends with CR LF (the last one
 // too) and, when asked, none is made only of blanks and control characters.

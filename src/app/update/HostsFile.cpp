@@ -9,6 +9,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -59,45 +60,6 @@ private:
     Step m_step;
 };
 
-// A temporary file beside the target; removed unless it was renamed over it.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const QString& target)
-    {
-        const QFileInfo info(target);
-        m_name = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                                   QStringLiteral(".solvek-XXXXXX"));
-        m_fd = ::mkstemp(m_name.data());
-        if (m_fd < 0)
-            raiseWriteError(target, systemErrorText(errno));
-    }
-    ~TemporaryFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_renamed)
-            ::unlink(m_name.constData());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int fd() const { return m_fd; }
-    const char* name() const { return m_name.constData(); }
-    // Closes the descriptor; answers errno, or 0.
-    int close()
-    {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0 ? 0 : errno;
-    }
-    void markRenamed() { m_renamed = true; }
-
-private:
-    QByteArray m_name;
-    int m_fd = -1;
-    bool m_renamed = false;
-};
-
 // Writes every byte; answers errno, or 0.
 int writeAll(int fd, const char* data, qsizetype size)
 {
@@ -122,70 +84,6 @@ QString replacedFile(const QString& path)
         return path;
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
-}
-
-// Writes the parts one after another; answers errno, or 0. The test hook
-// runs once the first half of all the bytes is written.
-int writeParts(int fd, const std::vector<QByteArrayView>& parts)
-{
-    qsizetype untilHalf = 0;
-    for (QByteArrayView part : parts)
-        untilHalf += part.size();
-    untilHalf /= 2;
-    bool halfWritten = false;
-    const auto reachHalf = [&] {
-        halfWritten = true;
-        if (hostsfile_testing::afterHalfWritten)
-            hostsfile_testing::afterHalfWritten();
-    };
-    for (QByteArrayView part : parts) {
-        if (!halfWritten && untilHalf <= part.size()) {
-            if (int error = writeAll(fd, part.data(), untilHalf))
-                return error;
-            reachHalf();
-            part = part.sliced(untilHalf);
-        } else if (!halfWritten) {
-            untilHalf -= part.size();
-        }
-        if (int error = writeAll(fd, part.data(), part.size()))
-            return error;
-    }
-    if (!halfWritten)
-        reachHalf();
-    return 0;
-}
-
-void writeAtomically(const QString& path, const std::vector<QByteArrayView>& parts)
-{
-    const QString target = replacedFile(path);
-    struct stat old {};
-    const bool exists = ::stat(QFile::encodeName(target).constData(), &old) == 0;
-
-    TemporaryFile temporary(target);
-    if (int error = writeParts(temporary.fd(), parts))
-        raiseWriteError(path, systemErrorText(error));
-
-    if (::fchmod(temporary.fd(), exists ? (old.st_mode & 07777) : 0644) != 0)
-        raiseWriteError(path, systemErrorText(errno));
-    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-        ::fchown(temporary.fd(), old.st_uid, old.st_gid) != 0)
-        raiseWriteError(
-            path, QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
-    if (::fsync(temporary.fd()) != 0)
-        raiseWriteError(path, systemErrorText(errno));
-    if (int error = temporary.close())
-        raiseWriteError(path, systemErrorText(error));
-    if (::rename(temporary.name(), QFile::encodeName(target).constData()) != 0)
-        raiseWriteError(path, systemErrorText(errno));
-    temporary.markRenamed();
-
-    // Make the rename itself durable; a failure here loses nothing already written.
-    const int folder = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
 }
 
 char16_t folded(char16_t unit)
@@ -385,26 +283,116 @@ void setHostsFile(const QString& text, BlankLines blankLines)
 
 void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines)
 {
-    const QString path = hostsFilePath();
-    AtScopeEnd readOnly([&] { platform::current().fileAttributes().setReadOnly(path, true); });
-    const bool dropBlankLines = blankLines == BlankLines::Drop;
-    // Most parts are already in shape and are written as they are; only the
-    // others are copied.
-    std::vector<QByteArray> mended;
-    mended.reserve(parts.size());
-    std::vector<QByteArrayView> written;
-    for (QByteArrayView part : parts) {
-        if (systemtext::hasCrLfLines(part, dropBlankLines)) {
-            written.push_back(part);
-            continue;
-        }
-        mended.push_back(dropBlankLines ? systemtext::withCrLfWithoutBlankLines(part)
-                                        : systemtext::withCrLf(part));
-        written.push_back(mended.back());
+    HostsFileWriter writer(blankLines);
+    qsizetype total = 0;
+    for (QByteArrayView part : parts)
+        total += part.size();
+    writer.expectBytes(total);
+    for (QByteArrayView part : parts)
+        writer.write(part);
+    writer.commit();
+}
+
+HostsFileWriter::HostsFileWriter(BlankLines blankLines)
+    : m_path(hostsFilePath()), m_target(replacedFile(m_path)), m_blankLines(blankLines)
+{
+    struct stat old {};
+    m_replacesFile = ::stat(QFile::encodeName(m_target).constData(), &old) == 0;
+    m_mode = m_replacesFile ? (old.st_mode & 07777) : 0644;
+    m_owner = old.st_uid;
+    m_group = old.st_gid;
+    const QFileInfo info(m_target);
+    m_temporaryName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
+                                        info.fileName() + QStringLiteral(".solvek-XXXXXX"));
+    m_fd = ::mkstemp(m_temporaryName.data());
+    if (m_fd < 0) {
+        platform::current().fileAttributes().setReadOnly(m_path, true);
+        raiseWriteError(m_path, systemErrorText(errno));
     }
-    writeAtomically(path, written);
-    if (dropBlankLines)
+}
+
+HostsFileWriter::~HostsFileWriter()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_committed)
+        ::unlink(m_temporaryName.constData());
+    platform::current().fileAttributes().setReadOnly(m_path, true);
+}
+
+void HostsFileWriter::expectBytes(qsizetype total)
+{
+    m_untilHalf = total / 2;
+}
+
+void HostsFileWriter::write(QByteArrayView part)
+{
+    // Most parts are already in shape and are written as they are.
+    const bool dropBlankLines = m_blankLines == BlankLines::Drop;
+    QByteArray mended;
+    if (!hasCrLfLinesInParallel(part, dropBlankLines)) {
+        mended = dropBlankLines ? systemtext::withCrLfWithoutBlankLines(part)
+                                : systemtext::withCrLf(part);
+        part = mended;
+    }
+    if (!m_halfWritten && m_untilHalf >= 0) {
+        if (m_untilHalf <= part.size()) {
+            writeBytes(part.first(m_untilHalf));
+            part = part.sliced(m_untilHalf);
+            reachHalf();
+        } else {
+            m_untilHalf -= part.size();
+        }
+    }
+    writeBytes(part);
+}
+
+void HostsFileWriter::commit()
+{
+    if (!m_halfWritten)
+        reachHalf();
+    if (::fchmod(m_fd, m_mode) != 0)
+        raiseWriteError(m_path, systemErrorText(errno));
+    if (m_replacesFile && (m_owner != ::geteuid() || m_group != ::getegid()) &&
+        ::fchown(m_fd, m_owner, m_group) != 0)
+        raiseWriteError(
+            m_path, QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
+    if (::fsync(m_fd) != 0)
+        raiseWriteError(m_path, systemErrorText(errno));
+    const int closed = ::close(m_fd);
+    m_fd = -1;
+    if (closed != 0)
+        raiseWriteError(m_path, systemErrorText(errno));
+    if (::rename(m_temporaryName.constData(), QFile::encodeName(m_target).constData()) != 0)
+        raiseWriteError(m_path, systemErrorText(errno));
+    m_committed = true;
+
+    // Make the rename itself durable; a failure here loses nothing already written.
+    const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    if (m_blankLines == BlankLines::Drop)
         platform::current().resolverCache().flush();
+}
+
+void HostsFileWriter::writeBytes(QByteArrayView bytes)
+{
+    if (int error = writeAll(m_fd, bytes.data(), bytes.size()))
+        raiseWriteError(m_path, systemErrorText(error));
+    // The disk starts on what is written while more comes, so the final
+    // sync has little left to wait for. Only a hint: commit() syncs all.
+    ::sync_file_range(m_fd, m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
+    m_written += bytes.size();
+}
+
+void HostsFileWriter::reachHalf()
+{
+    m_halfWritten = true;
+    if (hostsfile_testing::afterHalfWritten)
+        hostsfile_testing::afterHalfWritten();
 }
 
 void keepHostsFile()
@@ -483,7 +471,6 @@ void PresentHosts::insertAll(QByteArrayView bytes)
     // The text is taken in a few rounds, so the keys gathered but not yet
     // recorded stay a fraction of the set.
     constexpr size_t Rounds = 4;
-    reserve(bytes.count('\n') + 1);
     const size_t threads = partsFor(bytes);
     const std::vector<QByteArrayView> parts = wholeLineParts(bytes, threads * Rounds);
     for (size_t first = 0; first < parts.size(); first += threads) {
@@ -491,12 +478,15 @@ void PresentHosts::insertAll(QByteArrayView bytes)
         std::vector<GatheredKeys> gathered(count);
         platform::runInParallel(
             count, [&](size_t part) { gathered[part] = gatherKeys(parts[first + part]); });
-        insertGathered(gathered);
+        // Room for as many keys again in each round still to come, so a
+        // text of like lines fills its shards without growing them.
+        const auto roundsLeft = qsizetype((parts.size() - first + threads - 1) / threads);
+        insertGathered(gathered, roundsLeft);
     }
 }
 
 // Each thread fills shards of its own, taking their keys in text order.
-void PresentHosts::insertGathered(const std::vector<GatheredKeys>& gathered)
+void PresentHosts::insertGathered(const std::vector<GatheredKeys>& gathered, qsizetype roundsLeft)
 {
     std::vector<qsizetype> added(gathered.size(), 0);
     platform::runInParallel(gathered.size(), [&](size_t filler) {
@@ -506,15 +496,30 @@ void PresentHosts::insertGathered(const std::vector<GatheredKeys>& gathered)
             qsizetype keys = 0;
             for (const GatheredKeys& part : gathered)
                 keys += part.shardSizes[index];
-            reserveIn(m_shards[index], keys);
+            reserveIn(m_shards[index], keys * roundsLeft);
         }
+        // Keys wait a little after their place is asked for, so each insert
+        // finds it fetched.
+        constexpr size_t Waiting = 32;
+        std::array<const Slot*, Waiting> waiting{};
+        size_t count = 0;
+        const auto insertWaiting = [&] {
+            for (size_t at = 0; at < count; ++at)
+                added[filler] += insertInto(shardFor(*waiting[at]), *waiting[at]) ? 1 : 0;
+            count = 0;
+        };
         for (const GatheredKeys& part : gathered) {
             for (const Slot& key : part.keys) {
                 const size_t index = shardOf(key.check);
-                if (index >= firstShard && index < endShard)
-                    added[filler] += insertInto(m_shards[index], key) ? 1 : 0;
+                if (index < firstShard || index >= endShard)
+                    continue;
+                prefetchSlot(key);
+                waiting[count++] = &key;
+                if (count == Waiting)
+                    insertWaiting();
             }
         }
+        insertWaiting();
     });
     for (qsizetype count : added)
         m_count += count;
@@ -523,7 +528,9 @@ void PresentHosts::insertGathered(const std::vector<GatheredKeys>& gathered)
 PresentHosts::GatheredKeys PresentHosts::gatherKeys(QByteArrayView lines)
 {
     GatheredKeys gathered;
-    gathered.keys.reserve(size_t(lines.count('\n') + 1));
+    // Room for lines of typical length; untouched room costs no memory.
+    constexpr qsizetype ShortLineBytes = 16;
+    gathered.keys.reserve(size_t(lines.size() / ShortLineBytes + 1));
     systemtext::forEachLine(
         lines, [&](QByteArrayView line, qsizetype) { addLineKeys(line, gathered.keys); });
     gathered.shardSizes.assign(ShardCount, 0);
@@ -610,10 +617,14 @@ void PresentHosts::countShards()
 
 void PresentHosts::prefetch(const Key& key) const
 {
-    const auto check = quint32(key.hash >> 32);
-    const std::vector<Slot>& table = m_shards[shardOf(check)].table;
+    prefetchSlot(slotOf(key));
+}
+
+void PresentHosts::prefetchSlot(const Slot& key) const
+{
+    const std::vector<Slot>& table = shardFor(key).table;
     if (!table.empty())
-        __builtin_prefetch(&table[firstSlot(check, table.size())]);
+        __builtin_prefetch(&table[firstSlot(key.check, table.size())]);
 }
 
 void PresentHosts::reserve(qsizetype additional)

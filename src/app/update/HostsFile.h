@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <sys/types.h>
 #include <vector>
 
 // Reading or writing the hosts file failed; the message names the file and the reason.
@@ -59,6 +60,43 @@ void setHostsFile(const QString& text, BlankLines blankLines);
 // The same for a text in the 8-bit form given in parts, written one after
 // another; each part holds whole lines.
 void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines);
+// The same write, part by part: a temporary file beside the hosts file that
+// replaces it only on commit(); dropped before that, the old file stays as
+// it was. The file is read-only once the writer goes, also after a failure.
+// Each part holds whole lines; one not in shape is mended. Raises
+// EHostsFileError.
+class HostsFileWriter {
+public:
+    explicit HostsFileWriter(BlankLines blankLines);
+    ~HostsFileWriter();
+    HostsFileWriter(const HostsFileWriter&) = delete;
+    HostsFileWriter& operator=(const HostsFileWriter&) = delete;
+
+    // The bytes all parts will hold, when known ahead (for the test hook).
+    void expectBytes(qsizetype total);
+    void write(QByteArrayView part);
+    // Owner and mode kept, on disk, renamed over the old file; the refresh's
+    // write is followed by a resolver-cache flush.
+    void commit();
+
+private:
+    void writeBytes(QByteArrayView bytes);
+    void reachHalf();
+
+    QString m_path;
+    QString m_target; // the file replaced: a symbolic link is followed
+    BlankLines m_blankLines;
+    bool m_replacesFile = false;
+    mode_t m_mode = 0644;
+    uid_t m_owner = 0;
+    gid_t m_group = 0;
+    QByteArray m_temporaryName;
+    int m_fd = -1;
+    qsizetype m_written = 0;
+    bool m_committed = false;
+    qsizetype m_untilHalf = -1; // bytes to write before the test hook; -1: not known
+    bool m_halfWritten = false;
+};
 // What the refresh's write does around a file that would not change: the
 // file read-only and the resolver-cache flush.
 void keepHostsFile();
@@ -167,6 +205,7 @@ private:
     Shard& shardFor(const Slot& slot) { return m_shards[shardOf(slot.check)]; }
 
     static bool sameKey(const Slot& a, const Slot& b);
+    void prefetchSlot(const Slot& key) const;
     // The slot of the shard that holds the key, or the empty slot where it belongs.
     static size_t placeOf(const Shard& shard, const Slot& key);
     // Records the key in its shard (which has room); false when it was there.
@@ -174,7 +213,7 @@ private:
     static void reserveIn(Shard& shard, qsizetype additional);
     static void rehash(Shard& shard, size_t capacity);
     void insertAll(QByteArrayView bytes);
-    void insertGathered(const std::vector<GatheredKeys>& gathered);
+    void insertGathered(const std::vector<GatheredKeys>& gathered, qsizetype roundsLeft);
     static GatheredKeys gatherKeys(QByteArrayView lines);
     // Appends the keys of one line: its names, and all of them as written.
     static void addLineKeys(QByteArrayView line, std::vector<Slot>& keys);
@@ -185,7 +224,8 @@ private:
 };
 
 namespace hostsfile_testing {
-// Called once the first half of a new file's bytes are in its temporary file;
-// tests throw from it to interrupt a write midway. Null in the program.
+// Called once the first half of a new file's bytes are in its temporary file
+// (once all are, when their number was not known ahead); tests throw from it
+// to interrupt a write midway. Null in the program.
 extern void (*afterHalfWritten)();
 } // namespace hostsfile_testing

@@ -16,6 +16,7 @@
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -124,33 +125,93 @@ private:
     std::vector<std::jthread> m_threads; // last: they join before the queues go
 };
 
-// The batch's kept lines, one after another: the batch's own lines when all
-// are kept; otherwise a copy, and the batch's lines stay in `viewed`, since
-// the set keeps views of them.
-QByteArray keptLines(ParallelLookup::Job& job, std::vector<QByteArray>& viewed)
+// The new hosts file, written while the missing hosts are found, so that
+// writing overlaps the lookups: the file's own text first, once the first
+// line to add turns up. A file that gains nothing and is already as written
+// is not written again. A failed write leaves the old file; it is told once
+// the refresh ends.
+class NewHostsFile {
+public:
+    NewHostsFile(QByteArrayView text, bool alreadyAsWritten)
+        : m_text(text), m_alreadyAsWritten(alreadyAsWritten)
+    {}
+
+    void add(QByteArrayView lines)
+    {
+        if (!m_failure.isEmpty())
+            return;
+        try {
+            start();
+            m_writer->write(lines);
+        } catch (const EHostsFileError& error) {
+            fail(error);
+        }
+    }
+    // Ends the write; answers why it failed, or nothing.
+    QString finish()
+    {
+        if (!m_failure.isEmpty())
+            return m_failure;
+        try {
+            if (!m_writer && m_alreadyAsWritten) {
+                keepHostsFile();
+                return {};
+            }
+            start();
+            m_writer->commit();
+            m_writer.reset();
+        } catch (const EHostsFileError& error) {
+            fail(error);
+        }
+        return m_failure;
+    }
+
+private:
+    void start()
+    {
+        if (m_writer)
+            return;
+        m_writer.emplace(BlankLines::Drop);
+        m_writer->write(m_text);
+    }
+    void fail(const EHostsFileError& error)
+    {
+        m_failure = error.message();
+        m_writer.reset(); // the old file stays
+    }
+
+    QByteArrayView m_text;
+    bool m_alreadyAsWritten;
+    std::optional<HostsFileWriter> m_writer;
+    QString m_failure;
+};
+
+// Writes the batch's kept lines to the file. The batch's lines then stay in
+// `viewed`, since the set keeps views of the kept hosts.
+void writeKeptLines(ParallelLookup::Job& job, NewHostsFile& file, std::vector<QByteArray>& viewed)
 {
     const Batch& batch = job.batch;
     const auto keptRows = size_t(std::count(job.kept.begin(), job.kept.end(), quint8(1)));
-    if (keptRows == batch.rows.size())
-        return std::move(job.batch.lines); // moving keeps the bytes where they are
     if (keptRows == 0)
-        return {};
-    QByteArray lines;
-    lines.reserve(batch.lines.size());
-    for (size_t row = 0; row < batch.rows.size(); ++row) {
-        if (job.kept[row])
-            lines.append(batch.line(row));
+        return;
+    if (keptRows == batch.rows.size()) {
+        file.add(batch.lines);
+    } else {
+        QByteArray lines;
+        lines.reserve(batch.lines.size());
+        for (size_t row = 0; row < batch.rows.size(); ++row) {
+            if (job.kept[row])
+                lines.append(batch.line(row));
+        }
+        file.add(lines);
     }
-    viewed.push_back(std::move(job.batch.lines));
-    return lines;
+    viewed.push_back(std::move(job.batch.lines)); // moving keeps the bytes where they are
 }
 
-// Appends a block line for every database host that the text does not block
+// Writes a block line for every database host that the text does not block
 // yet, in the order of the query; each host once, however many categories
-// hold it. The lines are kept in `lines`, and lines the set still views in
-// `viewed`; answers their number.
-qint64 addMissingHosts(HostsTableReader& database, PresentHosts& present,
-                       std::vector<QByteArray>& lines, std::vector<QByteArray>& viewed,
+// hold it. Answers their number.
+qint64 addMissingHosts(HostsTableReader& database, PresentHosts& present, NewHostsFile& file,
                        HostsRefreshUi& ui)
 {
     // Batches looked up ahead of the one written out.
@@ -161,6 +222,7 @@ qint64 addMissingHosts(HostsTableReader& database, PresentHosts& present,
     // Room for the hosts the file may lack, taken once rather than by growing.
     present.reserve(std::max<qint64>(0, rows - present.size()));
     ProgressThrottle throttle(rows);
+    std::vector<QByteArray> viewed; // lines the set keeps views of
     qint64 added = 0;
     qint64 row = 0;
     const auto writeOut = [&](ParallelLookup::Job& job) {
@@ -170,9 +232,7 @@ qint64 addMissingHosts(HostsTableReader& database, PresentHosts& present,
             if (throttle.shows(row))
                 ui.step(row, rows);
         }
-        QByteArray kept = keptLines(job, viewed);
-        if (!kept.isEmpty())
-            lines.push_back(std::move(kept));
+        writeKeptLines(job, file, viewed);
     };
     {
         ParallelLookup lookup(present, platform::workerCount());
@@ -222,22 +282,11 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
 
         if (outcome.fileRead) {
             PresentHosts present{QByteArrayView(text)};
-            std::vector<QByteArray> added;
-            std::vector<QByteArray> viewed;
-            outcome.linesAdded = addMissingHosts(database, present, added, viewed, ui);
+            NewHostsFile file(text, alreadyAsWritten);
+            outcome.linesAdded = addMissingHosts(database, present, file, ui);
             outcome.databaseFailure = database.failure();
-            std::vector<QByteArrayView> parts{text};
-            parts.insert(parts.end(), added.begin(), added.end());
-            try {
-                // A file that would not change is not written again.
-                if (outcome.linesAdded == 0 && alreadyAsWritten)
-                    keepHostsFile();
-                else
-                    setHostsFile(parts, BlankLines::Drop);
-                outcome.fileWritten = true;
-            } catch (const EHostsFileError& error) {
-                outcome.fileFailure = error.message();
-            }
+            outcome.fileFailure = file.finish();
+            outcome.fileWritten = outcome.fileFailure.isEmpty();
         }
     }
     // Outside the lock: these wait for the window thread. A failed read still
