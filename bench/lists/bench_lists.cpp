@@ -6,6 +6,7 @@
 //   bench_lists [N ...]          (default: 300000 1000000)
 
 #include "FakePlatform.h"
+#include "HeapTuning.h"
 #include "SQLiteTable3.h"
 #include "UntHosts.h"
 #include "UntListHosts.h"
@@ -138,6 +139,7 @@ void run(qint64 rows)
 
 int main(int argc, char** argv)
 {
+    platform::shareHeapsAmongThreads(); // as the program does at start
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QList<qint64> sizes;

@@ -9,6 +9,7 @@
 // Prints requests per second, the rows stored, and the process's peak thread
 // count and memory.
 
+#include "HeapTuning.h"
 #include "SQLiteTable3.h"
 #include "UntProbeThread.h"
 #include "UntSqliteUtils.h"
@@ -248,6 +249,7 @@ int runAll(quint16 port, const Options& options)
 
 int main(int argc, char** argv)
 {
+    platform::shareHeapsAmongThreads(); // as the program does at start
     QCoreApplication app(argc, argv);
     const Options options = parse(app.arguments());
 

@@ -11,6 +11,7 @@
 
 #include "BlockList.h"
 #include "FakePlatform.h"
+#include "HeapTuning.h"
 #include "LocalServers.h"
 #include "UntHTTPRequestThread.h"
 #include "UntINI.h"
@@ -212,8 +213,10 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList arguments = app.arguments().mid(1);
-    if (arguments.size() == 2 && arguments[0] == QStringLiteral("--measure"))
+    if (arguments.size() == 2 && arguments[0] == QStringLiteral("--measure")) {
+        platform::shareHeapsAmongThreads(); // as the program does at start
         return measure(arguments[1].toLongLong());
+    }
 
     // One fresh process per N, so each peak is its own.
     const QStringList sizes = arguments.isEmpty()

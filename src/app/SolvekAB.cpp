@@ -1,3 +1,4 @@
+#include "HeapTuning.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntForms.h"
 #include "UntMain.h"
@@ -9,6 +10,7 @@
 // five windows are created and the main window is shown.
 int main(int argc, char** argv)
 {
+    platform::shareHeapsAmongThreads();
     QApplication app(argc, argv);
     // Closing the last visible window only hides the program to the tray.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -285,6 +285,26 @@ bool hasAsciiControl(QByteArrayView bytes)
     return false;
 }
 
+bool isPlainName(QByteArrayView bytes)
+{
+    const auto isPlainByte = [](uchar byte) { return byte > 0x20 && byte < 0x7F && byte != '#'; };
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    qsizetype at = 0;
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, 8);
+        const quint64 upToBlank = (word - LowBits * 0x21) & ~word & HighBits;
+        if ((word & HighBits) | upToBlank | hasByte(word, '\x7F') | hasByte(word, '#'))
+            return false;
+    }
+    for (; at < size; ++at) {
+        if (!isPlainByte(uchar(data[at])))
+            return false;
+    }
+    return size > 0;
+}
+
 QStringView trimmed(QStringView text)
 {
     return trimmedView(text);
@@ -326,6 +346,26 @@ qsizetype countLines(QStringView text)
 qsizetype countLines(QByteArrayView text)
 {
     return countLinesIn(text);
+}
+
+qsizetype countLineFeeds(QByteArrayView text)
+{
+    const char* data = text.data();
+    const qsizetype size = text.size();
+    qsizetype count = 0;
+    qsizetype at = 0;
+    for (; at + 8 <= size; at += 8) {
+        quint64 word;
+        std::memcpy(&word, data + at, 8);
+        // Exact per byte: the high bit of a byte is set only where it was LF.
+        const quint64 other = word ^ (LowBits * '\n');
+        const quint64 nonZero = ((other & ~HighBits) + ~HighBits) | other;
+        // Each LF byte gives 1 in its place; the multiply adds the eight places.
+        count += qsizetype((((~nonZero & HighBits) >> 7) * LowBits) >> 56);
+    }
+    for (; at < size; ++at)
+        count += data[at] == '\n';
+    return count;
 }
 
 QString withCrLf(QStringView text)

@@ -45,6 +45,10 @@ inline char16_t unitOf(char c)
 bool isAscii(QByteArrayView bytes);
 // True when a byte below 0x20 or DEL (0x7F) is among the bytes.
 bool hasAsciiControl(QByteArrayView bytes);
+// True when the text is not empty and every byte is a printable ASCII
+// character other than '#': no blank, control, DEL or byte beyond ASCII. Such
+// a text is its own trimmed form and reads as one host name, no comment.
+bool isPlainName(QByteArrayView bytes);
 
 // Blanks and control characters, as the toolkit's trim removes them. In the
 // 8-bit form they are the same bytes, since every byte of a longer character
@@ -105,6 +109,8 @@ template <class F> void forEachLine(QByteArrayView text, F&& f)
 
 qsizetype countLines(QStringView text);
 qsizetype countLines(QByteArrayView text);
+// How many LF bytes the text holds, eight bytes at a time.
+qsizetype countLineFeeds(QByteArrayView text);
 
 // True when every line of the text already ends with CR LF (the last one
 // too) and, when asked, none is made only of blanks and control characters.

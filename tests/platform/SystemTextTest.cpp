@@ -117,3 +117,36 @@ TEST(SystemTextBytes, AsciiControlsAreTheBytesBelowBlankAndDel)
         }
     }
 }
+
+TEST(SystemTextBytes, PlainNamesHoldOnlyPrintableAsciiWithoutHash)
+{
+    EXPECT_FALSE(systemtext::isPlainName(""));
+    EXPECT_TRUE(systemtext::isPlainName("!"));
+    EXPECT_TRUE(systemtext::isPlainName("~"));
+    // Every place across a machine word or two, each byte that ends it alone.
+    const QByteArray plain = "bot1.c2-977.example.net";
+    EXPECT_TRUE(systemtext::isPlainName(plain));
+    for (qsizetype at = 0; at < plain.size(); ++at) {
+        for (char other : {'\0', '\t', ' ', '#', '\x7F', '\x80', '\xC3', '\xFF'}) {
+            QByteArray marked = plain;
+            marked[at] = other;
+            EXPECT_FALSE(systemtext::isPlainName(marked)) << at << int(uchar(other));
+        }
+    }
+    // The bytes next to the excluded ones are plain.
+    EXPECT_TRUE(systemtext::isPlainName("!\"$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}~"));
+}
+
+TEST(SystemTextBytes, LineFeedsAreCountedExactlyWhereverTheyStand)
+{
+    EXPECT_EQ(systemtext::countLineFeeds(""), 0);
+    EXPECT_EQ(systemtext::countLineFeeds("\n"), 1);
+    EXPECT_EQ(systemtext::countLineFeeds("\n\n\n\n\n\n\n\n\n"), 9);
+    EXPECT_EQ(systemtext::countLineFeeds("a\r\nb\rc\n\x8A\x0B\x09\n"), 3);
+    // One LF at each place across two words; its neighbours alone do not count.
+    for (qsizetype at = 0; at < 17; ++at) {
+        QByteArray text(17, '\x0B');
+        text[at] = '\n';
+        EXPECT_EQ(systemtext::countLineFeeds(text), 1) << at;
+    }
+}

@@ -1,5 +1,6 @@
 #include "HostsFile.h"
 
+#include "Parallel.h"
 #include "Platform.h"
 #include "SystemText.h"
 
@@ -8,7 +9,9 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,45 +60,6 @@ private:
     Step m_step;
 };
 
-// A temporary file beside the target; removed unless it was renamed over it.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const QString& target)
-    {
-        const QFileInfo info(target);
-        m_name = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") + info.fileName() +
-                                   QStringLiteral(".solvek-XXXXXX"));
-        m_fd = ::mkstemp(m_name.data());
-        if (m_fd < 0)
-            raiseWriteError(target, systemErrorText(errno));
-    }
-    ~TemporaryFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        if (!m_renamed)
-            ::unlink(m_name.constData());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int fd() const { return m_fd; }
-    const char* name() const { return m_name.constData(); }
-    // Closes the descriptor; answers errno, or 0.
-    int close()
-    {
-        const int result = ::close(m_fd);
-        m_fd = -1;
-        return result == 0 ? 0 : errno;
-    }
-    void markRenamed() { m_renamed = true; }
-
-private:
-    QByteArray m_name;
-    int m_fd = -1;
-    bool m_renamed = false;
-};
-
 // Writes every byte; answers errno, or 0.
 int writeAll(int fd, const char* data, qsizetype size)
 {
@@ -120,70 +84,6 @@ QString replacedFile(const QString& path)
         return path;
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
-}
-
-// Writes the parts one after another; answers errno, or 0. The test hook
-// runs once the first half of all the bytes is written.
-int writeParts(int fd, const std::vector<QByteArrayView>& parts)
-{
-    qsizetype untilHalf = 0;
-    for (QByteArrayView part : parts)
-        untilHalf += part.size();
-    untilHalf /= 2;
-    bool halfWritten = false;
-    const auto reachHalf = [&] {
-        halfWritten = true;
-        if (hostsfile_testing::afterHalfWritten)
-            hostsfile_testing::afterHalfWritten();
-    };
-    for (QByteArrayView part : parts) {
-        if (!halfWritten && untilHalf <= part.size()) {
-            if (int error = writeAll(fd, part.data(), untilHalf))
-                return error;
-            reachHalf();
-            part = part.sliced(untilHalf);
-        } else if (!halfWritten) {
-            untilHalf -= part.size();
-        }
-        if (int error = writeAll(fd, part.data(), part.size()))
-            return error;
-    }
-    if (!halfWritten)
-        reachHalf();
-    return 0;
-}
-
-void writeAtomically(const QString& path, const std::vector<QByteArrayView>& parts)
-{
-    const QString target = replacedFile(path);
-    struct stat old {};
-    const bool exists = ::stat(QFile::encodeName(target).constData(), &old) == 0;
-
-    TemporaryFile temporary(target);
-    if (int error = writeParts(temporary.fd(), parts))
-        raiseWriteError(path, systemErrorText(error));
-
-    if (::fchmod(temporary.fd(), exists ? (old.st_mode & 07777) : 0644) != 0)
-        raiseWriteError(path, systemErrorText(errno));
-    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-        ::fchown(temporary.fd(), old.st_uid, old.st_gid) != 0)
-        raiseWriteError(
-            path, QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
-    if (::fsync(temporary.fd()) != 0)
-        raiseWriteError(path, systemErrorText(errno));
-    if (int error = temporary.close())
-        raiseWriteError(path, systemErrorText(error));
-    if (::rename(temporary.name(), QFile::encodeName(target).constData()) != 0)
-        raiseWriteError(path, systemErrorText(errno));
-    temporary.markRenamed();
-
-    // Make the rename itself durable; a failure here loses nothing already written.
-    const int folder = ::open(QFile::encodeName(QFileInfo(target).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
 }
 
 char16_t folded(char16_t unit)
@@ -294,6 +194,46 @@ QString hostsFilePath()
 
 namespace {
 
+// A text below this is worked on by one thread: more would cost more than they save.
+constexpr qsizetype BytesPerThread = qsizetype(1) << 20;
+
+// How many threads work on the text.
+size_t partsFor(QByteArrayView bytes)
+{
+    return std::min<size_t>(platform::workerCount(), size_t(bytes.size() / BytesPerThread) + 1);
+}
+
+// The text cut into up to `count` parts of about equal size, each of whole
+// lines: a cut follows a LF, which always ends a line.
+std::vector<QByteArrayView> wholeLineParts(QByteArrayView bytes, size_t count)
+{
+    std::vector<QByteArrayView> parts;
+    qsizetype start = 0;
+    for (size_t part = 1; part < count && start < bytes.size(); ++part) {
+        const qsizetype target = std::max(start, qsizetype(bytes.size() * part / count));
+        const qsizetype lineFeed = bytes.indexOf('\n', target);
+        if (lineFeed < 0)
+            break;
+        parts.push_back(bytes.sliced(start, lineFeed + 1 - start));
+        start = lineFeed + 1;
+    }
+    parts.push_back(bytes.sliced(start));
+    return parts;
+}
+
+// True when every line of the text ends with CR LF (and, when asked, none is
+// blank), checked in parts on several threads for a large text: a part
+// boundary follows a LF, so the parts hold whole lines.
+bool hasCrLfLinesInParallel(QByteArrayView bytes, bool withoutBlankLines)
+{
+    const std::vector<QByteArrayView> parts = wholeLineParts(bytes, partsFor(bytes));
+    std::vector<char> shaped(parts.size(), 0);
+    platform::runInParallel(parts.size(), [&](size_t part) {
+        shaped[part] = systemtext::hasCrLfLines(parts[part], withoutBlankLines);
+    });
+    return std::all_of(shaped.begin(), shaped.end(), [](char part) { return part != 0; });
+}
+
 // The file's bytes as they are: attributes normal first, the resolver-cache
 // flush afterwards, also after a failure.
 QByteArray readHostsFile()
@@ -329,10 +269,9 @@ QByteArray getHostsFileBytes(bool& alreadyAsWritten)
     const bool marked = systemtext::hasByteOrderMark(bytes);
     if (marked)
         bytes = systemtext::encode(systemtext::decodeWithByteOrderMark(bytes));
-    alreadyAsWritten = false;
-    if (!systemtext::hasCrLfLines(QByteArrayView(bytes)))
+    alreadyAsWritten = !marked && hasCrLfLinesInParallel(bytes, true);
+    if (!alreadyAsWritten && !hasCrLfLinesInParallel(bytes, false))
         return systemtext::withCrLf(QByteArrayView(bytes));
-    alreadyAsWritten = !marked && systemtext::hasCrLfLines(QByteArrayView(bytes), true);
     return bytes;
 }
 
@@ -344,26 +283,116 @@ void setHostsFile(const QString& text, BlankLines blankLines)
 
 void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines)
 {
-    const QString path = hostsFilePath();
-    AtScopeEnd readOnly([&] { platform::current().fileAttributes().setReadOnly(path, true); });
-    const bool dropBlankLines = blankLines == BlankLines::Drop;
-    // Most parts are already in shape and are written as they are; only the
-    // others are copied.
-    std::vector<QByteArray> mended;
-    mended.reserve(parts.size());
-    std::vector<QByteArrayView> written;
-    for (QByteArrayView part : parts) {
-        if (systemtext::hasCrLfLines(part, dropBlankLines)) {
-            written.push_back(part);
-            continue;
-        }
-        mended.push_back(dropBlankLines ? systemtext::withCrLfWithoutBlankLines(part)
-                                        : systemtext::withCrLf(part));
-        written.push_back(mended.back());
+    HostsFileWriter writer(blankLines);
+    qsizetype total = 0;
+    for (QByteArrayView part : parts)
+        total += part.size();
+    writer.expectBytes(total);
+    for (QByteArrayView part : parts)
+        writer.write(part);
+    writer.commit();
+}
+
+HostsFileWriter::HostsFileWriter(BlankLines blankLines)
+    : m_path(hostsFilePath()), m_target(replacedFile(m_path)), m_blankLines(blankLines)
+{
+    struct stat old {};
+    m_replacesFile = ::stat(QFile::encodeName(m_target).constData(), &old) == 0;
+    m_mode = m_replacesFile ? (old.st_mode & 07777) : 0644;
+    m_owner = old.st_uid;
+    m_group = old.st_gid;
+    const QFileInfo info(m_target);
+    m_temporaryName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
+                                        info.fileName() + QStringLiteral(".solvek-XXXXXX"));
+    m_fd = ::mkstemp(m_temporaryName.data());
+    if (m_fd < 0) {
+        platform::current().fileAttributes().setReadOnly(m_path, true);
+        raiseWriteError(m_path, systemErrorText(errno));
     }
-    writeAtomically(path, written);
-    if (dropBlankLines)
+}
+
+HostsFileWriter::~HostsFileWriter()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_committed)
+        ::unlink(m_temporaryName.constData());
+    platform::current().fileAttributes().setReadOnly(m_path, true);
+}
+
+void HostsFileWriter::expectBytes(qsizetype total)
+{
+    m_untilHalf = total / 2;
+}
+
+void HostsFileWriter::write(QByteArrayView part)
+{
+    // Most parts are already in shape and are written as they are.
+    const bool dropBlankLines = m_blankLines == BlankLines::Drop;
+    QByteArray mended;
+    if (!hasCrLfLinesInParallel(part, dropBlankLines)) {
+        mended = dropBlankLines ? systemtext::withCrLfWithoutBlankLines(part)
+                                : systemtext::withCrLf(part);
+        part = mended;
+    }
+    if (!m_halfWritten && m_untilHalf >= 0) {
+        if (m_untilHalf <= part.size()) {
+            writeBytes(part.first(m_untilHalf));
+            part = part.sliced(m_untilHalf);
+            reachHalf();
+        } else {
+            m_untilHalf -= part.size();
+        }
+    }
+    writeBytes(part);
+}
+
+void HostsFileWriter::commit()
+{
+    if (!m_halfWritten)
+        reachHalf();
+    if (::fchmod(m_fd, m_mode) != 0)
+        raiseWriteError(m_path, systemErrorText(errno));
+    if (m_replacesFile && (m_owner != ::geteuid() || m_group != ::getegid()) &&
+        ::fchown(m_fd, m_owner, m_group) != 0)
+        raiseWriteError(
+            m_path, QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
+    if (::fsync(m_fd) != 0)
+        raiseWriteError(m_path, systemErrorText(errno));
+    const int closed = ::close(m_fd);
+    m_fd = -1;
+    if (closed != 0)
+        raiseWriteError(m_path, systemErrorText(errno));
+    if (::rename(m_temporaryName.constData(), QFile::encodeName(m_target).constData()) != 0)
+        raiseWriteError(m_path, systemErrorText(errno));
+    m_committed = true;
+
+    // Make the rename itself durable; a failure here loses nothing already written.
+    const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    if (m_blankLines == BlankLines::Drop)
         platform::current().resolverCache().flush();
+}
+
+void HostsFileWriter::writeBytes(QByteArrayView bytes)
+{
+    if (int error = writeAll(m_fd, bytes.data(), bytes.size()))
+        raiseWriteError(m_path, systemErrorText(error));
+    // The disk starts on what is written while more comes, so the final
+    // sync has little left to wait for. Only a hint: commit() syncs all.
+    ::sync_file_range(m_fd, m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
+    m_written += bytes.size();
+}
+
+void HostsFileWriter::reachHalf()
+{
+    m_halfWritten = true;
+    if (hostsfile_testing::afterHalfWritten)
+        hostsfile_testing::afterHalfWritten();
 }
 
 void keepHostsFile()
@@ -426,41 +455,114 @@ PresentHosts::PresentHosts(QStringView text)
     insertAll(m_kept.back());
 }
 
+namespace {
+
+// The first slot a check probes among `capacity`, from the check's low 24
+// bits (the high ones pick the shard), without needing a power of two.
+size_t firstSlot(quint32 check, size_t capacity)
+{
+    return size_t((quint64(check & 0xFFFFFFu) * capacity) >> 24);
+}
+
+} // namespace
+
 void PresentHosts::insertAll(QByteArrayView bytes)
 {
-    reserve(bytes.count('\n') + 1);
-    // In batches, so each insert finds its slot already fetched.
-    constexpr size_t Batch = 4096;
-    constexpr size_t Ahead = 16;
-    std::vector<Key> keys;
-    keys.reserve(Batch + 64);
-    const auto insertKeys = [&] {
-        for (size_t i = 0; i < keys.size(); ++i) {
-            if (i + Ahead < keys.size())
-                prefetch(keys[i + Ahead]);
-            insert(keys[i]);
+    // The text is taken in a few rounds, so the keys gathered but not yet
+    // recorded stay a fraction of the set.
+    constexpr size_t Rounds = 4;
+    const size_t threads = partsFor(bytes);
+    const std::vector<QByteArrayView> parts = wholeLineParts(bytes, threads * Rounds);
+    for (size_t first = 0; first < parts.size(); first += threads) {
+        const size_t count = std::min(threads, parts.size() - first);
+        std::vector<GatheredKeys> gathered(count);
+        platform::runInParallel(
+            count, [&](size_t part) { gathered[part] = gatherKeys(parts[first + part]); });
+        // Room for as many keys again in each round still to come, so a
+        // text of like lines fills its shards without growing them.
+        const auto roundsLeft = qsizetype((parts.size() - first + threads - 1) / threads);
+        insertGathered(gathered, roundsLeft);
+    }
+}
+
+// Each thread fills shards of its own, taking their keys in text order.
+void PresentHosts::insertGathered(const std::vector<GatheredKeys>& gathered, qsizetype roundsLeft)
+{
+    std::vector<qsizetype> added(gathered.size(), 0);
+    platform::runInParallel(gathered.size(), [&](size_t filler) {
+        const size_t firstShard = ShardCount * filler / gathered.size();
+        const size_t endShard = ShardCount * (filler + 1) / gathered.size();
+        for (size_t index = firstShard; index < endShard; ++index) {
+            qsizetype keys = 0;
+            for (const GatheredKeys& part : gathered)
+                keys += part.shardSizes[index];
+            reserveIn(m_shards[index], keys * roundsLeft);
         }
-        keys.clear();
-    };
-    systemtext::forEachLine(bytes, [&](QByteArrayView line, qsizetype) {
-        addLineKeys(line, keys);
-        if (keys.size() >= Batch)
-            insertKeys();
+        // Keys wait a little after their place is asked for, so each insert
+        // finds it fetched.
+        constexpr size_t Waiting = 32;
+        std::array<const Slot*, Waiting> waiting{};
+        size_t count = 0;
+        const auto insertWaiting = [&] {
+            for (size_t at = 0; at < count; ++at)
+                added[filler] += insertInto(shardFor(*waiting[at]), *waiting[at]) ? 1 : 0;
+            count = 0;
+        };
+        for (const GatheredKeys& part : gathered) {
+            for (const Slot& key : part.keys) {
+                const size_t index = shardOf(key.check);
+                if (index < firstShard || index >= endShard)
+                    continue;
+                prefetchSlot(key);
+                waiting[count++] = &key;
+                if (count == Waiting)
+                    insertWaiting();
+            }
+        }
+        insertWaiting();
     });
-    insertKeys();
+    for (qsizetype count : added)
+        m_count += count;
+}
+
+PresentHosts::GatheredKeys PresentHosts::gatherKeys(QByteArrayView lines)
+{
+    GatheredKeys gathered;
+    // Room for lines of typical length; untouched room costs no memory.
+    constexpr qsizetype ShortLineBytes = 16;
+    gathered.keys.reserve(size_t(lines.size() / ShortLineBytes + 1));
+    systemtext::forEachLine(
+        lines, [&](QByteArrayView line, qsizetype) { addLineKeys(line, gathered.keys); });
+    gathered.shardSizes.assign(ShardCount, 0);
+    for (const Slot& key : gathered.keys)
+        ++gathered.shardSizes[shardOf(key.check)];
+    return gathered;
 }
 
 PresentHosts::Key PresentHosts::keyOf(QByteArrayView host)
 {
+    if (systemtext::isPlainName(host))
+        return keyOfPlainName(host);
     const QByteArrayView text = keyText(host);
     if (systemtext::isAscii(text))
         return {text, hashOfFolded(text), true};
     return {text, hashOfFolded(hashedBytesBeyondAscii(text)), false};
 }
 
+PresentHosts::Key PresentHosts::keyOfPlainName(QByteArrayView host)
+{
+    return {host, hashOfFolded(host), true};
+}
+
 QByteArrayView PresentHosts::keyText(QByteArrayView host)
 {
     return systemtext::trimmed(host);
+}
+
+PresentHosts::Slot PresentHosts::slotOf(const Key& key)
+{
+    return {key.text.data(), quint32(key.text.size()) | (key.ascii ? 0 : BeyondAscii),
+            quint32(key.hash >> 32)};
 }
 
 bool PresentHosts::contains(QStringView host) const
@@ -470,9 +572,11 @@ bool PresentHosts::contains(QStringView host) const
 
 bool PresentHosts::contains(const Key& key) const
 {
-    if (key.text.isEmpty() || m_slots.empty())
+    if (key.text.isEmpty())
         return false;
-    return m_slots[slotFor(key)].data != nullptr;
+    const Slot wanted = slotOf(key);
+    const Shard& shard = shardFor(wanted);
+    return !shard.table.empty() && shard.table[placeOf(shard, wanted)].data != nullptr;
 }
 
 bool PresentHosts::insert(QStringView host)
@@ -488,73 +592,111 @@ bool PresentHosts::insert(QStringView host)
 
 bool PresentHosts::insert(const Key& key)
 {
-    if (key.text.isEmpty())
+    if (!insertIntoShard(key))
         return false;
-    reserve(1);
-    Slot& slot = m_slots[slotFor(key)];
-    if (slot.data)
-        return false;
-    slot = {key.text.data(), quint32(key.text.size()) | (key.ascii ? 0 : BeyondAscii),
-            quint32(key.hash >> 32)};
     ++m_count;
     return true;
 }
 
+bool PresentHosts::insertIntoShard(const Key& key)
+{
+    if (key.text.isEmpty())
+        return false;
+    const Slot slot = slotOf(key);
+    Shard& shard = shardFor(slot);
+    reserveIn(shard, 1);
+    return insertInto(shard, slot);
+}
+
+void PresentHosts::countShards()
+{
+    m_count = 0;
+    for (const Shard& shard : m_shards)
+        m_count += shard.count;
+}
+
 void PresentHosts::prefetch(const Key& key) const
 {
-    if (!m_slots.empty())
-        __builtin_prefetch(&m_slots[size_t(key.hash >> 32) & (m_slots.size() - 1)]);
+    prefetchSlot(slotOf(key));
+}
+
+void PresentHosts::prefetchSlot(const Slot& key) const
+{
+    const std::vector<Slot>& table = shardFor(key).table;
+    if (!table.empty())
+        __builtin_prefetch(&table[firstSlot(key.check, table.size())]);
 }
 
 void PresentHosts::reserve(qsizetype additional)
 {
-    // At most half full, so probes stay short.
-    const size_t needed = size_t(m_count + additional) * 2;
-    if (needed <= m_slots.size())
+    if (additional <= 0)
         return;
-    size_t capacity = std::max<size_t>(m_slots.size(), 64);
-    while (capacity < needed)
-        capacity *= 2;
-    rehash(capacity);
+    // The hosts spread evenly over the shards, give or take a few times the
+    // square root of a shard's share; more than that grows as it comes.
+    const double share = double(additional) / double(ShardCount);
+    const auto perShard = qsizetype(share + 3 * std::sqrt(share) + 1);
+    for (Shard& shard : m_shards)
+        reserveIn(shard, perShard);
 }
 
-// The slot index comes from the check, so growing needs no hashing again.
-void PresentHosts::rehash(size_t capacity)
+bool PresentHosts::insertInto(Shard& shard, const Slot& key)
+{
+    Slot& slot = shard.table[placeOf(shard, key)];
+    if (slot.data)
+        return false;
+    slot = key;
+    ++shard.count;
+    return true;
+}
+
+void PresentHosts::reserveIn(Shard& shard, qsizetype additional)
+{
+    // At most half full, so probes stay short; growing one at a time takes
+    // half as much again, so it happens rarely.
+    const size_t needed = size_t(shard.count + additional) * 2;
+    const size_t capacity = shard.table.size();
+    if (needed <= capacity)
+        return;
+    rehash(shard,
+           additional == 1 ? std::max<size_t>({needed, capacity + capacity / 2, 16}) : needed);
+}
+
+// The first slot comes from the check, so growing needs no hashing again.
+void PresentHosts::rehash(Shard& shard, size_t capacity)
 {
     std::vector<Slot> old(capacity);
-    old.swap(m_slots);
-    const size_t mask = capacity - 1;
+    old.swap(shard.table);
     for (const Slot& slot : old) {
         if (!slot.data)
             continue;
-        size_t index = slot.check & mask;
-        while (m_slots[index].data)
-            index = (index + 1) & mask;
-        m_slots[index] = slot;
+        size_t index = firstSlot(slot.check, capacity);
+        while (shard.table[index].data)
+            index = index + 1 == capacity ? 0 : index + 1;
+        shard.table[index] = slot;
     }
 }
 
-bool PresentHosts::sameKey(const Slot& slot, const Key& key)
+bool PresentHosts::sameKey(const Slot& a, const Slot& b)
 {
-    const bool slotAscii = (slot.size & BeyondAscii) == 0;
-    const QByteArrayView slotText(slot.data, qsizetype(slot.size & ~BeyondAscii));
-    if (slotAscii && key.ascii)
-        return slotText.size() == key.text.size() &&
-               sameFoldedAscii(slotText.data(), key.text.data(), slotText.size());
+    const QByteArrayView aText(a.data, qsizetype(a.size & ~BeyondAscii));
+    const QByteArrayView bText(b.data, qsizetype(b.size & ~BeyondAscii));
+    if ((a.size & BeyondAscii) == 0 && (b.size & BeyondAscii) == 0)
+        return aText.size() == bText.size() &&
+               sameFoldedAscii(aText.data(), bText.data(), aText.size());
     // Beyond ASCII a character may fold to an ASCII one (the Kelvin sign to
     // "k"), so the folded characters decide.
-    return foldedUnits(slotText) == foldedUnits(key.text);
+    return foldedUnits(aText) == foldedUnits(bText);
 }
 
-size_t PresentHosts::slotFor(const Key& key) const
+size_t PresentHosts::placeOf(const Shard& shard, const Slot& key)
 {
-    const size_t mask = m_slots.size() - 1;
-    const auto check = quint32(key.hash >> 32);
-    for (size_t index = check & mask;; index = (index + 1) & mask) {
-        const Slot& slot = m_slots[index];
+    const size_t capacity = shard.table.size();
+    for (size_t index = firstSlot(key.check, capacity);;
+         index = index + 1 == capacity ? 0 : index + 1) {
+        const Slot& slot = shard.table[index];
         if (!slot.data)
             return index;
-        if (slot.check == check && sameKey(slot, key))
+        if (slot.check == key.check && sameKey(slot, key))
             return index;
     }
 }
@@ -562,8 +704,16 @@ size_t PresentHosts::slotFor(const Key& key) const
 // "<address> <name> <name> # comment": the names count, each alone and all of
 // them together as written (a stored host may hold blanks). A line whose first
 // character past the blanks is "#" is a comment.
-void PresentHosts::addLineKeys(QByteArrayView line, std::vector<Key>& keys)
+void PresentHosts::addLineKeys(QByteArrayView line, std::vector<Slot>& keys)
 {
+    // Most lines are a block line of one plain name: its one key is that name.
+    if (line.startsWith(BlockLinePrefixBytes)) {
+        const QByteArrayView name = line.sliced(BlockLinePrefixBytes.size());
+        if (systemtext::isPlainName(name)) {
+            keys.push_back(slotOf(keyOfPlainName(name)));
+            return;
+        }
+    }
     qsizetype at = 0;
     const qsizetype size = line.size();
     while (at < size && isSeparator(line[at]))
@@ -587,11 +737,11 @@ void PresentHosts::addLineKeys(QByteArrayView line, std::vector<Key>& keys)
         while (end < names.size() && !isSeparator(names[end]))
             ++end;
         if (end > start) {
-            keys.push_back(keyOf(names.sliced(start, end - start)));
+            keys.push_back(slotOf(keyOf(names.sliced(start, end - start))));
             restIsOneName = end - start == rest.size();
         }
         start = end;
     }
     if (!restIsOneName)
-        keys.push_back(keyOf(rest));
+        keys.push_back(slotOf(keyOf(rest)));
 }

@@ -15,6 +15,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <sys/types.h>
 #include <vector>
 
 // Reading or writing the hosts file failed; the message names the file and the reason.
@@ -59,6 +60,43 @@ void setHostsFile(const QString& text, BlankLines blankLines);
 // The same for a text in the 8-bit form given in parts, written one after
 // another; each part holds whole lines.
 void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines);
+// The same write, part by part: a temporary file beside the hosts file that
+// replaces it only on commit(); dropped before that, the old file stays as
+// it was. The file is read-only once the writer goes, also after a failure.
+// Each part holds whole lines; one not in shape is mended. Raises
+// EHostsFileError.
+class HostsFileWriter {
+public:
+    explicit HostsFileWriter(BlankLines blankLines);
+    ~HostsFileWriter();
+    HostsFileWriter(const HostsFileWriter&) = delete;
+    HostsFileWriter& operator=(const HostsFileWriter&) = delete;
+
+    // The bytes all parts will hold, when known ahead (for the test hook).
+    void expectBytes(qsizetype total);
+    void write(QByteArrayView part);
+    // Owner and mode kept, on disk, renamed over the old file; the refresh's
+    // write is followed by a resolver-cache flush.
+    void commit();
+
+private:
+    void writeBytes(QByteArrayView bytes);
+    void reachHalf();
+
+    QString m_path;
+    QString m_target; // the file replaced: a symbolic link is followed
+    BlankLines m_blankLines;
+    bool m_replacesFile = false;
+    mode_t m_mode = 0644;
+    uid_t m_owner = 0;
+    gid_t m_group = 0;
+    QByteArray m_temporaryName;
+    int m_fd = -1;
+    qsizetype m_written = 0;
+    bool m_committed = false;
+    qsizetype m_untilHalf = -1; // bytes to write before the test hook; -1: not known
+    bool m_halfWritten = false;
+};
 // What the refresh's write does around a file that would not change: the
 // file read-only and the resolver-cache flush.
 void keepHostsFile();
@@ -90,7 +128,8 @@ private:
 // that testing many hosts costs one hash lookup each. Hosts are kept in the
 // 8-bit form the file holds and compared, ignoring case, as the characters
 // they decode to. Holds views: bytes given and hosts inserted as bytes must
-// outlive the set; texts given as UTF-16 are kept by the set itself.
+// outlive the set; texts given as UTF-16 are kept by the set itself. A large
+// text is gathered by several threads at once.
 class PresentHosts {
 public:
     // A host's key (the host without surrounding blanks), its hash, and
@@ -107,6 +146,8 @@ public:
     explicit PresentHosts(QStringView text);
 
     static Key keyOf(QByteArrayView host);
+    // The same for a host known to be a plain name (systemtext::isPlainName).
+    static Key keyOfPlainName(QByteArrayView host);
     // The key's text alone (no hash).
     static QByteArrayView keyText(QByteArrayView host);
 
@@ -124,30 +165,67 @@ public:
     void reserve(qsizetype additional);
     qsizetype size() const { return m_count; }
 
+    // For threads that share the hosts by shard: the number of shards, a
+    // key's shard, and an insert that touches only the key's shard, so that
+    // threads owning distinct shards may insert at once (and look up keys of
+    // their own shards). size() counts those inserts once countShards() ran.
+    static constexpr size_t shardCount() { return ShardCount; }
+    static size_t shardOf(const Key& key) { return shardOf(quint32(key.hash >> 32)); }
+    bool insertIntoShard(const Key& key);
+    void countShards();
+
 private:
-    // Open addressing with linear probing; an empty slot has no data.
+    // A recorded key. Open addressing with linear probing; an empty slot has no data.
     struct Slot {
         const char* data = nullptr;
         quint32 size = 0;  // the high bit marks a key beyond ASCII
-        quint32 check = 0; // the hash's high half: the slot index, compared before the bytes
+        quint32 check = 0; // the hash's high half: shard and slot index, compared before the bytes
     };
     static constexpr quint32 BeyondAscii = 0x80000000u;
 
-    static bool sameKey(const Slot& slot, const Key& key);
-    // The slot that holds the key, or the empty slot where it belongs.
-    size_t slotFor(const Key& key) const;
-    void rehash(size_t capacity);
-    void insertAll(QByteArrayView bytes);
-    // Appends the keys of one line: its names, and all of them as written.
-    static void addLineKeys(QByteArrayView line, std::vector<Key>& keys);
+    // The keys are spread over shards by the top bits of their check: threads
+    // gathering a large text each fill shards of their own, and a shard stays
+    // small enough for the processor's caches while it fills.
+    static constexpr int ShardBits = 8;
+    static constexpr size_t ShardCount = size_t(1) << ShardBits;
+    struct Shard {
+        std::vector<Slot> table;
+        qsizetype count = 0;
+    };
+    // The keys of a part of a text, in text order, and how many of them
+    // fall in each shard.
+    struct GatheredKeys {
+        std::vector<Slot> keys;
+        std::vector<qsizetype> shardSizes;
+    };
 
-    std::vector<Slot> m_slots;
+    static Slot slotOf(const Key& key);
+    static size_t shardOf(quint32 check) { return check >> (32 - ShardBits); }
+    const Shard& shardFor(const Slot& slot) const { return m_shards[shardOf(slot.check)]; }
+    Shard& shardFor(const Slot& slot) { return m_shards[shardOf(slot.check)]; }
+
+    static bool sameKey(const Slot& a, const Slot& b);
+    void prefetchSlot(const Slot& key) const;
+    // The slot of the shard that holds the key, or the empty slot where it belongs.
+    static size_t placeOf(const Shard& shard, const Slot& key);
+    // Records the key in its shard (which has room); false when it was there.
+    static bool insertInto(Shard& shard, const Slot& key);
+    static void reserveIn(Shard& shard, qsizetype additional);
+    static void rehash(Shard& shard, size_t capacity);
+    void insertAll(QByteArrayView bytes);
+    void insertGathered(const std::vector<GatheredKeys>& gathered, qsizetype roundsLeft);
+    static GatheredKeys gatherKeys(QByteArrayView lines);
+    // Appends the keys of one line: its names, and all of them as written.
+    static void addLineKeys(QByteArrayView line, std::vector<Slot>& keys);
+
+    std::vector<Shard> m_shards{ShardCount};
     qsizetype m_count = 0;
     std::vector<QByteArray> m_kept; // 8-bit forms of what was given as UTF-16
 };
 
 namespace hostsfile_testing {
-// Called once the first half of a new file's bytes are in its temporary file;
-// tests throw from it to interrupt a write midway. Null in the program.
+// Called once the first half of a new file's bytes are in its temporary file
+// (once all are, when their number was not known ahead); tests throw from it
+// to interrupt a write midway. Null in the program.
 extern void (*afterHalfWritten)();
 } // namespace hostsfile_testing

@@ -1,257 +1,254 @@
 #include "UntUpdateHosts.h"
 
 #include "BlockList.h"
+#include "HandOver.h"
 #include "HostsFile.h"
+#include "HostsTableReader.h"
+#include "Parallel.h"
 #include "Platform.h"
 #include "ProgressThrottle.h"
-#include "SQLiteTable3.h"
 #include "SystemText.h"
 #include "UntSqliteUtils.h"
 
 #include <algorithm>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
+#include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// How long the refresh waits for a database another connection is writing.
-constexpr int DatabaseBusyTimeoutMs = 10000;
+using Batch = HostsTableReader::Batch;
 
-// A stored text up to its first NUL, as the toolkit reads a text column.
-template <class View> View upToNul(View text)
-{
-    const qsizetype nul = text.indexOf(decltype(text[0])(0));
-    return nul < 0 ? text : text.first(nul);
-}
-
-// The hosts of the database in the order of the query, read on a thread of
-// their own and handed over in batches, so the refresh works on the first
-// ones while later ones are still being read. Each host comes as its block
-// line in the 8-bit form, ready to be written.
-class DatabaseReader {
+// Looks the batches' hosts up in the set on several threads, each owning a
+// range of the set's shards and recording the hosts it lacks. Every row of a
+// host falls to the same thread, which takes the batches and their rows in
+// order, so the row kept for a host is its first in the query's order.
+class ParallelLookup {
 public:
-    // Small, since a million of them may wait while the file is read: a
-    // batch's lines stay far below 2 GiB (see BatchBytes).
-    struct Row {
-        quint64 hash = 0;
-        qint32 lineStart = -1; // -1: the host cannot stand in a line as written
-        qint32 lineSize = 0;
-        qint32 keyStart = 0; // the host's key, within the lines
-        qint32 keySize = 0;
-        bool ascii = true;
-    };
-    struct Batch {
-        QByteArray lines; // the block lines of the batch, one after another
-        std::vector<Row> rows;
+    // One batch's lookup: which rows are kept, once every thread is done.
+    struct Job {
+        explicit Job(Batch&& batch, size_t threads)
+            : batch(std::move(batch)), kept(this->batch.rows.size(), 0), remaining(threads)
+        {}
+        Batch batch;
+        std::vector<quint8> kept; // a byte per row: threads write rows of their own
+        std::mutex mutex;
+        std::condition_variable done;
+        size_t remaining;
+        std::exception_ptr failure;
     };
 
-    explicit DatabaseReader(const QString& dbPath) : m_thread([this, dbPath] { read(dbPath); }) {}
-    ~DatabaseReader()
+    ParallelLookup(PresentHosts& present, size_t threads) : m_present(present), m_queues(threads)
     {
-        {
-            std::lock_guard lock(m_mutex);
-            m_stop = true;
+        m_threads.reserve(threads);
+        for (size_t index = 0; index < threads; ++index)
+            m_threads.emplace_back([this, index] { lookUp(index); });
+    }
+    ~ParallelLookup()
+    {
+        for (platform::HandOver<std::shared_ptr<Job>>& queue : m_queues)
+            queue.giveUp();
+        // The threads join as their member goes, before the queues.
+    }
+    ParallelLookup(const ParallelLookup&) = delete;
+    ParallelLookup& operator=(const ParallelLookup&) = delete;
+
+    std::shared_ptr<Job> submit(Batch&& batch)
+    {
+        auto job = std::make_shared<Job>(std::move(batch), m_queues.size());
+        for (platform::HandOver<std::shared_ptr<Job>>& queue : m_queues)
+            queue.give(std::shared_ptr<Job>(job));
+        return job;
+    }
+    // Waits until every thread is done with the job; raises a thread's failure.
+    static void wait(Job& job)
+    {
+        std::unique_lock lock(job.mutex);
+        job.done.wait(lock, [&] { return job.remaining == 0; });
+        if (job.failure)
+            std::rethrow_exception(job.failure);
+    }
+
+private:
+    void lookUp(size_t index)
+    {
+        const size_t shards = PresentHosts::shardCount();
+        const size_t first = shards * index / m_queues.size();
+        const size_t end = shards * (index + 1) / m_queues.size();
+        std::shared_ptr<Job> job;
+        std::vector<size_t> own;
+        while (m_queues[index].take(job)) {
+            std::exception_ptr failure;
+            try {
+                lookUpRows(*job, first, end, own);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            std::lock_guard lock(job->mutex);
+            if (failure && !job->failure)
+                job->failure = failure;
+            if (--job->remaining == 0)
+                job->done.notify_all();
         }
-        m_thread.join();
     }
-    DatabaseReader(const DatabaseReader&) = delete;
-    DatabaseReader& operator=(const DatabaseReader&) = delete;
 
-    // The number of rows the query gives; waits until it is known.
-    qint64 rowCount()
+    void lookUpRows(Job& job, size_t firstShard, size_t endShard, std::vector<size_t>& own)
     {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_rows >= 0 || m_done; });
-        return std::max<qint64>(m_rows, 0);
+        // A little ahead, so each lookup finds its place in the set fetched.
+        constexpr size_t Ahead = 8;
+        const Batch& batch = job.batch;
+        own.clear();
+        for (size_t row = 0; row < batch.rows.size(); ++row) {
+            if (!batch.rows[row].writable())
+                continue;
+            const size_t shard = PresentHosts::shardOf(batch.rows[row].key(batch.lines));
+            if (shard >= firstShard && shard < endShard)
+                own.push_back(row);
+        }
+        for (size_t at = 0; at < own.size(); ++at) {
+            if (at + Ahead < own.size())
+                m_present.prefetch(batch.rows[own[at + Ahead]].key(batch.lines));
+            const size_t row = own[at];
+            if (m_present.insertIntoShard(batch.rows[row].key(batch.lines)))
+                job.kept[row] = 1;
+        }
     }
-    // The next batch; false once every row was handed over.
-    bool next(Batch& batch)
+
+    PresentHosts& m_present;
+    std::vector<platform::HandOver<std::shared_ptr<Job>>> m_queues;
+    std::vector<std::jthread> m_threads; // last: they join before the queues go
+};
+
+// The new hosts file, written while the missing hosts are found, so that
+// writing overlaps the lookups: the file's own text first, once the first
+// line to add turns up. A file that gains nothing and is already as written
+// is not written again. A failed write leaves the old file; it is told once
+// the refresh ends.
+class NewHostsFile {
+public:
+    NewHostsFile(QByteArrayView text, bool alreadyAsWritten)
+        : m_text(text), m_alreadyAsWritten(alreadyAsWritten)
+    {}
+
+    void add(QByteArrayView lines)
     {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_batches.empty() || m_done; });
-        if (m_batches.empty())
-            return false;
-        batch = std::move(m_batches.front());
-        m_batches.pop_front();
-        return true;
+        if (!m_failure.isEmpty())
+            return;
+        try {
+            start();
+            m_writer->write(lines);
+        } catch (const EHostsFileError& error) {
+            fail(error);
+        }
     }
-    // Why the query failed, once next() answered false; empty when it did not.
-    QString failure()
+    // Ends the write; answers why it failed, or nothing.
+    QString finish()
     {
-        std::lock_guard lock(m_mutex);
+        if (!m_failure.isEmpty())
+            return m_failure;
+        try {
+            if (!m_writer && m_alreadyAsWritten) {
+                keepHostsFile();
+                return {};
+            }
+            start();
+            m_writer->commit();
+            m_writer.reset();
+        } catch (const EHostsFileError& error) {
+            fail(error);
+        }
         return m_failure;
     }
 
 private:
-    static constexpr size_t BatchSize = 4096;
-    // A batch ends early once its lines pass this, whatever its hosts hold.
-    static constexpr qsizetype BatchBytes = 1 << 20;
-    static constexpr qsizetype TypicalLineBytes = 48;
-
-    void read(const QString& dbPath)
+    void start()
     {
-        QString failure;
-        try {
-            TSQLiteDatabase db(dbPath);
-            db.SetTimeout(DatabaseBusyTimeoutMs);
-            db.BeginTransaction(); // the count and the rows from one state of the database
-            publishCount(db.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM hosts;")));
-            const auto table = db.GetUniTable(QStringLiteral("SELECT host FROM hosts;"));
-            Batch batch;
-            for (; !table->GetEOF(); table->Next()) {
-                addRow(*table, batch);
-                const bool full =
-                    batch.rows.size() == BatchSize || batch.lines.size() >= BatchBytes;
-                if (full && !publish(std::move(batch)))
-                    return;
-            }
-            publish(std::move(batch));
-        } catch (const solvek::Exception& error) {
-            failure = error.message();
-        } catch (const std::exception& error) {
-            failure = QString::fromUtf8(error.what());
-        }
-        std::lock_guard lock(m_mutex);
-        m_failure = failure;
-        m_done = true;
-        m_changed.notify_all();
+        if (m_writer)
+            return;
+        m_writer.emplace(BlankLines::Drop);
+        m_writer->write(m_text);
+    }
+    void fail(const EHostsFileError& error)
+    {
+        m_failure = error.message();
+        m_writer.reset(); // the old file stays
     }
 
-    static void addRow(const TSQLiteUniTable& table, Batch& batch)
-    {
-        if (batch.rows.empty()) {
-            batch.rows.reserve(BatchSize);
-            batch.lines.reserve(qsizetype(BatchSize) * TypicalLineBytes);
-        }
-        QByteArray beyondAscii;
-        if (const std::optional<QByteArrayView> host = writableHost(table, beyondAscii))
-            appendLine(*host, batch);
-        else
-            batch.rows.push_back({});
-    }
-
-    // The row's host in the 8-bit form; nothing when it cannot stand in a
-    // line as written. A host beyond ASCII is judged and written as the
-    // characters the row holds, and kept in beyondAscii.
-    static std::optional<QByteArrayView> writableHost(const TSQLiteUniTable& table,
-                                                      QByteArray& beyondAscii)
-    {
-        const QByteArrayView host = upToNul(table.FieldAsUtf8View(0));
-        if (systemtext::isAscii(host))
-            return isWritableHost(host) ? std::optional(host) : std::nullopt;
-        const QStringView text = upToNul(table.FieldAsStringView(0));
-        if (!isWritableHost(text))
-            return std::nullopt;
-        beyondAscii = systemtext::encode(text);
-        return QByteArrayView(beyondAscii);
-    }
-
-    static void appendLine(QByteArrayView host, Batch& batch)
-    {
-        const PresentHosts::Key key = PresentHosts::keyOf(host);
-        Row row;
-        row.lineStart = qint32(batch.lines.size());
-        row.lineSize = qint32(BlockLinePrefixBytes.size() + host.size() + 2);
-        row.keyStart =
-            qint32(row.lineStart + BlockLinePrefixBytes.size() + (key.text.data() - host.data()));
-        row.keySize = qint32(key.text.size());
-        row.hash = key.hash;
-        row.ascii = key.ascii;
-        batch.lines.resize(qsizetype(row.lineStart) + row.lineSize);
-        char* line = batch.lines.data() + row.lineStart;
-        std::memcpy(line, BlockLinePrefixBytes.data(), size_t(BlockLinePrefixBytes.size()));
-        line += BlockLinePrefixBytes.size();
-        std::memcpy(line, host.data(), size_t(host.size()));
-        std::memcpy(line + host.size(), "\r\n", 2);
-        batch.rows.push_back(row);
-    }
-
-    void publishCount(qint64 rows)
-    {
-        std::lock_guard lock(m_mutex);
-        m_rows = rows;
-        m_changed.notify_all();
-    }
-    // False when the refresh no longer wants rows.
-    bool publish(Batch&& batch)
-    {
-        std::lock_guard lock(m_mutex);
-        if (!batch.rows.empty())
-            m_batches.push_back(std::move(batch));
-        batch = Batch();
-        m_changed.notify_all();
-        return !m_stop;
-    }
-
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Batch> m_batches;
-    qint64 m_rows = -1;
-    bool m_done = false;
-    bool m_stop = false;
+    QByteArrayView m_text;
+    bool m_alreadyAsWritten;
+    std::optional<HostsFileWriter> m_writer;
     QString m_failure;
-    std::thread m_thread; // last: it starts once everything above exists
 };
 
-// Keeps the block lines of the batch whose hosts the set lacks, moved to the
-// batch's front over the others, and records their hosts; answers how many.
-qint64 keepMissingLines(DatabaseReader::Batch& batch, PresentHosts& present, qint64& row,
-                        qint64 rows, ProgressThrottle& throttle, HostsRefreshUi& ui)
+// Writes the batch's kept lines to the file. The batch's lines then stay in
+// `viewed`, since the set keeps views of the kept hosts.
+void writeKeptLines(ParallelLookup::Job& job, NewHostsFile& file, std::vector<QByteArray>& viewed)
 {
-    // A little ahead, so each lookup finds its place in the set fetched.
-    constexpr size_t Ahead = 16;
-    char* lines = batch.lines.data();
-    qsizetype kept = 0;
-    qint64 added = 0;
-    for (size_t i = 0; i < batch.rows.size(); ++i, ++row) {
-        if (i + Ahead < batch.rows.size())
-            present.prefetch({{}, batch.rows[i + Ahead].hash, true});
-        const DatabaseReader::Row& entry = batch.rows[i];
-        // A host that cannot stand in a line as written would break the file
-        // (a line end) or never count as present (a blank host).
-        if (entry.lineStart >= 0 &&
-            !present.contains(
-                {QByteArrayView(lines + entry.keyStart, entry.keySize), entry.hash, entry.ascii})) {
-            std::memmove(lines + kept, lines + entry.lineStart, size_t(entry.lineSize));
-            const qsizetype keyStart = kept + (entry.keyStart - entry.lineStart);
-            present.insert(
-                {QByteArrayView(lines + keyStart, entry.keySize), entry.hash, entry.ascii});
-            kept += entry.lineSize;
-            ++added;
+    const Batch& batch = job.batch;
+    const auto keptRows = size_t(std::count(job.kept.begin(), job.kept.end(), quint8(1)));
+    if (keptRows == 0)
+        return;
+    if (keptRows == batch.rows.size()) {
+        file.add(batch.lines);
+    } else {
+        QByteArray lines;
+        lines.reserve(batch.lines.size());
+        for (size_t row = 0; row < batch.rows.size(); ++row) {
+            if (job.kept[row])
+                lines.append(batch.line(row));
         }
-        if (throttle.shows(row))
-            ui.step(row, rows);
+        file.add(lines);
     }
-    batch.lines.resize(kept); // a shorter size keeps the bytes where they are
-    return added;
+    viewed.push_back(std::move(job.batch.lines)); // moving keeps the bytes where they are
 }
 
-// Appends a block line for every database host that the text does not block
+// Writes a block line for every database host that the text does not block
 // yet, in the order of the query; each host once, however many categories
-// hold it. The lines are kept in `lines`; answers their number.
-qint64 addMissingHosts(DatabaseReader& database, PresentHosts& present,
-                       std::vector<QByteArray>& lines, HostsRefreshUi& ui)
+// hold it. Answers their number.
+qint64 addMissingHosts(HostsTableReader& database, PresentHosts& present, NewHostsFile& file,
+                       HostsRefreshUi& ui)
 {
+    // Batches looked up ahead of the one written out.
+    constexpr size_t InFlight = 4;
     const qint64 rows = database.rowCount();
     if (rows > 0)
         ui.begin(rows);
     // Room for the hosts the file may lack, taken once rather than by growing.
     present.reserve(std::max<qint64>(0, rows - present.size()));
     ProgressThrottle throttle(rows);
+    std::vector<QByteArray> viewed; // lines the set keeps views of
     qint64 added = 0;
     qint64 row = 0;
-    DatabaseReader::Batch batch;
-    while (database.next(batch)) {
-        const qint64 addedHere = keepMissingLines(batch, present, row, rows, throttle, ui);
-        if (addedHere > 0)
-            lines.push_back(std::move(batch.lines)); // moving keeps the bytes where they are
-        added += addedHere;
+    const auto writeOut = [&](ParallelLookup::Job& job) {
+        ParallelLookup::wait(job);
+        for (size_t index = 0; index < job.kept.size(); ++index, ++row) {
+            added += job.kept[index];
+            if (throttle.shows(row))
+                ui.step(row, rows);
+        }
+        writeKeptLines(job, file, viewed);
+    };
+    {
+        ParallelLookup lookup(present, platform::workerCount());
+        std::deque<std::shared_ptr<ParallelLookup::Job>> jobs;
+        Batch batch;
+        while (database.next(batch)) {
+            jobs.push_back(lookup.submit(std::move(batch)));
+            if (jobs.size() > InFlight) {
+                writeOut(*jobs.front());
+                jobs.pop_front();
+            }
+        }
+        for (const std::shared_ptr<ParallelLookup::Job>& job : jobs)
+            writeOut(*job);
     }
+    present.countShards();
     return added;
 }
 
@@ -273,7 +270,7 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
         HostsFileLock lock;
         // The database is read on a thread of its own while the file is read
         // and its names gathered.
-        DatabaseReader database(dbPath);
+        HostsTableReader database(dbPath);
         QByteArray text;
         bool alreadyAsWritten = false;
         try {
@@ -285,21 +282,11 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
 
         if (outcome.fileRead) {
             PresentHosts present{QByteArrayView(text)};
-            std::vector<QByteArray> added;
-            outcome.linesAdded = addMissingHosts(database, present, added, ui);
+            NewHostsFile file(text, alreadyAsWritten);
+            outcome.linesAdded = addMissingHosts(database, present, file, ui);
             outcome.databaseFailure = database.failure();
-            std::vector<QByteArrayView> parts{text};
-            parts.insert(parts.end(), added.begin(), added.end());
-            try {
-                // A file that would not change is not written again.
-                if (outcome.linesAdded == 0 && alreadyAsWritten)
-                    keepHostsFile();
-                else
-                    setHostsFile(parts, BlankLines::Drop);
-                outcome.fileWritten = true;
-            } catch (const EHostsFileError& error) {
-                outcome.fileFailure = error.message();
-            }
+            outcome.fileFailure = file.finish();
+            outcome.fileWritten = outcome.fileFailure.isEmpty();
         }
     }
     // Outside the lock: these wait for the window thread. A failed read still

@@ -322,3 +322,61 @@ TEST(PresentHostsSet, BytesMatchOnlyTheSameCharactersIgnoringCase)
     EXPECT_FALSE(accented.contains(QByteArrayView("CAF\xC3\x89-\xC3\x89T\xC3\x88.COM")));
     EXPECT_FALSE(accented.contains(QByteArrayView("cafe-ete.com")));
 }
+
+// Large texts are gathered in parts on several threads: every line counts
+// once, wherever the parts are cut, and a host written twice in two far
+// places is one host.
+TEST(PresentHostsSet, ALargeTextIsGatheredWholeWhateverItsLineEnds)
+{
+    constexpr int Lines = 90000;
+    QByteArray text;
+    for (int i = 0; i < Lines; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        // Line ends of all three kinds, a LF alone three times in four.
+        const char* end = i % 4 == 0 ? "\r\n" : (i % 4 == 1 ? "\r" : "\n");
+        if (i % 3 == 0)
+            text += "127.0.0.1 plain" + n + ".example" + end;
+        else if (i % 3 == 1)
+            text += "10.0.0.1  alias" + n + " Other" + n + " # note" + n + ".example" + end;
+        else
+            text += "# comment" + n + ".example" + end;
+    }
+    text += "127.0.0.1 PLAIN0.EXAMPLE\r\n"; // the first host once more
+    ASSERT_GT(text.size(), 2 << 20);
+
+    PresentHosts present{QByteArrayView(text)};
+
+    // A plain line gives its name; a line of two names each name and the
+    // rest as written; a comment nothing.
+    const qsizetype plain = (Lines + 2) / 3;
+    const qsizetype named = (Lines + 1) / 3;
+    EXPECT_EQ(present.size(), plain + 3 * named);
+    for (int i = 0; i < Lines; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        if (i % 3 == 0) {
+            ASSERT_TRUE(present.contains(QByteArrayView("Plain" + n + ".Example"))) << i;
+        } else if (i % 3 == 1) {
+            ASSERT_TRUE(present.contains(QByteArrayView("ALIAS" + n))) << i;
+            ASSERT_TRUE(present.contains(QByteArrayView("other" + n))) << i;
+            ASSERT_TRUE(present.contains(
+                QByteArrayView("alias" + n + " Other" + n + " # note" + n + ".example")))
+                << i;
+        } else {
+            ASSERT_FALSE(present.contains(QByteArrayView("comment" + n + ".example"))) << i;
+        }
+    }
+    EXPECT_FALSE(present.contains(QByteArrayView("note1.example")));
+    EXPECT_FALSE(present.contains(QByteArrayView("plain1.example")));
+}
+
+TEST(PresentHostsSet, ALargeTextWithoutLineFeedsIsGatheredWhole)
+{
+    QByteArray text;
+    for (int i = 0; i < 50000; ++i)
+        text += "127.0.0.1 cr" + QByteArray::number(i) + ".example\r";
+    ASSERT_GT(text.size(), 1 << 20);
+    PresentHosts present{QByteArrayView(text)};
+    EXPECT_EQ(present.size(), 50000);
+    EXPECT_TRUE(present.contains(QByteArrayView("cr0.example")));
+    EXPECT_TRUE(present.contains(QByteArrayView("CR49999.EXAMPLE")));
+}

@@ -2,6 +2,7 @@
 #include "UntUpdateHosts.h"
 
 #include "AppTestSupport.h"
+#include "SystemText.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -48,6 +49,25 @@ protected:
     void TearDown() override { hostsfile_testing::afterHalfWritten = nullptr; }
 
     HostsRefreshOutcome refresh() { return refreshHostsFile(DBPath, ui); }
+
+    // What a refresh appends for the hosts in the order given, worked out
+    // plainly: a block line for each host that is neither blank nor holds a
+    // line end, once per host ignoring case and surrounding blanks, unless
+    // `present` (lower case) holds it already.
+    static QByteArray expectedLines(const QStringList& hosts, QSet<QString> present, qint64& count)
+    {
+        QByteArray lines;
+        count = 0;
+        for (const QString& host : hosts) {
+            const QString key = host.trimmed().toLower();
+            if (key.isEmpty() || host.contains(u'\n') || present.contains(key))
+                continue;
+            present.insert(key);
+            lines += "127.0.0.1 " + systemtext::encode(host) + "\r\n";
+            ++count;
+        }
+        return lines;
+    }
 
     RecordingRefreshUi ui;
 };
@@ -304,4 +324,78 @@ TEST_F(HostsRefreshTest, OverlappingRefreshesAndCleaningLoseNoLines)
         ASSERT_TRUE(hostInText(QStringLiteral("own%1.com").arg(i), text)) << i;
         ASSERT_TRUE(hostInText(QStringLiteral("other%1.com").arg(i), text)) << i;
     }
+}
+
+// A table this large is read in parts on several connections and its hosts
+// looked up on several threads; what the refresh writes stays as a plain
+// reading of the table in its order gives it.
+TEST_F(HostsRefreshTest, ALargeTableGivesEachHostOnceInTheTablesOrder)
+{
+    const QStringList first = numbered(QStringLiteral("host%1.example"), 30000);
+    QStringList second; // every other one the first list's, in capitals
+    for (int i = 0; i < 20000; ++i)
+        second << (i % 2 ? QStringLiteral("second%1.example").arg(i)
+                         : QStringLiteral("HOST%1.EXAMPLE").arg(i * 3 / 2));
+    QStringList third; // now and then the second list's, and a few odd ones
+    for (int i = 0; i < 20000; ++i)
+        third << (i % 5 == 0 ? QStringLiteral("Second%1.Example").arg(i | 1)
+                             : QStringLiteral("third%1.example").arg(i));
+    third[7] = QStringLiteral("bad\nhost.example");
+    third[8] = QStringLiteral("   ");
+    third[9] = QString::fromUtf8("caf\xC3\xA9.example");
+    third[10] = QStringLiteral(" Spaced.example ");
+    third[11] = QStringLiteral("spaced.EXAMPLE");
+    const QStringList fourth = numbered(QStringLiteral("fresh%1.example"), 10000);
+    addHosts(DBPath, QStringLiteral("1"), first, QStringLiteral("Y"));
+    addHosts(DBPath, QStringLiteral("2"), second, QStringLiteral("Y"));
+    addHosts(DBPath, QStringLiteral("3"), third, QStringLiteral("N"));
+    addHosts(DBPath, QStringLiteral("4"), fourth, QStringLiteral("Y"));
+    // The file blocks every seventh host of the first list already, and one
+    // of the last list.
+    QByteArray user = "10.0.0.1 nas\r\n127.0.0.1 fresh5000.example\r\n";
+    QSet<QString> present{QStringLiteral("nas"), QStringLiteral("fresh5000.example")};
+    for (int i = 0; i < 30000; i += 7) {
+        user += "127.0.0.1 host" + QByteArray::number(i) + ".example\r\n";
+        present << QStringLiteral("host%1.example").arg(i);
+    }
+    writeHostsFile(user);
+
+    const HostsRefreshOutcome outcome = refresh();
+
+    qint64 count = 0;
+    const QByteArray expected = expectedLines(first + second + third + fourth, present, count);
+    EXPECT_EQ(hostsFileBytes(), user + expected);
+    EXPECT_EQ(outcome.linesAdded, count);
+    EXPECT_TRUE(outcome.databaseFailure.isEmpty());
+    EXPECT_EQ(ui.calls, QStringList({"begin 80000", "end"}));
+    EXPECT_EQ(ui.steps.size(), 100);   // each percent once
+    EXPECT_EQ(ui.steps.last(), 79200); // 99 percent
+
+    // Again: every host is blocked now.
+    EXPECT_EQ(refresh().linesAdded, 0);
+    EXPECT_EQ(hostsFileBytes(), user + expected);
+}
+
+TEST_F(HostsRefreshTest, ALargeTableKeepsTheOrderOfItsScanWithGapsOrAnIndex)
+{
+    // Inserted from the last name to the first, so an index on the names
+    // orders them the other way round.
+    QStringList names = numbered(QStringLiteral("n%1.example"), 90000);
+    std::reverse(names.begin(), names.end());
+    addHosts(DBPath, QStringLiteral("1"), names, QStringLiteral("Y"));
+    // A gap in the rowids: parts of equal width hold unequal rows.
+    exec(QStringLiteral("DELETE FROM hosts WHERE rowid BETWEEN 5000 AND 35000;"));
+    const QStringList scanned = column(QStringLiteral("SELECT host FROM hosts;"));
+    ASSERT_EQ(scanned.size(), 90000 - 30001);
+    writeHostsFile("");
+    refresh();
+    qint64 count = 0;
+    EXPECT_EQ(hostsFileBytes(), expectedLines(scanned, {}, count));
+
+    exec(QStringLiteral("CREATE INDEX hostnames ON hosts(host);"));
+    const QStringList indexed = column(QStringLiteral("SELECT host FROM hosts;"));
+    ASSERT_NE(indexed, scanned); // the index decides the order now
+    writeHostsFile("");
+    refresh();
+    EXPECT_EQ(hostsFileBytes(), expectedLines(indexed, {}, count));
 }

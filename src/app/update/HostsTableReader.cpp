@@ -1,0 +1,333 @@
+#include "HostsTableReader.h"
+
+#include "BlockList.h"
+#include "Parallel.h"
+#include "SQLiteTable3.h"
+#include "SystemText.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+namespace {
+
+// How long the first connection waits for a database another one is writing.
+constexpr int DatabaseBusyTimeoutMs = 10000;
+
+constexpr size_t BatchSize = 4096;
+// A batch ends early once its lines pass this, whatever its hosts hold, so
+// they stay far below 2 GiB.
+constexpr qsizetype BatchBytes = 1 << 20;
+constexpr qsizetype TypicalLineBytes = 48;
+// Fewer rows than this in a part cost more in connections than they save.
+constexpr qint64 MinRowsPerPart = 16384;
+// Parts read ahead of the one being handed over wait once the batches waiting
+// pass this, so a large table is not held twice in memory.
+constexpr qsizetype QueuedBytesLimit = qsizetype(32) << 20;
+
+constexpr qsizetype LineEndBytes = 2;
+
+// A stored text up to its first NUL, as the toolkit reads a text column.
+template <class View> View upToNul(View text)
+{
+    const qsizetype nul = text.indexOf(decltype(text[0])(0));
+    return nul < 0 ? text : text.first(nul);
+}
+
+QString failureText(const std::exception& error)
+{
+    if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
+        return ours->message();
+    return QString::fromUtf8(error.what());
+}
+
+using Batch = HostsTableReader::Batch;
+using HostForm = HostsTableReader::HostForm;
+
+qsizetype queuedBytesOf(const Batch& batch)
+{
+    return batch.lines.capacity() +
+           qsizetype(batch.lineEnds.capacity() * (sizeof(qint32) + sizeof(HostForm)) +
+                     batch.rows.capacity() * sizeof(HostsTableReader::Row));
+}
+
+// The row's host as the toolkit reads a text column (up to its first NUL),
+// appended as its block line. A host beyond ASCII is judged here, as the
+// characters the row holds, since only the reading thread may ask for them.
+void addRow(const TSQLiteUniTable& table, Batch& batch)
+{
+    if (batch.lineEnds.empty()) {
+        batch.lineEnds.reserve(BatchSize);
+        batch.forms.reserve(BatchSize);
+        batch.lines.reserve(qsizetype(BatchSize) * TypicalLineBytes);
+    }
+    QByteArrayView host = table.FieldAsUtf8View(0);
+    QByteArray beyondAscii;
+    HostForm form = HostForm::PlainName;
+    if (!systemtext::isPlainName(host)) {
+        host = upToNul(host);
+        form = HostForm::Ascii;
+    }
+    if (form == HostForm::Ascii && !systemtext::isAscii(host)) {
+        const QStringView text = upToNul(table.FieldAsStringView(0));
+        form = isWritableHost(text) ? HostForm::Judged : HostForm::Unwritable;
+        if (form == HostForm::Judged)
+            beyondAscii = systemtext::encode(text);
+        host = beyondAscii;
+    }
+    batch.lines.append(BlockLinePrefixBytes).append(host).append("\r\n", LineEndBytes);
+    batch.lineEnds.push_back(qint32(batch.lines.size()));
+    batch.forms.push_back(form);
+}
+
+void keyRows(Batch& batch)
+{
+    batch.rows.resize(batch.lineEnds.size());
+    for (size_t i = 0; i < batch.lineEnds.size(); ++i) {
+        const QByteArrayView host = batch.host(i);
+        const HostForm form = batch.forms[i];
+        if (form == HostForm::Unwritable || (form == HostForm::Ascii && !isWritableHost(host)))
+            continue;
+        const PresentHosts::Key key = form == HostForm::PlainName
+                                          ? PresentHosts::keyOfPlainName(host)
+                                          : PresentHosts::keyOf(host);
+        batch.rows[i] = {key.hash, qint32(key.text.data() - batch.lines.constData()),
+                         quint32(key.text.size()), key.ascii};
+    }
+}
+
+} // namespace
+
+// The rows from `firstRowid` to `lastRowid`, or the whole table when the
+// table is read in one part.
+struct HostsTableReader::Part {
+    size_t index = 0;
+    qint64 firstRowid = 0;
+    qint64 lastRowid = 0;
+    bool whole = false;
+    platform::HandOver<Batch> batches;
+    QString failure;                // set before batches finish
+    bool leftToCoordinator = false; // its own connection could not start
+    std::jthread thread;            // last: joins before the hand-over goes
+
+    QString query() const
+    {
+        if (whole)
+            return QStringLiteral("SELECT host FROM hosts;");
+        return QStringLiteral("SELECT host FROM hosts WHERE rowid BETWEEN %1 AND %2;")
+            .arg(firstRowid)
+            .arg(lastRowid);
+    }
+};
+
+QByteArrayView HostsTableReader::Batch::line(size_t row) const
+{
+    const qint32 start = row == 0 ? 0 : lineEnds[row - 1];
+    return QByteArrayView(lines).sliced(start, lineEnds[row] - start);
+}
+
+QByteArrayView HostsTableReader::Batch::host(size_t row) const
+{
+    const QByteArrayView whole = line(row);
+    return whole.sliced(BlockLinePrefixBytes.size(),
+                        whole.size() - BlockLinePrefixBytes.size() - LineEndBytes);
+}
+
+HostsTableReader::HostsTableReader(const QString& dbPath)
+    : m_dbPath(dbPath), m_coordinator([this] { readAll(); })
+{}
+
+HostsTableReader::~HostsTableReader()
+{
+    std::lock_guard lock(m_mutex);
+    m_stopped = true;
+    m_changed.notify_all();
+    for (const std::unique_ptr<Part>& part : m_parts)
+        part->batches.giveUp();
+    // The coordinator joins as its member goes, before the parts it uses.
+}
+
+qint64 HostsTableReader::rowCount()
+{
+    waitUntilReady();
+    return m_rows;
+}
+
+bool HostsTableReader::next(Batch& batch)
+{
+    waitUntilReady();
+    for (;;) {
+        Part* part = nullptr;
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_current == m_parts.size())
+                return false;
+            part = m_parts[m_current].get();
+        }
+        const bool taken = part->batches.take(batch);
+        std::lock_guard lock(m_mutex);
+        if (taken) {
+            m_queuedBytes -= queuedBytesOf(batch);
+        } else if (!part->failure.isEmpty()) {
+            m_failure = part->failure;
+            m_current = m_parts.size();
+        } else {
+            ++m_current;
+        }
+        m_changed.notify_all();
+        if (taken)
+            return true;
+    }
+}
+
+QString HostsTableReader::failure()
+{
+    std::lock_guard lock(m_mutex);
+    return m_failure;
+}
+
+void HostsTableReader::waitUntilReady()
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [this] { return m_ready; });
+}
+
+// The first part is read on the connection that counted the rows, whose read
+// transaction stays open until every part has started: no write can be
+// committed meanwhile, so every part sees the state that was counted.
+void HostsTableReader::readAll()
+{
+    try {
+        TSQLiteDatabase db(m_dbPath);
+        db.SetTimeout(DatabaseBusyTimeoutMs);
+        db.BeginTransaction();
+        const qint64 rows = db.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM hosts;"));
+        if (!publishParts(rows, partsFor(db, rows)))
+            return;
+        for (size_t index = 1; index < m_parts.size(); ++index)
+            m_parts[index]->thread = std::jthread([this, index] { readOnOwnConnection(index); });
+        readPart(db, *m_parts[0]);
+        for (size_t index = 1; index < m_parts.size(); ++index) {
+            m_parts[index]->thread.join();
+            if (m_parts[index]->leftToCoordinator)
+                readPart(db, *m_parts[index]);
+        }
+    } catch (const std::exception& error) {
+        publishFailure(failureText(error));
+    }
+}
+
+// Rowid ranges of about equal width; one part for a small table, and for a
+// table with an index, whose scan order an index may decide.
+std::vector<std::unique_ptr<HostsTableReader::Part>> HostsTableReader::partsFor(TSQLiteDatabase& db,
+                                                                                qint64 rows)
+{
+    const qint64 count = std::min<qint64>(qint64(platform::workerCount()), rows / MinRowsPerPart);
+    std::vector<std::unique_ptr<Part>> parts;
+    const bool indexed = db.GetTableValue(QStringLiteral(
+                             "SELECT COUNT(*) FROM sqlite_master WHERE tbl_name = 'hosts' "
+                             "AND type = 'index';")) > 0;
+    if (count < 2 || indexed) {
+        parts.push_back(std::make_unique<Part>());
+        parts.back()->whole = true;
+        return parts;
+    }
+    const qint64 first = db.GetTableValue(QStringLiteral("SELECT MIN(rowid) FROM hosts;"));
+    const qint64 last = db.GetTableValue(QStringLiteral("SELECT MAX(rowid) FROM hosts;"));
+    // In 128 bits: rowids may span the whole 64-bit range.
+    const __int128 span = __int128(last) - first + 1;
+    const auto startOf = [&](qint64 index) { return qint64(first + span * index / count); };
+    for (qint64 index = 0; index < count; ++index) {
+        parts.push_back(std::make_unique<Part>());
+        parts.back()->index = size_t(index);
+        parts.back()->firstRowid = startOf(index);
+        parts.back()->lastRowid = index + 1 < count ? startOf(index + 1) - 1 : last;
+    }
+    return parts;
+}
+
+bool HostsTableReader::publishParts(qint64 rows, std::vector<std::unique_ptr<Part>> parts)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_stopped)
+        return false;
+    m_rows = rows;
+    m_parts = std::move(parts);
+    m_ready = true;
+    m_changed.notify_all();
+    return true;
+}
+
+// A failure before any part: nothing to hand over.
+void HostsTableReader::publishFailure(const QString& failure)
+{
+    std::lock_guard lock(m_mutex);
+    if (!m_ready) {
+        m_failure = failure;
+        m_ready = true;
+        m_changed.notify_all();
+    }
+}
+
+// A part read on its own connection, which waits for no lock: a busy
+// database leaves the part to the coordinator, whose transaction holds.
+void HostsTableReader::readOnOwnConnection(size_t index)
+{
+    Part& part = *m_parts[index];
+    bool started = false;
+    try {
+        TSQLiteDatabase db(m_dbPath);
+        db.BeginTransaction();
+        readPart(db, part, &started);
+    } catch (const std::exception&) {
+        if (!started)
+            part.leftToCoordinator = true;
+    }
+}
+
+// Reads the part's rows into batches, keys them and hands them over; a
+// failure is kept in the part and raised again. `started` turns true with the
+// first row; a failure before it is only raised, leaving the part unread.
+void HostsTableReader::readPart(TSQLiteDatabase& db, Part& part, bool* started)
+{
+    try {
+        const auto table = db.GetUniTable(part.query());
+        Batch batch;
+        for (; !table->GetEOF(); table->Next()) {
+            if (started)
+                *started = true;
+            addRow(*table, batch);
+            const bool full =
+                batch.lineEnds.size() == BatchSize || batch.lines.size() >= BatchBytes;
+            if (full && !handOver(part, batch))
+                return;
+        }
+        if (!batch.lineEnds.empty())
+            handOver(part, batch);
+        part.batches.finish();
+    } catch (const std::exception& error) {
+        if (started && !*started)
+            throw;
+        {
+            std::lock_guard lock(m_mutex);
+            part.failure = failureText(error);
+        }
+        part.batches.finish();
+        throw;
+    }
+}
+
+// False when the refresh no longer wants rows.
+bool HostsTableReader::handOver(Part& part, Batch& batch)
+{
+    keyRows(batch);
+    const qsizetype bytes = queuedBytesOf(batch);
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] {
+            return m_queuedBytes < QueuedBytesLimit || part.index == m_current || m_stopped;
+        });
+        m_queuedBytes += bytes;
+    }
+    return part.batches.give(std::exchange(batch, Batch()));
+}

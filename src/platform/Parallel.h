@@ -1,0 +1,43 @@
+#pragma once
+
+// Splits work that parts cleanly over a few threads and waits for all of it.
+
+#include <cstddef>
+#include <exception>
+#include <thread>
+#include <vector>
+
+namespace platform {
+
+// How many threads large work is split over: the processor's cores, at most
+// four (more gain little against the memory they share).
+std::size_t workerCount();
+
+// Runs task(0) ... task(count - 1), each on a thread of its own except the
+// first, which runs on the caller's; returns when all have ended. The first
+// exception of a task (by index) is raised again here, after every task ended.
+template <class Task> void runInParallel(std::size_t count, Task&& task)
+{
+    std::vector<std::exception_ptr> failures(count);
+    const auto run = [&](std::size_t index) {
+        try {
+            task(index);
+        } catch (...) {
+            failures[index] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        threads.reserve(count);
+        for (std::size_t index = 1; index < count; ++index)
+            threads.emplace_back(run, index);
+        if (count > 0)
+            run(0);
+    } // the threads join here
+    for (const std::exception_ptr& failure : failures) {
+        if (failure)
+            std::rethrow_exception(failure);
+    }
+}
+
+} // namespace platform
