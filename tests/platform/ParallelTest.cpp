@@ -1,12 +1,10 @@
 #include "Parallel.h"
-#include "HandOver.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 TEST(RunInParallel, RunsEveryTaskOnceAndWaitsForAll)
@@ -32,29 +30,4 @@ TEST(RunInParallel, TheFirstFailureByIndexIsRaisedAfterEveryTaskEnded)
         EXPECT_STREQ(error.what(), "task 1");
     }
     EXPECT_EQ(ended.load(), 4);
-}
-
-TEST(HandOver, ItemsComeInTheOrderGivenUntilTheGiverFinishes)
-{
-    platform::HandOver<int> handOver;
-    std::jthread giver([&] {
-        for (int item = 0; item < 1000; ++item)
-            handOver.give(int(item));
-        handOver.finish();
-    });
-    int expected = 0;
-    int item = -1;
-    while (handOver.take(item))
-        EXPECT_EQ(item, expected++);
-    EXPECT_EQ(expected, 1000);
-}
-
-TEST(HandOver, ATakerThatGivesUpDropsWhatWaitsAndRefusesMore)
-{
-    platform::HandOver<int> handOver;
-    EXPECT_TRUE(handOver.give(1));
-    handOver.giveUp();
-    int item = 0;
-    EXPECT_FALSE(handOver.take(item));
-    EXPECT_FALSE(handOver.give(2));
 }

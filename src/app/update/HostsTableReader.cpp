@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -105,7 +107,8 @@ struct HostsTableReader::Part {
     qint64 firstRowid = 0;
     qint64 lastRowid = 0;
     bool whole = false;
-    platform::HandOver<Batch> batches;
+    // Unbounded in count: the reader's budget of queued bytes bounds it.
+    platform::BoundedQueue<Batch> batches{std::numeric_limits<size_t>::max()};
     QString failure;                // set before batches finish
     bool leftToCoordinator = false; // its own connection could not start
     std::jthread thread;            // last: joins before the hand-over goes
@@ -143,7 +146,7 @@ HostsTableReader::~HostsTableReader()
     m_stopped = true;
     m_changed.notify_all();
     for (const std::unique_ptr<Part>& part : m_parts)
-        part->batches.giveUp();
+        part->batches.abandon();
     // The coordinator joins as its member goes, before the parts it uses.
 }
 
@@ -164,7 +167,10 @@ bool HostsTableReader::next(Batch& batch)
                 return false;
             part = m_parts[m_current].get();
         }
-        const bool taken = part->batches.take(batch);
+        std::optional<Batch> next = part->batches.pop();
+        const bool taken = next.has_value();
+        if (taken)
+            batch = std::move(*next);
         std::lock_guard lock(m_mutex);
         if (taken) {
             m_queuedBytes -= queuedBytesOf(batch);
@@ -329,5 +335,5 @@ bool HostsTableReader::handOver(Part& part, Batch& batch)
         });
         m_queuedBytes += bytes;
     }
-    return part.batches.give(std::exchange(batch, Batch()));
+    return part.batches.push(std::exchange(batch, Batch()));
 }

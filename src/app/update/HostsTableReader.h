@@ -7,7 +7,7 @@
 // connection and thread of its own; the parts are handed over in order, so
 // the hosts come as one scan of the table gives them.
 
-#include "HandOver.h"
+#include "BoundedQueue.h"
 #include "HostsFile.h"
 
 #include <QByteArray>

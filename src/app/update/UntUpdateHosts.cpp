@@ -1,7 +1,7 @@
 #include "UntUpdateHosts.h"
 
 #include "BlockList.h"
-#include "HandOver.h"
+#include "BoundedQueue.h"
 #include "HostsFile.h"
 #include "HostsTableReader.h"
 #include "Parallel.h"
@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -44,16 +45,18 @@ public:
         std::exception_ptr failure;
     };
 
-    ParallelLookup(PresentHosts& present, size_t threads) : m_present(present), m_queues(threads)
+    ParallelLookup(PresentHosts& present, size_t threads) : m_present(present)
     {
+        for (size_t index = 0; index < threads; ++index)
+            m_queues.push_back(std::make_unique<Queue>(std::numeric_limits<size_t>::max()));
         m_threads.reserve(threads);
         for (size_t index = 0; index < threads; ++index)
             m_threads.emplace_back([this, index] { lookUp(index); });
     }
     ~ParallelLookup()
     {
-        for (platform::HandOver<std::shared_ptr<Job>>& queue : m_queues)
-            queue.giveUp();
+        for (const std::unique_ptr<Queue>& queue : m_queues)
+            queue->abandon();
         // The threads join as their member goes, before the queues.
     }
     ParallelLookup(const ParallelLookup&) = delete;
@@ -62,8 +65,8 @@ public:
     std::shared_ptr<Job> submit(Batch&& batch)
     {
         auto job = std::make_shared<Job>(std::move(batch), m_queues.size());
-        for (platform::HandOver<std::shared_ptr<Job>>& queue : m_queues)
-            queue.give(std::shared_ptr<Job>(job));
+        for (const std::unique_ptr<Queue>& queue : m_queues)
+            queue->push(job);
         return job;
     }
     // Waits until every thread is done with the job; raises a thread's failure.
@@ -81,20 +84,20 @@ private:
         const size_t shards = PresentHosts::shardCount();
         const size_t first = shards * index / m_queues.size();
         const size_t end = shards * (index + 1) / m_queues.size();
-        std::shared_ptr<Job> job;
         std::vector<size_t> own;
-        while (m_queues[index].take(job)) {
+        while (const std::optional<std::shared_ptr<Job>> next = m_queues[index]->pop()) {
+            Job& job = **next;
             std::exception_ptr failure;
             try {
-                lookUpRows(*job, first, end, own);
+                lookUpRows(job, first, end, own);
             } catch (...) {
                 failure = std::current_exception();
             }
-            std::lock_guard lock(job->mutex);
-            if (failure && !job->failure)
-                job->failure = failure;
-            if (--job->remaining == 0)
-                job->done.notify_all();
+            std::lock_guard lock(job.mutex);
+            if (failure && !job.failure)
+                job.failure = failure;
+            if (--job.remaining == 0)
+                job.done.notify_all();
         }
     }
 
@@ -121,7 +124,9 @@ private:
     }
 
     PresentHosts& m_present;
-    std::vector<platform::HandOver<std::shared_ptr<Job>>> m_queues;
+    // A queue of jobs for each thread; the caller bounds the jobs in flight.
+    using Queue = platform::BoundedQueue<std::shared_ptr<Job>>;
+    std::vector<std::unique_ptr<Queue>> m_queues;
     std::vector<std::jthread> m_threads; // last: they join before the queues go
 };
 
