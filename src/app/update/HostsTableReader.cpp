@@ -53,6 +53,17 @@ qsizetype queuedBytesOf(const Batch& batch)
                      batch.rows.capacity() * sizeof(HostsTableReader::Row));
 }
 
+// Appends "127.0.0.1 <host>\r\n", copied straight into the room it takes.
+void appendLine(QByteArray& lines, QByteArrayView host)
+{
+    const qsizetype start = lines.size();
+    lines.resize(start + BlockLinePrefixBytes.size() + host.size() + LineEndBytes);
+    char* end =
+        std::copy(BlockLinePrefixBytes.begin(), BlockLinePrefixBytes.end(), lines.data() + start);
+    end = std::copy(host.begin(), host.end(), end);
+    std::copy_n("\r\n", LineEndBytes, end);
+}
+
 // The row's host as the toolkit reads a text column (up to its first NUL),
 // appended as its block line. A host beyond ASCII is judged here, as the
 // characters the row holds, since only the reading thread may ask for them.
@@ -77,7 +88,7 @@ void addRow(const TSQLiteUniTable& table, Batch& batch)
             beyondAscii = systemtext::encode(text);
         host = beyondAscii;
     }
-    batch.lines.append(BlockLinePrefixBytes).append(host).append("\r\n", LineEndBytes);
+    appendLine(batch.lines, host);
     batch.lineEnds.push_back(qint32(batch.lines.size()));
     batch.forms.push_back(form);
 }
