@@ -7,7 +7,6 @@
 #include "Parallel.h"
 #include "Platform.h"
 #include "ProgressThrottle.h"
-#include "SystemText.h"
 #include "UntSqliteUtils.h"
 
 #include <algorithm>
