@@ -250,59 +250,61 @@ template <class Text, class View> Text joinLines(View text, bool dropBlankLines)
 
 } // namespace
 
-bool isAscii(QByteArrayView bytes)
+namespace {
+
+// Calls onWord for every whole eight bytes from the start, then onByte for
+// each byte after them, while they answer true; answers whether all did.
+template <class OnWord, class OnByte>
+bool everyWordAndByte(QByteArrayView bytes, OnWord onWord, OnByte onByte)
 {
     const char* data = bytes.data();
     const qsizetype size = bytes.size();
     qsizetype at = 0;
-    quint64 high = 0;
     for (; at + 8 <= size; at += 8) {
         quint64 word;
         std::memcpy(&word, data + at, 8);
-        high |= word;
+        if (!onWord(word))
+            return false;
     }
-    for (; at < size; ++at)
-        high |= uchar(data[at]);
-    return (high & HighBits) == 0;
+    for (; at < size; ++at) {
+        if (!onByte(uchar(data[at])))
+            return false;
+    }
+    return true;
+}
+
+// The high bit of each byte below `bound` (at most 0x80) is set.
+quint64 bytesBelow(quint64 word, uchar bound)
+{
+    return (word - LowBits * bound) & ~word & HighBits;
+}
+
+} // namespace
+
+bool isAscii(QByteArrayView bytes)
+{
+    return everyWordAndByte(
+        bytes, [](quint64 word) { return (word & HighBits) == 0; },
+        [](uchar byte) { return byte < 0x80; });
 }
 
 bool hasAsciiControl(QByteArrayView bytes)
 {
-    const char* data = bytes.data();
-    const qsizetype size = bytes.size();
-    qsizetype at = 0;
-    for (; at + 8 <= size; at += 8) {
-        quint64 word;
-        std::memcpy(&word, data + at, 8);
-        const quint64 belowBlank = (word - LowBits * 0x20) & ~word & HighBits;
-        if (belowBlank | hasByte(word, '\x7F'))
-            return true;
-    }
-    for (; at < size; ++at) {
-        if (uchar(data[at]) < 0x20 || data[at] == '\x7F')
-            return true;
-    }
-    return false;
+    return !everyWordAndByte(
+        bytes, [](quint64 word) { return (bytesBelow(word, 0x20) | hasByte(word, '\x7F')) == 0; },
+        [](uchar byte) { return byte >= 0x20 && byte != 0x7F; });
 }
 
 bool isPlainName(QByteArrayView bytes)
 {
-    const auto isPlainByte = [](uchar byte) { return byte > 0x20 && byte < 0x7F && byte != '#'; };
-    const char* data = bytes.data();
-    const qsizetype size = bytes.size();
-    qsizetype at = 0;
-    for (; at + 8 <= size; at += 8) {
-        quint64 word;
-        std::memcpy(&word, data + at, 8);
-        const quint64 upToBlank = (word - LowBits * 0x21) & ~word & HighBits;
-        if ((word & HighBits) | upToBlank | hasByte(word, '\x7F') | hasByte(word, '#'))
-            return false;
-    }
-    for (; at < size; ++at) {
-        if (!isPlainByte(uchar(data[at])))
-            return false;
-    }
-    return size > 0;
+    return !bytes.isEmpty() &&
+           everyWordAndByte(
+               bytes,
+               [](quint64 word) {
+                   return ((word & HighBits) | bytesBelow(word, 0x21) | hasByte(word, '\x7F') |
+                           hasByte(word, '#')) == 0;
+               },
+               [](uchar byte) { return byte > 0x20 && byte < 0x7F && byte != '#'; });
 }
 
 QStringView trimmed(QStringView text)
@@ -350,21 +352,21 @@ qsizetype countLines(QByteArrayView text)
 
 qsizetype countLineFeeds(QByteArrayView text)
 {
-    const char* data = text.data();
-    const qsizetype size = text.size();
     qsizetype count = 0;
-    qsizetype at = 0;
-    for (; at + 8 <= size; at += 8) {
-        quint64 word;
-        std::memcpy(&word, data + at, 8);
-        // Exact per byte: the high bit of a byte is set only where it was LF.
-        const quint64 other = word ^ (LowBits * '\n');
-        const quint64 nonZero = ((other & ~HighBits) + ~HighBits) | other;
-        // Each LF byte gives 1 in its place; the multiply adds the eight places.
-        count += qsizetype((((~nonZero & HighBits) >> 7) * LowBits) >> 56);
-    }
-    for (; at < size; ++at)
-        count += data[at] == '\n';
+    everyWordAndByte(
+        text,
+        [&](quint64 word) {
+            // Exact per byte: the high bit of a byte is set only where it was LF.
+            const quint64 other = word ^ (LowBits * '\n');
+            const quint64 nonZero = ((other & ~HighBits) + ~HighBits) | other;
+            // Each LF byte gives 1 in its place; the multiply adds the eight places.
+            count += qsizetype((((~nonZero & HighBits) >> 7) * LowBits) >> 56);
+            return true;
+        },
+        [&](uchar byte) {
+            count += byte == '\n';
+            return true;
+        });
     return count;
 }
 
