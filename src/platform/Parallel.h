@@ -9,8 +9,8 @@
 
 namespace platform {
 
-// How many threads large work is split over: the processor's cores, at most
-// four (more gain little against the memory they share).
+// How many threads large work is split over: the processors this process may
+// run on, at most four (more gain little against the memory they share).
 std::size_t workerCount();
 
 // Runs task(0) ... task(count - 1), each on a thread of its own except the

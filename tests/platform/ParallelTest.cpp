@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+
+#include <algorithm>
 #include <atomic>
 #include <stdexcept>
 #include <string>
@@ -30,4 +33,22 @@ TEST(RunInParallel, TheFirstFailureByIndexIsRaisedAfterEveryTaskEnded)
         EXPECT_STREQ(error.what(), "task 1");
     }
     EXPECT_EQ(ended.load(), 4);
+}
+
+TEST(WorkerCount, FollowsTheProcessorsThisProcessMayRunOnUpToFour)
+{
+    cpu_set_t saved;
+    ASSERT_EQ(::sched_getaffinity(0, sizeof saved, &saved), 0);
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &saved)) {
+            CPU_SET(cpu, &one);
+            break;
+        }
+    }
+    ASSERT_EQ(::sched_setaffinity(0, sizeof one, &one), 0);
+    EXPECT_EQ(platform::workerCount(), 1u);
+    ASSERT_EQ(::sched_setaffinity(0, sizeof saved, &saved), 0);
+    EXPECT_EQ(platform::workerCount(), std::min<size_t>(size_t(CPU_COUNT(&saved)), 4));
 }
