@@ -53,6 +53,21 @@ TEST_F(GroupBoxLook, FrameClientAndCaptionMatchTheReferenceAtEverySettingsWindow
     }
 }
 
+TEST_F(GroupBoxLook, NegativeOddFontHeightAlsoRaisesTheCaptionOnePixel)
+{
+    skin.GroupBox->FontHeight = -11;
+    const TFont skinFont{QStringLiteral("Tahoma"), -11, {}, 0};
+    const QSize text = textSize(skinFont, kCaption);
+    box.SetBounds(0, 0, 289, 74);
+
+    TbsBitmap expected;
+    fillFrameReference(expected, programGroupBoxSkin(), skin.Picture(), 289, 74);
+    const int TX = 4 + 281 / 2 - text.width() / 2;
+    const int TY = 2 + 13 / 2 - text.height() / 2 - 1;
+    drawCaption(expected, skinFont, Rect(4, 2, 285, 15), TX, TY, kCaption);
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 289, 74)));
+}
+
 namespace {
 
 const TFont kArial14{QStringLiteral("Arial"), 14, {}, platform::clWindowText};

@@ -91,6 +91,18 @@ TEST(SkinPanel, ChildrensAreaFollowsBorderCaptionAndRibbon)
     EXPECT_EQ(childrensArea(panel), Rect(0, 0, 200, 100));
 }
 
+TEST(SkinPanel, GroupBoxLeavesFrameStripsOnlyForACaptionBelowTheClientPart)
+{
+    PanelTestSkin skin;
+    TbsSkinGroupBox box;
+    skin.GroupBox->CaptionRect = Rect(4, 50, 55, 52); // top on the client part's bottom (50)
+    box.SetSkinData(&skin.Data);
+    EXPECT_TRUE(box.ForcebackGround());
+    skin.GroupBox->CaptionRect = Rect(4, 51, 55, 52);
+    box.ReadSkinObject();
+    EXPECT_FALSE(box.ForcebackGround());
+}
+
 TEST(SkinPanel, SkinnedCaptionWithoutSkinSizeMovesTheChildrensTop)
 {
     PanelTestSkin skin;
