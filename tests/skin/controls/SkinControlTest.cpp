@@ -266,10 +266,13 @@ TEST_F(SkinControlTest, StretchedSkinChecksTheChildrenAtEveryBoundsChange)
     auto* child = new ProbeControl(control);
     CheckCounter counter(child);
     skin.groupBox().StretchEffect = true;
+    host.show();
     bind(100, 60);
     const int before = counter.checks;
     control->SetBounds(5, 5, 100, 60);
     EXPECT_EQ(counter.checks, before + 1);
+    control->move(20, 10); // a move of its own, not through SetBounds
+    EXPECT_EQ(counter.checks, before + 2);
 }
 
 // A control whose skin paint fails.
