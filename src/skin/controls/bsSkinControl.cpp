@@ -3,8 +3,8 @@
 #include "bsComponentState.h"
 
 #include <QCoreApplication>
-#include <QPainter>
 #include <QMoveEvent>
+#include <QPainter>
 #include <QResizeEvent>
 #include <QtDebug>
 
