@@ -3,6 +3,7 @@
 #include "bsComponentState.h"
 
 #include <QCoreApplication>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QtDebug>
@@ -279,6 +280,11 @@ void TbsSkinCustomControl::ApplyBounds(int left, int top, int width, int height,
         SetControlRegion();
         repaint();
     }
+    CheckStretchedChildren();
+}
+
+void TbsSkinCustomControl::CheckStretchedChildren()
+{
     if (FIndex != -1 && StretchEffect)
         CheckControlsBackground(this);
 }
@@ -292,6 +298,18 @@ void TbsSkinCustomControl::resizeEvent(QResizeEvent* event)
     RunGuarded(this, [&] {
         ReadSkinObject();
         ApplyBounds(x(), y(), width(), height(), event->size() != event->oldSize());
+    });
+}
+
+void TbsSkinCustomControl::moveEvent(QMoveEvent* event)
+{
+    TbsSkinControl::moveEvent(event);
+    if (FApplyingBounds)
+        return;
+    // A move that did not come through SetBounds.
+    RunGuarded(this, [this] {
+        ReadSkinObject();
+        CheckStretchedChildren();
     });
 }
 

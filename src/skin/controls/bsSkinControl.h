@@ -182,6 +182,7 @@ protected:
     void PaintDefaultImage(TbsBitmap& B) override;
     void PaintSkinImage(TbsBitmap& B) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
     bool FForceBackground = false;
     bool FDrawbackground = true;
@@ -210,6 +211,9 @@ private:
     int GetResizeMode() const;
     const TbsBitmap* ActivePicture(int index) const;
     void ApplyBounds(int left, int top, int width, int height, bool sizeChanged);
+    // A stretched skin shows differently under the children wherever the
+    // control goes, so they are told to refresh their background.
+    void CheckStretchedChildren();
     void CreateControlRegion();
     void PaintClientBackground(TbsDC* canvas);
 

@@ -75,7 +75,12 @@ void TbsSkinVistaGlowLabel::setAlignment(TAlignment value)
 
 void TbsSkinVistaGlowLabel::setFocusControl(QWidget* value)
 {
+    disconnect(FFocusControlGone);
     FFocusControl = value;
+    if (value)
+        FFocusControlGone =
+            connect(value, &QObject::destroyed, this, [this] { setFocusControl(nullptr); });
+    UpdateAccelerator();
 }
 
 void TbsSkinVistaGlowLabel::setShowAccelChar(bool value)
@@ -222,7 +227,9 @@ void TbsSkinVistaGlowLabel::UpdateAccelerator()
 {
     const QKeySequence key = QKeySequence::mnemonic(FCaption);
     FAccelerator->setKey(key);
-    FAccelerator->setEnabled(FShowAccelChar && !key.isEmpty());
+    // Without a control to focus the key is left to the others (a button
+    // with the same letter is then clicked).
+    FAccelerator->setEnabled(FShowAccelChar && FFocusControl && !key.isEmpty());
 }
 
 void TbsSkinVistaGlowLabel::FocusByAccelerator()

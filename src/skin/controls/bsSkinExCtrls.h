@@ -32,7 +32,8 @@ public:
     TAlignment Alignment() const { return FAlignment; }
     void setAlignment(TAlignment value);
     // Receives the focus when the caption's accelerator is typed; cleared
-    // when that control is destroyed.
+    // when that control is destroyed. Without one the accelerator is left to
+    // the other controls.
     QWidget* FocusControl() const { return FFocusControl; }
     void setFocusControl(QWidget* value);
     bool ShowAccelChar() const { return FShowAccelChar; }
@@ -82,4 +83,5 @@ private:
     TColor FGlowColor = platform::clWhite;
     qint32 FGlowSize = 10;
     QShortcut* FAccelerator = nullptr;
+    QMetaObject::Connection FFocusControlGone;
 };

@@ -318,8 +318,10 @@ void TbsSkinPanel::SetRollUpState(bool value)
     if (FRollUpState == value)
         return;
     if (!FRollUpMode) {
-        RestoreConstraints();
+        // Switched off while rolled up: the panel still comes back down.
         FRollUpState = false;
+        DoRollUp(false);
+        RestoreConstraints();
         return;
     }
     // The constraints of the expanded panel are kept over the whole cycle
@@ -371,8 +373,11 @@ void TbsSkinPanel::DoRollUp(bool RollUp)
 bool TbsSkinPanel::CaptionHit(int X, int Y) const
 {
     const TPoint P = Point(X, Y);
+    // Edges count, but an empty rectangle (a marker nothing fills, a caption
+    // the skin lacks) holds no point, not even its corner.
+    const auto holds = [&P](const TRect& R) { return !IsNullRect(R) && PointInRect(R, P); };
     if (FIndex != -1)
-        return PointInRect(NewCaptionRect, P) || PointInRect(NewRollUpMarkerRect, P);
+        return holds(NewCaptionRect) || holds(NewRollUpMarkerRect);
     return PointInRect(Rect(1, 1, width() - 1, FDefaultCaptionHeight), P);
 }
 

@@ -189,14 +189,16 @@ void TbsSkinPanel::PaintSkinWithCaptionBand(TbsBitmap& B)
     if (!hasPanel)
         return;
     ReadSkinObject();
-    if (Picture) {
+    const int bandWidth = RectWidth(NewClRect);
+    const int bandHeight = FDefaultCaptionHeight - NewClRect.Top - 1;
+    // A caption height that ends above the client part leaves no band.
+    if (Picture && bandWidth > 0 && bandHeight > 0) {
         TbsBitmap band;
-        band.SetSize(RectWidth(NewClRect), FDefaultCaptionHeight - NewClRect.Top - 1);
+        band.SetSize(bandWidth, bandHeight);
         TRect src = Rect(CaptionRect.Left + 1, CaptionRect.Top + 1, CaptionRect.Right - 1,
                          CaptionRect.Bottom - 1);
         OffsetRect(src, SkinRect.Left, SkinRect.Top);
-        if (!band.Empty())
-            CopySkinRect(band, band.BoundsRect(), *Picture, src);
+        CopySkinRect(band, band.BoundsRect(), *Picture, src);
         band.Draw(B, NewClRect.Left, NewClRect.Top);
     }
     NewCaptionRect =
@@ -314,12 +316,16 @@ void TbsSkinPanel::PaintskinTo(TbsDC* canvas, int X, int Y)
 
 void TbsSkinPanel::PaintSkinImage(TbsBitmap& B)
 {
+    if (!Picture) {
+        // No image to compose a caption into: the plain look alone, its own
+        // caption included.
+        PaintDefaultImage(B);
+        return;
+    }
     if (FBorderStyle == bvNone && ResizeMode == 1 && !FCaptionMode && !StretchEffect) {
-        if (Picture) {
-            TRect part = ClRect;
-            OffsetRect(part, SkinRect.Left, SkinRect.Top);
-            Picture->Tile(B.Canvas(), Rect(0, 0, width(), height()), part);
-        }
+        TRect part = ClRect;
+        OffsetRect(part, SkinRect.Left, SkinRect.Top);
+        Picture->Tile(B.Canvas(), Rect(0, 0, width(), height()), part);
         return;
     }
     TbsSkinCustomControl::PaintSkinImage(B);

@@ -126,10 +126,13 @@ TEST_F(GlowLabelTest, AcceleratorFocusesTheCompanionUntilItIsGone)
 {
     auto* edit = new QLineEdit(&host);
     label->setCaption(QStringLiteral("&Name"));
-    label->setFocusControl(edit);
     auto* accelerator = label->findChild<QShortcut*>();
     ASSERT_NE(accelerator, nullptr);
     EXPECT_EQ(accelerator->key(), QKeySequence(Qt::ALT | Qt::Key_N));
+    // Nothing to focus: the key is left to other controls.
+    EXPECT_FALSE(accelerator->isEnabled());
+    label->setFocusControl(edit);
+    EXPECT_TRUE(accelerator->isEnabled());
     host.show();
     QApplication::setActiveWindow(&host);
     emit accelerator->activated();
@@ -142,6 +145,7 @@ TEST_F(GlowLabelTest, AcceleratorFocusesTheCompanionUntilItIsGone)
 
     delete edit;
     EXPECT_EQ(label->FocusControl(), nullptr);
+    EXPECT_FALSE(accelerator->isEnabled());
     emit accelerator->activated(); // nothing to focus, nothing fails
 }
 

@@ -53,6 +53,21 @@ TEST_F(GroupBoxLook, FrameClientAndCaptionMatchTheReferenceAtEverySettingsWindow
     }
 }
 
+TEST_F(GroupBoxLook, NegativeOddFontHeightAlsoRaisesTheCaptionOnePixel)
+{
+    skin.GroupBox->FontHeight = -11;
+    const TFont skinFont{QStringLiteral("Tahoma"), -11, {}, 0};
+    const QSize text = textSize(skinFont, kCaption);
+    box.SetBounds(0, 0, 289, 74);
+
+    TbsBitmap expected;
+    fillFrameReference(expected, programGroupBoxSkin(), skin.Picture(), 289, 74);
+    const int TX = 4 + 281 / 2 - text.width() / 2;
+    const int TY = 2 + 13 / 2 - text.height() / 2 - 1;
+    drawCaption(expected, skinFont, Rect(4, 2, 285, 15), TX, TY, kCaption);
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 289, 74)));
+}
+
 namespace {
 
 const TFont kArial14{QStringLiteral("Arial"), 14, {}, platform::clWindowText};
@@ -92,6 +107,17 @@ void fillBlock(TbsBitmap& bitmap, const TRect& block, quint32 pixel)
 TEST_F(GroupBoxLook, WithoutSkinPaintsThePlainFramedLook)
 {
     box.SetSkinData(nullptr);
+    box.SetDefaultFont(kArial14);
+    box.SetBounds(0, 0, 289, 74);
+
+    TbsBitmap expected;
+    fillPlainLook(expected, 4);
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 289, 74)));
+}
+
+TEST_F(GroupBoxLook, SkinWithoutUsablePicturePaintsThePlainLookAlone)
+{
+    skin.GroupBox->PictureIndex = 5; // the skin has one picture
     box.SetDefaultFont(kArial14);
     box.SetBounds(0, 0, 289, 74);
 
@@ -199,19 +225,20 @@ TEST_F(GroupBoxLook, BackgroundPictureRoadTilesThePicture)
     EXPECT_TRUE(sameColours(shown, expected, Rect(0, 0, 47, 60)));
 }
 
-TEST_F(GroupBoxLook, CaptionBandRoadComposesThePanelAndTheBand)
+namespace {
+
+// A "panel" section of its own place in the picture, 59 x 52 like the group box.
+NinePartSkin addOwnPanelSection(PanelTestSkin& skin)
 {
-    // A "panel" section of its own place in the picture; the band has the
-    // caption rectangle's inner size (49 x 11), so it is copied unscaled.
     NinePartSkin panelSkin = programGroupBoxSkin();
     OffsetRect(panelSkin.SR, -300, -40);
     skin.AddPanel(QStringLiteral("panel"), panelSkin);
-    box.SetCaption(QString());
-    box.SetUseSkinSize(false);
-    box.SetDefaultCaptionHeight(29);
-    box.SetBounds(0, 0, 53, 70);
-    const QImage shown = renderOf(&box);
+    return panelSkin;
+}
 
+// The panel section's nine-part image at 53 x 70.
+void fillPanelLook(TbsBitmap& expected, const NinePartSkin& panelSkin, const TbsBitmap& picture)
+{
     TbsSkinGeometry g;
     g.LTPt = panelSkin.LT;
     g.RTPt = panelSkin.RT;
@@ -225,9 +252,25 @@ TEST_F(GroupBoxLook, CaptionBandRoadComposesThePanelAndTheBand)
     g.NewLBPoint = Point(panelSkin.LB.X, panelSkin.LB.Y + 18);
     g.NewRBPoint = Point(panelSkin.RB.X - 6, panelSkin.RB.Y + 18);
     g.NCL = Rect(2, 17, 51, 68);
-    TbsBitmap expected;
-    CreateSkinImageClipped(g, expected, skin.Picture(), panelSkin.SR, true, TbsEdgeStretch{}, false,
+    CreateSkinImageClipped(g, expected, picture, panelSkin.SR, true, TbsEdgeStretch{}, false,
                            bsstFull);
+}
+
+} // namespace
+
+TEST_F(GroupBoxLook, CaptionBandRoadComposesThePanelAndTheBand)
+{
+    // The band has the caption rectangle's inner size (49 x 11), so it is
+    // copied unscaled.
+    const NinePartSkin panelSkin = addOwnPanelSection(skin);
+    box.SetCaption(QString());
+    box.SetUseSkinSize(false);
+    box.SetDefaultCaptionHeight(29);
+    box.SetBounds(0, 0, 53, 70);
+    const QImage shown = renderOf(&box);
+
+    TbsBitmap expected;
+    fillPanelLook(expected, panelSkin, skin.Picture());
     // The band at (2, 17): the group box's caption rectangle shrunk by one.
     for (int y = 0; y < 11; ++y)
         for (int x = 0; x < 49; ++x)
@@ -235,6 +278,19 @@ TEST_F(GroupBoxLook, CaptionBandRoadComposesThePanelAndTheBand)
 
     EXPECT_TRUE(sameColours(shown, expected, Rect(0, 0, 53, 70)));
     EXPECT_EQ(box.NewCaptionRect, Rect(2, 17, 51, 28));
+}
+
+TEST_F(GroupBoxLook, CaptionBandOfNoRowsIsNotDrawn)
+{
+    const NinePartSkin panelSkin = addOwnPanelSection(skin);
+    box.SetCaption(QString());
+    box.SetUseSkinSize(false);
+    box.SetDefaultCaptionHeight(10); // 10 - 17 - 1 rows
+    box.SetBounds(0, 0, 53, 70);
+
+    TbsBitmap expected;
+    fillPanelLook(expected, panelSkin, skin.Picture());
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 53, 70)));
 }
 
 TEST_F(GroupBoxLook, CaptionBandRoadWithoutPanelSectionLeavesTheBitmapBlank)

@@ -88,6 +88,8 @@ TEST_F(SkinControlTest, GroupBoxGeometryAt289By74)
     EXPECT_EQ(CalcObjectRect(*control, Rect(4, 2, 55, 15)), Rect(4, 2, 285, 15));
     // Wholly in the bottom-right corner zone: moved both ways.
     EXPECT_EQ(CalcObjectRect(*control, Rect(54, 48, 58, 51)), Rect(284, 70, 288, 73));
+    // Wholly in the left-bottom corner zone (0, 47, 4, 52): moved down only.
+    EXPECT_EQ(CalcObjectRect(*control, Rect(1, 48, 3, 51)), Rect(1, 70, 3, 73));
 }
 
 TEST_F(SkinControlTest, FixedAndOneWaySkinsForceTheirSize)
@@ -102,9 +104,14 @@ TEST_F(SkinControlTest, FixedAndOneWaySkinsForceTheirSize)
     d.RTPoint = Point(52, 19); // width only
     EXPECT_EQ(sizeAfterBounds(150, 90), QSize(150, 52));
     EXPECT_EQ(control->ResizeMode, 2);
+    // A right-bottom point off one axis only does not make it both ways.
+    d.RBPoint = Point(53, 0);
+    EXPECT_EQ(sizeAfterBounds(160, 90), QSize(160, 52));
+    EXPECT_EQ(control->ResizeMode, 2);
 
     d.RTPoint = Point(0, 0);
     d.LBPoint = Point(4, 47); // height only
+    d.RBPoint = Point(0, 47);
     EXPECT_EQ(sizeAfterBounds(150, 90), QSize(59, 90));
     EXPECT_EQ(control->ResizeMode, 3);
     // Mode 3 maps rectangles below the left-bottom point down, leaves those above.
@@ -259,10 +266,13 @@ TEST_F(SkinControlTest, StretchedSkinChecksTheChildrenAtEveryBoundsChange)
     auto* child = new ProbeControl(control);
     CheckCounter counter(child);
     skin.groupBox().StretchEffect = true;
+    host.show();
     bind(100, 60);
     const int before = counter.checks;
     control->SetBounds(5, 5, 100, 60);
     EXPECT_EQ(counter.checks, before + 1);
+    control->move(20, 10); // a move of its own, not through SetBounds
+    EXPECT_EQ(counter.checks, before + 2);
 }
 
 // A control whose skin paint fails.

@@ -91,6 +91,18 @@ TEST(SkinPanel, ChildrensAreaFollowsBorderCaptionAndRibbon)
     EXPECT_EQ(childrensArea(panel), Rect(0, 0, 200, 100));
 }
 
+TEST(SkinPanel, GroupBoxLeavesFrameStripsOnlyForACaptionBelowTheClientPart)
+{
+    PanelTestSkin skin;
+    TbsSkinGroupBox box;
+    skin.GroupBox->CaptionRect = Rect(4, 50, 55, 52); // top on the client part's bottom (50)
+    box.SetSkinData(&skin.Data);
+    EXPECT_TRUE(box.ForcebackGround());
+    skin.GroupBox->CaptionRect = Rect(4, 51, 55, 52);
+    box.ReadSkinObject();
+    EXPECT_FALSE(box.ForcebackGround());
+}
+
 TEST(SkinPanel, SkinnedCaptionWithoutSkinSizeMovesTheChildrensTop)
 {
     PanelTestSkin skin;
@@ -148,6 +160,21 @@ TEST(SkinPanel, RollUpStateWithoutRollUpModeStaysFalseAndKeepsConstraints)
     EXPECT_EQ(panel.height(), 150);
     // Nothing was saved, so nothing unsaved is put back.
     EXPECT_EQ(panel.Constraints(), (TSizeConstraints{300, 0, 0, 40}));
+}
+
+TEST(SkinPanel, RollUpModeOffWhileRolledUpStillRollsDown)
+{
+    TbsSkinPanel panel;
+    panel.SetCaptionMode(true);
+    QWidget child(&panel);
+    panel.SetRollUpMode(true);
+    panel.SetRollUpState(true);
+    panel.SetRollUpMode(false);
+    panel.SetRollUpState(false);
+    EXPECT_FALSE(panel.RollUpState());
+    EXPECT_EQ(panel.height(), 150);
+    EXPECT_EQ(panel.RealHeight(), -1);
+    EXPECT_TRUE(child.isVisibleTo(&panel));
 }
 
 TEST(SkinPanel, SkinnedRollUpKeepsTheFrameAboveTheClientPart)
@@ -239,6 +266,12 @@ TEST(SkinPanel, SkinnedCaptionHitIsTheLastPaintedCaptionRectangle)
     clickAt(&box, 3, 2);
     clickAt(&box, 286, 10);
     clickAt(&box, 100, 16);
+    clickAt(&box, 0, 0); // the roll-up marker rectangle is empty: no point in it
+    EXPECT_FALSE(box.Checked());
+
+    skin.GroupBox->CaptionRect = TRect{}; // no caption in the skin
+    renderOf(&box);
+    clickAt(&box, 0, 0);
     EXPECT_FALSE(box.Checked());
 }
 
