@@ -6,10 +6,38 @@
 
 #include <QApplication>
 
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Whether Qt has somewhere to show the windows: a display, or a platform chosen
+// by QT_QPA_PLATFORM or -platform. Without one Qt would abort with its own
+// message.
+bool displayOrPlatformChosen(int argc, char** argv)
+{
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        if (!qEnvironmentVariableIsEmpty(variable))
+            return true;
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
 // The program's entry: the modules prepare themselves, one instance runs, the
 // five windows are created and the main window is shown.
 int main(int argc, char** argv)
 {
+    if (!displayOrPlatformChosen(argc, argv)) {
+        std::fputs("solvek-antibot: no display (DISPLAY and WAYLAND_DISPLAY are not set); "
+                   "start it on a desktop, or set QT_QPA_PLATFORM=offscreen to run it without "
+                   "one\n",
+                   stderr);
+        return 1;
+    }
     platform::shareHeapsAmongThreads();
     QApplication app(argc, argv);
     // Closing the last visible window only hides the program to the tray.

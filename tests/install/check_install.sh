@@ -14,7 +14,8 @@ fail() {
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-"$cmake" --install "$build" --prefix "$prefix" >/dev/null
+# Installed as the README says: stripped.
+"$cmake" --install "$build" --strip --prefix "$prefix" >/dev/null
 
 entry=$prefix/share/applications/solvek-antibot.desktop
 [ -f "$entry" ] || fail "no desktop entry at share/applications/solvek-antibot.desktop"

@@ -129,6 +129,13 @@ void startViewThread(TThread* thread)
     thread->Resume();
 }
 
+QModelIndex TReportList::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    if (action == MoveHome || action == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(action, modifiers);
+}
+
 void setUpReportList(QTableView* list, TListRowsModel* rows, bool showHeaders)
 {
     list->setModel(rows);

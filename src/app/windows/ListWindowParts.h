@@ -12,12 +12,12 @@
 #include <QIcon>
 #include <QList>
 #include <QStyledItemDelegate>
+#include <QTableView>
 
 #include <algorithm>
 #include <functional>
 
 class QLabel;
-class QTableView;
 class TListRows;
 class TListRowsModel;
 class QToolButton;
@@ -79,6 +79,16 @@ void layOutListViews(const QWidget* window, const ListWindowViews& views);
 // Starts a thread that fills a view as both windows start theirs: freeing
 // itself when it ends, at the highest priority.
 void startViewThread(TThread* thread);
+
+// The list both windows show: a list of rows, so Home and End go to the first
+// and last row, where a table would move along the current row's columns.
+class TReportList : public QTableView {
+public:
+    using QTableView::QTableView;
+
+protected:
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+};
 
 // The list view in report style both windows use, over the rows it shows:
 // whole rows, several selectable, read-only, grid lines, the last column

@@ -177,7 +177,7 @@ void TFrmHosts::createComponents()
     connectReported(tree, &QTreeWidget::itemClicked, this, &TFrmHosts::treeClick);
     connectReported(tree, &QTreeWidget::itemDoubleClicked, this, &TFrmHosts::treeDblClick);
 
-    lst = new QTableView(this);
+    lst = new TReportList(this);
     lstRows = new TListRowsModel({QString()}, lst);
     setUpReportList(lst, lstRows, false);
     lst->setItemDelegate(

@@ -95,7 +95,7 @@ void TFrmProbe::createComponents()
     tree->setRootIsDecorated(false);
     connectReported(tree, &QTreeWidget::itemDoubleClicked, this, &TFrmProbe::treeDblClick);
 
-    lst = new QTableView(this);
+    lst = new TReportList(this);
     lstRows = new TListRowsModel({QStringLiteral("Time"), QStringLiteral("Host")}, lst);
     lstRows->setColumnIcon(0, img16.value(imgRecord));
     setUpReportList(lst, lstRows, true);

@@ -94,3 +94,23 @@ TEST(ProgramStart, SecondStartWithoutADisplayReportsTheRunningCopyAndEnds)
     EXPECT_TRUE(errors.contains(QLatin1String(alreadyRunning))) << errors.toStdString();
     EXPECT_TRUE(running.held());
 }
+
+TEST(ProgramStart, WithoutADisplayOrPlatformSaysSoInOneLineAndFails)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ready());
+    QProcessEnvironment env = folder.environment();
+    for (const char* variable : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(variable);
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(folder.program(), {});
+    ASSERT_TRUE(program.waitForFinished(30000));
+
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    EXPECT_EQ(program.readAllStandardError().toStdString(),
+              "solvek-antibot: no display (DISPLAY and WAYLAND_DISPLAY are not set); start it on "
+              "a desktop, or set QT_QPA_PLATFORM=offscreen to run it without one\n");
+}

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ListKeys.h"
 #include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
@@ -508,4 +509,12 @@ TEST_F(HostsManagerTest, RowsAlternateWhiteAndLightGrey)
     window->lst->clearSelection();
     window->lst->setCurrentIndex(QModelIndex());
     expectRowsWhiteAndLightGrey(window->lst, 3, 0);
+}
+
+TEST_F(HostsManagerTest, HomeAndEndGoToTheFirstAndLastRow)
+{
+    addCategory("1", "Mine", {"a.com", "b.com", "c.com", "d.com"});
+    createWindow();
+    open("Custom Hosts", "Mine");
+    expectHomeAndEndGoToTheFirstAndLastRow(window->lst);
 }

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ListKeys.h"
 #include "ListRowsModel.h"
 #include "ListWindowParts.h"
 #include "Unit_Win7Taskbar.h"
@@ -289,4 +290,13 @@ TEST_F(ProbeLogsTest, RowsAlternateWhiteAndLightGrey)
     window->lst->clearSelection();
     window->lst->setCurrentIndex(QModelIndex());
     expectRowsWhiteAndLightGrey(window->lst, 3, 1);
+}
+
+TEST_F(ProbeLogsTest, HomeAndEndGoToTheFirstAndLastRow)
+{
+    for (const char* time : {"0905", "0906", "0907", "0908"})
+        record("20130113", time, " a.com");
+    showWithDays(1);
+    openDay("13/01/2013");
+    expectHomeAndEndGoToTheFirstAndLastRow(window->lst);
 }
