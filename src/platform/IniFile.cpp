@@ -218,6 +218,8 @@ void IniFile::indexLine(qsizetype at)
 // last key; the index is rebuilt otherwise.
 void IniFile::indexInsertedLine(qsizetype at)
 {
+    if (!m_indexed)
+        return;
     if (at <= m_lastIndexedLine) {
         m_indexed = false;
         return;
