@@ -1,13 +1,17 @@
 // Loading a stored skin into the skin data: the program's own skin, and a
 // skin of the size a full window theme has (about 2.2 MB inflated, 37
-// pictures, 94 sections with 12 objects and 73 controls).
+// pictures, 94 sections with 12 objects and 73 controls). Loading skin INI
+// files as a user may hand them in: one of 5,000 sections, and one whose
+// object list holds 40,000 entries.
 
 #include "bsSkinData.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -98,6 +102,83 @@ void BM_LoadThemeSizedSkin(benchmark::State& state)
     loadRepeatedly(state, stored);
 }
 BENCHMARK(BM_LoadThemeSizedSkin)->Unit(benchmark::kMillisecond);
+
+// The body of a group box section as the program's own skin writes it.
+const char* const panelKeys =
+    "pictureindex=0\nmaskpictureindex=-1\nskinrect=4,4,63,56\nlefttoppoint=5,19\n"
+    "righttoppoint=52,19\nleftbottompoint=4,47\nrightbottompoint=53,47\n"
+    "clientrect=2,17,57,50\nleftstretch=0\ntopstretch=0\nrightstretch=0\n"
+    "bottomstretch=0\nstretcheffect=0\nstretchtype=stfull\nbgpictureindex=-1\n"
+    "captionrect=4,2,55,15\nalignment=tacenter\nfontname=Tahoma\nfontheight=13\n"
+    "fontstyle=\nfontcolor=0\ncheckimagerect=0,0,0,0\nuncheckimagerect=0,0,0,0\n"
+    "markframerect=0,0,0,0\nframerect=0,0,0,0\nframetextrect=0,0,0,0\n"
+    "frameleftoffset=0\nframerightoffset=0\ngripperrect=0,0,0,0\ngrippertransparent=0\n"
+    "grippertransparentcolor=0\nbuttonrect=0,0,0,0\nbuttonactiverect=0,0,0,0\n"
+    "buttondownrect=0,0,0,0\nbuttontransparent=0\nbuttontransparentcolor=0\n";
+
+const char* const fixedSectionsText =
+    "[VERSION]\nver=1\nskinname=Large\n[PICTURES]\npicture=\n"
+    "[FORMINFO]\nclientrect=8,28,228,170\n";
+
+// Five fixed sections and 4,995 panel sections, each with its own keys.
+QByteArray manySectionsText()
+{
+    constexpr int panels = 4995;
+    QByteArray text = fixedSectionsText;
+    text += "[SKINOBJECTS]\ncount=0\n[SKINCONTROLS]\n";
+    text += "count=" + QByteArray::number(panels) + "\n";
+    for (int i = 0; i < panels; ++i)
+        text += QByteArray::number(i) + "=panel" + QByteArray::number(i) + ":panel\n";
+    for (int i = 0; i < panels; ++i)
+        text += "[panel" + QByteArray::number(i) + "]\n" + panelKeys;
+    return text;
+}
+
+// 40,000 object entries of about 22 bytes each; their type is none the list
+// knows, so only the list itself is read.
+QByteArray longListText()
+{
+    constexpr int entries = 40000;
+    QByteArray text = fixedSectionsText;
+    text += "[SKINOBJECTS]\ncount=" + QByteArray::number(entries) + "\n";
+    for (int i = 0; i < entries; ++i)
+        text += QByteArray::number(i) + "=object" + QByteArray::number(i) + ":frame\n";
+    text += "[SKINCONTROLS]\ncount=0\n";
+    return text;
+}
+
+void loadSkinFile(benchmark::State& state, const QByteArray& text)
+{
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath("skin.ini");
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        state.SkipWithError("cannot write the skin file");
+        return;
+    }
+    file.close();
+    TbsSkinData skin;
+    for (auto _ : state) {
+        skin.LoadFromFile(fileName);
+        benchmark::DoNotOptimize(skin.CtrlList.data());
+    }
+    if (skin.Empty)
+        state.SkipWithError("the skin file did not load");
+    state.counters["ini_bytes"] = double(text.size());
+    state.counters["controls"] = double(skin.CtrlList.size());
+}
+
+void BM_LoadSkinOf5000Sections(benchmark::State& state)
+{
+    loadSkinFile(state, manySectionsText());
+}
+BENCHMARK(BM_LoadSkinOf5000Sections)->Unit(benchmark::kMillisecond);
+
+void BM_LoadSkinOf40000ListEntries(benchmark::State& state)
+{
+    loadSkinFile(state, longListText());
+}
+BENCHMARK(BM_LoadSkinOf40000ListEntries)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -14,9 +14,11 @@ namespace {
 
 constexpr QChar ByteOrderMark(0xFEFF);
 
-bool sameName(const QString& a, const QString& b)
+// Two names are the same when their case-folded forms are equal, which is
+// what a case-insensitive comparison finds.
+QString foldedName(const QString& name)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return name.trimmed().toCaseFolded();
 }
 
 // One pair of matching quotes around the whole value is not part of it.
@@ -112,6 +114,7 @@ void IniFile::loadLines(const QByteArray& bytes, bool keepRaw)
         m_lines.push_back(std::move(line));
         start = end + 1;
     }
+    rebuildIndex();
 }
 
 void IniFile::loadText(const QString& text)
@@ -168,40 +171,79 @@ void IniFile::saveFile(const QString& path, bool ownerOnly) const
         throw EIniFileException(unableToWrite(path));
 }
 
+void IniFile::rebuildIndex()
+{
+    m_sections.clear();
+    m_sectionByName.clear();
+    m_lastSection = -1;
+    m_lastIndexedLine = -1;
+    for (qsizetype i = 0; i < qsizetype(m_lines.size()); ++i)
+        indexLine(i);
+    m_indexed = true;
+}
+
+// Line `at` follows every header and key line the index holds.
+void IniFile::indexLine(qsizetype at)
+{
+    const Line& line = m_lines[at];
+    if (line.kind == Kind::Other)
+        return;
+    m_lastIndexedLine = at;
+    if (line.kind == Kind::Key) {
+        if (m_lastSection < 0)
+            return;
+        SectionIndex& section = m_sections[m_lastSection];
+        const QString key = foldedName(line.name);
+        if (!section.keyLines.contains(key)) {
+            section.keyLines.insert(key, at);
+            section.keyNames.append(line.name);
+        }
+        return;
+    }
+    if (m_lastSection >= 0)
+        m_sections[m_lastSection].end = at;
+    const QString name = foldedName(line.name);
+    // The keys of a later section of the same name are never read.
+    if (m_sectionByName.contains(name)) {
+        m_lastSection = -1;
+        return;
+    }
+    m_lastSection = qsizetype(m_sections.size());
+    m_sectionByName.insert(name, m_lastSection);
+    m_sections.push_back({line.name, at, qsizetype(m_lines.size()), {}, {}});
+}
+
+// A line just inserted at `at`: taken in when nothing the index points at
+// moved, that is when it lies in the section the text ends in, after its
+// last key; the index is rebuilt otherwise.
+void IniFile::indexInsertedLine(qsizetype at)
+{
+    if (!m_indexed)
+        return;
+    if (at <= m_lastIndexedLine) {
+        m_indexed = false;
+        return;
+    }
+    if (m_lastSection >= 0)
+        ++m_sections[m_lastSection].end;
+    indexLine(at);
+}
+
 qsizetype IniFile::findSection(const QString& section) const
 {
-    const QString name = section.trimmed();
-    for (qsizetype i = 0; i < qsizetype(m_lines.size()); ++i) {
-        if (m_lines[i].kind == Kind::Section && sameName(m_lines[i].name, name))
-            return i;
-    }
-    return -1;
+    return m_sectionByName.value(foldedName(section), -1);
 }
 
-qsizetype IniFile::sectionEnd(qsizetype header) const
+qsizetype IniFile::findKey(const SectionIndex& section, const QString& key) const
 {
-    qsizetype end = header + 1;
-    while (end < qsizetype(m_lines.size()) && m_lines[end].kind != Kind::Section)
-        ++end;
-    return end;
-}
-
-qsizetype IniFile::findKey(qsizetype header, const QString& key) const
-{
-    const QString name = key.trimmed();
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        if (m_lines[i].kind == Kind::Key && sameName(m_lines[i].name, name))
-            return i;
-    }
-    return -1;
+    return section.keyLines.value(foldedName(key), -1);
 }
 
 // After the last line of the section that is not blank.
-qsizetype IniFile::insertionPoint(qsizetype header) const
+qsizetype IniFile::insertionPoint(const SectionIndex& section) const
 {
-    qsizetype at = sectionEnd(header);
-    while (at - 1 > header && m_lines[at - 1].content.trimmed().isEmpty())
+    qsizetype at = section.end;
+    while (at - 1 > section.header && m_lines[at - 1].content.trimmed().isEmpty())
         --at;
     return at;
 }
@@ -223,24 +265,26 @@ void IniFile::insertLine(qsizetype at, const QString& content)
     Line line = parsedLine(content, at == 0);
     line.ending = ending;
     m_lines.insert(m_lines.begin() + at, std::move(line));
+    indexInsertedLine(at);
 }
 
 bool IniFile::SectionExists(const QString& section) const
 {
-    return !ReadSection(section).isEmpty();
+    const qsizetype found = findSection(section);
+    return found >= 0 && !m_sections[found].keyNames.isEmpty();
 }
 
 bool IniFile::ValueExists(const QString& section, const QString& key) const
 {
-    const qsizetype header = findSection(section);
-    return header >= 0 && findKey(header, key) >= 0;
+    const qsizetype found = findSection(section);
+    return found >= 0 && findKey(m_sections[found], key) >= 0;
 }
 
 QString IniFile::ReadString(const QString& section, const QString& key,
                             const QString& defaultValue) const
 {
-    const qsizetype header = findSection(section);
-    const qsizetype line = header >= 0 ? findKey(header, key) : -1;
+    const qsizetype found = findSection(section);
+    const qsizetype line = found >= 0 ? findKey(m_sections[found], key) : -1;
     return capped(line >= 0 ? withoutQuotes(m_lines[line].value) : defaultValue);
 }
 
@@ -252,25 +296,16 @@ qint32 IniFile::ReadInteger(const QString& section, const QString& key, qint32 d
 
 QStringList IniFile::ReadSection(const QString& section) const
 {
-    QStringList keys;
-    const qsizetype header = findSection(section);
-    if (header < 0)
-        return keys;
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        if (m_lines[i].kind == Kind::Key && !keys.contains(m_lines[i].name, Qt::CaseInsensitive))
-            keys.append(m_lines[i].name);
-    }
-    return keys;
+    const qsizetype found = findSection(section);
+    return found >= 0 ? m_sections[found].keyNames : QStringList();
 }
 
 QStringList IniFile::ReadSections() const
 {
     QStringList sections;
-    for (const Line& line : m_lines) {
-        if (line.kind == Kind::Section && !sections.contains(line.name, Qt::CaseInsensitive))
-            sections.append(line.name);
-    }
+    sections.reserve(qsizetype(m_sections.size()));
+    for (const SectionIndex& section : m_sections)
+        sections.append(section.name);
     return sections;
 }
 
@@ -282,29 +317,25 @@ void IniFile::WriteString(const QString& section, const QString& key, const QStr
     if (keyName.isEmpty())
         return;
 
-    const qsizetype header = findSection(sectionName);
-    if (header < 0) {
+    const qsizetype found = findSection(sectionName);
+    if (found < 0) {
         if (!m_lines.empty() && !m_lines.back().content.trimmed().isEmpty())
             insertLine(qsizetype(m_lines.size()), QString());
         insertLine(qsizetype(m_lines.size()), QLatin1Char('[') + sectionName + QLatin1Char(']'));
         insertLine(qsizetype(m_lines.size()), keyName + QLatin1Char('=') + text);
-        m_modified = true;
-        return;
+    } else if (const qsizetype line = findKey(m_sections[found], keyName); line < 0) {
+        insertLine(insertionPoint(m_sections[found]), keyName + QLatin1Char('=') + text);
+    } else {
+        Line& existing = m_lines[line];
+        if (existing.value == text)
+            return;
+        existing.content = existing.name + QLatin1Char('=') + text;
+        existing.value = text;
+        existing.edited = true;
     }
-
-    const qsizetype line = findKey(header, keyName);
-    if (line < 0) {
-        insertLine(insertionPoint(header), keyName + QLatin1Char('=') + text);
-        m_modified = true;
-        return;
-    }
-    Line& existing = m_lines[line];
-    if (existing.value == text)
-        return;
-    existing.content = existing.name + QLatin1Char('=') + text;
-    existing.value = text;
-    existing.edited = true;
     m_modified = true;
+    if (!m_indexed)
+        rebuildIndex();
 }
 
 void IniFile::WriteInteger(const QString& section, const QString& key, qint32 value)
@@ -314,16 +345,23 @@ void IniFile::WriteInteger(const QString& section, const QString& key, qint32 va
 
 void IniFile::EraseSection(const QString& section)
 {
-    const QString name = section.trimmed();
-    qsizetype i = 0;
+    const qsizetype found = findSection(section);
+    if (found < 0)
+        return;
+    const QString name = foldedName(section);
+    qsizetype i = m_sections[found].header;
     while (i < qsizetype(m_lines.size())) {
-        if (m_lines[i].kind == Kind::Section && sameName(m_lines[i].name, name)) {
-            m_lines.erase(m_lines.begin() + i, m_lines.begin() + sectionEnd(i));
-            m_modified = true;
+        if (m_lines[i].kind == Kind::Section && foldedName(m_lines[i].name) == name) {
+            qsizetype end = i + 1;
+            while (end < qsizetype(m_lines.size()) && m_lines[end].kind != Kind::Section)
+                ++end;
+            m_lines.erase(m_lines.begin() + i, m_lines.begin() + end);
         } else {
             ++i;
         }
     }
+    m_modified = true;
+    rebuildIndex();
 }
 
 namespace profile {

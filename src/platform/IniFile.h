@@ -12,6 +12,7 @@
 #include "SolvekException.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -77,18 +78,39 @@ private:
         QString name;  // section or key name, trimmed
         QString value; // key value, trimmed, quotes kept
     };
+    // The first section of a name: where its lines are and the first line
+    // of each of its key names. Names are looked up case-folded.
+    struct SectionIndex {
+        QString name;   // as the text spells it first
+        qsizetype header = 0;
+        qsizetype end = 0; // the line after its last line
+        QHash<QString, qsizetype> keyLines;
+        QStringList keyNames; // each key name once, in text order
+    };
 
     static Line parsedLine(QString content, bool firstLine);
     void loadLines(const QByteArray& bytes, bool keepRaw);
+    // Position in m_sections, -1 when the text has no section of the name.
     qsizetype findSection(const QString& section) const;
-    qsizetype sectionEnd(qsizetype header) const;
-    qsizetype findKey(qsizetype header, const QString& key) const;
-    qsizetype insertionPoint(qsizetype header) const;
+    qsizetype findKey(const SectionIndex& section, const QString& key) const;
+    qsizetype insertionPoint(const SectionIndex& section) const;
     void insertLine(qsizetype at, const QString& content);
     QByteArray newLineEnding() const;
 
+    void rebuildIndex();
+    void indexLine(qsizetype at);
+    void indexInsertedLine(qsizetype at);
+
     std::vector<Line> m_lines;
     bool m_modified = false;
+
+    // Index of the lines, kept whole after every change: a line added after
+    // every header and key goes in as it is, any other change rebuilds it.
+    std::vector<SectionIndex> m_sections; // first section of each name, text order
+    QHash<QString, qsizetype> m_sectionByName;
+    qsizetype m_lastSection = -1;     // the section the text ends in; -1 for none or a repeated name
+    qsizetype m_lastIndexedLine = -1; // the last header or key line
+    bool m_indexed = true;
 };
 
 // One read or one write of a value in an INI file, the file opened and closed

@@ -175,6 +175,38 @@ TEST(IniFileWrite, EraseSectionRemovesEveryCopyAndKeepsTheRest)
     EXPECT_EQ(ini.ReadInteger("B", "n", 0), -5);
 }
 
+TEST(IniFileWrite, ReadsFollowEveryWriteAndErase)
+{
+    IniFile ini = iniOf("[A]\na=1\n\n[B]\nb=1\n[a]\nx=9\n[C]\nc=1\n");
+    // A key added to the first section moves every line after it.
+    ini.WriteString("A", "second", "2");
+    EXPECT_EQ(ini.ReadString("A", "second", ""), "2");
+    EXPECT_EQ(ini.ReadString("B", "b", ""), "1");
+    EXPECT_EQ(ini.ReadString("C", "c", ""), "1");
+    ini.WriteString("B", "k=v", "w");
+    EXPECT_EQ(ini.ReadString("B", "k", ""), "v=w");
+    EXPECT_EQ(ini.ReadSection("B"), QStringList({"b", "k"}));
+    ini.WriteString("C", "d", "4");
+    // A key name that reads as a header starts a section without keys.
+    ini.WriteString("C", "[E]", "5");
+    ini.WriteString("E", "e", "6");
+    ini.WriteString("C", "after", "7");
+    EXPECT_EQ(ini.ReadSections(), QStringList({"A", "B", "C", "E"}));
+    EXPECT_EQ(ini.ReadSection("C"), QStringList({"c", "d", "after"}));
+    EXPECT_EQ(ini.ReadString("E", "e", ""), "6");
+    EXPECT_EQ(ini.ReadString("C", "after", ""), "7");
+    EXPECT_EQ(ini.text(), "[A]\na=1\nsecond=2\n\n[B]\nb=1\nk=v=w\n[a]\nx=9\n"
+                          "[C]\nc=1\nd=4\nafter=7\n[E]=5\ne=6\n");
+
+    ini.EraseSection("a");
+    EXPECT_EQ(ini.ReadString("A", "a", "gone"), "gone");
+    EXPECT_EQ(ini.ReadString("E", "e", ""), "6");
+    ini.WriteString("A", "a", "3");
+    EXPECT_EQ(ini.ReadSections(), QStringList({"B", "C", "E", "A"}));
+    EXPECT_EQ(ini.ReadString("A", "a", ""), "3");
+    EXPECT_EQ(ini.ReadString("C", "d", ""), "4");
+}
+
 TEST(IniFileWrite, TextRoundTripOfNonAsciiValues)
 {
     IniFile ini;

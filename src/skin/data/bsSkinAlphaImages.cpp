@@ -24,14 +24,21 @@ bool IsPictureIndex(const TbsPictureList& pictures, int index)
 std::unique_ptr<TbsBitmap> BuildAlphaImage(const TbsPictureList& pictures, int pictureIndex,
                                            int maskIndex, const TRect& rect)
 {
-    if (rect.Width() < 1 || rect.Height() < 1 || !IsPictureIndex(pictures, pictureIndex))
+    if (!IsPictureIndex(pictures, pictureIndex))
+        return nullptr;
+    const TbsBitmap& picture = *pictures[size_t(pictureIndex)];
+    // Only the part of rect the picture holds: a skin's rectangle may be far
+    // larger than its picture.
+    TRect part;
+    if (rect.Width() < 1 || rect.Height() < 1 ||
+        !IntersectRect(part, rect, picture.BoundsRect()))
         return nullptr;
     auto image = std::make_unique<TbsBitmap>();
-    image->SetSize(rect.Width(), rect.Height());
-    copyPart(*image, *pictures[size_t(pictureIndex)], rect);
+    image->SetSize(part.Width(), part.Height());
+    copyPart(*image, picture, part);
     if (IsPictureIndex(pictures, maskIndex)) {
         TbsBitmap mask;
-        mask.SetSize(rect.Width(), rect.Height());
+        mask.SetSize(part.Width(), part.Height());
         copyPart(mask, *pictures[size_t(maskIndex)], image->BoundsRect());
         AlphaFromGrayPremultiplied(*image, mask);
         return image;

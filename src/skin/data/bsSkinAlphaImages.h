@@ -15,9 +15,10 @@ using TbsPictureList = std::vector<std::unique_ptr<TbsBitmap>>;
 // index name none).
 bool IsPictureIndex(const TbsPictureList& pictures, int index);
 
-// rect of picture pictureIndex as a new image: alpha from the grey of the
-// mask picture's top-left part, colours premultiplied; without a mask, opaque.
-// None when rect is empty or the picture is missing.
+// The part of rect that picture pictureIndex holds, as a new image of that
+// part's size: alpha from the grey of the mask picture's top-left part,
+// colours premultiplied; without a mask, opaque. None when that part is
+// empty or the picture is missing.
 std::unique_ptr<TbsBitmap> BuildAlphaImage(const TbsPictureList& pictures, int pictureIndex,
                                            int maskIndex, const TRect& rect);
 

@@ -284,10 +284,12 @@ void ReadStrings(const IniFile& ini, const QString& section, const QString& pref
                  QStringList& strings)
 {
     const int count = ini.ReadInteger(section, prefix + QLatin1String("count"), 0);
+    const QStringList keys = ini.ReadSection(section);
     int highestKey = -1;
-    for (const QString& key : ini.ReadSection(section))
+    for (const QString& key : keys)
         highestKey = std::max(highestKey, itemIndexOf(key));
-    const int present = std::min(count, highestKey + 1);
+    // A list holds no more items than its section holds keys.
+    const int present = int(std::min<qsizetype>({count, highestKey + 1, keys.size()}));
     for (int i = 0; i < present; ++i)
         strings.append(ini.ReadString(section, QString::number(i), QString()));
 }

@@ -147,7 +147,8 @@ void WriteImageEffect(IniFile& ini, const QString& section, const QString& ident
 
 // A numbered list: Prefix + "count", then the items under "0" .. "N-1".
 // Reading appends to strings and stops after the highest item key the
-// section holds, so a huge count in a small file costs nothing.
+// section holds, and after as many items as the section has keys, so a huge
+// count or item key in a small file costs nothing.
 void ReadStrings(const IniFile& ini, const QString& section, const QString& prefix,
                  QStringList& strings);
 void WriteStrings(IniFile& ini, const QString& section, const QString& prefix,

@@ -97,14 +97,27 @@ TEST_F(ButtonImages, WithoutMaskTheImageIsOpaque)
                             [](int x, int y) { return argb(255, 20 + x, 5 + y, 7); }));
 }
 
-TEST_F(ButtonImages, PartsOutsideThePictureStayBlank)
+TEST_F(ButtonImages, ImageIsThePartOfItsRectangleThePictureHolds)
 {
     button.SkinRect = Rect(38, 28, 42, 31);
+    button.ActiveSkinRect = Rect(-4096, -4096, 4096, 4096);
+    button.DownRect = Rect(40, 0, 4096, 4096);
+    button.AlphaMaskActivePictureIndex = 2;
     button.InitAlphaImages(data);
-    ASSERT_TRUE(button.FAlphaNormalImage);
-    EXPECT_TRUE(pixelsMatch(*button.FAlphaNormalImage, [](int x, int y) {
-        return x < 2 && y < 2 ? argb(255, 38 + x, 28 + y, 7) : argb(255, 0, 0, 0);
+    ASSERT_TRUE(button.FAlphaNormalImage && button.FAlphaActiveImage);
+    EXPECT_EQ(button.FAlphaNormalImage->Width(), 2);
+    EXPECT_EQ(button.FAlphaNormalImage->Height(), 2);
+    EXPECT_TRUE(pixelsMatch(*button.FAlphaNormalImage,
+                            [](int x, int y) { return argb(255, 38 + x, 28 + y, 7); }));
+    // The whole 40 x 30 picture; the 20 x 20 mask leaves the rest transparent.
+    EXPECT_EQ(button.FAlphaActiveImage->Width(), 40);
+    EXPECT_EQ(button.FAlphaActiveImage->Height(), 30);
+    EXPECT_TRUE(pixelsMatch(*button.FAlphaActiveImage, [](int x, int y) {
+        const int a = x < 20 && y < 20 ? grey(x, y) : 0;
+        return argb(a, premultiplied(x, a), premultiplied(y, a), premultiplied(7, a));
     }));
+    // Wholly beside the picture: nothing to show.
+    EXPECT_FALSE(button.FAlphaDownImage);
 }
 
 TEST_F(ButtonImages, NoneWithoutFullLayeredBorderOrPicture)

@@ -234,6 +234,13 @@ TEST(SkinStringList, HugeCountStopsAfterTheLastItemKey)
     EXPECT_EQ(list, QStringList({"a", "b"}));
 }
 
+TEST(SkinStringList, HugeItemKeyReadsNoMoreItemsThanTheSectionHasKeys)
+{
+    QStringList list;
+    ReadStrings(iniOf("[S]\ncount=2000000000\n0=a\n1999999999=far\n"), S, "", list);
+    EXPECT_EQ(list, QStringList({"a", "", ""}));
+}
+
 TEST(SkinStringList, WriteCountThenItems)
 {
     IniFile ini;
