@@ -8,7 +8,7 @@
 // the hosts come as one scan of the table gives them.
 
 #include "BoundedQueue.h"
-#include "HostsFile.h"
+#include "PresentHosts.h"
 
 #include <QByteArray>
 #include <QString>

@@ -6,6 +6,7 @@
 #include "HostsTableReader.h"
 #include "Parallel.h"
 #include "Platform.h"
+#include "PresentHosts.h"
 #include "ProgressThrottle.h"
 #include "UntSqliteUtils.h"
 

@@ -1,4 +1,5 @@
 #include "HostsFile.h"
+#include "PresentHosts.h"
 #include "SystemText.h"
 
 #include "AppTestSupport.h"
