@@ -186,8 +186,11 @@ HostsFileWriter::HostsFileWriter(BlankLines blankLines)
                                         info.fileName() + QStringLiteral(".solvek-XXXXXX"));
     m_fd = ::mkstemp(m_temporaryName.data());
     if (m_fd < 0) {
+        // Taken first: the attribute call below may set errno again.
+        const QString reason = systemErrorText(errno);
         platform::current().fileAttributes().setReadOnly(m_path, true);
-        raiseWriteError(m_path, systemErrorText(errno));
+        raiseWriteError(m_path, QStringLiteral("no new file can be made in its folder \"%1\" (%2)")
+                                    .arg(info.absolutePath(), reason));
     }
 }
 

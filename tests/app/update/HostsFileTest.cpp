@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -199,7 +200,10 @@ TEST_F(HostsFileTest, AnInterruptedWriteLeavesTheOldFileWhole)
 
 TEST_F(HostsFileTest, AFailedWriteNamesTheFileAndReason)
 {
-    fake.hostsFilePath = dir.filePath(QStringLiteral("missing-folder/hosts"));
+    const QString folder = dir.filePath(QStringLiteral("missing-folder"));
+    fake.hostsFilePath = folder + q("/hosts");
+    // As for a user who does not own the file: making it read-only is refused too.
+    fake.readOnlyRefusal = EPERM;
     try {
         setHostsFile(q("a"), BlankLines::Drop);
         FAIL() << "writing into a missing folder succeeded";
@@ -207,7 +211,8 @@ TEST_F(HostsFileTest, AFailedWriteNamesTheFileAndReason)
         EXPECT_TRUE(
             error.message().startsWith(q("Could not write the hosts file \"") + fake.hostsFilePath))
             << error.what();
-        EXPECT_TRUE(error.message().contains(q("No such file"))) << error.what();
+        EXPECT_TRUE(error.message().contains(q("its folder \"") + folder + q("\" (No such file")))
+            << error.what();
     }
 }
 
