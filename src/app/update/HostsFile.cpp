@@ -5,6 +5,7 @@
 #include "Platform.h"
 #include "SystemText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -82,6 +84,93 @@ QString replacedFile(const QString& path)
         return path;
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+// An open file, closed when it goes.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : m_fd(fd) {}
+    ~OpenFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// A write's temporary file is ".<file>.solvek-" and six letters or digits,
+// beside the file it replaces.
+QString temporaryPrefix(const QFileInfo& replaced)
+{
+    return QStringLiteral(".") + replaced.fileName() + QStringLiteral(".solvek-");
+}
+constexpr qsizetype TemporaryUniqueLength = 6; // mkstemp's "XXXXXX"
+
+bool isTemporaryName(const QString& name, const QString& prefix)
+{
+    return name.size() == prefix.size() + TemporaryUniqueLength && name.startsWith(prefix) &&
+           std::all_of(name.cbegin() + prefix.size(), name.cend(),
+                       [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
+}
+
+// Removes the file when it is a leftover: a regular file of this user that
+// no writer holds locked, still under its name once locked.
+void removeIfLeftover(const QByteArray& path)
+{
+    const OpenFile file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened {};
+    if (file.fd() < 0 || ::fstat(file.fd(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        opened.st_uid != ::geteuid())
+        return;
+    if (::flock(file.fd(), LOCK_EX | LOCK_NB) != 0)
+        return; // a running write's own
+    // Meanwhile the name may have gone to the file it replaced, or to a new write's file.
+    struct stat named {};
+    if (::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev &&
+        named.st_ino == opened.st_ino)
+        ::unlink(path.constData());
+}
+
+// Removes the temporary files that earlier writes left behind when they were
+// killed midway. A writer holds its temporary file locked until the file is in
+// place or removed, so no running write loses its file.
+void removeLeftoverTemporaryFiles(const QFileInfo& replaced)
+{
+    const QString prefix = temporaryPrefix(replaced);
+    const QDir folder = replaced.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (isTemporaryName(name, prefix))
+            removeIfLeftover(QFile::encodeName(folder.filePath(name)));
+    }
+}
+
+// Makes the temporary file from the pattern and locks it; answers its
+// descriptor, or -1 with errno set. A file that another writer took for a
+// leftover and removed before it was locked is made again.
+int createLockedTemporary(QByteArray& name, const QByteArray& pattern)
+{
+    for (;;) {
+        name = pattern;
+        const int fd = ::mkstemp(name.data());
+        if (fd < 0)
+            return -1;
+        struct stat info {};
+        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &info) != 0) {
+            const int error = errno;
+            ::unlink(name.constData());
+            ::close(fd);
+            errno = error;
+            return -1;
+        }
+        if (info.st_nlink > 0)
+            return fd;
+        ::close(fd);
+    }
 }
 
 } // namespace
@@ -182,9 +271,10 @@ HostsFileWriter::HostsFileWriter(BlankLines blankLines)
     m_owner = old.st_uid;
     m_group = old.st_gid;
     const QFileInfo info(m_target);
-    m_temporaryName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                        info.fileName() + QStringLiteral(".solvek-XXXXXX"));
-    m_fd = ::mkstemp(m_temporaryName.data());
+    removeLeftoverTemporaryFiles(info);
+    m_fd = createLockedTemporary(
+        m_temporaryName, QFile::encodeName(info.absolutePath() + QLatin1Char('/') +
+                                           temporaryPrefix(info) + QStringLiteral("XXXXXX")));
     if (m_fd < 0) {
         // Taken first: the attribute call below may set errno again.
         const QString reason = systemErrorText(errno);
@@ -196,10 +286,11 @@ HostsFileWriter::HostsFileWriter(BlankLines blankLines)
 
 HostsFileWriter::~HostsFileWriter()
 {
+    // Removed while still locked, so no other writer's file of the same name goes.
+    if (!m_committed && m_fd >= 0)
+        ::unlink(m_temporaryName.constData());
     if (m_fd >= 0)
         ::close(m_fd);
-    if (!m_committed)
-        ::unlink(m_temporaryName.constData());
     platform::current().fileAttributes().setReadOnly(m_path, true);
 }
 
@@ -242,13 +333,13 @@ void HostsFileWriter::commit()
             m_path, QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
     if (::fsync(m_fd) != 0)
         raiseWriteError(m_path, systemErrorText(errno));
-    const int closed = ::close(m_fd);
-    m_fd = -1;
-    if (closed != 0)
-        raiseWriteError(m_path, systemErrorText(errno));
+    // Closed only once in place: until then the lock keeps other writers from
+    // taking the file for a leftover. Its bytes are on disk since the sync.
     if (::rename(m_temporaryName.constData(), QFile::encodeName(m_target).constData()) != 0)
         raiseWriteError(m_path, systemErrorText(errno));
     m_committed = true;
+    ::close(m_fd);
+    m_fd = -1;
 
     // Make the rename itself durable; a failure here loses nothing already written.
     const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),

@@ -32,6 +32,13 @@ protected:
         names.removeAll(QStringLiteral("hosts"));
         return names;
     }
+    QString makeFile(const QString& name) const
+    {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+        file.write("half a hosts file");
+        return file.fileName();
+    }
     mode_t mode() const
     {
         struct stat info {};
@@ -244,6 +251,48 @@ TEST_F(HostsFileTest, WriteKeepsTheOwner)
     ASSERT_EQ(::stat(QFile::encodeName(fake.hostsFilePath).constData(), &info), 0);
     EXPECT_EQ(info.st_uid, 4321u);
     EXPECT_EQ(info.st_gid, 4322u);
+}
+
+TEST_F(HostsFileTest, AWriteRemovesLeftoversOfItsOwnName)
+{
+    writeHostsFile("old\r\n");
+    makeFile(q(".hosts.solvek-Ab12Cd")); // left by a write that was killed
+    QStringList others = {q(".hosts.solvek-Ab12C"), q(".hosts.solvek-Ab12Cd7"),
+                          q(".hosts.solvek-Ab-2Cd"), q(".other.solvek-Ab12Cd"),
+                          q("hosts.solvek-Ab12Cd")};
+    for (const QString& name : others)
+        makeFile(name);
+
+    setHostsFile(q("new"), BlankLines::Drop);
+    QStringList stray = strayFiles();
+    stray.sort();
+    others.sort();
+    EXPECT_EQ(stray, others);
+    EXPECT_EQ(hostsFileBytes(), QByteArray("new\r\n"));
+}
+
+TEST_F(HostsFileTest, AWriteLeavesTheFileOfAWriteStillRunning)
+{
+    writeHostsFile("old\r\n");
+    // Another write starts and ends while the first one is midway.
+    hostsfile_testing::afterHalfWritten = [] {
+        hostsfile_testing::afterHalfWritten = nullptr;
+        setHostsFile(QStringLiteral("second"), BlankLines::Drop);
+    };
+    setHostsFile(q("first"), BlankLines::Drop);
+    EXPECT_EQ(hostsFileBytes(), QByteArray("first\r\n"));
+    EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(u' ').toStdString();
+}
+
+TEST_F(HostsFileTest, AWriteLeavesAnotherUsersLeftover)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    writeHostsFile("old\r\n");
+    const QString theirs = makeFile(q(".hosts.solvek-Xy34Zw"));
+    ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), 4321, 4322), 0);
+    setHostsFile(q("new"), BlankLines::Drop);
+    EXPECT_EQ(strayFiles(), QStringList{q(".hosts.solvek-Xy34Zw")});
 }
 
 TEST_F(HostsFileTest, CleaningEmptiesTheFirstExactBlockLinePerListedHost)
