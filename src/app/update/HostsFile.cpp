@@ -23,6 +23,8 @@ namespace hostsfile_testing {
 void (*afterHalfWritten)() = nullptr;
 }
 
+using systemtext::LineEnd;
+
 namespace {
 
 QRecursiveMutex& hostsFileMutex()
@@ -190,15 +192,15 @@ namespace {
 using lineparts::partsFor;
 using lineparts::wholeLineParts;
 
-// True when every line of the text ends with CR LF (and, when asked, none is
-// blank), checked in parts on several threads for a large text: a part
-// boundary follows a LF, so the parts hold whole lines.
-bool hasCrLfLinesInParallel(QByteArrayView bytes, bool withoutBlankLines)
+// True when every line of the text ends with the line end (and, when asked,
+// none is blank), checked in parts on several threads for a large text: a
+// part boundary follows a LF, so the parts hold whole lines.
+bool hasLineEndsInParallel(QByteArrayView bytes, LineEnd lineEnd, bool withoutBlankLines)
 {
     const std::vector<QByteArrayView> parts = wholeLineParts(bytes, partsFor(bytes));
     std::vector<char> shaped(parts.size(), 0);
     platform::runInParallel(parts.size(), [&](size_t part) {
-        shaped[part] = systemtext::hasCrLfLines(parts[part], withoutBlankLines);
+        shaped[part] = systemtext::hasLineEnds(parts[part], lineEnd, withoutBlankLines);
     });
     return std::all_of(shaped.begin(), shaped.end(), [](char part) { return part != 0; });
 }
@@ -222,15 +224,35 @@ QByteArray readHostsFile()
 
 } // namespace
 
+LineEnd hostsFileLineEnd()
+{
+    QFile file(hostsFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return LineEnd::Lf;
+    // Read until the first line end and the character after it are known;
+    // blocks of even size, so no UTF-16 unit is cut.
+    QByteArray head;
+    for (;;) {
+        const QByteArray more = file.read(std::max<qsizetype>(4096, head.size()));
+        head += more;
+        const QString text = systemtext::decodeWithByteOrderMark(head);
+        const auto end = std::find_if(text.cbegin(), text.cend(),
+                                      [](QChar c) { return c == u'\r' || c == u'\n'; });
+        if (more.isEmpty() || text.cend() - end > 1)
+            return systemtext::firstLineEnd(text);
+    }
+}
+
 QString getHostsFile()
 {
     const QString text = systemtext::decodeWithByteOrderMark(readHostsFile());
-    if (!systemtext::hasCrLfLines(text))
-        return systemtext::withCrLf(text);
+    const LineEnd lineEnd = systemtext::firstLineEnd(text);
+    if (!systemtext::hasLineEnds(text, lineEnd))
+        return systemtext::withLineEnds(text, lineEnd);
     return text;
 }
 
-QByteArray getHostsFileBytes(bool& alreadyAsWritten)
+QByteArray getHostsFileBytes(LineEnd lineEnd, bool& alreadyAsWritten)
 {
     QByteArray bytes = readHostsFile();
     // Without a mark the 8-bit form is the file's own bytes, so only the line
@@ -238,9 +260,9 @@ QByteArray getHostsFileBytes(bool& alreadyAsWritten)
     const bool marked = systemtext::hasByteOrderMark(bytes);
     if (marked)
         bytes = systemtext::encode(systemtext::decodeWithByteOrderMark(bytes));
-    alreadyAsWritten = !marked && hasCrLfLinesInParallel(bytes, true);
-    if (!alreadyAsWritten && !hasCrLfLinesInParallel(bytes, false))
-        return systemtext::withCrLf(QByteArrayView(bytes));
+    alreadyAsWritten = !marked && hasLineEndsInParallel(bytes, lineEnd, true);
+    if (!alreadyAsWritten && !hasLineEndsInParallel(bytes, lineEnd, false))
+        return systemtext::withLineEnds(QByteArrayView(bytes), lineEnd);
     return bytes;
 }
 
@@ -252,7 +274,7 @@ void setHostsFile(const QString& text, BlankLines blankLines)
 
 void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines)
 {
-    HostsFileWriter writer(blankLines);
+    HostsFileWriter writer(blankLines, hostsFileLineEnd());
     qsizetype total = 0;
     for (QByteArrayView part : parts)
         total += part.size();
@@ -262,8 +284,9 @@ void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLine
     writer.commit();
 }
 
-HostsFileWriter::HostsFileWriter(BlankLines blankLines)
-    : m_path(hostsFilePath()), m_target(replacedFile(m_path)), m_blankLines(blankLines)
+HostsFileWriter::HostsFileWriter(BlankLines blankLines, LineEnd lineEnd)
+    : m_path(hostsFilePath()), m_target(replacedFile(m_path)), m_blankLines(blankLines),
+      m_lineEnd(lineEnd)
 {
     struct stat old {};
     m_replacesFile = ::stat(QFile::encodeName(m_target).constData(), &old) == 0;
@@ -304,9 +327,9 @@ void HostsFileWriter::write(QByteArrayView part)
     // Most parts are already in shape and are written as they are.
     const bool dropBlankLines = m_blankLines == BlankLines::Drop;
     QByteArray mended;
-    if (!hasCrLfLinesInParallel(part, dropBlankLines)) {
-        mended = dropBlankLines ? systemtext::withCrLfWithoutBlankLines(part)
-                                : systemtext::withCrLf(part);
+    if (!hasLineEndsInParallel(part, m_lineEnd, dropBlankLines)) {
+        mended = dropBlankLines ? systemtext::withLineEndsWithoutBlankLines(part, m_lineEnd)
+                                : systemtext::withLineEnds(part, m_lineEnd);
         part = mended;
     }
     if (!m_halfWritten && m_untilHalf >= 0) {
@@ -406,12 +429,13 @@ void cleanFromHosts(const QString& hostList)
             emptied[(*found)[next++]] = true;
     });
 
+    const QStringView lineEnd = systemtext::lineEndText(systemtext::firstLineEnd(text));
     QString cleaned;
     cleaned.reserve(text.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!emptied[i])
             cleaned.append(lines[i]);
-        cleaned.append(u"\r\n");
+        cleaned.append(lineEnd);
     }
     setHostsFile(cleaned, BlankLines::Keep);
 }

@@ -8,6 +8,7 @@
 
 #include "PresentHosts.h"
 #include "SolvekException.h"
+#include "SystemText.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -31,27 +32,33 @@ QString getWindowsDir();
 // The hosts file: the system's, or the one SOLVEK_HOSTS_FILE names.
 QString hostsFilePath();
 
+// The line end the hosts file's lines are written with: the one its first
+// line ends with, LF for a file without any (missing, empty or one line).
+// Every write keeps it.
+systemtext::LineEnd hostsFileLineEnd();
+
 // Reads the hosts file: attributes normal first; a leading byte-order mark
 // selects its Unicode encoding; lines split at CR, LF or CR LF and each
-// followed by CR LF. The resolver-cache flush follows, also after a failure.
-// Raises EHostsFileError.
+// followed by the file's line end. The resolver-cache flush follows, also
+// after a failure. Raises EHostsFileError.
 QString getHostsFile();
-// The same text in its 8-bit form, as it will be written, telling whether
-// the refresh's write of it as it is would give back the file's own bytes
-// (CR LF line ends, no blank line, no byte-order mark), so that write can be
-// left out.
-QByteArray getHostsFileBytes(bool& alreadyAsWritten);
+// The same text in its 8-bit form, as it will be written with the line end,
+// telling whether the refresh's write of it as it is would give back the
+// file's own bytes (every line ended so, no blank line, no byte-order mark),
+// so that write can be left out.
+QByteArray getHostsFileBytes(systemtext::LineEnd lineEnd, bool& alreadyAsWritten);
 
 enum class BlankLines {
     Drop, // the refresh's write: lines of only blanks and control characters go
     Keep, // the hosts manager's write
 };
 
-// Writes the text, every line ended by CR LF, in the 8-bit form, through a
-// temporary file in the same folder renamed over the old one (keeping its
-// owner and mode), so an interruption leaves the old file whole. The file is
-// read-only afterwards, also after a failure. The refresh's write is followed
-// by a resolver-cache flush, so the new lines take effect. Raises EHostsFileError.
+// Writes the text, every line ended by the file's line end, in the 8-bit
+// form, through a temporary file in the same folder renamed over the old one
+// (keeping its owner and mode), so an interruption leaves the old file whole.
+// The file is read-only afterwards, also after a failure. The refresh's write
+// is followed by a resolver-cache flush, so the new lines take effect. Raises
+// EHostsFileError.
 void setHostsFile(const QString& text, BlankLines blankLines);
 // The same for a text in the 8-bit form given in parts, written one after
 // another; each part holds whole lines.
@@ -59,11 +66,11 @@ void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLine
 // The same write, part by part: a temporary file beside the hosts file that
 // replaces it only on commit(); dropped before that, the old file stays as
 // it was. The file is read-only once the writer goes, also after a failure.
-// Each part holds whole lines; one not in shape is mended. Raises
-// EHostsFileError.
+// Every line is ended by the line end given; each part holds whole lines,
+// one not in shape is mended. Raises EHostsFileError.
 class HostsFileWriter {
 public:
-    explicit HostsFileWriter(BlankLines blankLines);
+    HostsFileWriter(BlankLines blankLines, systemtext::LineEnd lineEnd);
     ~HostsFileWriter();
     HostsFileWriter(const HostsFileWriter&) = delete;
     HostsFileWriter& operator=(const HostsFileWriter&) = delete;
@@ -82,6 +89,7 @@ private:
     QString m_path;
     QString m_target; // the file replaced: a symbolic link is followed
     BlankLines m_blankLines;
+    systemtext::LineEnd m_lineEnd;
     bool m_replacesFile = false;
     mode_t m_mode = 0644;
     uid_t m_owner = 0;

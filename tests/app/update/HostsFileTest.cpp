@@ -61,9 +61,12 @@ TEST(SystemText, LinesEndAtCrLfOrCrLf)
     EXPECT_EQ(systemtext::countLines(u"a\r\n"), 1);
     EXPECT_EQ(systemtext::countLines(u"\r\n"), 1);
     EXPECT_EQ(systemtext::countLines(u"a\n\r"), 2); // LF then a lone CR: two line ends
+    using systemtext::LineEnd;
     EXPECT_EQ(systemtext::withCrLf(u"a\nb"), q("a\r\nb\r\n"));
-    EXPECT_EQ(systemtext::withCrLfWithoutBlankLines(u"a\r\n\r\n   \r\nb\r\n"), q("a\r\nb\r\n"));
-    EXPECT_EQ(systemtext::withCrLfWithoutBlankLines(u" a \t\r\n\t\r\n"), q(" a \t\r\n"));
+    EXPECT_EQ(systemtext::withLineEndsWithoutBlankLines(u"a\r\n\r\n   \r\nb\r\n", LineEnd::CrLf),
+              q("a\r\nb\r\n"));
+    EXPECT_EQ(systemtext::withLineEndsWithoutBlankLines(u" a \t\r\n\t\r\n", LineEnd::CrLf),
+              q(" a \t\r\n"));
 }
 
 TEST(SystemText, BytesThatAreNotUtf8SurviveARoundTrip)
@@ -129,7 +132,8 @@ TEST_F(HostsFileTest, ReadResetsAttributesSplitsLinesAndFlushes)
     writeHostsFile("a\rb\nc\r\nlast");
     ::chmod(QFile::encodeName(fake.hostsFilePath).constData(), 0444);
 
-    EXPECT_EQ(getHostsFile(), q("a\r\nb\r\nc\r\nlast\r\n"));
+    // The first line ends with a lone CR, so every line ends with LF.
+    EXPECT_EQ(getHostsFile(), q("a\nb\nc\nlast\n"));
     EXPECT_EQ(fake.readOnlyCalls.value(fake.hostsFilePath), false);
     EXPECT_EQ(mode(), 0644u);
     EXPECT_EQ(fake.resolverFlushes, 1);
@@ -318,6 +322,15 @@ TEST_F(HostsFileTest, CleaningAHostListedTwiceEmptiesBothLines)
     // The next refresh's write takes the blank lines away.
     setHostsFile(getHostsFile(), BlankLines::Drop);
     EXPECT_EQ(hostsFileBytes(), QByteArray("keep\r\n"));
+}
+
+TEST_F(HostsFileTest, WritesKeepTheLineEndTheFileUses)
+{
+    writeHostsFile("keep\n127.0.0.1 a.com\n");
+    cleanFromHosts(q("a.com"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("keep\n\n"));
+    setHostsFile(getHostsFile() + q("127.0.0.1 b.com\r\n"), BlankLines::Drop);
+    EXPECT_EQ(hostsFileBytes(), QByteArray("keep\n127.0.0.1 b.com\n"));
 }
 
 TEST(PresentHostsSet, GrowsAndFindsEveryHostIgnoringCase)
