@@ -4,7 +4,7 @@
 //   bench_present_hosts [--benchmark_repetitions=5]
 
 #include "HeapTuning.h"
-#include "HostsFile.h"
+#include "PresentHosts.h"
 
 #include <benchmark/benchmark.h>
 

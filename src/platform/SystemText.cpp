@@ -202,18 +202,31 @@ template <class View> View trimmedView(View text)
     return text.sliced(begin, end - begin);
 }
 
-template <class View> bool hasCrLfLinesIn(View text, bool withoutBlankLines)
+template <class View> LineEnd firstLineEndIn(View text)
+{
+    const qsizetype end = detail::lineEnd(text.data(), 0, text.size());
+    const bool crLf =
+        end + 1 < text.size() && unitOf(text[end]) == u'\r' && unitOf(text[end + 1]) == u'\n';
+    return crLf ? LineEnd::CrLf : LineEnd::Lf;
+}
+
+template <class View> bool hasLineEndsIn(View text, LineEnd lineEnd, bool withoutBlankLines)
 {
     const auto* data = text.data();
     const qsizetype size = text.size();
+    const qsizetype endSize = lineEndBytes(lineEnd).size();
     qsizetype start = 0;
     while (start < size) {
         const qsizetype end = detail::lineEnd(data, start, size);
-        if (end + 1 >= size || unitOf(data[end]) != u'\r' || unitOf(data[end + 1]) != u'\n')
-            return false; // no line end, a lone CR or a LF without CR
+        if (end + endSize > size)
+            return false; // no line end
+        // A lone CR, a LF without CR, or a CR LF where LF alone is wanted.
+        if (lineEnd == LineEnd::CrLf ? unitOf(data[end]) != u'\r' || unitOf(data[end + 1]) != u'\n'
+                                     : unitOf(data[end]) != u'\n')
+            return false;
         if (withoutBlankLines && trimmedView(text.sliced(start, end - start)).isEmpty())
             return false;
-        start = end + 2;
+        start = end + endSize;
     }
     return true;
 }
@@ -225,17 +238,17 @@ template <class View> qsizetype countLinesIn(View text)
     return count;
 }
 
-void appendLineEnd(QString& text)
+void appendLineEnd(QString& text, LineEnd lineEnd)
 {
-    text.append(u"\r\n");
+    text.append(lineEndText(lineEnd));
 }
 
-void appendLineEnd(QByteArray& text)
+void appendLineEnd(QByteArray& text, LineEnd lineEnd)
 {
-    text.append("\r\n", 2);
+    text.append(lineEndBytes(lineEnd));
 }
 
-template <class Text, class View> Text joinLines(View text, bool dropBlankLines)
+template <class Text, class View> Text joinLines(View text, LineEnd lineEnd, bool dropBlankLines)
 {
     Text joined;
     joined.reserve(text.size() + text.size() / 16 + 2);
@@ -243,7 +256,7 @@ template <class Text, class View> Text joinLines(View text, bool dropBlankLines)
         if (dropBlankLines && trimmedView(line).isEmpty())
             return;
         joined.append(line);
-        appendLineEnd(joined);
+        appendLineEnd(joined, lineEnd);
     });
     return joined;
 }
@@ -330,14 +343,24 @@ qsizetype detail::lineEnd(const char* data, qsizetype at, qsizetype size)
     return at;
 }
 
-bool hasCrLfLines(QStringView text, bool withoutBlankLines)
+LineEnd firstLineEnd(QStringView text)
 {
-    return hasCrLfLinesIn(text, withoutBlankLines);
+    return firstLineEndIn(text);
 }
 
-bool hasCrLfLines(QByteArrayView text, bool withoutBlankLines)
+LineEnd firstLineEnd(QByteArrayView text)
 {
-    return hasCrLfLinesIn(text, withoutBlankLines);
+    return firstLineEndIn(text);
+}
+
+bool hasLineEnds(QStringView text, LineEnd lineEnd, bool withoutBlankLines)
+{
+    return hasLineEndsIn(text, lineEnd, withoutBlankLines);
+}
+
+bool hasLineEnds(QByteArrayView text, LineEnd lineEnd, bool withoutBlankLines)
+{
+    return hasLineEndsIn(text, lineEnd, withoutBlankLines);
 }
 
 qsizetype countLines(QStringView text)
@@ -370,24 +393,24 @@ qsizetype countLineFeeds(QByteArrayView text)
     return count;
 }
 
-QString withCrLf(QStringView text)
+QString withLineEnds(QStringView text, LineEnd lineEnd)
 {
-    return joinLines<QString>(text, false);
+    return joinLines<QString>(text, lineEnd, false);
 }
 
-QByteArray withCrLf(QByteArrayView text)
+QByteArray withLineEnds(QByteArrayView text, LineEnd lineEnd)
 {
-    return joinLines<QByteArray>(text, false);
+    return joinLines<QByteArray>(text, lineEnd, false);
 }
 
-QString withCrLfWithoutBlankLines(QStringView text)
+QString withLineEndsWithoutBlankLines(QStringView text, LineEnd lineEnd)
 {
-    return joinLines<QString>(text, true);
+    return joinLines<QString>(text, lineEnd, true);
 }
 
-QByteArray withCrLfWithoutBlankLines(QByteArrayView text)
+QByteArray withLineEndsWithoutBlankLines(QByteArrayView text, LineEnd lineEnd)
 {
-    return joinLines<QByteArray>(text, true);
+    return joinLines<QByteArray>(text, lineEnd, true);
 }
 
 } // namespace systemtext

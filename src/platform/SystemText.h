@@ -112,16 +112,39 @@ qsizetype countLines(QByteArrayView text);
 // How many LF bytes the text holds, eight bytes at a time.
 qsizetype countLineFeeds(QByteArrayView text);
 
-// True when every line of the text already ends with CR LF (the last one
-// too) and, when asked, none is made only of blanks and control characters.
-bool hasCrLfLines(QStringView text, bool withoutBlankLines = false);
-bool hasCrLfLines(QByteArrayView text, bool withoutBlankLines = false);
+// The line end that a text's lines are written with.
+enum class LineEnd : quint8 {
+    Lf,
+    CrLf,
+};
+inline QByteArrayView lineEndBytes(LineEnd lineEnd)
+{
+    return lineEnd == LineEnd::CrLf ? QByteArrayView("\r\n") : QByteArrayView("\n");
+}
+inline QStringView lineEndText(LineEnd lineEnd)
+{
+    return lineEnd == LineEnd::CrLf ? QStringView(u"\r\n") : QStringView(u"\n");
+}
+// The line end of the text's first line: CR LF when it ends so, LF for any
+// other (a lone CR, or none at all), so a text of mixed line ends takes its
+// first line's.
+LineEnd firstLineEnd(QStringView text);
+LineEnd firstLineEnd(QByteArrayView text);
 
-// The lines of the text, each followed by CR LF (the last one too).
-QString withCrLf(QStringView text);
-QByteArray withCrLf(QByteArrayView text);
-// As withCrLf, leaving out every line made only of blanks and control characters.
-QString withCrLfWithoutBlankLines(QStringView text);
-QByteArray withCrLfWithoutBlankLines(QByteArrayView text);
+// True when every line of the text already ends with the line end (the last
+// one too) and, when asked, none is made only of blanks and control characters.
+bool hasLineEnds(QStringView text, LineEnd lineEnd, bool withoutBlankLines = false);
+bool hasLineEnds(QByteArrayView text, LineEnd lineEnd, bool withoutBlankLines = false);
+
+// The lines of the text, each followed by the line end (the last one too).
+QString withLineEnds(QStringView text, LineEnd lineEnd);
+QByteArray withLineEnds(QByteArrayView text, LineEnd lineEnd);
+// As withLineEnds, leaving out every line made only of blanks and control characters.
+QString withLineEndsWithoutBlankLines(QStringView text, LineEnd lineEnd);
+QByteArray withLineEndsWithoutBlankLines(QByteArrayView text, LineEnd lineEnd);
+inline QString withCrLf(QStringView text)
+{
+    return withLineEnds(text, LineEnd::CrLf);
+}
 
 } // namespace systemtext

@@ -65,22 +65,38 @@ TEST(SystemTextBytes, LinesSplitAsTheTextDoes)
 
 TEST(SystemTextBytes, LineEndsAndBlankLinesAsTheTextHasThem)
 {
-    EXPECT_TRUE(systemtext::hasCrLfLines(QByteArrayView("a\r\n\r\nlonger than a word\r\n")));
-    EXPECT_FALSE(systemtext::hasCrLfLines(QByteArrayView("a\r\n\r\n"), true));
-    EXPECT_FALSE(systemtext::hasCrLfLines(QByteArrayView("longer than a word\n")));
-    EXPECT_EQ(systemtext::withCrLf(QByteArrayView("a\nb")), QByteArray("a\r\nb\r\n"));
-    EXPECT_EQ(systemtext::withCrLfWithoutBlankLines(QByteArrayView("a\r\n\r\n   \r\nb\r\n")),
+    using systemtext::LineEnd;
+    EXPECT_TRUE(
+        systemtext::hasLineEnds(QByteArrayView("a\r\n\r\nlonger than a word\r\n"), LineEnd::CrLf));
+    EXPECT_FALSE(systemtext::hasLineEnds(QByteArrayView("a\r\n\r\n"), LineEnd::CrLf, true));
+    EXPECT_FALSE(systemtext::hasLineEnds(QByteArrayView("longer than a word\n"), LineEnd::CrLf));
+    EXPECT_TRUE(systemtext::hasLineEnds(QByteArrayView("a\n\nlonger than a word\n"), LineEnd::Lf));
+    EXPECT_FALSE(systemtext::hasLineEnds(QByteArrayView("a\n\n"), LineEnd::Lf, true));
+    EXPECT_FALSE(systemtext::hasLineEnds(QByteArrayView("longer than a word\r\n"), LineEnd::Lf));
+    EXPECT_FALSE(systemtext::hasLineEnds(QByteArrayView("a\rb\n"), LineEnd::Lf));
+    EXPECT_EQ(systemtext::withLineEnds(QByteArrayView("a\nb"), LineEnd::CrLf),
+              QByteArray("a\r\nb\r\n"));
+    EXPECT_EQ(systemtext::withLineEnds(QByteArrayView("a\r\nb\rc"), LineEnd::Lf),
+              QByteArray("a\nb\nc\n"));
+    EXPECT_EQ(systemtext::withLineEndsWithoutBlankLines(QByteArrayView("a\r\n\r\n   \r\nb\r\n"),
+                                                        LineEnd::CrLf),
               QByteArray("a\r\nb\r\n"));
     for (const QByteArray& text : textsWithLineEndsEverywhere()) {
         const QString decoded = systemtext::decode(text);
-        for (bool withoutBlankLines : {false, true})
-            EXPECT_EQ(systemtext::hasCrLfLines(QByteArrayView(text), withoutBlankLines),
-                      systemtext::hasCrLfLines(QStringView(decoded), withoutBlankLines))
-                << text.toStdString();
-        EXPECT_EQ(systemtext::withCrLf(QByteArrayView(text)),
-                  systemtext::encode(systemtext::withCrLf(QStringView(decoded))));
-        EXPECT_EQ(systemtext::withCrLfWithoutBlankLines(QByteArrayView(text)),
-                  systemtext::encode(systemtext::withCrLfWithoutBlankLines(QStringView(decoded))));
+        EXPECT_EQ(systemtext::firstLineEnd(QByteArrayView(text)),
+                  systemtext::firstLineEnd(QStringView(decoded)))
+            << text.toStdString();
+        for (LineEnd lineEnd : {LineEnd::Lf, LineEnd::CrLf}) {
+            for (bool withoutBlankLines : {false, true})
+                EXPECT_EQ(systemtext::hasLineEnds(QByteArrayView(text), lineEnd, withoutBlankLines),
+                          systemtext::hasLineEnds(QStringView(decoded), lineEnd, withoutBlankLines))
+                    << text.toStdString();
+            EXPECT_EQ(systemtext::withLineEnds(QByteArrayView(text), lineEnd),
+                      systemtext::encode(systemtext::withLineEnds(QStringView(decoded), lineEnd)));
+            EXPECT_EQ(systemtext::withLineEndsWithoutBlankLines(QByteArrayView(text), lineEnd),
+                      systemtext::encode(systemtext::withLineEndsWithoutBlankLines(
+                          QStringView(decoded), lineEnd)));
+        }
     }
 }
 

@@ -1,19 +1,19 @@
 #include "HostsFile.h"
 
+#include "LineParts.h"
 #include "Parallel.h"
 #include "Platform.h"
 #include "SystemText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
-#include <cmath>
-#include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -22,6 +22,8 @@
 namespace hostsfile_testing {
 void (*afterHalfWritten)() = nullptr;
 }
+
+using systemtext::LineEnd;
 
 namespace {
 
@@ -86,98 +88,91 @@ QString replacedFile(const QString& path)
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
-char16_t folded(char16_t unit)
-{
-    if (unit < 0x80)
-        return (unit >= u'A' && unit <= u'Z') ? char16_t(unit + 32) : unit;
-    return char16_t(QChar::toCaseFolded(char32_t(unit)));
-}
-
-// Eight bytes at once with 'A' to 'Z' made lower case and every other byte
-// kept: a byte from 'A' to 'Z' (high bit clear) gets 0x20 added.
-quint64 foldedLetters(quint64 word)
-{
-    const quint64 low = word & 0x7F7F7F7F7F7F7F7Full;
-    const quint64 fromA = low + 0x3F3F3F3F3F3F3F3Full; // bit 7 set from 'A'
-    const quint64 pastZ = low + 0x2525252525252525ull; // bit 7 set from '['
-    const quint64 upper = fromA & ~pastZ & ~word & 0x8080808080808080ull;
-    return word | (upper >> 2);
-}
-
-// The up to eight bytes from `at` on, zero beyond the end, folded. The last
-// few bytes of a longer text come from one load ending at its end.
-quint64 foldedWordAt(QByteArrayView bytes, qsizetype at)
-{
-    const qsizetype left = bytes.size() - at;
-    quint64 word = 0;
-    if (left >= 8) {
-        std::memcpy(&word, bytes.data() + at, 8);
-    } else if (bytes.size() >= 8) {
-        std::memcpy(&word, bytes.data() + bytes.size() - 8, 8);
-        word >>= 8 * (8 - left);
-    } else {
-        for (qsizetype i = left - 1; i >= 0; --i)
-            word = (word << 8) | uchar(bytes[at + i]);
+// An open file, closed when it goes.
+class OpenFile {
+public:
+    explicit OpenFile(int fd) : m_fd(fd) {}
+    ~OpenFile()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    return foldedLetters(word);
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// A write's temporary file is ".<file>.solvek-" and six letters or digits,
+// beside the file it replaces.
+QString temporaryPrefix(const QFileInfo& replaced)
+{
+    return QStringLiteral(".") + replaced.fileName() + QStringLiteral(".solvek-");
+}
+constexpr qsizetype TemporaryUniqueLength = 6; // mkstemp's "XXXXXX"
+
+bool isTemporaryName(const QString& name, const QString& prefix)
+{
+    return name.size() == prefix.size() + TemporaryUniqueLength && name.startsWith(prefix) &&
+           std::all_of(name.cbegin() + prefix.size(), name.cend(),
+                       [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
 }
 
-// The case-folded UTF-16 units of a key beyond ASCII.
-std::vector<char16_t> foldedUnits(QByteArrayView bytes)
+// Removes the file when it is a leftover: a regular file of this user that
+// no writer holds locked, still under its name once locked.
+void removeIfLeftover(const QByteArray& path)
 {
-    const QString text = systemtext::decode(bytes);
-    std::vector<char16_t> units(size_t(text.size()));
-    for (qsizetype i = 0; i < text.size(); ++i)
-        units[size_t(i)] = folded(text[i].unicode());
-    return units;
+    const OpenFile file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened {};
+    if (file.fd() < 0 || ::fstat(file.fd(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        opened.st_uid != ::geteuid())
+        return;
+    if (::flock(file.fd(), LOCK_EX | LOCK_NB) != 0)
+        return; // a running write's own
+    // Meanwhile the name may have gone to the file it replaced, or to a new write's file.
+    struct stat named {};
+    if (::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev &&
+        named.st_ino == opened.st_ino)
+        ::unlink(path.constData());
 }
 
-// The bytes a key beyond ASCII is hashed by: its folded units, one byte each
-// when they are all ASCII (so it meets the ASCII key it equals), else two.
-QByteArray hashedBytesBeyondAscii(QByteArrayView bytes)
+// Removes the temporary files that earlier writes left behind when they were
+// killed midway. A writer holds its temporary file locked until the file is in
+// place or removed, so no running write loses its file.
+void removeLeftoverTemporaryFiles(const QFileInfo& replaced)
 {
-    const std::vector<char16_t> units = foldedUnits(bytes);
-    const bool allAscii =
-        std::all_of(units.begin(), units.end(), [](char16_t unit) { return unit < 0x80; });
-    QByteArray hashed;
-    for (char16_t unit : units) {
-        hashed.append(char(unit & 0xFF));
-        if (!allAscii)
-            hashed.append(char(unit >> 8));
+    const QString prefix = temporaryPrefix(replaced);
+    const QDir folder = replaced.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (isTemporaryName(name, prefix))
+            removeIfLeftover(QFile::encodeName(folder.filePath(name)));
     }
-    return hashed;
 }
 
-quint64 hashOfFolded(QByteArrayView bytes)
+// Makes the temporary file from the pattern and locks it; answers its
+// descriptor, or -1 with errno set. A file that another writer took for a
+// leftover and removed before it was locked is made again.
+int createLockedTemporary(QByteArray& name, const QByteArray& pattern)
 {
-    quint64 hash = 0x9E3779B97F4A7C15ull ^ quint64(bytes.size());
-    for (qsizetype at = 0; at < bytes.size(); at += 8) {
-        hash = (hash ^ foldedWordAt(bytes, at)) * 0xBF58476D1CE4E5B9ull;
-        hash ^= hash >> 31;
+    for (;;) {
+        name = pattern;
+        const int fd = ::mkstemp(name.data());
+        if (fd < 0)
+            return -1;
+        struct stat info {};
+        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &info) != 0) {
+            const int error = errno;
+            ::unlink(name.constData());
+            ::close(fd);
+            errno = error;
+            return -1;
+        }
+        if (info.st_nlink > 0)
+            return fd;
+        ::close(fd);
     }
-    // A final mix, so the high half (slot index and check) depends on every byte.
-    hash ^= hash >> 30;
-    hash *= 0xBF58476D1CE4E5B9ull;
-    hash ^= hash >> 27;
-    hash *= 0x94D049BB133111EBull;
-    hash ^= hash >> 31;
-    return hash;
-}
-
-bool sameFoldedAscii(const char* a, const char* b, qsizetype size)
-{
-    const QByteArrayView left(a, size);
-    const QByteArrayView right(b, size);
-    for (qsizetype at = 0; at < size; at += 8) {
-        if (foldedWordAt(left, at) != foldedWordAt(right, at))
-            return false;
-    }
-    return true;
-}
-
-bool isSeparator(char c)
-{
-    return systemtext::isBlankOrControl(c);
 }
 
 } // namespace
@@ -194,42 +189,18 @@ QString hostsFilePath()
 
 namespace {
 
-// A text below this is worked on by one thread: more would cost more than they save.
-constexpr qsizetype BytesPerThread = qsizetype(1) << 20;
+using lineparts::partsFor;
+using lineparts::wholeLineParts;
 
-// How many threads work on the text.
-size_t partsFor(QByteArrayView bytes)
-{
-    return std::min<size_t>(platform::workerCount(), size_t(bytes.size() / BytesPerThread) + 1);
-}
-
-// The text cut into up to `count` parts of about equal size, each of whole
-// lines: a cut follows a LF, which always ends a line.
-std::vector<QByteArrayView> wholeLineParts(QByteArrayView bytes, size_t count)
-{
-    std::vector<QByteArrayView> parts;
-    qsizetype start = 0;
-    for (size_t part = 1; part < count && start < bytes.size(); ++part) {
-        const qsizetype target = std::max(start, qsizetype(bytes.size() * part / count));
-        const qsizetype lineFeed = bytes.indexOf('\n', target);
-        if (lineFeed < 0)
-            break;
-        parts.push_back(bytes.sliced(start, lineFeed + 1 - start));
-        start = lineFeed + 1;
-    }
-    parts.push_back(bytes.sliced(start));
-    return parts;
-}
-
-// True when every line of the text ends with CR LF (and, when asked, none is
-// blank), checked in parts on several threads for a large text: a part
-// boundary follows a LF, so the parts hold whole lines.
-bool hasCrLfLinesInParallel(QByteArrayView bytes, bool withoutBlankLines)
+// True when every line of the text ends with the line end (and, when asked,
+// none is blank), checked in parts on several threads for a large text: a
+// part boundary follows a LF, so the parts hold whole lines.
+bool hasLineEndsInParallel(QByteArrayView bytes, LineEnd lineEnd, bool withoutBlankLines)
 {
     const std::vector<QByteArrayView> parts = wholeLineParts(bytes, partsFor(bytes));
     std::vector<char> shaped(parts.size(), 0);
     platform::runInParallel(parts.size(), [&](size_t part) {
-        shaped[part] = systemtext::hasCrLfLines(parts[part], withoutBlankLines);
+        shaped[part] = systemtext::hasLineEnds(parts[part], lineEnd, withoutBlankLines);
     });
     return std::all_of(shaped.begin(), shaped.end(), [](char part) { return part != 0; });
 }
@@ -253,15 +224,35 @@ QByteArray readHostsFile()
 
 } // namespace
 
+LineEnd hostsFileLineEnd()
+{
+    QFile file(hostsFilePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return LineEnd::Lf;
+    // Read until the first line end and the character after it are known;
+    // blocks of even size, so no UTF-16 unit is cut.
+    QByteArray head;
+    for (;;) {
+        const QByteArray more = file.read(std::max<qsizetype>(4096, head.size()));
+        head += more;
+        const QString text = systemtext::decodeWithByteOrderMark(head);
+        const auto end = std::find_if(text.cbegin(), text.cend(),
+                                      [](QChar c) { return c == u'\r' || c == u'\n'; });
+        if (more.isEmpty() || text.cend() - end > 1)
+            return systemtext::firstLineEnd(text);
+    }
+}
+
 QString getHostsFile()
 {
     const QString text = systemtext::decodeWithByteOrderMark(readHostsFile());
-    if (!systemtext::hasCrLfLines(text))
-        return systemtext::withCrLf(text);
+    const LineEnd lineEnd = systemtext::firstLineEnd(text);
+    if (!systemtext::hasLineEnds(text, lineEnd))
+        return systemtext::withLineEnds(text, lineEnd);
     return text;
 }
 
-QByteArray getHostsFileBytes(bool& alreadyAsWritten)
+QByteArray getHostsFileBytes(LineEnd lineEnd, bool& alreadyAsWritten)
 {
     QByteArray bytes = readHostsFile();
     // Without a mark the 8-bit form is the file's own bytes, so only the line
@@ -269,9 +260,9 @@ QByteArray getHostsFileBytes(bool& alreadyAsWritten)
     const bool marked = systemtext::hasByteOrderMark(bytes);
     if (marked)
         bytes = systemtext::encode(systemtext::decodeWithByteOrderMark(bytes));
-    alreadyAsWritten = !marked && hasCrLfLinesInParallel(bytes, true);
-    if (!alreadyAsWritten && !hasCrLfLinesInParallel(bytes, false))
-        return systemtext::withCrLf(QByteArrayView(bytes));
+    alreadyAsWritten = !marked && hasLineEndsInParallel(bytes, lineEnd, true);
+    if (!alreadyAsWritten && !hasLineEndsInParallel(bytes, lineEnd, false))
+        return systemtext::withLineEnds(QByteArrayView(bytes), lineEnd);
     return bytes;
 }
 
@@ -283,7 +274,7 @@ void setHostsFile(const QString& text, BlankLines blankLines)
 
 void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines)
 {
-    HostsFileWriter writer(blankLines);
+    HostsFileWriter writer(blankLines, hostsFileLineEnd());
     qsizetype total = 0;
     for (QByteArrayView part : parts)
         total += part.size();
@@ -293,8 +284,9 @@ void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLine
     writer.commit();
 }
 
-HostsFileWriter::HostsFileWriter(BlankLines blankLines)
-    : m_path(hostsFilePath()), m_target(replacedFile(m_path)), m_blankLines(blankLines)
+HostsFileWriter::HostsFileWriter(BlankLines blankLines, LineEnd lineEnd)
+    : m_path(hostsFilePath()), m_target(replacedFile(m_path)), m_blankLines(blankLines),
+      m_lineEnd(lineEnd)
 {
     struct stat old {};
     m_replacesFile = ::stat(QFile::encodeName(m_target).constData(), &old) == 0;
@@ -302,21 +294,26 @@ HostsFileWriter::HostsFileWriter(BlankLines blankLines)
     m_owner = old.st_uid;
     m_group = old.st_gid;
     const QFileInfo info(m_target);
-    m_temporaryName = QFile::encodeName(info.absolutePath() + QStringLiteral("/.") +
-                                        info.fileName() + QStringLiteral(".solvek-XXXXXX"));
-    m_fd = ::mkstemp(m_temporaryName.data());
+    removeLeftoverTemporaryFiles(info);
+    m_fd = createLockedTemporary(
+        m_temporaryName, QFile::encodeName(info.absolutePath() + QLatin1Char('/') +
+                                           temporaryPrefix(info) + QStringLiteral("XXXXXX")));
     if (m_fd < 0) {
+        // Taken first: the attribute call below may set errno again.
+        const QString reason = systemErrorText(errno);
         platform::current().fileAttributes().setReadOnly(m_path, true);
-        raiseWriteError(m_path, systemErrorText(errno));
+        raiseWriteError(m_path, QStringLiteral("no new file can be made in its folder \"%1\" (%2)")
+                                    .arg(info.absolutePath(), reason));
     }
 }
 
 HostsFileWriter::~HostsFileWriter()
 {
+    // Removed while still locked, so no other writer's file of the same name goes.
+    if (!m_committed && m_fd >= 0)
+        ::unlink(m_temporaryName.constData());
     if (m_fd >= 0)
         ::close(m_fd);
-    if (!m_committed)
-        ::unlink(m_temporaryName.constData());
     platform::current().fileAttributes().setReadOnly(m_path, true);
 }
 
@@ -330,9 +327,9 @@ void HostsFileWriter::write(QByteArrayView part)
     // Most parts are already in shape and are written as they are.
     const bool dropBlankLines = m_blankLines == BlankLines::Drop;
     QByteArray mended;
-    if (!hasCrLfLinesInParallel(part, dropBlankLines)) {
-        mended = dropBlankLines ? systemtext::withCrLfWithoutBlankLines(part)
-                                : systemtext::withCrLf(part);
+    if (!hasLineEndsInParallel(part, m_lineEnd, dropBlankLines)) {
+        mended = dropBlankLines ? systemtext::withLineEndsWithoutBlankLines(part, m_lineEnd)
+                                : systemtext::withLineEnds(part, m_lineEnd);
         part = mended;
     }
     if (!m_halfWritten && m_untilHalf >= 0) {
@@ -359,13 +356,13 @@ void HostsFileWriter::commit()
             m_path, QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
     if (::fsync(m_fd) != 0)
         raiseWriteError(m_path, systemErrorText(errno));
-    const int closed = ::close(m_fd);
-    m_fd = -1;
-    if (closed != 0)
-        raiseWriteError(m_path, systemErrorText(errno));
+    // Closed only once in place: until then the lock keeps other writers from
+    // taking the file for a leftover. Its bytes are on disk since the sync.
     if (::rename(m_temporaryName.constData(), QFile::encodeName(m_target).constData()) != 0)
         raiseWriteError(m_path, systemErrorText(errno));
     m_committed = true;
+    ::close(m_fd);
+    m_fd = -1;
 
     // Make the rename itself durable; a failure here loses nothing already written.
     const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
@@ -432,316 +429,15 @@ void cleanFromHosts(const QString& hostList)
             emptied[(*found)[next++]] = true;
     });
 
+    const QStringView lineEnd = systemtext::lineEndText(systemtext::firstLineEnd(text));
     QString cleaned;
     cleaned.reserve(text.size());
     for (size_t i = 0; i < lines.size(); ++i) {
         if (!emptied[i])
             cleaned.append(lines[i]);
-        cleaned.append(u"\r\n");
+        cleaned.append(lineEnd);
     }
     setHostsFile(cleaned, BlankLines::Keep);
 }
 
 HostsFileLock::HostsFileLock() : m_locker(&hostsFileMutex()) {}
-
-PresentHosts::PresentHosts(QByteArrayView bytes)
-{
-    insertAll(bytes);
-}
-
-PresentHosts::PresentHosts(QStringView text)
-{
-    m_kept.push_back(systemtext::encode(text));
-    insertAll(m_kept.back());
-}
-
-namespace {
-
-// The first slot a check probes among `capacity`, from the check's low 24
-// bits (the high ones pick the shard), without needing a power of two.
-size_t firstSlot(quint32 check, size_t capacity)
-{
-    return size_t((quint64(check & 0xFFFFFFu) * capacity) >> 24);
-}
-
-} // namespace
-
-void PresentHosts::insertAll(QByteArrayView bytes)
-{
-    // The text is taken in a few rounds, so the keys gathered but not yet
-    // recorded stay a fraction of the set.
-    constexpr size_t Rounds = 4;
-    const size_t threads = partsFor(bytes);
-    const std::vector<QByteArrayView> parts = wholeLineParts(bytes, threads * Rounds);
-    for (size_t first = 0; first < parts.size(); first += threads) {
-        const size_t count = std::min(threads, parts.size() - first);
-        std::vector<GatheredKeys> gathered(count);
-        platform::runInParallel(
-            count, [&](size_t part) { gathered[part] = gatherKeys(parts[first + part]); });
-        // Room for as many keys again in each round still to come, so a
-        // text of like lines fills its shards without growing them.
-        const auto roundsLeft = qsizetype((parts.size() - first + threads - 1) / threads);
-        insertGathered(gathered, roundsLeft);
-    }
-}
-
-// Each thread fills shards of its own, taking their keys in text order.
-void PresentHosts::insertGathered(const std::vector<GatheredKeys>& gathered, qsizetype roundsLeft)
-{
-    std::vector<qsizetype> added(gathered.size(), 0);
-    platform::runInParallel(gathered.size(), [&](size_t filler) {
-        const size_t firstShard = ShardCount * filler / gathered.size();
-        const size_t endShard = ShardCount * (filler + 1) / gathered.size();
-        for (size_t index = firstShard; index < endShard; ++index) {
-            qsizetype keys = 0;
-            for (const GatheredKeys& part : gathered)
-                keys += part.shardSizes[index];
-            reserveIn(m_shards[index], keys * roundsLeft);
-        }
-        // Keys wait a little after their place is asked for, so each insert
-        // finds it fetched.
-        constexpr size_t Waiting = 32;
-        std::array<const Slot*, Waiting> waiting{};
-        size_t count = 0;
-        const auto insertWaiting = [&] {
-            for (size_t at = 0; at < count; ++at)
-                added[filler] += insertInto(shardFor(*waiting[at]), *waiting[at]) ? 1 : 0;
-            count = 0;
-        };
-        for (const GatheredKeys& part : gathered) {
-            for (const Slot& key : part.keys) {
-                const size_t index = shardOf(key.check);
-                if (index < firstShard || index >= endShard)
-                    continue;
-                prefetchSlot(key);
-                waiting[count++] = &key;
-                if (count == Waiting)
-                    insertWaiting();
-            }
-        }
-        insertWaiting();
-    });
-    for (qsizetype count : added)
-        m_count += count;
-}
-
-PresentHosts::GatheredKeys PresentHosts::gatherKeys(QByteArrayView lines)
-{
-    GatheredKeys gathered;
-    // Room for lines of typical length; untouched room costs no memory.
-    constexpr qsizetype ShortLineBytes = 16;
-    gathered.keys.reserve(size_t(lines.size() / ShortLineBytes + 1));
-    systemtext::forEachLine(
-        lines, [&](QByteArrayView line, qsizetype) { addLineKeys(line, gathered.keys); });
-    gathered.shardSizes.assign(ShardCount, 0);
-    for (const Slot& key : gathered.keys)
-        ++gathered.shardSizes[shardOf(key.check)];
-    return gathered;
-}
-
-PresentHosts::Key PresentHosts::keyOf(QByteArrayView host)
-{
-    if (systemtext::isPlainName(host))
-        return keyOfPlainName(host);
-    const QByteArrayView text = keyText(host);
-    if (systemtext::isAscii(text))
-        return {text, hashOfFolded(text), true};
-    return {text, hashOfFolded(hashedBytesBeyondAscii(text)), false};
-}
-
-PresentHosts::Key PresentHosts::keyOfPlainName(QByteArrayView host)
-{
-    return {host, hashOfFolded(host), true};
-}
-
-QByteArrayView PresentHosts::keyText(QByteArrayView host)
-{
-    return systemtext::trimmed(host);
-}
-
-PresentHosts::Slot PresentHosts::slotOf(const Key& key)
-{
-    return {key.text.data(), quint32(key.text.size()) | (key.ascii ? 0 : BeyondAscii),
-            quint32(key.hash >> 32)};
-}
-
-bool PresentHosts::contains(QStringView host) const
-{
-    return contains(QByteArrayView(systemtext::encode(host)));
-}
-
-bool PresentHosts::contains(const Key& key) const
-{
-    if (key.text.isEmpty())
-        return false;
-    const Slot wanted = slotOf(key);
-    const Shard& shard = shardFor(wanted);
-    return !shard.table.empty() && shard.table[placeOf(shard, wanted)].data != nullptr;
-}
-
-bool PresentHosts::insert(QStringView host)
-{
-    const QByteArray bytes = systemtext::encode(host);
-    const Key key = keyOf(bytes);
-    if (key.text.isEmpty() || contains(key))
-        return false;
-    // The set keeps the host's 8-bit form, from its key on.
-    m_kept.push_back(key.text.toByteArray());
-    return insert(Key{m_kept.back(), key.hash, key.ascii});
-}
-
-bool PresentHosts::insert(const Key& key)
-{
-    if (!insertIntoShard(key))
-        return false;
-    ++m_count;
-    return true;
-}
-
-bool PresentHosts::insertIntoShard(const Key& key)
-{
-    if (key.text.isEmpty())
-        return false;
-    const Slot slot = slotOf(key);
-    Shard& shard = shardFor(slot);
-    reserveIn(shard, 1);
-    return insertInto(shard, slot);
-}
-
-void PresentHosts::countShards()
-{
-    m_count = 0;
-    for (const Shard& shard : m_shards)
-        m_count += shard.count;
-}
-
-void PresentHosts::prefetch(const Key& key) const
-{
-    prefetchSlot(slotOf(key));
-}
-
-void PresentHosts::prefetchSlot(const Slot& key) const
-{
-    const std::vector<Slot>& table = shardFor(key).table;
-    if (!table.empty())
-        __builtin_prefetch(&table[firstSlot(key.check, table.size())]);
-}
-
-void PresentHosts::reserve(qsizetype additional)
-{
-    if (additional <= 0)
-        return;
-    // The hosts spread evenly over the shards, give or take a few times the
-    // square root of a shard's share; more than that grows as it comes.
-    const double share = double(additional) / double(ShardCount);
-    const auto perShard = qsizetype(share + 3 * std::sqrt(share) + 1);
-    for (Shard& shard : m_shards)
-        reserveIn(shard, perShard);
-}
-
-bool PresentHosts::insertInto(Shard& shard, const Slot& key)
-{
-    Slot& slot = shard.table[placeOf(shard, key)];
-    if (slot.data)
-        return false;
-    slot = key;
-    ++shard.count;
-    return true;
-}
-
-void PresentHosts::reserveIn(Shard& shard, qsizetype additional)
-{
-    // At most half full, so probes stay short; growing one at a time takes
-    // half as much again, so it happens rarely.
-    const size_t needed = size_t(shard.count + additional) * 2;
-    const size_t capacity = shard.table.size();
-    if (needed <= capacity)
-        return;
-    rehash(shard,
-           additional == 1 ? std::max<size_t>({needed, capacity + capacity / 2, 16}) : needed);
-}
-
-// The first slot comes from the check, so growing needs no hashing again.
-void PresentHosts::rehash(Shard& shard, size_t capacity)
-{
-    std::vector<Slot> old(capacity);
-    old.swap(shard.table);
-    for (const Slot& slot : old) {
-        if (!slot.data)
-            continue;
-        size_t index = firstSlot(slot.check, capacity);
-        while (shard.table[index].data)
-            index = index + 1 == capacity ? 0 : index + 1;
-        shard.table[index] = slot;
-    }
-}
-
-bool PresentHosts::sameKey(const Slot& a, const Slot& b)
-{
-    const QByteArrayView aText(a.data, qsizetype(a.size & ~BeyondAscii));
-    const QByteArrayView bText(b.data, qsizetype(b.size & ~BeyondAscii));
-    if ((a.size & BeyondAscii) == 0 && (b.size & BeyondAscii) == 0)
-        return aText.size() == bText.size() &&
-               sameFoldedAscii(aText.data(), bText.data(), aText.size());
-    // Beyond ASCII a character may fold to an ASCII one (the Kelvin sign to
-    // "k"), so the folded characters decide.
-    return foldedUnits(aText) == foldedUnits(bText);
-}
-
-size_t PresentHosts::placeOf(const Shard& shard, const Slot& key)
-{
-    const size_t capacity = shard.table.size();
-    for (size_t index = firstSlot(key.check, capacity);;
-         index = index + 1 == capacity ? 0 : index + 1) {
-        const Slot& slot = shard.table[index];
-        if (!slot.data)
-            return index;
-        if (slot.check == key.check && sameKey(slot, key))
-            return index;
-    }
-}
-
-// "<address> <name> <name> # comment": the names count, each alone and all of
-// them together as written (a stored host may hold blanks). A line whose first
-// character past the blanks is "#" is a comment.
-void PresentHosts::addLineKeys(QByteArrayView line, std::vector<Slot>& keys)
-{
-    // Most lines are a block line of one plain name: its one key is that name.
-    if (line.startsWith(BlockLinePrefixBytes)) {
-        const QByteArrayView name = line.sliced(BlockLinePrefixBytes.size());
-        if (systemtext::isPlainName(name)) {
-            keys.push_back(slotOf(keyOfPlainName(name)));
-            return;
-        }
-    }
-    qsizetype at = 0;
-    const qsizetype size = line.size();
-    while (at < size && isSeparator(line[at]))
-        ++at;
-    if (at == size || line[at] == '#')
-        return;
-    while (at < size && !isSeparator(line[at]))
-        ++at; // the address
-    const QByteArrayView rest = systemtext::trimmed(line.sliced(at));
-    if (rest.isEmpty())
-        return;
-
-    const qsizetype comment = rest.indexOf('#');
-    const QByteArrayView names = comment < 0 ? rest : rest.first(comment);
-    qsizetype start = 0;
-    bool restIsOneName = false;
-    while (start < names.size()) {
-        while (start < names.size() && isSeparator(names[start]))
-            ++start;
-        qsizetype end = start;
-        while (end < names.size() && !isSeparator(names[end]))
-            ++end;
-        if (end > start) {
-            keys.push_back(slotOf(keyOf(names.sliced(start, end - start))));
-            restIsOneName = end - start == rest.size();
-        }
-        start = end;
-    }
-    if (!restIsOneName)
-        keys.push_back(slotOf(keyOf(rest)));
-}

@@ -27,8 +27,6 @@ constexpr qint64 MinRowsPerPart = 16384;
 // pass this, so a large table is not held twice in memory.
 constexpr qsizetype QueuedBytesLimit = qsizetype(32) << 20;
 
-constexpr qsizetype LineEndBytes = 2;
-
 // A stored text up to its first NUL, as the toolkit reads a text column.
 template <class View> View upToNul(View text)
 {
@@ -53,23 +51,24 @@ qsizetype queuedBytesOf(const Batch& batch)
                      batch.rows.capacity() * sizeof(HostsTableReader::Row));
 }
 
-// Appends "127.0.0.1 <host>\r\n", copied straight into the room it takes.
-void appendLine(QByteArray& lines, QByteArrayView host)
+// Appends "127.0.0.1 <host>" and the line end, copied straight into the room it takes.
+void appendLine(QByteArray& lines, QByteArrayView host, QByteArrayView lineEnd)
 {
     const qsizetype start = lines.size();
-    lines.resize(start + BlockLinePrefixBytes.size() + host.size() + LineEndBytes);
+    lines.resize(start + BlockLinePrefixBytes.size() + host.size() + lineEnd.size());
     char* end =
         std::copy(BlockLinePrefixBytes.begin(), BlockLinePrefixBytes.end(), lines.data() + start);
     end = std::copy(host.begin(), host.end(), end);
-    std::copy_n("\r\n", LineEndBytes, end);
+    std::copy(lineEnd.begin(), lineEnd.end(), end);
 }
 
 // The row's host as the toolkit reads a text column (up to its first NUL),
 // appended as its block line. A host beyond ASCII is judged here, as the
 // characters the row holds, since only the reading thread may ask for them.
-void addRow(const TSQLiteUniTable& table, Batch& batch)
+void addRow(const TSQLiteUniTable& table, systemtext::LineEnd lineEnd, Batch& batch)
 {
     if (batch.lineEnds.empty()) {
+        batch.lineEnd = lineEnd;
         batch.lineEnds.reserve(BatchSize);
         batch.forms.reserve(BatchSize);
         batch.lines.reserve(qsizetype(BatchSize) * TypicalLineBytes);
@@ -88,7 +87,7 @@ void addRow(const TSQLiteUniTable& table, Batch& batch)
             beyondAscii = systemtext::encode(text);
         host = beyondAscii;
     }
-    appendLine(batch.lines, host);
+    appendLine(batch.lines, host, systemtext::lineEndBytes(batch.lineEnd));
     batch.lineEnds.push_back(qint32(batch.lines.size()));
     batch.forms.push_back(form);
 }
@@ -143,12 +142,12 @@ QByteArrayView HostsTableReader::Batch::line(size_t row) const
 QByteArrayView HostsTableReader::Batch::host(size_t row) const
 {
     const QByteArrayView whole = line(row);
-    return whole.sliced(BlockLinePrefixBytes.size(),
-                        whole.size() - BlockLinePrefixBytes.size() - LineEndBytes);
+    return whole.sliced(BlockLinePrefixBytes.size(), whole.size() - BlockLinePrefixBytes.size() -
+                                                         systemtext::lineEndBytes(lineEnd).size());
 }
 
-HostsTableReader::HostsTableReader(const QString& dbPath)
-    : m_dbPath(dbPath), m_coordinator([this] { readAll(); })
+HostsTableReader::HostsTableReader(const QString& dbPath, systemtext::LineEnd lineEnd)
+    : m_dbPath(dbPath), m_lineEnd(lineEnd), m_coordinator([this] { readAll(); })
 {}
 
 HostsTableReader::~HostsTableReader()
@@ -313,7 +312,7 @@ void HostsTableReader::readPart(TSQLiteDatabase& db, Part& part, bool* started)
         for (; !table->GetEOF(); table->Next()) {
             if (started)
                 *started = true;
-            addRow(*table, batch);
+            addRow(*table, m_lineEnd, batch);
             const bool full =
                 batch.lineEnds.size() == BatchSize || batch.lines.size() >= BatchBytes;
             if (full && !handOver(part, batch))

@@ -8,7 +8,8 @@
 // the hosts come as one scan of the table gives them.
 
 #include "BoundedQueue.h"
-#include "HostsFile.h"
+#include "PresentHosts.h"
+#include "SystemText.h"
 
 #include <QByteArray>
 #include <QString>
@@ -50,12 +51,14 @@ public:
         std::vector<qint32> lineEnds; // where each row's line ends in `lines`
         std::vector<HostForm> forms;
         std::vector<Row> rows;
+        systemtext::LineEnd lineEnd = systemtext::LineEnd::Lf; // that of every line
 
         QByteArrayView line(size_t row) const;
         QByteArrayView host(size_t row) const;
     };
 
-    explicit HostsTableReader(const QString& dbPath);
+    // Each block line is ended by the line end given.
+    HostsTableReader(const QString& dbPath, systemtext::LineEnd lineEnd);
     ~HostsTableReader();
     HostsTableReader(const HostsTableReader&) = delete;
     HostsTableReader& operator=(const HostsTableReader&) = delete;
@@ -81,6 +84,7 @@ private:
     bool handOver(Part& part, Batch& batch);
 
     const QString m_dbPath;
+    const systemtext::LineEnd m_lineEnd;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_ready = false;   // the parts (or a failure) are known

@@ -6,6 +6,7 @@
 #include "HostsTableReader.h"
 #include "Parallel.h"
 #include "Platform.h"
+#include "PresentHosts.h"
 #include "ProgressThrottle.h"
 #include "UntSqliteUtils.h"
 
@@ -136,8 +137,8 @@ private:
 // the refresh ends.
 class NewHostsFile {
 public:
-    NewHostsFile(QByteArrayView text, bool alreadyAsWritten)
-        : m_text(text), m_alreadyAsWritten(alreadyAsWritten)
+    NewHostsFile(QByteArrayView text, systemtext::LineEnd lineEnd, bool alreadyAsWritten)
+        : m_text(text), m_lineEnd(lineEnd), m_alreadyAsWritten(alreadyAsWritten)
     {}
 
     void add(QByteArrayView lines)
@@ -175,7 +176,7 @@ private:
     {
         if (m_writer)
             return;
-        m_writer.emplace(BlankLines::Drop);
+        m_writer.emplace(BlankLines::Drop, m_lineEnd);
         m_writer->write(m_text);
     }
     void fail(const EHostsFileError& error)
@@ -185,6 +186,7 @@ private:
     }
 
     QByteArrayView m_text;
+    systemtext::LineEnd m_lineEnd;
     bool m_alreadyAsWritten;
     std::optional<HostsFileWriter> m_writer;
     QString m_failure;
@@ -272,13 +274,14 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
     HostsRefreshOutcome outcome;
     {
         HostsFileLock lock;
-        // The database is read on a thread of its own while the file is read
-        // and its names gathered.
-        HostsTableReader database(dbPath);
+        // The new lines end as the file's do; the database is read on a
+        // thread of its own while the file is read and its names gathered.
+        const systemtext::LineEnd lineEnd = hostsFileLineEnd();
+        HostsTableReader database(dbPath, lineEnd);
         QByteArray text;
         bool alreadyAsWritten = false;
         try {
-            text = getHostsFileBytes(alreadyAsWritten);
+            text = getHostsFileBytes(lineEnd, alreadyAsWritten);
             outcome.fileRead = true;
         } catch (const EHostsFileError& error) {
             outcome.fileFailure = error.message();
@@ -286,7 +289,7 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
 
         if (outcome.fileRead) {
             PresentHosts present{QByteArrayView(text)};
-            NewHostsFile file(text, alreadyAsWritten);
+            NewHostsFile file(text, lineEnd, alreadyAsWritten);
             outcome.linesAdded = addMissingHosts(database, present, file, ui);
             outcome.databaseFailure = database.failure();
             outcome.fileFailure = file.finish();

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QMutexLocker>
 
+#include <cerrno>
+
 namespace platform {
 
 QString FakePlatform::programFile() const
@@ -31,6 +33,10 @@ bool FakePlatform::setReadOnly(const QString& path, bool readOnly)
 {
     QMutexLocker lock(&mutex);
     readOnlyCalls[path] = readOnly;
+    if (readOnlyRefusal != 0) {
+        errno = readOnlyRefusal;
+        return false;
+    }
     const auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
     return QFile::setPermissions(path, readOnly ? readable : readable | QFile::WriteOwner);
 }

@@ -50,6 +50,9 @@ public:
     // Files the program made read-only (true) or normal (false), last call wins;
     // the fake also applies the permission bits so file access behaves as on a system.
     QMap<QString, bool> readOnlyCalls;
+    // When set, setReadOnly() is refused with this errno, as the system refuses
+    // another user's file (EPERM).
+    int readOnlyRefusal = 0;
     int resolverFlushes = 0;
     QSet<QString> locksHeldElsewhere; // acquire() of these answers false
     QSet<QString> locksHeld;

@@ -1,4 +1,5 @@
 #include "HostsFile.h"
+#include "PresentHosts.h"
 #include "SystemText.h"
 
 #include "AppTestSupport.h"
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +31,13 @@ protected:
         QStringList names = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
         names.removeAll(QStringLiteral("hosts"));
         return names;
+    }
+    QString makeFile(const QString& name) const
+    {
+        QFile file(dir.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+        file.write("half a hosts file");
+        return file.fileName();
     }
     mode_t mode() const
     {
@@ -52,9 +61,12 @@ TEST(SystemText, LinesEndAtCrLfOrCrLf)
     EXPECT_EQ(systemtext::countLines(u"a\r\n"), 1);
     EXPECT_EQ(systemtext::countLines(u"\r\n"), 1);
     EXPECT_EQ(systemtext::countLines(u"a\n\r"), 2); // LF then a lone CR: two line ends
+    using systemtext::LineEnd;
     EXPECT_EQ(systemtext::withCrLf(u"a\nb"), q("a\r\nb\r\n"));
-    EXPECT_EQ(systemtext::withCrLfWithoutBlankLines(u"a\r\n\r\n   \r\nb\r\n"), q("a\r\nb\r\n"));
-    EXPECT_EQ(systemtext::withCrLfWithoutBlankLines(u" a \t\r\n\t\r\n"), q(" a \t\r\n"));
+    EXPECT_EQ(systemtext::withLineEndsWithoutBlankLines(u"a\r\n\r\n   \r\nb\r\n", LineEnd::CrLf),
+              q("a\r\nb\r\n"));
+    EXPECT_EQ(systemtext::withLineEndsWithoutBlankLines(u" a \t\r\n\t\r\n", LineEnd::CrLf),
+              q(" a \t\r\n"));
 }
 
 TEST(SystemText, BytesThatAreNotUtf8SurviveARoundTrip)
@@ -120,7 +132,8 @@ TEST_F(HostsFileTest, ReadResetsAttributesSplitsLinesAndFlushes)
     writeHostsFile("a\rb\nc\r\nlast");
     ::chmod(QFile::encodeName(fake.hostsFilePath).constData(), 0444);
 
-    EXPECT_EQ(getHostsFile(), q("a\r\nb\r\nc\r\nlast\r\n"));
+    // The first line ends with a lone CR, so every line ends with LF.
+    EXPECT_EQ(getHostsFile(), q("a\nb\nc\nlast\n"));
     EXPECT_EQ(fake.readOnlyCalls.value(fake.hostsFilePath), false);
     EXPECT_EQ(mode(), 0644u);
     EXPECT_EQ(fake.resolverFlushes, 1);
@@ -198,7 +211,10 @@ TEST_F(HostsFileTest, AnInterruptedWriteLeavesTheOldFileWhole)
 
 TEST_F(HostsFileTest, AFailedWriteNamesTheFileAndReason)
 {
-    fake.hostsFilePath = dir.filePath(QStringLiteral("missing-folder/hosts"));
+    const QString folder = dir.filePath(QStringLiteral("missing-folder"));
+    fake.hostsFilePath = folder + q("/hosts");
+    // As for a user who does not own the file: making it read-only is refused too.
+    fake.readOnlyRefusal = EPERM;
     try {
         setHostsFile(q("a"), BlankLines::Drop);
         FAIL() << "writing into a missing folder succeeded";
@@ -206,7 +222,8 @@ TEST_F(HostsFileTest, AFailedWriteNamesTheFileAndReason)
         EXPECT_TRUE(
             error.message().startsWith(q("Could not write the hosts file \"") + fake.hostsFilePath))
             << error.what();
-        EXPECT_TRUE(error.message().contains(q("No such file"))) << error.what();
+        EXPECT_TRUE(error.message().contains(q("its folder \"") + folder + q("\" (No such file")))
+            << error.what();
     }
 }
 
@@ -240,6 +257,48 @@ TEST_F(HostsFileTest, WriteKeepsTheOwner)
     EXPECT_EQ(info.st_gid, 4322u);
 }
 
+TEST_F(HostsFileTest, AWriteRemovesLeftoversOfItsOwnName)
+{
+    writeHostsFile("old\r\n");
+    makeFile(q(".hosts.solvek-Ab12Cd")); // left by a write that was killed
+    QStringList others = {q(".hosts.solvek-Ab12C"), q(".hosts.solvek-Ab12Cd7"),
+                          q(".hosts.solvek-Ab-2Cd"), q(".other.solvek-Ab12Cd"),
+                          q("hosts.solvek-Ab12Cd")};
+    for (const QString& name : others)
+        makeFile(name);
+
+    setHostsFile(q("new"), BlankLines::Drop);
+    QStringList stray = strayFiles();
+    stray.sort();
+    others.sort();
+    EXPECT_EQ(stray, others);
+    EXPECT_EQ(hostsFileBytes(), QByteArray("new\r\n"));
+}
+
+TEST_F(HostsFileTest, AWriteLeavesTheFileOfAWriteStillRunning)
+{
+    writeHostsFile("old\r\n");
+    // Another write starts and ends while the first one is midway.
+    hostsfile_testing::afterHalfWritten = [] {
+        hostsfile_testing::afterHalfWritten = nullptr;
+        setHostsFile(QStringLiteral("second"), BlankLines::Drop);
+    };
+    setHostsFile(q("first"), BlankLines::Drop);
+    EXPECT_EQ(hostsFileBytes(), QByteArray("first\r\n"));
+    EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(u' ').toStdString();
+}
+
+TEST_F(HostsFileTest, AWriteLeavesAnotherUsersLeftover)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    writeHostsFile("old\r\n");
+    const QString theirs = makeFile(q(".hosts.solvek-Xy34Zw"));
+    ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), 4321, 4322), 0);
+    setHostsFile(q("new"), BlankLines::Drop);
+    EXPECT_EQ(strayFiles(), QStringList{q(".hosts.solvek-Xy34Zw")});
+}
+
 TEST_F(HostsFileTest, CleaningEmptiesTheFirstExactBlockLinePerListedHost)
 {
     writeHostsFile("127.0.0.1 a.com\r\n127.0.0.1 b.com\r\n127.0.0.1 a.com\r\n"
@@ -263,6 +322,15 @@ TEST_F(HostsFileTest, CleaningAHostListedTwiceEmptiesBothLines)
     // The next refresh's write takes the blank lines away.
     setHostsFile(getHostsFile(), BlankLines::Drop);
     EXPECT_EQ(hostsFileBytes(), QByteArray("keep\r\n"));
+}
+
+TEST_F(HostsFileTest, WritesKeepTheLineEndTheFileUses)
+{
+    writeHostsFile("keep\n127.0.0.1 a.com\n");
+    cleanFromHosts(q("a.com"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("keep\n\n"));
+    setHostsFile(getHostsFile() + q("127.0.0.1 b.com\r\n"), BlankLines::Drop);
+    EXPECT_EQ(hostsFileBytes(), QByteArray("keep\n127.0.0.1 b.com\n"));
 }
 
 TEST(PresentHostsSet, GrowsAndFindsEveryHostIgnoringCase)

@@ -53,8 +53,9 @@ protected:
     // What a refresh appends for the hosts in the order given, worked out
     // plainly: a block line for each host that is neither blank nor holds a
     // line end, once per host ignoring case and surrounding blanks, unless
-    // `present` (lower case) holds it already.
-    static QByteArray expectedLines(const QStringList& hosts, QSet<QString> present, qint64& count)
+    // `present` (lower case) holds it already. Each line ends with `lineEnd`.
+    static QByteArray expectedLines(const QStringList& hosts, QSet<QString> present,
+                                    const QByteArray& lineEnd, qint64& count)
     {
         QByteArray lines;
         count = 0;
@@ -63,7 +64,7 @@ protected:
             if (key.isEmpty() || host.contains(u'\n') || present.contains(key))
                 continue;
             present.insert(key);
-            lines += "127.0.0.1 " + systemtext::encode(host) + "\r\n";
+            lines += "127.0.0.1 " + systemtext::encode(host) + lineEnd;
             ++count;
         }
         return lines;
@@ -100,28 +101,47 @@ TEST_F(HostsRefreshTest, AppendsOneLinePerHostAndKeepsTheUsersLines)
 
 TEST_F(HostsRefreshTest, AFileThatWouldNotChangeIsNotWrittenAgain)
 {
-    writeHostsFile("10.0.0.1 nas\r\n127.0.0.1 a.com\r\n");
     addHost("1", "A.COM", "Y");
-    struct stat before {};
-    ASSERT_EQ(::stat(QFile::encodeName(fake.hostsFilePath).constData(), &before), 0);
+    for (const QByteArray& asWritten : {QByteArray("10.0.0.1 nas\r\n127.0.0.1 a.com\r\n"),
+                                        QByteArray("10.0.0.1 nas\n127.0.0.1 a.com\n")}) {
+        writeHostsFile(asWritten);
+        fake.resolverFlushes = 0;
+        struct stat before {};
+        ASSERT_EQ(::stat(QFile::encodeName(fake.hostsFilePath).constData(), &before), 0);
 
-    const HostsRefreshOutcome outcome = refresh();
-    EXPECT_TRUE(outcome.fileWritten);
-    struct stat after {};
-    ASSERT_EQ(::stat(QFile::encodeName(fake.hostsFilePath).constData(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino); // a write renames a new file over the old one
-    EXPECT_TRUE(hostsFileIsReadOnly());
-    EXPECT_EQ(fake.resolverFlushes, 2);
+        const HostsRefreshOutcome outcome = refresh();
+        EXPECT_TRUE(outcome.fileWritten);
+        struct stat after {};
+        ASSERT_EQ(::stat(QFile::encodeName(fake.hostsFilePath).constData(), &after), 0);
+        // A write renames a new file over the old one.
+        EXPECT_EQ(after.st_ino, before.st_ino) << asWritten.constData();
+        EXPECT_EQ(hostsFileBytes(), asWritten);
+        EXPECT_TRUE(hostsFileIsReadOnly());
+        EXPECT_EQ(fake.resolverFlushes, 2);
+    }
 
-    // Line ends, blank lines or a byte-order mark to mend: written again.
-    for (const QByteArray& mended :
-         {QByteArray("10.0.0.1 nas\n"), QByteArray("10.0.0.1 nas\r\n\r\n"),
-          QByteArray("\xEF\xBB\xBF"
-                     "10.0.0.1 nas\r\n")}) {
-        writeHostsFile(mended);
+    // Line ends, blank lines or a byte-order mark to mend: written again,
+    // every line ended as the first one is.
+    const QByteArray crLf = "10.0.0.1 nas\r\n127.0.0.1 A.COM\r\n";
+    const QByteArray lf = "10.0.0.1 nas\n127.0.0.1 A.COM\n";
+    const std::pair<QByteArray, QByteArray> mended[] = {
+        {"10.0.0.1 nas\r\n\r\n", crLf},
+        {"10.0.0.1 nas\n\r\n", lf},
+        {"10.0.0.1 nas\r\n10.0.0.2 nas2\n", "10.0.0.1 nas\r\n10.0.0.2 nas2\r\n127.0.0.1 A.COM\r\n"},
+        {"10.0.0.1 nas\n10.0.0.2 nas2\r\n", "10.0.0.1 nas\n10.0.0.2 nas2\n127.0.0.1 A.COM\n"},
+        {"10.0.0.1 nas\r10.0.0.2 nas2\r\n", "10.0.0.1 nas\n10.0.0.2 nas2\n127.0.0.1 A.COM\n"},
+        {"\xEF\xBB\xBF"
+         "10.0.0.1 nas\r\n",
+         crLf},
+        {QByteArray("\xFF\xFE"
+                    "a\0\n\0",
+                    6),
+         "a\n127.0.0.1 A.COM\n"},
+    };
+    for (const auto& [before, after] : mended) {
+        writeHostsFile(before);
         refresh();
-        EXPECT_EQ(hostsFileBytes(), QByteArray("10.0.0.1 nas\r\n127.0.0.1 A.COM\r\n"))
-            << mended.constData();
+        EXPECT_EQ(hostsFileBytes(), after) << before.constData();
     }
 }
 
@@ -145,8 +165,8 @@ TEST_F(HostsRefreshTest, ASecondRefreshAddsNothing)
     addHost("3", " #word", "Y");
     refresh();
     const QByteArray once = hostsFileBytes();
-    EXPECT_EQ(once, QByteArray("last line without an end\r\n127.0.0.1 a.com\r\n"
-                               "127.0.0.1 0.0.0.0 b.com\r\n127.0.0.1  #word\r\n"));
+    EXPECT_EQ(once, QByteArray("last line without an end\n127.0.0.1 a.com\n"
+                               "127.0.0.1 0.0.0.0 b.com\n127.0.0.1  #word\n"));
     EXPECT_EQ(refresh().linesAdded, 0);
     EXPECT_EQ(hostsFileBytes(), once);
 }
@@ -170,7 +190,7 @@ TEST_F(HostsRefreshTest, HostsThatWouldBreakTheFileAreLeftOut)
     addHost("1", QStringLiteral("bell\a.com"), "N");
     addHost("1", "   ", "N");
     refresh();
-    EXPECT_EQ(hostsFileBytes(), QByteArray("127.0.0.1 ok.com\r\n"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("127.0.0.1 ok.com\n"));
 }
 
 TEST_F(HostsRefreshTest, ProgressStepsFollowTheShownPercentage)
@@ -183,7 +203,7 @@ TEST_F(HostsRefreshTest, ProgressStepsFollowTheShownPercentage)
     ASSERT_EQ(ui.steps.size(), 100);
     EXPECT_EQ(ui.steps.first(), 0);
     EXPECT_EQ(ui.steps.last(), 4950);
-    EXPECT_EQ(hostsFileBytes().count("\r\n"), 5000);
+    EXPECT_EQ(hostsFileBytes().count("\n"), 5000);
 }
 
 TEST_F(HostsRefreshTest, ManyHostsGetExactlyTheLinesTheFileLacksInQueryOrder)
@@ -363,7 +383,8 @@ TEST_F(HostsRefreshTest, ALargeTableGivesEachHostOnceInTheTablesOrder)
     const HostsRefreshOutcome outcome = refresh();
 
     qint64 count = 0;
-    const QByteArray expected = expectedLines(first + second + third + fourth, present, count);
+    const QByteArray expected =
+        expectedLines(first + second + third + fourth, present, "\r\n", count);
     EXPECT_EQ(hostsFileBytes(), user + expected);
     EXPECT_EQ(outcome.linesAdded, count);
     EXPECT_TRUE(outcome.databaseFailure.isEmpty());
@@ -390,12 +411,12 @@ TEST_F(HostsRefreshTest, ALargeTableKeepsTheOrderOfItsScanWithGapsOrAnIndex)
     writeHostsFile("");
     refresh();
     qint64 count = 0;
-    EXPECT_EQ(hostsFileBytes(), expectedLines(scanned, {}, count));
+    EXPECT_EQ(hostsFileBytes(), expectedLines(scanned, {}, "\n", count)); // a new file: LF
 
     exec(QStringLiteral("CREATE INDEX hostnames ON hosts(host);"));
     const QStringList indexed = column(QStringLiteral("SELECT host FROM hosts;"));
     ASSERT_NE(indexed, scanned); // the index decides the order now
     writeHostsFile("");
     refresh();
-    EXPECT_EQ(hostsFileBytes(), expectedLines(indexed, {}, count));
+    EXPECT_EQ(hostsFileBytes(), expectedLines(indexed, {}, "\n", count));
 }
