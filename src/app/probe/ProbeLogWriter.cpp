@@ -125,19 +125,18 @@ private:
     {
         try {
             createDB();
-            TSQLiteDatabase db(DBPath);
-            db.SetTimeout(10000);
-            db.BeginTransaction();
+            const auto db = openDatabase();
+            db->BeginTransaction();
             TSQLiteQuery insert =
-                db.PrepareSQL(QStringLiteral("INSERT INTO probe VALUES(?, ?, ?);"));
+                db->PrepareSQL(QStringLiteral("INSERT INTO probe VALUES(?, ?, ?);"));
             for (const ProbeRecord& record : batch) {
-                db.BindSQL(insert, 1, record.date);
-                db.BindSQL(insert, 2, record.time);
-                db.BindSQL(insert, 3, record.host);
-                db.ExecSQL(insert);
+                db->BindSQL(insert, 1, record.date);
+                db->BindSQL(insert, 2, record.time);
+                db->BindSQL(insert, 3, record.host);
+                db->ExecSQL(insert);
             }
-            db.ReleaseSQL(insert);
-            db.Commit();
+            db->ReleaseSQL(insert);
+            db->Commit();
             m_lastFailure.clear();
             m_troubleTold = false;
             return true;

@@ -20,6 +20,16 @@
 // The user's data folder + "solvekdat.db"; set by initSqliteUtilsModule.
 extern QString DBPath;
 
+// How long a statement waits for a lock another connection holds (an update
+// merging a list, the probe storing records, a window's change) before it
+// fails as busy.
+constexpr int DatabaseBusyTimeoutMs = 10000;
+
+// Opens a connection on the file, by default the program's database. Every
+// connection of the program is opened here, so all of them wait alike for
+// each other.
+std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path = DBPath);
+
 // Named values for a statement's parameters, as in {{":host", host}}.
 using SqlParams = QList<QPair<QString, QString>>;
 

@@ -23,9 +23,6 @@ namespace {
 const QString Reserved = QStringLiteral("Y");
 const QString DigestSection = QStringLiteral("DBMD5");
 
-// How long the run waits for a database another connection is writing.
-constexpr int DatabaseBusyTimeoutMs = 10000;
-
 // Inserts one category's hosts several rows to a statement, which costs the
 // database far less than a statement per row. A refused row fails the insert.
 // Hosts go in as the 8-bit bytes of the list, bound without a copy.
@@ -149,15 +146,6 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
     return true;
 }
 
-QString failureText(const std::exception& error)
-{
-    if (const auto* database = dynamic_cast<const ESQLiteException*>(&error))
-        return databaseFailureText(database->message());
-    if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
-        return ours->message();
-    return QString::fromUtf8(error.what());
-}
-
 // The box keeps its text; the cause goes into its details.
 void showUnsuccessful(const QString& cause)
 {
@@ -212,8 +200,7 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
     std::unique_ptr<THttpClient> client;
     try {
         createDB();
-        db = std::make_unique<TSQLiteDatabase>(DBPath);
-        db->SetTimeout(DatabaseBusyTimeoutMs);
+        db = openDatabase();
         // A large merge must not spill its changes into the file before the
         // commit: that takes the exclusive lock and shuts out every reader
         // (windows, probe records) until the merge ends.
