@@ -2,6 +2,7 @@
 
 #include "DatabaseTrouble.h"
 #include "Platform.h"
+#include "UntINI.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -116,10 +117,26 @@ QString oneLine(QString message)
     return message.replace(u'\r', u' ');
 }
 
+// Forgotten before the tables exist, so a start that ends midway never leaves
+// a new database beside the old digests. A settings file that cannot be
+// written must not cost the database: the user is told instead.
+void forgetListDigests()
+{
+    try {
+        eraseIniSection(ListDigestSection);
+    } catch (const solvek::Exception& e) {
+        tellDatabaseTrouble(QStringLiteral("The new database could not be marked for a full "
+                                           "download of the block lists: %1. Until the settings "
+                                           "file can be written, Update may leave lists out.")
+                                .arg(e.message()));
+    }
+}
+
 } // namespace
 
 void createTables(TSQLiteDatabase& db)
 {
+    forgetListDigests();
     // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
     // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
     db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));

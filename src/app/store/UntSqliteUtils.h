@@ -44,9 +44,16 @@ std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& pa
 void forEachQueryRow(const QString& sql, const SqlParams& params,
                      const std::function<void(const TSQLiteUniTable& row)>& readRow);
 
+// The settings section holding, by category id, the digest of the list last
+// merged into the database. It describes the rows of one database file: a
+// database created afresh starts without it, so the next update merges every
+// list into it.
+inline const QString ListDigestSection = QStringLiteral("DBMD5");
+
 // Creates the file with its tables and reserved categories when no file exists.
 void createDB();
-// Creates the tables and reserved categories on the connection, in one transaction.
+// Creates the tables and reserved categories on the connection, in one
+// transaction, after forgetting the list digests.
 void createTables(TSQLiteDatabase& db);
 // Runs one statement in its own transaction, committed at once.
 void execSQL(const QString& sql, const SqlParams& params = {});

@@ -21,7 +21,6 @@
 namespace {
 
 const QString Reserved = QStringLiteral("Y");
-const QString DigestSection = QStringLiteral("DBMD5");
 
 // Inserts one category's hosts several rows to a statement, which costs the
 // database far less than a statement per row. A refused row fails the insert.
@@ -117,7 +116,7 @@ void rollBackQuietly(TSQLiteDatabase& db)
 bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArray& body,
                     const QString& digest, BlockListUi& ui, qint64& skipped)
 {
-    if (digest == readIni(DigestSection, category, QString()))
+    if (digest == readIni(ListDigestSection, category, QString()))
         return false;
     // Blanks and controls are the same bytes in the 8-bit form as in the text.
     if (systemtext::trimmed(QByteArrayView(body)).isEmpty())
@@ -138,7 +137,7 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
         throw;
     }
     ui.reset();
-    writeIni(DigestSection, category, digest);
+    writeIni(ListDigestSection, category, digest);
     skipped += skippedHere;
     if (skippedHere > 0)
         std::fprintf(stderr, "Solvek Anti-Bot: list %s: %lld lines skipped, not a host name\n",
