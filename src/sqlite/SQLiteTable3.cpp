@@ -325,8 +325,8 @@ void TSQLiteDatabase::BindSQL(const TSQLiteQuery& query, int index, const QStrin
     if (!query.Statement)
         RaiseStatementError(QStringLiteral("Could not bind string to prepared SQL statement"),
                             query.SQL);
-    checkBind(sqlite3_bind_text16(query.Statement.get(), index, utf16Data(value),
-                                  utf16Bytes(value), SQLITE_STATIC),
+    checkBind(sqlite3_bind_text16(query.Statement.get(), index, utf16Data(value), utf16Bytes(value),
+                                  SQLITE_STATIC),
               QStringLiteral("Could not bind string to prepared SQL statement"), query.SQL);
 }
 

@@ -185,8 +185,9 @@ TEST_F(SqliteUtilsTest, ASettingsFileThatCannotBeWrittenDoesNotCostANewDatabase)
     EXPECT_EQ(fake.shownBoxes[0].text,
               "The new database could not be marked for a full download of the block lists: "
               "Unable to write to " +
-                  file("config.ini") + ". Until the settings file can be written, Update may "
-                                       "leave lists out.");
+                  file("config.ini") +
+                  ". Until the settings file can be written, Update may "
+                  "leave lists out.");
 }
 
 TEST_F(SqliteUtilsTest, ADatabaseInUseElsewhereIsNotTakenForBroken)
