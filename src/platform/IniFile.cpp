@@ -394,6 +394,19 @@ void writeString(const QString& path, const QString& section, const QString& key
         ini.saveFile(path, true);
 }
 
+void eraseSection(const QString& path, const QString& section)
+{
+    QMutexLocker lock(&fileMutex);
+    if (!QFileInfo::exists(path))
+        return;
+    IniFile ini;
+    if (!ini.loadFile(path))
+        throw EIniFileException(unableToWrite(path));
+    ini.EraseSection(section);
+    if (ini.isModified())
+        ini.saveFile(path, true);
+}
+
 } // namespace profile
 
 } // namespace platform

@@ -127,6 +127,9 @@ QString readString(const QString& path, const QString& section, const QString& k
 // to <path>".
 void writeString(const QString& path, const QString& section, const QString& key,
                  const QString& value);
+// Removes the section with its keys; a missing file or section is left as it
+// is. Raises EIniFileException as writeString does.
+void eraseSection(const QString& path, const QString& section);
 
 } // namespace profile
 

@@ -228,15 +228,36 @@ void TSQLiteDatabase::setSynchronised(bool value)
     m_sync = value;
 }
 
+namespace {
+
+[[noreturn]] void raiseWithReason(const QString& msg, const QString& sql, int code,
+                                  const char* message)
+{
+    throw ESQLiteException(msg + ".\rError [" + QString::number(code) +
+                           "]: " + SQLiteResultText(code) + ".\r\"" + sql +
+                           "\": " + QString::fromUtf8(message));
+}
+
+} // namespace
+
 void TSQLiteDatabase::RaiseStatementError(const QString& msg, const QString& sql) const
 {
     const int code = sqlite3_errcode(m_db.get());
     const char* message = code != SQLITE_OK ? sqlite3_errmsg(m_db.get()) : nullptr;
     if (!message)
         throw ESQLiteException(msg + ".\r\"" + sql + "\": No message");
-    throw ESQLiteException(msg + ".\rError [" + QString::number(code) +
-                           "]: " + SQLiteResultText(code) + ".\r\"" + sql +
-                           "\": " + QString::fromUtf8(message));
+    raiseWithReason(msg, sql, code, message);
+}
+
+void TSQLiteDatabase::checkBind(int result, const QString& msg, const QString& sql) const
+{
+    if (result == SQLITE_OK)
+        return;
+    // The connection's message belongs to this result unless something else
+    // failed since; SQLite's text for the code is the fallback.
+    const bool ownMessage = sqlite3_errcode(m_db.get()) == result;
+    raiseWithReason(msg, sql, result,
+                    ownMessage ? sqlite3_errmsg(m_db.get()) : sqlite3_errstr(result));
 }
 
 SQLiteStatementHandle TSQLiteDatabase::prepare(const QString& sql, const QString& prepareFailure)
@@ -253,6 +274,7 @@ SQLiteStatementHandle TSQLiteDatabase::prepare(const QString& sql, const QString
 
 void TSQLiteDatabase::ExecSQL(const QString& sql)
 {
+    const QueueDrop queueGoes{*this};
     const SQLiteStatementHandle statement = prepare(sql, kErrorExecutingSql);
     NotifyQuery(sql);
     BindQueuedParams(statement.get());
@@ -294,7 +316,8 @@ void TSQLiteDatabase::BindSQL(const TSQLiteQuery& query, int index, int value)
     if (!query.Statement)
         RaiseStatementError(QStringLiteral("Could not bind integer to prepared SQL statement"),
                             query.SQL);
-    sqlite3_bind_int(query.Statement.get(), index, value);
+    checkBind(sqlite3_bind_int(query.Statement.get(), index, value),
+              QStringLiteral("Could not bind integer to prepared SQL statement"), query.SQL);
 }
 
 void TSQLiteDatabase::BindSQL(const TSQLiteQuery& query, int index, const QString& value)
@@ -302,8 +325,9 @@ void TSQLiteDatabase::BindSQL(const TSQLiteQuery& query, int index, const QStrin
     if (!query.Statement)
         RaiseStatementError(QStringLiteral("Could not bind string to prepared SQL statement"),
                             query.SQL);
-    sqlite3_bind_text16(query.Statement.get(), index, utf16Data(value), utf16Bytes(value),
-                        SQLITE_STATIC);
+    checkBind(sqlite3_bind_text16(query.Statement.get(), index, utf16Data(value), utf16Bytes(value),
+                                  SQLITE_STATIC),
+              QStringLiteral("Could not bind string to prepared SQL statement"), query.SQL);
 }
 
 void TSQLiteDatabase::BindSQLUtf8(const TSQLiteQuery& query, int index, QByteArrayView value)
@@ -312,8 +336,9 @@ void TSQLiteDatabase::BindSQLUtf8(const TSQLiteQuery& query, int index, QByteArr
         RaiseStatementError(QStringLiteral("Could not bind string to prepared SQL statement"),
                             query.SQL);
     // SQLite binds a null pointer as NULL; an empty text must stay text.
-    sqlite3_bind_text(query.Statement.get(), index, value.isNull() ? "" : value.data(),
-                      int(value.size()), SQLITE_STATIC);
+    checkBind(sqlite3_bind_text(query.Statement.get(), index, value.isNull() ? "" : value.data(),
+                                int(value.size()), SQLITE_STATIC),
+              QStringLiteral("Could not bind string to prepared SQL statement"), query.SQL);
 }
 
 void TSQLiteDatabase::ReleaseSQL(TSQLiteQuery& query)
@@ -437,31 +462,38 @@ void TSQLiteDatabase::ParamsClear()
     m_params.clear();
 }
 
+namespace {
+
+int bindParam(sqlite3_stmt* statement, int index, const TSQliteParam& param)
+{
+    switch (param.valuetype) {
+    case TSQliteParam::Integer:
+        return sqlite3_bind_int64(statement, index, param.valueinteger);
+    case TSQliteParam::Float:
+        return sqlite3_bind_double(statement, index, param.valuefloat);
+    case TSQliteParam::Text:
+        return sqlite3_bind_text16(statement, index, utf16Data(param.valuedata),
+                                   utf16Bytes(param.valuedata), SQLITE_TRANSIENT);
+    case TSQliteParam::Null:
+        return sqlite3_bind_null(statement, index);
+    default:
+        return SQLITE_OK;
+    }
+}
+
+} // namespace
+
 void TSQLiteDatabase::BindQueuedParams(sqlite3_stmt* statement)
 {
+    const QueueDrop queueGoes{*this};
     for (const TSQliteParam& param : m_params) {
         const int index = sqlite3_bind_parameter_index(statement, param.name.toUtf8().constData());
         if (index <= 0)
             continue; // the statement has no such name
-        switch (param.valuetype) {
-        case TSQliteParam::Integer:
-            sqlite3_bind_int64(statement, index, param.valueinteger);
-            break;
-        case TSQliteParam::Float:
-            sqlite3_bind_double(statement, index, param.valuefloat);
-            break;
-        case TSQliteParam::Text:
-            sqlite3_bind_text16(statement, index, utf16Data(param.valuedata),
-                                utf16Bytes(param.valuedata), SQLITE_TRANSIENT);
-            break;
-        case TSQliteParam::Null:
-            sqlite3_bind_null(statement, index);
-            break;
-        default:
-            break;
-        }
+        checkBind(bindParam(statement, index, param),
+                  QStringLiteral("Could not bind parameter ") + param.name,
+                  QString::fromUtf8(sqlite3_sql(statement)));
     }
-    ParamsClear();
 }
 
 void TSQLiteDatabase::NotifyQuery(const QString& sql)
@@ -526,6 +558,7 @@ void TSQLiteDatabase::AddSystemCollate()
 
 TSQLiteTable::TSQLiteTable(TSQLiteDatabase& db, const QString& sql)
 {
+    const TSQLiteDatabase::QueueDrop queueGoes{db};
     const SQLiteStatementHandle statement = db.prepare(sql, kErrorExecutingSql);
     db.NotifyQuery(sql);
     db.BindQueuedParams(statement.get());
@@ -731,9 +764,10 @@ bool TSQLiteTable::MoveTo(quint32 position)
 // ---------------------------------------------------------------------------
 // TSQLiteUniTable
 
-TSQLiteUniTable::TSQLiteUniTable(TSQLiteDatabase& db, const QString& sql)
-    : m_stmt(db.prepare(sql, kErrorExecutingSql)), m_db(&db), m_sql(sql)
+TSQLiteUniTable::TSQLiteUniTable(TSQLiteDatabase& db, const QString& sql) : m_db(&db), m_sql(sql)
 {
+    const TSQLiteDatabase::QueueDrop queueGoes{db};
+    m_stmt = db.prepare(sql, kErrorExecutingSql);
     db.NotifyQuery(sql);
     db.BindQueuedParams(m_stmt.get());
     m_colCount = quint32(sqlite3_column_count(m_stmt.get()));

@@ -117,14 +117,16 @@ public:
     void Commit();
     void Rollback();
 
-    // One-shot named parameters: bound to the next statement prepared by
-    // ExecSQL on text, GetTable or GetUniTable, then dropped.
+    // One-shot named parameters: bound to the next statement run by ExecSQL
+    // on text, GetTable or GetUniTable, then dropped, also when that statement
+    // fails to prepare.
     void AddParamInt(const QString& name, qint64 value);
     void AddParamFloat(const QString& name, double value);
     void AddParamText(const QString& name, const QString& value);
     void AddParamNull(const QString& name);
     void ParamsClear();
-    // Binds every queued parameter whose name the statement has, then empties the queue.
+    // Binds every queued parameter whose name the statement has, then empties
+    // the queue, also when a bind fails.
     void BindQueuedParams(sqlite3_stmt* statement);
 
     void NotifyQuery(const QString& sql);
@@ -154,6 +156,14 @@ private:
     // prepare16_v2 on the whole text; failures raise prepareFailure or
     // "Could not prepare SQL statement".
     SQLiteStatementHandle prepare(const QString& sql, const QString& prepareFailure);
+    // Raises msg with the bind's result code and SQLite's reason unless it succeeded.
+    void checkBind(int result, const QString& msg, const QString& sql) const;
+    // Empties the one-shot parameter queue when it goes, however the
+    // statement that takes the queue ends: prepared, bound, failed or not.
+    struct QueueDrop {
+        TSQLiteDatabase& db;
+        ~QueueDrop() { db.ParamsClear(); }
+    };
     void addParam(TSQliteParam param);
 
     SQLiteConnectionHandle m_db;

@@ -266,15 +266,37 @@ TEST_F(ParamQueueTest, QueueServesExactlyOnePreparedStatement)
     EXPECT_EQ(db.GetTableValue("SELECT COUNT(*) FROM t WHERE a IS NULL"), 2);
 }
 
-TEST_F(ParamQueueTest, PrepareFailureKeepsTheQueue)
+TEST_F(ParamQueueTest, PrepareFailureDropsTheQueue)
+{
+    // A queue left behind would bind its values to the next, unrelated statement.
+    TSQLiteDatabase db(path());
+    db.ExecSQL("CREATE TABLE t (a text)");
+    const std::function<void()> failingPrepares[] = {
+        [&] { db.ExecSQL("INSERT INTO missing VALUES(:a)"); },
+        [&] { db.GetTable("SELECT :a FROM missing"); },
+        [&] { db.GetUniTable("SELECT :a FROM missing"); },
+    };
+    for (const auto& failingPrepare : failingPrepares) {
+        db.AddParamText(":a", "stale");
+        EXPECT_FALSE(messageOf(failingPrepare).isEmpty());
+        db.ExecSQL("INSERT INTO t VALUES(:a)");
+    }
+    EXPECT_EQ(db.GetTableValue("SELECT COUNT(*) FROM t WHERE a IS NULL"), 3);
+}
+
+TEST_F(ParamQueueTest, RefusedBindRaisesSqlitesReasonAndDropsTheQueue)
 {
     TSQLiteDatabase db(path());
     db.ExecSQL("CREATE TABLE t (a text)");
-    db.AddParamText(":a", "kept");
-    EXPECT_FALSE(messageOf([&] { db.ExecSQL("INSERT INTO missing VALUES(:a)"); }).isEmpty());
-    EXPECT_FALSE(messageOf([&] { db.GetTable("SELECT :a FROM missing"); }).isEmpty());
+    // Statements of this test stay below the limit; the value does not.
+    sqlite3_limit(db.DB(), SQLITE_LIMIT_LENGTH, 100);
+    db.AddParamText(":a", QString(200, u'x'));
+    EXPECT_EQ(messageOf([&] { db.ExecSQL("INSERT INTO t VALUES(:a)"); }),
+              "Could not bind parameter :a." + kCR +
+                  "Error [18]: Too much data for one row of a table." + kCR +
+                  "\"INSERT INTO t VALUES(:a)\": string or blob too big");
     db.ExecSQL("INSERT INTO t VALUES(:a)");
-    EXPECT_EQ(db.GetTableString("SELECT a FROM t"), "kept");
+    EXPECT_EQ(db.GetTableValue("SELECT COUNT(*) FROM t WHERE a IS NULL"), 1);
 }
 
 TEST_F(ParamQueueTest, TablesBindTheQueueToo)
@@ -375,6 +397,22 @@ TEST_F(PreparedTest, ReleasedQueryRaisesOnBindAndRelease)
     EXPECT_TRUE(messageOf([&] {
                     db.ReleaseSQL(query);
                 }).startsWith("Could not release prepared SQL statement." + kCR));
+}
+
+TEST_F(PreparedTest, BindToAMissingIndexRaisesSqlitesReason)
+{
+    TSQLiteDatabase db(path());
+    const TSQLiteQuery query = db.PrepareSQL("SELECT ?");
+    const QString value = "v";
+    const QString outOfRange = "." + kCR +
+                               "Error [25]: 2nd parameter to sqlite3_bind out of range." + kCR +
+                               "\"SELECT ?\": column index out of range";
+    EXPECT_EQ(messageOf([&] { db.BindSQL(query, 2, 5); }),
+              "Could not bind integer to prepared SQL statement" + outOfRange);
+    EXPECT_EQ(messageOf([&] { db.BindSQL(query, 0, value); }),
+              "Could not bind string to prepared SQL statement" + outOfRange);
+    EXPECT_EQ(messageOf([&] { db.BindSQLUtf8(query, 2, "v"); }),
+              "Could not bind string to prepared SQL statement" + outOfRange);
 }
 
 TEST_F(PreparedTest, StepFailureNamesThePreparedSql)

@@ -5,6 +5,7 @@
 // for. Blocked hosts resolve to this machine, so their visitors arrive here.
 
 #include "LiveCount.h"
+#include "ProbeLogWriter.h"
 #include "Socket.h"
 #include "TThread.h"
 
@@ -48,39 +49,6 @@ inline constexpr int WaitingConnections = 4096;
 // Large enough that a burst of clients is not turned away by the system.
 inline constexpr int ListenBacklog = 512;
 } // namespace probe_limits
-
-// Stores probe records in the order the requests arrived, in one transaction
-// per batch, on a thread of its own, so that a burst of requests neither
-// blocks the windows nor loses records. One per process.
-class ProbeLogWriter {
-public:
-    // Records waiting beyond this many are refused and counted (only a
-    // database that keeps failing lets the queue grow that far); the count
-    // is told once the database works again, and at exit.
-    static constexpr qint64 QueueLimit = 200000;
-
-    static ProbeLogWriter& instance();
-
-    // Queues a record with the day and time of now.
-    void add(const QString& host);
-    // Waits until every record queued so far is stored, or the time-out has
-    // passed; true when all were stored.
-    bool flush(int timeoutMs = 10000);
-
-    // Records stored since the start, and records refused because the queue was full.
-    qint64 storedCount() const;
-    qint64 droppedCount() const;
-
-    ProbeLogWriter(const ProbeLogWriter&) = delete;
-    ProbeLogWriter& operator=(const ProbeLogWriter&) = delete;
-
-private:
-    class Worker;
-    ProbeLogWriter();
-    ~ProbeLogWriter() = delete; // lives until the process ends
-
-    std::unique_ptr<Worker> m_worker;
-};
 
 // Shared by a listener and its connection threads, which may outlive it.
 class ProbeConnectionGate {

@@ -65,6 +65,15 @@ QString databaseFailureText(const QString& message)
         .arg(DBPath, access, sqliteReason(message));
 }
 
+QString failureText(const std::exception& error)
+{
+    if (const auto* database = dynamic_cast<const ESQLiteException*>(&error))
+        return databaseFailureText(database->message());
+    if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
+        return ours->message();
+    return QString::fromUtf8(error.what());
+}
+
 void tellDatabaseTrouble(const QString& text)
 {
     std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text.simplified()));

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <exception>
+
 // The result code a message of the database layer names; -1 when none.
 int sqliteResultCode(const QString& message);
 
@@ -19,6 +21,10 @@ bool isDatabaseBusy(const QString& message);
 // "The database "<DBPath>" could not be written: <reason>", or "read" when
 // the failed statement was a query.
 QString databaseFailureText(const QString& message);
+
+// What the user is told of a failure: a database error as the sentence of
+// databaseFailureText, any other error of ours as its message.
+QString failureText(const std::exception& error);
 
 // Tells the user on standard error and, without waiting for it, in an error
 // box on the window thread.

@@ -17,6 +17,11 @@ void writeIni(const QString& section, const QString& key, const QString& value)
     platform::profile::writeString(settingsFilePath(), section, key, value);
 }
 
+void eraseIniSection(const QString& section)
+{
+    platform::profile::eraseSection(settingsFilePath(), section);
+}
+
 QString boolToIniStr(bool b)
 {
     return b ? QStringLiteral("1") : QStringLiteral("0");

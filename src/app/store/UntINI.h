@@ -16,6 +16,8 @@ QString settingsFilePath();
 QString readIni(const QString& section, const QString& key, const QString& defaultValue);
 // Raises EIniFileException "Unable to write to <path>" when the system refuses.
 void writeIni(const QString& section, const QString& key, const QString& value);
+// Removes the section and its keys; raises as writeIni does.
+void eraseIniSection(const QString& section);
 
 QString boolToIniStr(bool b);
 // Every text but exactly "0" is true, the empty text included.

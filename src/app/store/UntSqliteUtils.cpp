@@ -2,6 +2,7 @@
 
 #include "DatabaseTrouble.h"
 #include "Platform.h"
+#include "UntINI.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -62,9 +63,9 @@ QString logTimeOf(const QDateTime& moment)
 // old result (skipped rows keep their number unused).
 void copyUserCategories(const QString& oldPath, qint64 firstId, TSQLiteDatabase& target)
 {
-    TSQLiteDatabase categoriesSource(oldPath);
-    TSQLiteDatabase hostsSource(oldPath);
-    const auto categories = categoriesSource.GetTable(
+    const auto categoriesSource = openDatabase(oldPath);
+    const auto hostsSource = openDatabase(oldPath);
+    const auto categories = categoriesSource->GetTable(
         QStringLiteral("SELECT catname, catid FROM categories WHERE reserved=\"N\";"));
     for (qint64 k = 0; !categories->GetEOF(); categories->Next(), ++k) {
         const QString name = categories->FieldAsString(0);
@@ -75,8 +76,8 @@ void copyUserCategories(const QString& oldPath, qint64 firstId, TSQLiteDatabase&
                     {{QStringLiteral(":catid"), newId}, {QStringLiteral(":catname"), name}});
         target.ExecSQL(QStringLiteral("INSERT INTO categories VALUES(:catid, :catname, \"N\");"));
 
-        hostsSource.AddParamText(QStringLiteral(":category"), categories->FieldAsString(1));
-        const auto hosts = hostsSource.GetTable(
+        hostsSource->AddParamText(QStringLiteral(":category"), categories->FieldAsString(1));
+        const auto hosts = hostsSource->GetTable(
             QStringLiteral("SELECT host FROM hosts WHERE category=:category;"));
         for (; !hosts->GetEOF(); hosts->Next()) {
             const QString host = hosts->FieldAsString(0);
@@ -93,22 +94,22 @@ void importFrom(const QString& oldPath)
 {
     // Numbers above the user's existing categories, so no two share a key.
     const qint64 firstId = getNextCatID(QStringLiteral("N")).toLongLong();
-    TSQLiteDatabase target(DBPath);
+    const auto target = openDatabase();
     // The lookups during the walk read through their own connections; a cache
     // spill would lock them out of the file until the commit.
-    target.ExecSQL(QStringLiteral("PRAGMA cache_spill = OFF;"));
-    target.BeginTransaction();
+    target->ExecSQL(QStringLiteral("PRAGMA cache_spill = OFF;"));
+    target->BeginTransaction();
     try {
-        copyUserCategories(oldPath, firstId, target);
+        copyUserCategories(oldPath, firstId, *target);
     } catch (...) {
         // What was copied before the failure is kept.
         try {
-            target.Commit();
+            target->Commit();
         } catch (const ESQLiteException&) {
         }
         throw;
     }
-    target.Commit();
+    target->Commit();
 }
 
 QString oneLine(QString message)
@@ -116,10 +117,26 @@ QString oneLine(QString message)
     return message.replace(u'\r', u' ');
 }
 
+// Forgotten before the tables exist, so a start that ends midway never leaves
+// a new database beside the old digests. A settings file that cannot be
+// written must not cost the database: the user is told instead.
+void forgetListDigests()
+{
+    try {
+        eraseIniSection(ListDigestSection);
+    } catch (const solvek::Exception& e) {
+        tellDatabaseTrouble(QStringLiteral("The new database could not be marked for a full "
+                                           "download of the block lists: %1. Until the settings "
+                                           "file can be written, Update may leave lists out.")
+                                .arg(e.message()));
+    }
+}
+
 } // namespace
 
 void createTables(TSQLiteDatabase& db)
 {
+    forgetListDigests();
     // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
     // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
     db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));
@@ -127,6 +144,13 @@ void createTables(TSQLiteDatabase& db)
     for (const QString& sql : kCreateStatements)
         db.ExecSQL(sql);
     db.Commit();
+}
+
+std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
+{
+    auto db = std::make_unique<TSQLiteDatabase>(path);
+    db->SetTimeout(DatabaseBusyTimeoutMs);
+    return db;
 }
 
 void queueParams(TSQLiteDatabase& db, const SqlParams& params)
@@ -137,17 +161,17 @@ void queueParams(TSQLiteDatabase& db, const SqlParams& params)
 
 std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& params)
 {
-    TSQLiteDatabase db(DBPath);
-    queueParams(db, params);
-    return db.GetTable(sql);
+    const auto db = openDatabase();
+    queueParams(*db, params);
+    return db->GetTable(sql);
 }
 
 void forEachQueryRow(const QString& sql, const SqlParams& params,
                      const std::function<void(const TSQLiteUniTable& row)>& readRow)
 {
-    TSQLiteDatabase db(DBPath);
-    queueParams(db, params);
-    const std::unique_ptr<TSQLiteUniTable> table = db.GetUniTable(sql);
+    const auto db = openDatabase();
+    queueParams(*db, params);
+    const std::unique_ptr<TSQLiteUniTable> table = db->GetUniTable(sql);
     for (; !table->GetEOF(); table->Next())
         readRow(*table);
 }
@@ -158,18 +182,17 @@ void createDB()
         throw ESQLiteException(QStringLiteral("The database path is not set"));
     if (QFileInfo::exists(DBPath))
         return;
-    TSQLiteDatabase db(DBPath);
-    createTables(db);
+    createTables(*openDatabase());
 }
 
 void execSQL(const QString& sql, const SqlParams& params)
 {
     createDB();
-    TSQLiteDatabase db(DBPath);
-    db.BeginTransaction();
-    queueParams(db, params); // after BEGIN, which would take the queue itself
-    db.ExecSQL(sql);
-    db.Commit();
+    const auto db = openDatabase();
+    db->BeginTransaction();
+    queueParams(*db, params); // after BEGIN, which would take the queue itself
+    db->ExecSQL(sql);
+    db->Commit();
 }
 
 bool hostExists(const QString& host)
@@ -187,8 +210,7 @@ bool catExists(const QString& name)
 QString getCatName(const QString& catid, const QString& reserved)
 {
     createDB();
-    TSQLiteDatabase db(DBPath);
-    return getCatName(db, catid, reserved);
+    return getCatName(*openDatabase(), catid, reserved);
 }
 
 QString getCatName(TSQLiteDatabase& db, const QString& catid, const QString& reserved)
@@ -281,11 +303,11 @@ QString setAsideBrokenDatabase()
         return {};
     QString failure;
     try {
-        TSQLiteDatabase db(DBPath);
+        const auto db = openDatabase();
         // Reading the schema reads the file's header: this fails for a file
         // that is no database.
-        if (db.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) == 0)
-            createTables(db); // an empty file, left by a creation that failed
+        if (db->GetTableValue(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) == 0)
+            createTables(*db); // an empty file, left by a creation that failed
         return {};
     } catch (const ESQLiteException& e) {
         if (isDatabaseBusy(e.message()))

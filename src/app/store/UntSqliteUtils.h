@@ -20,6 +20,16 @@
 // The user's data folder + "solvekdat.db"; set by initSqliteUtilsModule.
 extern QString DBPath;
 
+// How long a statement waits for a lock another connection holds (an update
+// merging a list, the probe storing records, a window's change) before it
+// fails as busy.
+constexpr int DatabaseBusyTimeoutMs = 10000;
+
+// Opens a connection on the file, by default the program's database. Every
+// connection of the program is opened here, so all of them wait alike for
+// each other.
+std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path = DBPath);
+
 // Named values for a statement's parameters, as in {{":host", host}}.
 using SqlParams = QList<QPair<QString, QString>>;
 
@@ -34,9 +44,16 @@ std::unique_ptr<TSQLiteTable> queryTable(const QString& sql, const SqlParams& pa
 void forEachQueryRow(const QString& sql, const SqlParams& params,
                      const std::function<void(const TSQLiteUniTable& row)>& readRow);
 
+// The settings section holding, by category id, the digest of the list last
+// merged into the database. It describes the rows of one database file: a
+// database created afresh starts without it, so the next update merges every
+// list into it.
+inline const QString ListDigestSection = QStringLiteral("DBMD5");
+
 // Creates the file with its tables and reserved categories when no file exists.
 void createDB();
-// Creates the tables and reserved categories on the connection, in one transaction.
+// Creates the tables and reserved categories on the connection, in one
+// transaction, after forgetting the list digests.
 void createTables(TSQLiteDatabase& db);
 // Runs one statement in its own transaction, committed at once.
 void execSQL(const QString& sql, const SqlParams& params = {});

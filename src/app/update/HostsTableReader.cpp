@@ -1,20 +1,20 @@
 #include "HostsTableReader.h"
 
 #include "BlockList.h"
+#include "DatabaseTrouble.h"
 #include "Parallel.h"
 #include "SQLiteTable3.h"
 #include "SystemText.h"
+#include "UntSqliteUtils.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 #include <limits>
 #include <optional>
 #include <utility>
 
 namespace {
-
-// How long the first connection waits for a database another one is writing.
-constexpr int DatabaseBusyTimeoutMs = 10000;
 
 constexpr size_t BatchSize = 4096;
 // A batch ends early once its lines pass this, whatever its hosts hold, so
@@ -32,13 +32,6 @@ template <class View> View upToNul(View text)
 {
     const qsizetype nul = text.indexOf(decltype(text[0])(0));
     return nul < 0 ? text : text.first(nul);
-}
-
-QString failureText(const std::exception& error)
-{
-    if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
-        return ours->message();
-    return QString::fromUtf8(error.what());
 }
 
 using Batch = HostsTableReader::Batch;
@@ -113,15 +106,26 @@ void keyRows(Batch& batch)
 // The rows from `firstRowid` to `lastRowid`, or the whole table when the
 // table is read in one part.
 struct HostsTableReader::Part {
+    // Who reads the part: its own thread, once its read lock is held, or the
+    // coordinator, when it gets there first.
+    enum class Reader : quint8 { Undecided, OwnThread, Coordinator };
+
     size_t index = 0;
     qint64 firstRowid = 0;
     qint64 lastRowid = 0;
     bool whole = false;
     // Unbounded in count: the reader's budget of queued bytes bounds it.
     platform::BoundedQueue<Batch> batches{std::numeric_limits<size_t>::max()};
-    QString failure;                // set before batches finish
-    bool leftToCoordinator = false; // its own connection could not start
-    std::jthread thread;            // last: joins before the hand-over goes
+    QString failure; // set before batches finish
+    std::atomic<Reader> reader{Reader::Undecided};
+    std::jthread thread; // last: joins before the hand-over goes
+
+    // True when `who` now reads the part, false when the other one does.
+    bool claimFor(Reader who)
+    {
+        Reader undecided = Reader::Undecided;
+        return reader.compare_exchange_strong(undecided, who);
+    }
 
     QString query() const
     {
@@ -209,25 +213,30 @@ void HostsTableReader::waitUntilReady()
 }
 
 // The first part is read on the connection that counted the rows, whose read
-// transaction stays open until every part has started: no write can be
-// committed meanwhile, so every part sees the state that was counted.
+// transaction stays open until every part is claimed: no write can be
+// committed meanwhile, so every part sees the state that was counted. A part
+// whose own thread holds no read lock yet when the coordinator gets to it
+// (it may be waiting for a writer that waits for this very transaction) is
+// read here instead.
 void HostsTableReader::readAll()
 {
     try {
-        TSQLiteDatabase db(m_dbPath);
-        db.SetTimeout(DatabaseBusyTimeoutMs);
-        db.BeginTransaction();
-        const qint64 rows = db.GetTableValue(QStringLiteral("SELECT COUNT(*) FROM hosts;"));
-        if (!publishParts(rows, partsFor(db, rows)))
-            return;
-        for (size_t index = 1; index < m_parts.size(); ++index)
-            m_parts[index]->thread = std::jthread([this, index] { readOnOwnConnection(index); });
-        readPart(db, *m_parts[0]);
-        for (size_t index = 1; index < m_parts.size(); ++index) {
-            m_parts[index]->thread.join();
-            if (m_parts[index]->leftToCoordinator)
-                readPart(db, *m_parts[index]);
-        }
+        {
+            const auto db = openDatabase(m_dbPath);
+            db->BeginTransaction();
+            const qint64 rows = db->GetTableValue(QStringLiteral("SELECT COUNT(*) FROM hosts;"));
+            if (!publishParts(rows, partsFor(*db, rows)))
+                return;
+            for (size_t index = 1; index < m_parts.size(); ++index)
+                m_parts[index]->thread =
+                    std::jthread([this, index] { readOnOwnConnection(index); });
+            for (const std::unique_ptr<Part>& part : m_parts)
+                if (part->claimFor(Part::Reader::Coordinator))
+                    readPart(*db, *part);
+        } // the transaction ends before the threads are awaited, for the writer they may wait for
+        for (const std::unique_ptr<Part>& part : m_parts)
+            if (part->thread.joinable())
+                part->thread.join();
     } catch (const std::exception& error) {
         publishFailure(failureText(error));
     }
@@ -285,33 +294,42 @@ void HostsTableReader::publishFailure(const QString& failure)
     }
 }
 
-// A part read on its own connection, which waits for no lock: a busy
-// database leaves the part to the coordinator, whose transaction holds.
+// A part read on its own connection once its query holds the read lock,
+// unless the coordinator claimed it first. A failure before that leaves the
+// part to the coordinator.
 void HostsTableReader::readOnOwnConnection(size_t index)
 {
     Part& part = *m_parts[index];
-    bool started = false;
     try {
-        TSQLiteDatabase db(m_dbPath);
-        db.BeginTransaction();
-        readPart(db, part, &started);
+        const auto db = openDatabase(m_dbPath);
+        db->BeginTransaction();
+        std::unique_ptr<TSQLiteUniTable> table = db->GetUniTable(part.query());
+        if (part.claimFor(Part::Reader::OwnThread))
+            readRows(std::move(table), part);
     } catch (const std::exception&) {
-        if (!started)
-            part.leftToCoordinator = true;
+        // Kept in the part when it was claimed; the coordinator reads it otherwise.
     }
 }
 
+void HostsTableReader::readPart(TSQLiteDatabase& db, Part& part)
+{
+    std::unique_ptr<TSQLiteUniTable> table;
+    try {
+        table = db.GetUniTable(part.query());
+    } catch (const std::exception& error) {
+        failPart(part, error);
+        throw;
+    }
+    readRows(std::move(table), part);
+}
+
 // Reads the part's rows into batches, keys them and hands them over; a
-// failure is kept in the part and raised again. `started` turns true with the
-// first row; a failure before it is only raised, leaving the part unread.
-void HostsTableReader::readPart(TSQLiteDatabase& db, Part& part, bool* started)
+// failure is kept in the part and raised again.
+void HostsTableReader::readRows(std::unique_ptr<TSQLiteUniTable> table, Part& part)
 {
     try {
-        const auto table = db.GetUniTable(part.query());
         Batch batch;
         for (; !table->GetEOF(); table->Next()) {
-            if (started)
-                *started = true;
             addRow(*table, m_lineEnd, batch);
             const bool full =
                 batch.lineEnds.size() == BatchSize || batch.lines.size() >= BatchBytes;
@@ -322,15 +340,18 @@ void HostsTableReader::readPart(TSQLiteDatabase& db, Part& part, bool* started)
             handOver(part, batch);
         part.batches.finish();
     } catch (const std::exception& error) {
-        if (started && !*started)
-            throw;
-        {
-            std::lock_guard lock(m_mutex);
-            part.failure = failureText(error);
-        }
-        part.batches.finish();
+        failPart(part, error);
         throw;
     }
+}
+
+void HostsTableReader::failPart(Part& part, const std::exception& error)
+{
+    {
+        std::lock_guard lock(m_mutex);
+        part.failure = failureText(error);
+    }
+    part.batches.finish();
 }
 
 // False when the refresh no longer wants rows.

@@ -15,6 +15,7 @@
 #include <QString>
 
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -80,7 +81,9 @@ private:
     bool publishParts(qint64 rows, std::vector<std::unique_ptr<Part>> parts);
     void publishFailure(const QString& failure);
     void readOnOwnConnection(size_t index);
-    void readPart(TSQLiteDatabase& db, Part& part, bool* started = nullptr);
+    void readPart(TSQLiteDatabase& db, Part& part);
+    void readRows(std::unique_ptr<TSQLiteUniTable> table, Part& part);
+    void failPart(Part& part, const std::exception& error);
     bool handOver(Part& part, Batch& batch);
 
     const QString m_dbPath;

@@ -21,10 +21,6 @@
 namespace {
 
 const QString Reserved = QStringLiteral("Y");
-const QString DigestSection = QStringLiteral("DBMD5");
-
-// How long the run waits for a database another connection is writing.
-constexpr int DatabaseBusyTimeoutMs = 10000;
 
 // Inserts one category's hosts several rows to a statement, which costs the
 // database far less than a statement per row. A refused row fails the insert.
@@ -120,7 +116,7 @@ void rollBackQuietly(TSQLiteDatabase& db)
 bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArray& body,
                     const QString& digest, BlockListUi& ui, qint64& skipped)
 {
-    if (digest == readIni(DigestSection, category, QString()))
+    if (digest == readIni(ListDigestSection, category, QString()))
         return false;
     // Blanks and controls are the same bytes in the 8-bit form as in the text.
     if (systemtext::trimmed(QByteArrayView(body)).isEmpty())
@@ -141,21 +137,12 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
         throw;
     }
     ui.reset();
-    writeIni(DigestSection, category, digest);
+    writeIni(ListDigestSection, category, digest);
     skipped += skippedHere;
     if (skippedHere > 0)
         std::fprintf(stderr, "Solvek Anti-Bot: list %s: %lld lines skipped, not a host name\n",
                      qPrintable(category), static_cast<long long>(skippedHere));
     return true;
-}
-
-QString failureText(const std::exception& error)
-{
-    if (const auto* database = dynamic_cast<const ESQLiteException*>(&error))
-        return databaseFailureText(database->message());
-    if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
-        return ours->message();
-    return QString::fromUtf8(error.what());
 }
 
 // The box keeps its text; the cause goes into its details.
@@ -212,8 +199,7 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
     std::unique_ptr<THttpClient> client;
     try {
         createDB();
-        db = std::make_unique<TSQLiteDatabase>(DBPath);
-        db->SetTimeout(DatabaseBusyTimeoutMs);
+        db = openDatabase();
         // A large merge must not spill its changes into the file before the
         // commit: that takes the exclusive lock and shuts out every reader
         // (windows, probe records) until the merge ends.

@@ -175,6 +175,21 @@ TEST_F(SqliteUtilsTest, AFileThatIsNoDatabaseIsKeptAsideAndReplacedAndTheUserTol
     EXPECT_EQ(QDir(dir.path()).entryList({"solvekdat.db.broken-*"}, QDir::Files).size(), 1);
 }
 
+TEST_F(SqliteUtilsTest, ASettingsFileThatCannotBeWrittenDoesNotCostANewDatabase)
+{
+    // A folder in its place: the list digests cannot be forgotten.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("config.ini"));
+    initSqliteUtilsModule();
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM categories"), QStringList{"4"});
+    ASSERT_TRUE(waitUntil([&] { return !fake.shownBoxes.isEmpty(); }));
+    EXPECT_EQ(fake.shownBoxes[0].text,
+              "The new database could not be marked for a full download of the block lists: "
+              "Unable to write to " +
+                  file("config.ini") +
+                  ". Until the settings file can be written, Update may "
+                  "leave lists out.");
+}
+
 TEST_F(SqliteUtilsTest, ADatabaseInUseElsewhereIsNotTakenForBroken)
 {
     initSqliteUtilsModule();

@@ -163,6 +163,30 @@ TEST_F(BlockListUpdateTest, AnUnchangedListIsSkipped)
     EXPECT_TRUE(ui.calls.contains(QStringLiteral("end unchanged")));
 }
 
+TEST_F(BlockListUpdateTest, AfterABrokenDatabaseWasSetAsideEveryListComesBack)
+{
+    setAllLists();
+    run();
+    ASSERT_EQ(digest(2), md5("p1.com\np2.com\n"));
+
+    // The file turns into garbage; the next start keeps it aside and makes a new one.
+    QFile file(DBPath);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QByteArray(4096, 'x'));
+    file.close();
+    initSqliteUtilsModule();
+    ASSERT_TRUE(hosts("1").isEmpty());
+
+    const BlockListRunOutcome outcome = run(); // the lists have not changed
+    EXPECT_FALSE(outcome.failed) << outcome.failure.toStdString();
+    EXPECT_EQ(outcome.merged, QStringList({"1", "2", "3", "4"}));
+    EXPECT_EQ(hosts("1"), QStringList({"z1.com", "z2.com"}));
+    EXPECT_EQ(hosts("2"), QStringList({"p1.com", "p2.com"}));
+    EXPECT_EQ(hosts("3"), QStringList({"s1.com"}));
+    EXPECT_EQ(hosts("4"), QStringList({"y1.com", "y2.com", "y3.com"}));
+    EXPECT_EQ(digest(2), md5("p1.com\np2.com\n"));
+}
+
 TEST_F(BlockListUpdateTest, AnEmptyListKeepsTheRowsAndTheDigest)
 {
     setAllLists();

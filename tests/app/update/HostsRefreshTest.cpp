@@ -310,7 +310,9 @@ TEST_F(HostsRefreshTest, ADatabaseFailureStillWritesTheFileSilently)
     writeHostsFile("a\r\n\r\nb\r\n");
     execSQL(QStringLiteral("DROP TABLE hosts;"));
     const HostsRefreshOutcome outcome = refresh();
-    EXPECT_FALSE(outcome.databaseFailure.isEmpty());
+    // The sentence the user reads, not the statement.
+    EXPECT_EQ(outcome.databaseFailure,
+              "The database \"" + DBPath + "\" could not be read: SQL error or missing database");
     EXPECT_TRUE(outcome.fileWritten);
     EXPECT_EQ(hostsFileBytes(), QByteArray("a\r\nb\r\n"));
     EXPECT_EQ(ui.calls, QStringList({"end"}));

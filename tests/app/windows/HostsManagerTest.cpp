@@ -12,6 +12,10 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <chrono>
+#include <future>
+#include <thread>
+
 // ---------------------------------------------------------------------------
 // The add-host clean-up
 
@@ -433,6 +437,34 @@ TEST_F(HostsManagerTest, DeletingACategoryRemovesItsRowsAndBlockLines)
     EXPECT_FALSE(window->btndelete->isVisibleTo(window.get()));
     window->hide();
     EXPECT_EQ(refreshesStarted, 1);
+}
+
+TEST_F(HostsManagerTest, DeletingACategoryWaitsForAMergeInsteadOfFailing)
+{
+    addCategory("1", "Doomed", {"x.com"});
+    createWindow();
+    select(findTreeNode(window->tree, "Doomed"));
+
+    // An update merges a list on a connection of its own for a moment.
+    std::promise<void> merging;
+    std::jthread merge([&] {
+        TSQLiteDatabase db(DBPath);
+        db.BeginTransaction();
+        db.ExecSQL("INSERT INTO hosts VALUES('1', 'merged.com', 'Y');");
+        merging.set_value();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        db.Commit();
+    });
+    merging.get_future().wait();
+    window->SpeedButton1->click();
+    merge.join();
+
+    // Only the question: no "database is locked".
+    EXPECT_EQ(takeBoxes(), QStringList{"Delete category|This action will definitively delete this "
+                                       "category \"Doomed\" and all it content (host list), Are "
+                                       "you sure ?|24"});
+    EXPECT_TRUE(column("SELECT catname FROM categories WHERE reserved=\"N\";").isEmpty());
+    EXPECT_EQ(column("SELECT host FROM hosts;"), QStringList{"merged.com"});
 }
 
 TEST_F(HostsManagerTest, TreeButtonsOnANodeWithoutCategoryAskForASelection)

@@ -1,0 +1,208 @@
+#include "ProbeLogWriter.h"
+
+#include "DatabaseTrouble.h"
+#include "SQLiteTable3.h"
+#include "UntSqliteUtils.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+struct ProbeRecord {
+    QString date;
+    QString time;
+    QString host;
+};
+} // namespace
+
+class ProbeLogWriter::Worker {
+public:
+    static constexpr std::size_t QueueLimit = std::size_t(ProbeLogWriter::QueueLimit);
+    static constexpr std::size_t BatchLimit = 5000;
+    static constexpr auto RetryDelay = std::chrono::seconds(1);
+
+    Worker() : m_thread([this] { run(); }) {}
+
+    void add(const QString& host)
+    {
+        // Day and time are taken under the lock, so the queue order is the
+        // arrival order and the times never run backwards within it.
+        std::lock_guard lock(m_mutex);
+        if (m_queue.size() >= QueueLimit) {
+            ++m_dropped;
+            return;
+        }
+        // One moment for both, so a request at midnight gets the day it arrived on.
+        const QDateTime now = QDateTime::currentDateTime();
+        m_queue.push_back(
+            {now.toString(QStringLiteral("yyyyMMdd")), now.toString(QStringLiteral("HHmm")), host});
+        ++m_queued;
+        m_wakeWriter.notify_one();
+    }
+
+    bool flush(int timeoutMs)
+    {
+        std::unique_lock lock(m_mutex);
+        const qint64 target = m_queued;
+        m_wakeWriter.notify_one();
+        return m_progress.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                   [&] { return m_stored >= target; });
+    }
+
+    qint64 stored() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_stored;
+    }
+
+    qint64 dropped() const
+    {
+        std::lock_guard lock(m_mutex);
+        return m_dropped;
+    }
+
+    // Tells on standard error, and in a box unless the process is ending,
+    // how many records the full queue refused since this was last told.
+    void tellLostRecords(bool withBox)
+    {
+        qint64 lost = 0;
+        {
+            std::lock_guard lock(m_mutex);
+            lost = m_dropped - m_droppedTold;
+            m_droppedTold = m_dropped;
+        }
+        if (lost == 0)
+            return;
+        const QString text =
+            QStringLiteral("%1 probe records were lost while the database could not be "
+                           "written: at most %2 records wait for it.")
+                .arg(lost)
+                .arg(QueueLimit);
+        if (withBox)
+            tellDatabaseTrouble(text);
+        else
+            std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text));
+    }
+
+private:
+    [[noreturn]] void run()
+    {
+        for (;;) {
+            std::vector<ProbeRecord> batch = nextBatch();
+            if (store(batch)) {
+                {
+                    std::lock_guard lock(m_mutex);
+                    m_queue.erase(m_queue.begin(), m_queue.begin() + qsizetype(batch.size()));
+                    m_stored += qint64(batch.size());
+                    m_progress.notify_all();
+                }
+                tellLostRecords(true);
+            } else {
+                std::this_thread::sleep_for(RetryDelay);
+            }
+        }
+    }
+
+    // A copy of the oldest records; they leave the queue only once stored.
+    std::vector<ProbeRecord> nextBatch()
+    {
+        std::unique_lock lock(m_mutex);
+        m_wakeWriter.wait(lock, [&] { return !m_queue.empty(); });
+        const std::size_t count = std::min(m_queue.size(), BatchLimit);
+        return {m_queue.begin(), m_queue.begin() + qsizetype(count)};
+    }
+
+    bool store(const std::vector<ProbeRecord>& batch)
+    {
+        try {
+            createDB();
+            const auto db = openDatabase();
+            db->BeginTransaction();
+            TSQLiteQuery insert =
+                db->PrepareSQL(QStringLiteral("INSERT INTO probe VALUES(?, ?, ?);"));
+            for (const ProbeRecord& record : batch) {
+                db->BindSQL(insert, 1, record.date);
+                db->BindSQL(insert, 2, record.time);
+                db->BindSQL(insert, 3, record.host);
+                db->ExecSQL(insert);
+            }
+            db->ReleaseSQL(insert);
+            db->Commit();
+            m_lastFailure.clear();
+            m_troubleTold = false;
+            return true;
+        } catch (const solvek::Exception& e) {
+            // Told once per kind of failure, not at every retry.
+            if (e.message() != m_lastFailure)
+                qWarning("Probe records not stored yet, retrying: %s", qUtf8Printable(e.message()));
+            m_lastFailure = e.message();
+            // A database held elsewhere is waited for; one that fails otherwise
+            // is told once, until it works again.
+            if (!isDatabaseBusy(e.message()) && !m_troubleTold) {
+                m_troubleTold = true;
+                tellDatabaseTrouble(databaseFailureText(e.message()) +
+                                    QStringLiteral("\n\nProbe records wait, at most %1 of them, "
+                                                   "and are stored once it can be written again.")
+                                        .arg(QueueLimit));
+            }
+            return false;
+        }
+    }
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wakeWriter;
+    std::condition_variable m_progress;
+    std::deque<ProbeRecord> m_queue;
+    qint64 m_queued = 0;
+    qint64 m_stored = 0;
+    qint64 m_dropped = 0;
+    qint64 m_droppedTold = 0;
+    QString m_lastFailure;      // the writer thread's own
+    bool m_troubleTold = false; // the writer thread's own
+    std::thread m_thread;       // last: starts once the members above exist
+};
+
+ProbeLogWriter::ProbeLogWriter() : m_worker(std::make_unique<Worker>()) {}
+
+ProbeLogWriter& ProbeLogWriter::instance()
+{
+    static ProbeLogWriter* writer = [] {
+        auto* created = new ProbeLogWriter;
+        // A normal exit still stores what has arrived, and tells what was lost.
+        std::atexit([] {
+            ProbeLogWriter::instance().flush();
+            ProbeLogWriter::instance().m_worker->tellLostRecords(false);
+        });
+        return created;
+    }();
+    return *writer;
+}
+
+void ProbeLogWriter::add(const QString& host)
+{
+    m_worker->add(host);
+}
+
+bool ProbeLogWriter::flush(int timeoutMs)
+{
+    return m_worker->flush(timeoutMs);
+}
+
+qint64 ProbeLogWriter::storedCount() const
+{
+    return m_worker->stored();
+}
+
+qint64 ProbeLogWriter::droppedCount() const
+{
+    return m_worker->dropped();
+}
