@@ -405,6 +405,12 @@ TEST(SkinDataLoad, DesignedContainersReadTheirFilesAtOnce)
     stored.SetCompressedFileName(folder.path("skin.skn"));
     EXPECT_EQ(stored.CompressedFileName(), "skin.skn");
     EXPECT_EQ(stored.CompressedData(), item.Skin().CompressedData());
+    // The stored skin itself takes the name of a file that fails to load.
+    EXPECT_THROW(stored.SetCompressedFileName(folder.path("missing.skn")), EbsSkinError);
+    EXPECT_EQ(stored.CompressedFileName(), "missing.skn");
+    EXPECT_TRUE(stored.Empty());
+    EXPECT_THROW(stored.SetFileName(folder.path("missing.ini")), EbsSkinError);
+    EXPECT_EQ(stored.FileName(), "missing.ini");
     SetLoading(&stored, true);
     stored.SetFileName(folder.path("nothing.ini"));
     EXPECT_EQ(stored.FileName(), folder.path("nothing.ini"));

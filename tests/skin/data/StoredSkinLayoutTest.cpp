@@ -250,6 +250,32 @@ TEST(CompressedStoredSkin, SkinFileRoundTripKeepsTheBytesAndNewerVersionsEmptyIt
     EXPECT_TRUE(back.Empty());
 }
 
+TEST(CompressedStoredSkin, TheLayoutValueIsAByteBlock)
+{
+    TbsCompressedStoredSkin skin;
+    skin.SetCompressedData("abc");
+    QBuffer layout;
+    layout.open(QIODevice::WriteOnly);
+    skin.WriteCompressedData(layout);
+    EXPECT_EQ(layout.data(), QByteArray("\x0A\x03\x00\x00\x00" "abc", 8));
+
+    TbsCompressedStoredSkin back;
+    back.SetCompressedData("held before");
+    ReadBuffer value(QByteArray("\x0A\x02\x00\x00\x00" "xyz", 8));
+    back.ReadCompressedData(value);
+    EXPECT_EQ(back.CompressedData(), "xy");
+    ReadBuffer empty(QByteArray(5, '\0').replace(0, 1, "\x0A"));
+    back.ReadCompressedData(empty);
+    EXPECT_TRUE(back.Empty());
+
+    back.SetCompressedData("held before");
+    ReadBuffer wrongType(QByteArray("\x06\x03\x00\x00\x00" "abc", 8));
+    EXPECT_EQ(errorOf([&] { back.ReadCompressedData(wrongType); }), "Invalid property value");
+    ReadBuffer cut(QByteArray("\x0A\x04\x00\x00\x00" "abc", 8));
+    EXPECT_EQ(errorOf([&] { back.ReadCompressedData(cut); }), "Stream read error");
+    EXPECT_EQ(back.CompressedData(), "held before");
+}
+
 TEST(CompressedStoredSkin, LyingSizesAndBadFilesRaiseAndLeaveItEmpty)
 {
     TbsCompressedStoredSkin skin;
