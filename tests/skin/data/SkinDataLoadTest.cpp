@@ -248,6 +248,19 @@ TEST(SkinDataLoad, FormInfoCorrectionsFollowTheMaskAndTheClientRectangle)
            });
 }
 
+TEST(SkinDataLoad, AFormWithoutBackgroundPictureReadsAndWritesMinusOne)
+{
+    SkinFolder folder(minimalSkinText().replace("bgpictureindex=-1", "borderwidth=3"));
+    ASSERT_FALSE(folder.readFile("skin.ini").contains("bgpictureindex"));
+    TbsSkinData skin;
+    skin.LoadFromFile(folder.iniPath());
+    ASSERT_FALSE(skin.Empty);
+    EXPECT_EQ(skin.BGPictureIndex, -1);
+    IniFile written;
+    skin.WriteSkinDescription(written);
+    EXPECT_EQ(written.ReadString("FORMINFO", "bgpictureindex", ""), "-1");
+}
+
 TEST(SkinDataLoad, TheWriterTextSurvivesStoredSkinsAndSkinFiles)
 {
     SkinFolder folder;

@@ -155,6 +155,18 @@ TEST(StoredSkinStream, WritesVersionFlagsPicturesCountAndTextInOrder)
     EXPECT_EQ(parts.Ini.ReadInteger("VERSION", "ver", 0), 1);
 }
 
+TEST(StoredSkinStream, AnyNonzeroPictureFlagMeansNoPicture)
+{
+    const QByteArray bytes = le32(3) + '\2' + '\xFF' + '\0' + BmpFileBytes(*gradient(5, 1)) +
+                             le32(0) + "[A]\r\nk=v\r\n";
+    TbsStoredSkinParts parts;
+    ASSERT_TRUE(readSkin(bytes, parts));
+    EXPECT_TRUE(parts.Frames[0]->Empty());
+    EXPECT_TRUE(parts.Frames[1]->Empty());
+    EXPECT_EQ(parts.Frames[2]->Width(), 5);
+    EXPECT_EQ(parts.Ini.ReadString("A", "k", ""), "v");
+}
+
 TEST(StoredSkinStream, OlderVersionsReadNewerOnesStop)
 {
     const auto extra = gradient(2, 1);
