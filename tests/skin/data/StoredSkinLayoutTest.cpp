@@ -157,8 +157,8 @@ TEST(StoredSkinStream, WritesVersionFlagsPicturesCountAndTextInOrder)
 
 TEST(StoredSkinStream, AnyNonzeroPictureFlagMeansNoPicture)
 {
-    const QByteArray bytes = le32(3) + '\2' + '\xFF' + '\0' + BmpFileBytes(*gradient(5, 1)) +
-                             le32(0) + "[A]\r\nk=v\r\n";
+    const QByteArray bytes =
+        le32(3) + '\2' + '\xFF' + '\0' + BmpFileBytes(*gradient(5, 1)) + le32(0) + "[A]\r\nk=v\r\n";
     TbsStoredSkinParts parts;
     ASSERT_TRUE(readSkin(bytes, parts));
     EXPECT_TRUE(parts.Frames[0]->Empty());
@@ -269,21 +269,21 @@ TEST(CompressedStoredSkin, TheLayoutValueIsAByteBlock)
     QBuffer layout;
     layout.open(QIODevice::WriteOnly);
     skin.WriteCompressedData(layout);
-    EXPECT_EQ(layout.data(), QByteArray("\x0A\x03\x00\x00\x00" "abc", 8));
+    EXPECT_EQ(layout.data(), QByteArray::fromHex("0a03000000") + "abc");
 
     TbsCompressedStoredSkin back;
     back.SetCompressedData("held before");
-    ReadBuffer value(QByteArray("\x0A\x02\x00\x00\x00" "xyz", 8));
+    ReadBuffer value(QByteArray::fromHex("0a02000000") + "xyz");
     back.ReadCompressedData(value);
     EXPECT_EQ(back.CompressedData(), "xy");
-    ReadBuffer empty(QByteArray(5, '\0').replace(0, 1, "\x0A"));
+    ReadBuffer empty(QByteArray::fromHex("0a00000000"));
     back.ReadCompressedData(empty);
     EXPECT_TRUE(back.Empty());
 
     back.SetCompressedData("held before");
-    ReadBuffer wrongType(QByteArray("\x06\x03\x00\x00\x00" "abc", 8));
+    ReadBuffer wrongType(QByteArray::fromHex("0603000000") + "abc");
     EXPECT_EQ(errorOf([&] { back.ReadCompressedData(wrongType); }), "Invalid property value");
-    ReadBuffer cut(QByteArray("\x0A\x04\x00\x00\x00" "abc", 8));
+    ReadBuffer cut(QByteArray::fromHex("0a04000000") + "abc");
     EXPECT_EQ(errorOf([&] { back.ReadCompressedData(cut); }), "Stream read error");
     EXPECT_EQ(back.CompressedData(), "held before");
 }

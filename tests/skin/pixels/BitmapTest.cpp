@@ -525,8 +525,8 @@ TEST(BitmapPcx, FewerBitsAPixelTakeTheHeadersSixteenColours)
     const quint32 colour15 = 0xFFFAFBFCu;
 
     // 1 bit: 10 x 2, two bytes a line. 0xA5 0x40 = 1010 0101 01, 0xFF 0x80 = 1111 1111 10.
-    const auto mono = loadPcx(withPalette(pcxHeader(5, 0, 10, 2, 1, 2, 1)) +
-                              QByteArray("\xA5\x40\xFF\x80", 4));
+    const auto mono =
+        loadPcx(withPalette(pcxHeader(5, 0, 10, 2, 1, 2, 1)) + QByteArray("\xA5\x40\xFF\x80", 4));
     ASSERT_EQ(mono->Width(), 10);
     ASSERT_EQ(mono->Height(), 2);
     const int bits[2][10] = {{1, 0, 1, 0, 0, 1, 0, 1, 0, 1}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 0}};
