@@ -1,5 +1,5 @@
-// Packs a skin INI file and its BMP pictures into the compressed bytes a
-// stored skin holds, for the program to compile in as a Qt resource.
+// Packs a skin INI file and its BMP pictures into a stored skin's
+// "CompressedData" value, for the program to compile in as a Qt resource.
 
 #include "SolvekException.h"
 #include "bsCompressedStoredSkin.h"
@@ -26,8 +26,9 @@ int main(int argc, char** argv)
             return 1;
         }
         QSaveFile file(output);
-        if (!file.open(QIODevice::WriteOnly) || file.write(skin.CompressedData()) < 0 ||
-            !file.commit()) {
+        if (file.open(QIODevice::WriteOnly))
+            skin.WriteCompressedData(file);
+        if (!file.commit()) {
             std::fprintf(stderr, "cannot write %s\n", argv[2]);
             return 1;
         }

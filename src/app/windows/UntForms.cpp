@@ -4,6 +4,7 @@
 #include "Platform.h"
 #include "SQLiteTable3.h"
 #include "SolvekException.h"
+#include "bsCompressedStoredSkin.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,11 +45,12 @@ void identifyProgramToDesktop()
     QApplication::setWindowIcon(programIcon());
 }
 
-QByteArray programSkinData()
+void loadProgramSkin(TbsCompressedStoredSkin& store)
 {
     initResources();
-    QFile packed(QStringLiteral(":/skin/program.skd"));
-    return packed.open(QIODevice::ReadOnly) ? packed.readAll() : QByteArray();
+    QFile layout(QStringLiteral(":/skin/program.skd"));
+    if (layout.open(QIODevice::ReadOnly))
+        store.ReadCompressedData(layout);
 }
 
 QFont windowFont()

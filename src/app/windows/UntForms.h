@@ -3,7 +3,6 @@
 // What the program's windows share: their font, their placement and the
 // compiled-in pictures, and how a failed command is reported.
 
-#include <QByteArray>
 #include <QFont>
 #include <QIcon>
 #include <QObject>
@@ -13,6 +12,7 @@
 class QEvent;
 class QLabel;
 class QWidget;
+class TbsCompressedStoredSkin;
 
 // Tahoma 8 point where the system has it, the system's sans-serif otherwise.
 QFont windowFont();
@@ -22,8 +22,9 @@ void centreOn(QWidget* window, const QWidget* anchor);
 
 // Registers the pictures compiled into this static library.
 void initResources();
-// The compressed bytes of the program's own stored skin.
-QByteArray programSkinData();
+// Fills store with the program's own skin, compiled in as the settings
+// window's "CompressedData" value.
+void loadProgramSkin(TbsCompressedStoredSkin& store);
 
 // The program's icon in every size drawn for it.
 QIcon programIcon();

@@ -126,7 +126,7 @@ TFrmSettings::TFrmSettings(QWidget* parent) : QWidget(parent)
     setFixedSize(305, 382);
 
     Store = new TbsCompressedStoredSkin(this);
-    Store->SetCompressedData(programSkinData());
+    loadProgramSkin(*Store);
     Store->SetCompressedFileName(QStringLiteral("Win7_Aero.skn"));
     SkinData = new TbsSkinData(this);
     SkinData->setSkinIndex(0);

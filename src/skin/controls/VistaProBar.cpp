@@ -1,5 +1,7 @@
 #include "VistaProBar.h"
 
+#include "bsUtils.h"
+
 #include <QEvent>
 #include <QFontInfo>
 #include <QFontMetrics>
@@ -350,6 +352,7 @@ int timerInterval(int speed)
 TVistaProBar::TVistaProBar(QWidget* parent) : QWidget(parent), FTimer(new QTimer(this))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    SetGraphicControl(this);
     resize(150, 17);
     FTimer->setInterval(timerInterval(FMarqueeSpeed));
     connect(FTimer, &QTimer::timeout, this, &TVistaProBar::marqueeTimer);

@@ -14,7 +14,17 @@
 
 class QTimer;
 
+namespace vistaprobar {
+Q_NAMESPACE
+
 enum TVPBOrientation { vpbHorizontal, vpbVertical };
+Q_ENUM_NS(TVPBOrientation)
+
+} // namespace vistaprobar
+
+using vistaprobar::TVPBOrientation;
+using vistaprobar::vpbHorizontal;
+using vistaprobar::vpbVertical;
 
 namespace vistaprobar {
 
@@ -73,6 +83,8 @@ QImage render(const BarState& state);
 
 } // namespace vistaprobar
 
+// A windowless control: a transparent skinned control over it paints it into
+// its own background.
 class TVistaProBar : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool Marquee READ marquee WRITE setMarquee)
@@ -82,6 +94,7 @@ class TVistaProBar : public QWidget {
     Q_PROPERTY(int Max READ max WRITE setMax)
     Q_PROPERTY(int Min READ min WRITE setMin)
     Q_PROPERTY(bool AltMode READ altMode WRITE setAltMode)
+    Q_PROPERTY(vistaprobar::TVPBOrientation Orientation READ orientation WRITE setOrientation)
     Q_PROPERTY(bool Percentage READ percentage WRITE setPercentage)
     Q_PROPERTY(int Position READ position WRITE setPosition)
     Q_PROPERTY(QString PosTextPrefix READ posTextPrefix WRITE setPosTextPrefix)

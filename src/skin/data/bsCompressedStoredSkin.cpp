@@ -37,8 +37,9 @@ TbsCompressedStoredSkin::TbsCompressedStoredSkin(QObject* owner) : QObject(owner
 void TbsCompressedStoredSkin::SetFileName(const QString& value)
 {
     if (IsDesigning(this) && !IsLoading(this)) {
-        LoadFromIniFile(value);
+        // The name is taken also when its file fails to load.
         FFileName = QFileInfo(value).fileName();
+        LoadFromIniFile(value);
     } else {
         FFileName = value;
     }
@@ -47,11 +48,31 @@ void TbsCompressedStoredSkin::SetFileName(const QString& value)
 void TbsCompressedStoredSkin::SetCompressedFileName(const QString& value)
 {
     if (IsDesigning(this) && !IsLoading(this)) {
-        LoadFromCompressFile(value);
         FCompressedFileName = QFileInfo(value).fileName();
+        LoadFromCompressFile(value);
     } else {
         FCompressedFileName = value;
     }
+}
+
+namespace {
+// The type byte of a byte block in a window layout.
+constexpr quint8 layoutByteBlock = 0x0A;
+} // namespace
+
+void TbsCompressedStoredSkin::WriteCompressedData(QIODevice& layout) const
+{
+    WriteByte(layout, layoutByteBlock);
+    WriteInt32(layout, qint32(FCompressedStream.size()));
+    WriteBytes(layout, FCompressedStream);
+}
+
+void TbsCompressedStoredSkin::ReadCompressedData(QIODevice& layout)
+{
+    if (ReadByte(layout) != layoutByteBlock)
+        throw EbsSkinError(QStringLiteral("Invalid property value"));
+    const qint32 size = ReadInt32(layout);
+    FCompressedStream = ReadBytes(layout, size);
 }
 
 void TbsCompressedStoredSkin::Pack(const QByteArray& storedSkin)

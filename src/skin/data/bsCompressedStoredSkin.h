@@ -17,10 +17,12 @@ class TbsCompressedStoredSkin : public QObject {
 public:
     explicit TbsCompressedStoredSkin(QObject* owner = nullptr);
 
-    // Bare name of the skin INI file the container was filled from.
+    // Bare name of the skin INI file the container was filled from. While
+    // designing (and not loading), setting it keeps the bare name and then
+    // fills the container from the file; otherwise the value is kept as given.
     QString FileName() const { return FFileName; }
     void SetFileName(const QString& value);
-    // Bare name of the skin file the container was filled from.
+    // Bare name of the skin file the container was filled from; set as FileName.
     QString CompressedFileName() const { return FCompressedFileName; }
     void SetCompressedFileName(const QString& value);
     QString Description() const { return FDescription; }
@@ -30,6 +32,12 @@ public:
     // The compressed bytes exactly, as a window keeps them ("CompressedData").
     const QByteArray& CompressedData() const { return FCompressedStream; }
     void SetCompressedData(const QByteArray& bytes) { FCompressedStream = bytes; }
+    // "CompressedData" as a window layout holds it: the byte-block type 0x0A,
+    // the byte count (32-bit little-endian), the bytes.
+    void WriteCompressedData(QIODevice& layout) const;
+    // Replaces the contents with such a value; another type or a cut value
+    // raises EbsSkinError and changes nothing.
+    void ReadCompressedData(QIODevice& layout);
 
     // Inflates the whole container into stream at its position. Raises
     // EDecompressionError on bad or cut-short data and past 64 MiB.

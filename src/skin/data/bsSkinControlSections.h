@@ -3,6 +3,9 @@
 // The looks of skinned controls: one descriptor per entry of the skin's
 // control list, read from and written to the section of the entry's name.
 // The two bases and the simple controls live here.
+//
+// Field defaults live in each class's key table (Keys() in the .cpp), which
+// its constructor applies; the {} below only value-initialise.
 
 #include "bsSkinSection.h"
 
@@ -12,8 +15,8 @@ public:
     explicit TbsDataSkinControl(const QString& idName);
     static const TbsSkinKeys<TbsDataSkinControl>& Keys();
 
-    qint32 PictureIndex = 0;
-    qint32 MaskPictureIndex = 0;
+    qint32 PictureIndex{};
+    qint32 MaskPictureIndex{};
     TRect SkinRect;
 };
 
@@ -27,9 +30,9 @@ public:
 
     TPoint LTPoint, RTPoint, LBPoint, RBPoint;
     TRect ClRect;
-    bool LeftStretch = false, TopStretch = false, RightStretch = false, BottomStretch = false;
-    bool StretchEffect = false;
-    TbsStretchType StretchType = bsstFull;
+    bool LeftStretch{}, TopStretch{}, RightStretch{}, BottomStretch{};
+    bool StretchEffect{};
+    TbsStretchType StretchType{};
 };
 
 // A panel or group box.
@@ -39,22 +42,22 @@ public:
     explicit TbsDataSkinPanelControl(const QString& idName);
     static const TbsSkinKeys<TbsDataSkinPanelControl>& Keys();
 
-    qint32 BGPictureIndex = 0;
+    qint32 BGPictureIndex{};
     TRect CaptionRect;
-    TAlignment Alignment = taCenter;
+    TAlignment Alignment{};
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0;
+    TColor FontColor{};
     TRect CheckImageRect, UnCheckImageRect;
     TRect MarkFrameRect, FrameRect, FrameTextRect;
-    qint32 FrameLeftOffset = 0, FrameRightOffset = 0;
+    qint32 FrameLeftOffset{}, FrameRightOffset{};
     TRect GripperRect;
-    bool GripperTransparent = false;
-    TColor GripperTransparentColor = 0;
+    bool GripperTransparent{};
+    TColor GripperTransparentColor{};
     TRect ButtonRect, ButtonActiveRect, ButtonDownRect;
-    bool ButtonTransparent = false;
-    TColor ButtonTransparentColor = 0;
+    bool ButtonTransparent{};
+    TColor ButtonTransparentColor{};
 };
 
 // A panel that rolls up horizontally or vertically.
@@ -65,7 +68,7 @@ public:
     static const TbsSkinKeys<TbsDataSkinExPanelControl>& Keys();
 
     TRect RollHSkinRect, RollVSkinRect;
-    qint32 RollLeftOffset = 0, RollRightOffset = 0, RollTopOffset = 0, RollBottomOffset = 0;
+    qint32 RollLeftOffset{}, RollRightOffset{}, RollTopOffset{}, RollBottomOffset{};
     TRect RollVCaptionRect, RollHCaptionRect;
     TRect CloseButtonRect, CloseButtonActiveRect, CloseButtonDownRect;
     TRect HRollButtonRect, HRollButtonActiveRect, HRollButtonDownRect;
@@ -74,11 +77,11 @@ public:
     TRect VRestoreButtonRect, VRestoreButtonActiveRect, VRestoreButtonDownRect;
     TRect CaptionRect;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0;
-    bool ButtonsTransparent = false;
-    TColor ButtonsTransparentColor = 0;
+    TColor FontColor{};
+    bool ButtonsTransparent{};
+    TColor ButtonsTransparentColor{};
 };
 
 // A push button.
@@ -89,23 +92,23 @@ public:
     static const TbsSkinKeys<TbsDataSkinButtonControl>& Keys();
 
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, ActiveFontColor = 0, DownFontColor = 0, DisabledFontColor = 0;
+    TColor FontColor{}, ActiveFontColor{}, DownFontColor{}, DisabledFontColor{};
     TRect ActiveSkinRect, DownSkinRect, FocusedSkinRect, DisabledSkinRect;
-    bool Morphing = false;
-    TbsMorphKind MorphKind = mkDefault;
+    bool Morphing{};
+    TbsMorphKind MorphKind{};
     TRect AnimateSkinRect;
-    qint32 FrameCount = 0;
-    qint32 AnimateInterval = 0;
-    bool ShowFocus = false;
+    qint32 FrameCount{};
+    qint32 AnimateInterval{};
+    bool ShowFocus{};
     TRect MenuMarkerFlatRect, MenuMarkerRect, MenuMarkerActiveRect, MenuMarkerDownRect;
-    TColor MenuMarkerTransparentColor = 0;
-    qint32 GlowLayerPictureIndex = 0, GlowLayerMaskPictureIndex = 0;
-    qint32 GlowLayerOffsetLeft = 0, GlowLayerOffsetRight = 0;
-    qint32 GlowLayerOffsetTop = 0, GlowLayerOffsetBottom = 0;
-    qint32 GlowLayerShowOffsetX = 0, GlowLayerShowOffsetY = 0;
-    qint32 GlowLayerAlphaBlendValue = 0;
+    TColor MenuMarkerTransparentColor{};
+    qint32 GlowLayerPictureIndex{}, GlowLayerMaskPictureIndex{};
+    qint32 GlowLayerOffsetLeft{}, GlowLayerOffsetRight{};
+    qint32 GlowLayerOffsetTop{}, GlowLayerOffsetBottom{};
+    qint32 GlowLayerShowOffsetX{}, GlowLayerShowOffsetY{};
+    qint32 GlowLayerAlphaBlendValue{};
 };
 
 // A button with a drop-down part.
@@ -126,16 +129,16 @@ public:
     static const TbsSkinKeys<TbsDataSkinCheckRadioControl>& Keys();
 
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, FrameFontColor = 0, ActiveFontColor = 0, UnEnabledFontColor = 0;
+    TColor FontColor{}, FrameFontColor{}, ActiveFontColor{}, UnEnabledFontColor{};
     TRect ActiveSkinRect, CheckImageArea, TextArea;
     TRect CheckImageRect, UnCheckImageRect;
     TRect ActiveCheckImageRect, ActiveUnCheckImageRect;
     TRect UnEnabledCheckImageRect, UnEnabledUnCheckImageRect;
     TRect GrayedCheckImageRect, ActiveGrayedCheckImageRect;
-    bool Morphing = false;
-    TbsMorphKind MorphKind = mkDefault;
+    bool Morphing{};
+    TbsMorphKind MorphKind{};
 };
 
 // A progress gauge.
@@ -146,20 +149,20 @@ public:
     static const TbsSkinKeys<TbsDataSkinGaugeControl>& Keys();
 
     TRect ProgressArea, ProgressRect;
-    qint32 BeginOffset = 0, EndOffset = 0;
-    bool Vertical = false;
+    qint32 BeginOffset{}, EndOffset{};
+    bool Vertical{};
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0;
-    bool ProgressTransparent = false;
-    TColor ProgressTransparentColor = 0;
-    bool ProgressStretch = false;
+    TColor FontColor{};
+    bool ProgressTransparent{};
+    TColor ProgressTransparentColor{};
+    bool ProgressStretch{};
     TRect AnimationSkinRect;
-    qint32 AnimationCountFrames = 0, AnimationTimerInterval = 0;
+    qint32 AnimationCountFrames{}, AnimationTimerInterval{};
     TRect ProgressAnimationSkinRect;
-    qint32 ProgressAnimationCountFrames = 0, ProgressAnimationTimerInterval = 0;
-    qint32 AnimationBeginOffset = 0, AnimationEndOffset = 0;
+    qint32 ProgressAnimationCountFrames{}, ProgressAnimationTimerInterval{};
+    qint32 AnimationBeginOffset{}, AnimationEndOffset{};
 };
 
 // A splitter with a gripper image.
@@ -170,8 +173,8 @@ public:
     static const TbsSkinKeys<TbsDataSkinSplitterControl>& Keys();
 
     TRect GripperRect;
-    bool GripperTransparent = false;
-    TColor GripperTransparentColor = 0;
+    bool GripperTransparent{};
+    TColor GripperTransparentColor{};
 };
 
 // A track bar with its thumb.
@@ -182,9 +185,9 @@ public:
     static const TbsSkinKeys<TbsDataSkinTrackBarControl>& Keys();
 
     TRect ActiveSkinRect, TrackArea, ButtonRect, ActiveButtonRect;
-    bool Vertical = false;
-    bool ButtonTransparent = false;
-    TColor ButtonTransparentColor = 0;
+    bool Vertical{};
+    bool ButtonTransparent{};
+    TColor ButtonTransparentColor{};
 };
 
 // A label with a skinned background.
@@ -195,9 +198,9 @@ public:
     static const TbsSkinKeys<TbsDataSkinLabelControl>& Keys();
 
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0;
+    TColor FontColor{};
 };
 
 // The font of plain labels.
@@ -208,9 +211,9 @@ public:
     static const TbsSkinKeys<TbsDataSkinStdLabelControl>& Keys();
 
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, ActiveFontColor = 0;
+    TColor FontColor{}, ActiveFontColor{};
 };
 
 // Up and down buttons; the control has no client area, so ClRect is kept
@@ -235,7 +238,7 @@ public:
     explicit TbsDataSkinScrollBoxControl(const QString& idName);
     static const TbsSkinKeys<TbsDataSkinScrollBoxControl>& Keys();
 
-    qint32 BGPictureIndex = 0;
+    qint32 BGPictureIndex{};
 };
 
 // The two colours of a bevel line.
@@ -244,7 +247,7 @@ public:
     explicit TbsDataSkinBevel(const QString& idName);
     static const TbsSkinKeys<TbsDataSkinBevel>& Keys();
 
-    TColor LightColor = 0, DarkColor = 0;
+    TColor LightColor{}, DarkColor{};
 };
 
 // Ruler and thumb images of a slider.
@@ -253,8 +256,8 @@ public:
     explicit TbsDataSkinSlider(const QString& idName);
     static const TbsSkinKeys<TbsDataSkinSlider>& Keys();
 
-    TColor BGColor = 0;
+    TColor BGColor{};
     TRect HRulerRect, HThumbRect, VRulerRect, VThumbRect;
-    qint32 EdgeSize = 0;
-    TColor PointsColor = 0;
+    qint32 EdgeSize{};
+    TColor PointsColor{};
 };

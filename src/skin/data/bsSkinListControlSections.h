@@ -4,6 +4,9 @@
 // name other descriptors by their section name (a combo box's drop-down list,
 // a list box's scroll bars, a tab control's up-down, the menu bar's items and
 // buttons); the skinned control looks those up when it draws.
+//
+// Field defaults live in each class's key table (Keys() in the .cpp), which
+// its constructor applies; the {} below only value-initialise.
 
 #include "bsSkinControlSections.h"
 
@@ -15,22 +18,22 @@ public:
     static const TbsSkinKeys<TbsDataSkinListBox>& Keys();
 
     TRect SItemRect, ActiveItemRect, FocusItemRect;
-    qint32 ItemLeftOffset = 0, ItemRightOffset = 0;
+    qint32 ItemLeftOffset{}, ItemRightOffset{};
     TRect ItemTextRect;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, ActiveFontColor = 0, FocusFontColor = 0;
+    TColor FontColor{}, ActiveFontColor{}, FocusFontColor{};
     TRect CaptionRect;
     QString CaptionFontName;
-    qint32 CaptionFontHeight = 0;
+    qint32 CaptionFontHeight{};
     TFontStyles CaptionFontStyle;
-    TColor CaptionFontColor = 0;
+    TColor CaptionFontColor{};
     TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect;
     TRect DownButtonRect, ActiveDownButtonRect, DownDownButtonRect;
     TRect CheckButtonRect, ActiveCheckButtonRect, DownCheckButtonRect;
     QString VScrollBarName, HScrollBarName, BothScrollBarName;
-    bool ShowFocus = false;
+    bool ShowFocus{};
     TRect DisabledButtonsRect, ButtonsArea;
 };
 
@@ -53,16 +56,16 @@ public:
 
     TRect ActiveSkinRect;
     TRect SItemRect, ActiveItemRect, FocusItemRect;
-    qint32 ItemLeftOffset = 0, ItemRightOffset = 0;
+    qint32 ItemLeftOffset{}, ItemRightOffset{};
     TRect ItemTextRect;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, FocusFontColor = 0, ActiveFontColor = 0;
+    TColor FontColor{}, FocusFontColor{}, ActiveFontColor{};
     TRect ButtonRect, ActiveButtonRect, DownButtonRect, UnEnabledButtonRect;
     QString ListBoxName;
-    bool ItemStretchEffect = false, FocusItemStretchEffect = false;
-    bool ShowFocus = false;
+    bool ItemStretchEffect{}, FocusItemStretchEffect{};
+    bool ShowFocus{};
 };
 
 // Track, arrow buttons, thumb and thumb glyph of a scroll bar.
@@ -76,14 +79,14 @@ public:
     TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect;
     TRect DownButtonRect, ActiveDownButtonRect, DownDownButtonRect;
     TRect ThumbRect, ActiveThumbRect, DownThumbRect;
-    qint32 ThumbOffset1 = 0, ThumbOffset2 = 0;
-    bool ThumbTransparent = false;
-    TColor ThumbTransparentColor = 0;
-    bool ThumbStretchEffect = false;
-    qint32 ThumbMinSize = 0, ThumbMinPageSize = 0;
+    qint32 ThumbOffset1{}, ThumbOffset2{};
+    bool ThumbTransparent{};
+    TColor ThumbTransparentColor{};
+    bool ThumbStretchEffect{};
+    qint32 ThumbMinSize{}, ThumbMinPageSize{};
     TRect GlyphRect, ActiveGlyphRect, DownGlyphRect;
-    bool GlyphTransparent = false;
-    TColor GlyphTransparentColor = 0;
+    bool GlyphTransparent{};
+    TColor GlyphTransparentColor{};
 };
 
 // A spin edit: font and up and down buttons.
@@ -95,9 +98,9 @@ public:
 
     TRect ActiveSkinRect;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, ActiveFontColor = 0, DisabledFontColor = 0;
+    TColor FontColor{}, ActiveFontColor{}, DisabledFontColor{};
     TRect UpButtonRect, ActiveUpButtonRect, DownUpButtonRect;
     TRect DownButtonRect, ActiveDownButtonRect, DownDownButtonRect;
 };
@@ -111,9 +114,9 @@ public:
 
     TRect ActiveSkinRect;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, DisabledFontColor = 0, ActiveFontColor = 0;
+    TColor FontColor{}, DisabledFontColor{}, ActiveFontColor{};
     TRect ButtonRect, ActiveButtonRect, DownButtonRect, UnEnabledButtonRect;
 };
 
@@ -124,7 +127,7 @@ public:
     explicit TbsDataSkinMemoControl(const QString& idName);
     static const TbsSkinKeys<TbsDataSkinMemoControl>& Keys();
 
-    TColor BGColor = 0, ActiveBGColor = 0;
+    TColor BGColor{}, ActiveBGColor{};
 };
 
 // Cells of a grid, with the fonts of ordinary and fixed cells.
@@ -134,22 +137,22 @@ public:
     static const TbsSkinKeys<TbsDataSkinGridControl>& Keys();
 
     TRect FixedCellRect, SelectCellRect, FocusCellRect;
-    qint32 FixedCellLeftOffset = 0, FixedCellRightOffset = 0;
+    qint32 FixedCellLeftOffset{}, FixedCellRightOffset{};
     TRect FixedCellTextRect;
-    qint32 CellLeftOffset = 0, CellRightOffset = 0;
+    qint32 CellLeftOffset{}, CellRightOffset{};
     TRect CellTextRect;
-    TColor LinesColor = 0, BGColor = 0;
-    qint32 BGPictureIndex = 0;
+    TColor LinesColor{}, BGColor{};
+    qint32 BGPictureIndex{};
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, SelectFontColor = 0, FocusFontColor = 0;
+    TColor FontColor{}, SelectFontColor{}, FocusFontColor{};
     QString FixedFontName;
-    qint32 FixedFontHeight = 0;
+    qint32 FixedFontHeight{};
     TFontStyles FixedFontStyle;
-    TColor FixedFontColor = 0;
-    bool CellStretchEffect = false, FixedCellStretchEffect = false;
-    bool ShowFocus = false;
+    TColor FixedFontColor{};
+    bool CellStretchEffect{}, FixedCellStretchEffect{};
+    bool ShowFocus{};
 };
 
 // Tabs in four states and the page frame, which carries its own nine-part
@@ -161,32 +164,32 @@ public:
 
     TRect TabRect, ActiveTabRect, FocusTabRect, MouseInTabRect;
     TRect ClRect;
-    qint32 BGPictureIndex = 0;
+    qint32 BGPictureIndex{};
     TPoint LTPoint, RTPoint, LBPoint, RBPoint;
-    qint32 TabLeftOffset = 0, TabRightOffset = 0;
+    qint32 TabLeftOffset{}, TabRightOffset{};
     TRect TabsBGRect;
-    bool TabStretchEffect = false;
-    bool LeftStretch = false, TopStretch = false, RightStretch = false, BottomStretch = false;
-    bool StretchEffect = false;
-    TbsStretchType StretchType = bsstFull;
+    bool TabStretchEffect{};
+    bool LeftStretch{}, TopStretch{}, RightStretch{}, BottomStretch{};
+    bool StretchEffect{};
+    TbsStretchType StretchType{};
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, ActiveFontColor = 0, FocusFontColor = 0, MouseInFontColor = 0;
+    TColor FontColor{}, ActiveFontColor{}, FocusFontColor{}, MouseInFontColor{};
     QString UpDown;
-    bool ShowFocus = false;
-    qint32 FocusOffsetX = 0, FocusOffsetY = 0;
+    bool ShowFocus{};
+    qint32 FocusOffsetX{}, FocusOffsetY{};
     TRect CloseButtonRect, CloseButtonActiveRect, CloseButtonDownRect;
-    bool ButtonTransparent = false;
-    TColor ButtonTransparentColor = 0;
+    bool ButtonTransparent{};
+    TColor ButtonTransparentColor{};
     TRect DividerRect;
-    bool DividerTransparent = false;
-    TColor DividerTransparentColor = 0;
+    bool DividerTransparent{};
+    TColor DividerTransparentColor{};
     TRect MDICloseRect, MDICloseActiveRect, MDICloseDownRect;
     TRect MDIRestoreRect, MDIRestoreActiveRect, MDIRestoreDownRect;
     TRect MDIMinRect, MDIMinActiveRect, MDIMinDownRect;
-    bool MDIButtonsTransparent = false;
-    TColor MDIButtonsTransparentColor = 0;
+    bool MDIButtonsTransparent{};
+    TColor MDIButtonsTransparentColor{};
     TRect TabLeftBottomActiveRect, TabLeftBottomFocusRect;
 };
 
@@ -199,8 +202,8 @@ public:
 
     TRect ItemsRect;
     QString MenuBarItem, CloseButton, MinButton, MaxButton, SysMenuButton;
-    qint32 TrackMarkColor = 0, TrackMarkActiveColor = 0;
-    bool StretchEffect = false, ItemTransparent = false;
+    qint32 TrackMarkColor{}, TrackMarkActiveColor{};
+    bool StretchEffect{}, ItemTransparent{};
 };
 
 // Bands of a control bar with their grips.
@@ -211,15 +214,15 @@ public:
     static const TbsSkinKeys<TbsDataSkinControlBar>& Keys();
 
     TRect ItemRect;
-    qint32 BGPictureIndex = 0;
+    qint32 BGPictureIndex{};
     TRect HGripRect, VGripRect;
-    qint32 GripOffset1 = 0, GripOffset2 = 0;
-    qint32 ItemOffset1 = 0, ItemOffset2 = 0;
-    bool ItemStretchEffect = false;
-    bool ItemTransparent = false;
-    TColor ItemTransparentColor = 0;
-    bool GripTransparent = false;
-    TColor GripTransparentColor = 0;
+    qint32 GripOffset1{}, GripOffset2{};
+    qint32 ItemOffset1{}, ItemOffset2{};
+    bool ItemStretchEffect{};
+    bool ItemTransparent{};
+    TColor ItemTransparentColor{};
+    bool GripTransparent{};
+    TColor GripTransparentColor{};
 };
 
 // An application menu: items, pages with their own font, gripper and top line.
@@ -228,21 +231,21 @@ public:
     explicit TbsDataSkinAppMenu(const QString& idName);
     static const TbsSkinKeys<TbsDataSkinAppMenu>& Keys();
 
-    qint32 BGPictureIndex = 0;
-    bool BGStretchEffect = false;
+    qint32 BGPictureIndex{};
+    bool BGStretchEffect{};
     TRect ItemRect, PageItemRect, PageItemActiveRect;
-    qint32 ItemOffset1 = 0, ItemOffset2 = 0;
-    qint32 PageItemOffset1 = 0, PageItemOffset2 = 0;
-    qint32 PageOffset = 0;
+    qint32 ItemOffset1{}, ItemOffset2{};
+    qint32 PageItemOffset1{}, PageItemOffset2{};
+    qint32 PageOffset{};
     QString FontName;
-    qint32 FontHeight = 0, FontPageHeight = 0;
+    qint32 FontHeight{}, FontPageHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, DisabledFontColor = 0, ActiveFontColor = 0;
-    TColor FontPageColor = 0, ActiveFontPageColor = 0;
+    TColor FontColor{}, DisabledFontColor{}, ActiveFontColor{};
+    TColor FontPageColor{}, ActiveFontPageColor{};
     TRect GripperRect;
-    TColor GripperTransparentColor = 0;
+    TColor GripperTransparentColor{};
     TRect TopLineRect;
-    qint32 TopLineOffset1 = 0, TopLineOffset2 = 0;
+    qint32 TopLineOffset1{}, TopLineOffset2{};
 };
 
 // Font, background and expand glyphs of a tree view.
@@ -252,9 +255,9 @@ public:
     static const TbsSkinKeys<TbsDataSkinTreeView>& Keys();
 
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, BGColor = 0;
+    TColor FontColor{}, BGColor{};
     TRect ExpandImageRect, NoExpandImageRect;
 };
 
@@ -265,9 +268,9 @@ public:
     static const TbsSkinKeys<TbsDataSkinListView>& Keys();
 
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, BGColor = 0;
+    TColor FontColor{}, BGColor{};
 };
 
 // Font and background of a rich edit.
@@ -277,7 +280,7 @@ public:
     static const TbsSkinKeys<TbsDataSkinRichEdit>& Keys();
 
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, BGColor = 0;
+    TColor FontColor{}, BGColor{};
 };

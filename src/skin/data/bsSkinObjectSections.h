@@ -5,6 +5,9 @@
 // object list. Classes without keys of their own (the menu-bar button and
 // item) exist so that the type they are listed and written with survives a
 // load and save.
+//
+// Field defaults live in each class's key table (Keys() in the .cpp), which
+// its constructor applies; the {} below only value-initialise.
 
 #include "bsSkinSection.h"
 #include "bseffects.h"
@@ -24,14 +27,14 @@ public:
     virtual void InitAlphaImages(const TbsSkinData& skinData) { Q_UNUSED(skinData); }
 
     QString Hint;
-    qint32 ActivePictureIndex = 0, ActiveMaskPictureIndex = 0;
-    bool SkinRectInAPicture = false;
+    qint32 ActivePictureIndex{}, ActiveMaskPictureIndex{};
+    bool SkinRectInAPicture{};
     TRect SkinRect, ActiveSkinRect, InActiveSkinRect;
-    bool Morphing = false;
-    TbsMorphKind MorphKind = mkDefault;
-    qint32 GlowLayerPictureIndex = 0, GlowLayerMaskPictureIndex = 0;
-    qint32 GlowLayerOffsetX = 0, GlowLayerOffsetY = 0;
-    qint32 GlowLayerAlphaBlendValue = 0;
+    bool Morphing{};
+    TbsMorphKind MorphKind{};
+    qint32 GlowLayerPictureIndex{}, GlowLayerMaskPictureIndex{};
+    qint32 GlowLayerOffsetX{}, GlowLayerOffsetY{};
+    qint32 GlowLayerAlphaBlendValue{};
 };
 
 // A button drawn on a skinned window, with four alpha images of its looks
@@ -48,8 +51,8 @@ public:
                         int maskIndex, const TRect& rect) const;
 
     TRect DownRect, DisableSkinRect;
-    qint32 AlphaMaskPictureIndex = 0, AlphaMaskActivePictureIndex = 0;
-    qint32 AlphaMaskInActivePictureIndex = 0;
+    qint32 AlphaMaskPictureIndex{}, AlphaMaskActivePictureIndex{};
+    qint32 AlphaMaskInActivePictureIndex{};
 
     std::unique_ptr<TbsBitmap> FAlphaNormalImage;
     std::unique_ptr<TbsBitmap> FAlphaActiveImage;
@@ -83,7 +86,7 @@ public:
     void LoadFromFile(const IniFile& ini) override;
     void InitAlphaImages(const TbsSkinData& skinData) override;
 
-    TbsStdCommand Command = cmDefault;
+    TbsStdCommand Command{};
     TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInActiveRect;
     QString RestoreHint;
 
@@ -106,11 +109,11 @@ public:
 
     void LoadFromFile(const IniFile& ini) override;
 
-    qint32 CountFrames = 0;
-    bool Cycle = false;
-    bool ButtonStyle = false;
-    qint32 TimerInterval = 0;
-    TbsStdCommand Command = cmDefault;
+    qint32 CountFrames{};
+    bool Cycle{};
+    bool ButtonStyle{};
+    qint32 TimerInterval{};
+    TbsStdCommand Command{};
     TRect DownSkinRect;
     TRect RestoreRect, RestoreActiveRect, RestoreDownRect, RestoreInActiveRect;
     QString RestoreHint;
@@ -126,21 +129,21 @@ public:
     // An active glyph without a look of its own uses the normal one.
     void LoadFromFile(const IniFile& ini) override;
 
-    qint32 ItemLO = 0, ItemRO = 0;
+    qint32 ItemLO{}, ItemRO{};
     TRect DividerRect;
-    qint32 DividerLO = 0, DividerRO = 0;
+    qint32 DividerLO{}, DividerRO{};
     TRect TextRct, ImageRct;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, ActiveFontColor = 0, UnEnabledFontColor = 0;
-    bool StretchEffect = false, InActiveStretchEffect = false, DividerStretchEffect = false;
+    TColor FontColor{}, ActiveFontColor{}, UnEnabledFontColor{};
+    bool StretchEffect{}, InActiveStretchEffect{}, DividerStretchEffect{};
     TRect AnimateSkinRect;
-    qint32 FrameCount = 0, AnimateInterval = 0;
-    bool InActiveAnimation = false;
-    bool UseImageColor = false;
-    TColor ImageColor = 0, ActiveImageColor = 0;
-    bool InActiveTransparent = false;
+    qint32 FrameCount{}, AnimateInterval{};
+    bool InActiveAnimation{};
+    bool UseImageColor{};
+    TColor ImageColor{}, ActiveImageColor{};
+    bool InActiveTransparent{};
     TRect CheckImageRect, ActiveCheckImageRect;
     TRect RadioImageRect, ActiveRadioImageRect;
     TRect ArrowImageRect, ActiveArrowImageRect;
@@ -152,16 +155,16 @@ public:
     explicit TbsDataSkinMainMenuItem(const QString& idName);
     static const TbsSkinKeys<TbsDataSkinMainMenuItem>& Keys();
 
-    qint32 ItemLO = 0, ItemRO = 0;
+    qint32 ItemLO{}, ItemRO{};
     TRect DownRect, TextRct;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, ActiveFontColor = 0, DownFontColor = 0, UnEnabledFontColor = 0;
-    bool StretchEffect = false;
+    TColor FontColor{}, ActiveFontColor{}, DownFontColor{}, UnEnabledFontColor{};
+    bool StretchEffect{};
     TRect AnimateSkinRect;
-    qint32 FrameCount = 0, AnimateInterval = 0;
-    bool InActiveAnimation = false;
+    qint32 FrameCount{}, AnimateInterval{};
+    bool InActiveAnimation{};
 };
 
 class TbsDataSkinMainMenuBarItem : public TbsDataSkinMainMenuItem {
@@ -178,31 +181,31 @@ public:
 
     TRect TextRct;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0, ActiveFontColor = 0;
-    TAlignment Alignment = taCenter;
-    bool Light = false;
-    TColor LightColor = 0, ActiveLightColor = 0;
-    bool Shadow = false;
-    TColor ShadowColor = 0, ActiveShadowColor = 0;
+    TColor FontColor{}, ActiveFontColor{};
+    TAlignment Alignment{};
+    bool Light{};
+    TColor LightColor{}, ActiveLightColor{};
+    bool Shadow{};
+    TColor ShadowColor{}, ActiveShadowColor{};
     TRect FrameRect, ActiveFrameRect, FrameTextRect;
-    qint32 FrameLeftOffset = 0, FrameRightOffset = 0;
-    bool StretchEffect = false;
+    qint32 FrameLeftOffset{}, FrameRightOffset{};
+    bool StretchEffect{};
     TRect AnimateSkinRect;
-    qint32 FrameCount = 0, AnimateInterval = 0;
-    bool InActiveAnimation = false;
-    bool FullFrame = false;
-    bool VistaGlowEffect = false, VistaGlowInActiveEffect = false;
-    bool GlowEffect = false, GlowInActiveEffect = false;
-    qint32 GlowSize = 0;
-    TColor GlowColor = 0, GlowActiveColor = 0;
-    qint32 GlowOffset = 0;
-    bool ReflectionEffect = false;
-    TColor ReflectionColor = 0, ReflectionActiveColor = 0;
-    qint32 ReflectionOffset = 0;
+    qint32 FrameCount{}, AnimateInterval{};
+    bool InActiveAnimation{};
+    bool FullFrame{};
+    bool VistaGlowEffect{}, VistaGlowInActiveEffect{};
+    bool GlowEffect{}, GlowInActiveEffect{};
+    qint32 GlowSize{};
+    TColor GlowColor{}, GlowActiveColor{};
+    qint32 GlowOffset{};
+    bool ReflectionEffect{};
+    TColor ReflectionColor{}, ReflectionActiveColor{};
+    qint32 ReflectionOffset{};
     TRect DividerRect, InActiveDividerRect;
-    bool DividerTransparent = false;
-    TColor DividerTransparentColor = 0;
-    qint32 QuickButtonAlphaMaskPictureIndex = 0;
+    bool DividerTransparent{};
+    TColor DividerTransparentColor{};
+    qint32 QuickButtonAlphaMaskPictureIndex{};
 };

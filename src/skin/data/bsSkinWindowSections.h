@@ -3,6 +3,10 @@
 // The four parts of a skin that it holds exactly once, each in a section of
 // fixed name: the colour set, the popup-window frame, the layered frame and
 // the hint window.
+//
+// Field defaults live in each class's key table (Keys() in the .cpp), which
+// its constructor applies (the colour set's table gives only what missing
+// keys read as); the {} below only value-initialise.
 
 #include "bsSkinSection.h"
 #include "bseffects.h"
@@ -31,8 +35,8 @@ public:
     TColor cBtnHighLight() const { return FcBtnHighLight; }
     TColor cBtnShadow() const { return FcBtnShadow; }
 
-    TColor FcBtnFace = 0, FcBtnText = 0, FcWindow = 0, FcWindowText = 0;
-    TColor FcHighLight = 0, FcHighLightText = 0, FcBtnHighLight = 0, FcBtnShadow = 0;
+    TColor FcBtnFace{}, FcBtnText{}, FcWindow{}, FcWindowText{};
+    TColor FcHighLight{}, FcHighLightText{}, FcBtnHighLight{}, FcBtnShadow{};
 };
 
 // The frame of popup windows such as menus.
@@ -41,13 +45,13 @@ public:
     TbsDataSkinPopupWindow();
     static const TbsSkinKeys<TbsDataSkinPopupWindow>& Keys();
 
-    qint32 WindowPictureIndex = 0, MaskPictureIndex = 0;
+    qint32 WindowPictureIndex{}, MaskPictureIndex{};
     TPoint LTPoint, RTPoint, LBPoint, RBPoint;
     TRect ItemsRect;
-    TColor ScrollMarkerColor = 0, ScrollMarkerActiveColor = 0;
-    bool LeftStretch = false, RightStretch = false, TopStretch = false, BottomStretch = false;
-    bool StretchEffect = false;
-    TbsStretchType StretchType = bsstFull;
+    TColor ScrollMarkerColor{}, ScrollMarkerActiveColor{};
+    bool LeftStretch{}, RightStretch{}, TopStretch{}, BottomStretch{};
+    bool StretchEffect{};
+    TbsStretchType StretchType{};
 };
 
 // The layered (per-pixel alpha) frame drawn around skinned windows. Its two
@@ -61,22 +65,22 @@ public:
     // indexes name; an image whose picture or mask is missing is none.
     void InitAlphaImages(const TbsSkinData& skinData);
 
-    qint32 PictureIndex = 0, MaskPictureIndex = 0;
-    qint32 InActivePictureIndex = 0, InActiveMaskPictureIndex = 0;
+    qint32 PictureIndex{}, MaskPictureIndex{};
+    qint32 InActivePictureIndex{}, InActiveMaskPictureIndex{};
     TPoint LTPoint, RTPoint, LBPoint, RBPoint;
     TRect ClRect;
-    qint32 AlphaBlendValue = 0, InActiveAlphaBlendValue = 0;
+    qint32 AlphaBlendValue{}, InActiveAlphaBlendValue{};
     TRect BorderRect;
-    bool HitTestEnable = false, FullBorder = false;
-    qint32 HitTestSize = 0;
+    bool HitTestEnable{}, FullBorder{};
+    qint32 HitTestSize{};
     TRect CaptionRect;
     TPoint HitTestLTPoint, HitTestRTPoint, HitTestLBPoint, HitTestRBPoint;
     TRect ButtonsRect, SysMenuButtonRect;
-    bool FullStretch = false;
-    qint32 RollUpFormHeight = 0, ButtonsTopOffset = 0, SysButtonTopOffset = 0;
-    qint32 BlurMaskPictureIndex = 0;
+    bool FullStretch{};
+    qint32 RollUpFormHeight{}, ButtonsTopOffset{}, SysButtonTopOffset{};
+    qint32 BlurMaskPictureIndex{};
     TRect IntersectBlurMaskRect, ExcludeBlurMaskRect;
-    qint32 LeftOffset = 0, TopOffset = 0, WidthOffset = 0, HeightOffset = 0;
+    qint32 LeftOffset{}, TopOffset{}, WidthOffset{}, HeightOffset{};
 
     std::unique_ptr<TbsBitmap> FSourceBitmap;
     std::unique_ptr<TbsBitmap> FSourceInActiveBitMap;
@@ -88,14 +92,14 @@ public:
     TbsDataSkinHintWindow();
     static const TbsSkinKeys<TbsDataSkinHintWindow>& Keys();
 
-    qint32 WindowPictureIndex = 0, MaskPictureIndex = 0;
+    qint32 WindowPictureIndex{}, MaskPictureIndex{};
     TPoint LTPoint, RTPoint, LBPoint, RBPoint;
     TRect ClRect;
     QString FontName;
-    qint32 FontHeight = 0;
+    qint32 FontHeight{};
     TFontStyles FontStyle;
-    TColor FontColor = 0;
-    bool LeftStretch = false, RightStretch = false, TopStretch = false, BottomStretch = false;
-    bool StretchEffect = false;
-    TbsStretchType StretchType = bsstFull;
+    TColor FontColor{};
+    bool LeftStretch{}, RightStretch{}, TopStretch{}, BottomStretch{};
+    bool StretchEffect{};
+    TbsStretchType StretchType{};
 };

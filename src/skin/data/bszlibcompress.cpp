@@ -45,7 +45,31 @@ int DecompressCheck(int code)
     return code;
 }
 
-TCustomZlibStream::TCustomZlibStream(QIODevice& strm) : FStrm(strm), FStrmPos(strm.pos()) {}
+TCustomZlibStream::TCustomZlibStream(QIODevice& strm, OpenMode mode)
+    : FStrm(strm), FStrmPos(strm.pos())
+{
+    open(mode | Unbuffered);
+}
+
+qint64 TCustomZlibStream::readData(char* data, qint64 maxSize)
+{
+    try {
+        return Read(data, maxSize);
+    } catch (const EZlibError& e) {
+        setErrorString(e.message());
+        return -1;
+    }
+}
+
+qint64 TCustomZlibStream::writeData(const char* data, qint64 maxSize)
+{
+    try {
+        return Write(data, maxSize);
+    } catch (const EZlibError& e) {
+        setErrorString(e.message());
+        return -1;
+    }
+}
 
 void TCustomZlibStream::NotifyProgress(TCustomZlibStream* sender)
 {
@@ -62,7 +86,7 @@ void TCustomZlibStream::RestorePosition()
 // ---------------------------------------------------------------------------
 
 TCompressionStream::TCompressionStream(TCompressionLevel level, QIODevice& dest)
-    : TCustomZlibStream(dest)
+    : TCustomZlibStream(dest, WriteOnly)
 {
     FZRec.next_out = reinterpret_cast<Bytef*>(FBuffer);
     FZRec.avail_out = BufferSize;
@@ -142,7 +166,7 @@ float TCompressionStream::CompressionRate() const
 // ---------------------------------------------------------------------------
 
 TDecompressionStream::TDecompressionStream(QIODevice& source)
-    : TCustomZlibStream(source), FStartPos(source.pos())
+    : TCustomZlibStream(source, ReadOnly), FStartPos(source.pos())
 {
     FZRec.next_in = reinterpret_cast<Bytef*>(FBuffer);
     FZRec.avail_in = 0;
@@ -159,9 +183,22 @@ qint64 TDecompressionStream::Read(char* buffer, qint64 count)
     if (ended || count <= 0)
         return 0;
     RestorePosition();
-    const uInt asked = uInt(qMin<qint64>(count, 1 << 30));
+    // zlib counts in 32 bits: fill large reads in slices.
+    qint64 made = 0;
+    while (made < count && !ended) {
+        const uInt slice = uInt(qMin<qint64>(count - made, 1 << 30));
+        const uInt produced = Inflate(buffer + made, slice);
+        made += produced;
+        if (produced < slice)
+            break;
+    }
+    return made;
+}
+
+uInt TDecompressionStream::Inflate(char* buffer, uInt count)
+{
     FZRec.next_out = reinterpret_cast<Bytef*>(buffer);
-    FZRec.avail_out = asked;
+    FZRec.avail_out = count;
     while (FZRec.avail_out > 0) {
         if (FZRec.avail_in == 0) {
             const qint64 got = FStrm.read(FBuffer, BufferSize);
@@ -181,7 +218,7 @@ qint64 TDecompressionStream::Read(char* buffer, qint64 count)
             break;
         }
     }
-    return qint64(asked - FZRec.avail_out);
+    return count - FZRec.avail_out;
 }
 
 qint64 TDecompressionStream::Write(const char*, qint64)

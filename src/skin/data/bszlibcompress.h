@@ -1,16 +1,15 @@
 #pragma once
 
-// zlib streams over Qt devices: a write-only stream that deflates into another
-// device and a read-only stream that inflates from one, plus whole-device
-// compression and decompression. The data is the standard zlib format.
+// zlib streams that are Qt devices over other Qt devices: a write-only stream
+// that deflates into another device and a read-only stream that inflates from
+// one, plus whole-device compression and decompression. The data is the
+// standard zlib format.
 
 #include "SolvekException.h"
 
-#include <QtGlobal>
+#include <QIODevice>
 #include <functional>
 #include <zlib.h>
-
-class QIODevice;
 
 class EZlibError : public solvek::Exception {
 public:
@@ -35,24 +34,28 @@ enum TSeekOrigin { soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2 };
 int CompressCheck(int code);
 int DecompressCheck(int code);
 
-class TCustomZlibStream {
+// Read, Write and Seek raise the stream's exception class. Through QIODevice
+// (read, write, readAll, ...) the stream is sequential and unbuffered, and a
+// failure answers -1 with the exception's message as errorString().
+class TCustomZlibStream : public QIODevice {
 public:
     static constexpr int BufferSize = 8192;
     using ProgressEvent = std::function<void(TCustomZlibStream* sender)>;
-
-    TCustomZlibStream(const TCustomZlibStream&) = delete;
-    TCustomZlibStream& operator=(const TCustomZlibStream&) = delete;
-    virtual ~TCustomZlibStream() = default;
 
     virtual qint64 Read(char* buffer, qint64 count) = 0;
     virtual qint64 Write(const char* buffer, qint64 count) = 0;
     virtual qint64 Seek(qint64 offset, int origin) = 0;
 
+    bool isSequential() const override { return true; }
+
     // Called after every transfer of a buffer to or from the underlying device.
     ProgressEvent OnProgress;
 
 protected:
-    explicit TCustomZlibStream(QIODevice& strm);
+    // Opens this device in mode over strm.
+    TCustomZlibStream(QIODevice& strm, OpenMode mode);
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 maxSize) override;
     virtual void NotifyProgress(TCustomZlibStream* sender);
     // Puts the underlying device back where this stream left it, should
     // someone else have moved it meanwhile.
@@ -102,6 +105,8 @@ public:
     bool Ended() const { return ended; }
 
 private:
+    // Fills count bytes of buffer; fewer once the zlib end came or the source ran out.
+    uInt Inflate(char* buffer, uInt count);
     void SkipBytes(qint64 count);
     qint64 FStartPos;
     bool ended = false;

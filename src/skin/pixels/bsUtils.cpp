@@ -1,6 +1,7 @@
 #include "bsUtils.h"
 
 #include <QImage>
+#include <QMdiArea>
 #include <QPainter>
 #include <QVariant>
 #include <QWidget>
@@ -28,15 +29,24 @@ private:
     QVariant m_before;
 };
 
+// The workspace of a window that holds document windows, if it is one.
+const QMdiArea* mdiClientOf(const QWidget* window)
+{
+    return window->findChild<const QMdiArea*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
 // The parent's own painting under bounds (in the parent's coordinates): a
-// window only erases its background; another control also paints its content.
+// window only erases its background, which for a window of document windows
+// is its workspace's; another control also paints its content.
 void paintParent(QWidget* parent, const QRect& bounds, TbsDC* dc)
 {
     dc->Paint([&](QPainter& p) {
-        if (parent->isWindow())
-            p.fillRect(bounds, parent->palette().brush(parent->backgroundRole()));
-        else
+        if (!parent->isWindow())
             parent->render(&p, bounds.topLeft(), QRegion(bounds), QWidget::DrawWindowBackground);
+        else if (const QMdiArea* workspace = mdiClientOf(parent))
+            p.fillRect(bounds, workspace->background());
+        else
+            p.fillRect(bounds, parent->palette().brush(parent->backgroundRole()));
     });
 }
 

@@ -157,12 +157,14 @@ public:
     bool LoadFromResource(const QString& resourcePath);
     // Stream form: name (32-bit character count, UTF-16LE text), width and
     // height (32-bit little-endian), then the pixels, top row first; a negative
-    // height means bottom-up rows. Bad data raises EbsSkinError and leaves the
-    // bitmap empty.
+    // height means bottom-up rows; a width or height of 0 changes only the
+    // name. Bad data raises EbsSkinError and leaves the bitmap empty.
     void LoadFromStream(QIODevice& stream);
     void SaveToStream(QIODevice& stream) const;
-    // 8-bit PCX, one plane (palette) or three (red, green, blue); a first
-    // byte other than 10 or 205 leaves the bitmap unchanged.
+    // PCX of one plane of 1, 2, 4 or 8 bits a pixel (palette), or of three
+    // 8-bit planes (red, green, blue). A first byte other than 10 or 205, and
+    // a stream shorter than the header (which raises), leave the bitmap
+    // unchanged; bad data after the header raises and leaves it empty.
     void LoadFromPcxStream(QIODevice& stream);
 
     void CheckRGBA();
@@ -206,6 +208,31 @@ public:
     void TileClip(TbsBitmap& target, const TRect& area, const TRect& src, const TRect& clip) const;
     void MergeDraw(const TbsBitmap& source, int x, int y, const TRect& rect);
     void FillRect(const TRect& rect, quint32 pixel);
+
+    // The rest of the drawing family draws nothing and the text calls answer
+    // 0; no skin needs them, and FillRect above is the one that draws.
+    void DrawBevel(const TRect&, quint32, quint32, int) {}
+    void DrawEdge(const TRect&, quint32, quint32) {}
+    void DrawEllipse(const TRect&, quint32) {}
+    void DrawFocusRect(const TRect&, quint32) {}
+    void DrawLine(int, int, int, int, quint32) {}
+    void DrawPolygon(const TPoint*, int, quint32) {}
+    void DrawRect(const TRect&, quint32) {}
+    void DrawRoundRect(const TRect&, int, quint32) {}
+    int DrawText(const QString&, int, int) { return 0; }
+    int DrawText(const QString&, TRect&, unsigned) { return 0; }
+    int DrawVerticalText(const QString&, const TRect&, unsigned) { return 0; }
+    void FillEllipse(const TRect&, quint32) {}
+    void FillGradientRect(const TRect&, quint32, quint32, bool) {}
+    void FillHalftonePolygon(const TPoint*, int, quint32, quint32) {}
+    void FillHalftoneRect(const TRect&, quint32, quint32) {}
+    void FillPolygon(const TPoint*, int, quint32) {}
+    void FillRadialGradientRect(const TRect&, quint32, quint32, const TPoint&) {}
+    void FillRoundRect(const TRect&, int, quint32) {}
+    void LineTo(int, int) {}
+    void MoveTo(int, int) {}
+    int TextHeight(const QString&) const { return 0; }
+    int TextWidth(const QString&) const { return 0; }
 
     TRect BoundsRect() const { return {0, 0, FWidth, FHeight}; }
 

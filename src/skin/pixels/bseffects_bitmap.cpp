@@ -315,9 +315,8 @@ void TbsBitmap::LoadFromStream(QIODevice& stream)
         const auto data = readExactly(stream, pixels * 4);
         if (!data)
             throw EbsSkinError(kReadError);
-        if (pixels == 0) {
-            FreeImage();
-        } else {
+        // A record without pixels keeps the pixels there are and renames them.
+        if (pixels > 0) {
             SetSize(w, h);
             qFromLittleEndian<quint32>(data->constData(), qsizetype(pixels), Bits());
             if (height < 1)
@@ -361,15 +360,28 @@ bool decodePcxRle(const QByteArray& data, qsizetype size, QByteArray& out)
     return made == size;
 }
 
+quint32 rgbAt(const uchar* triple)
+{
+    return (quint32(triple[0]) << 16) | (quint32(triple[1]) << 8) | triple[2];
+}
+
+// Palette index x of a line of one plane, bitsPerPixel 1, 2, 4 or 8 bits a
+// pixel, the leftmost pixel in the high bits.
+int pcxIndex(const uchar* line, int x, int bitsPerPixel)
+{
+    const int bit = x * bitsPerPixel;
+    const int shift = 8 - bitsPerPixel - bit % 8;
+    return (line[bit / 8] >> shift) & ((1 << bitsPerPixel) - 1);
+}
+
 } // namespace
 
 void TbsBitmap::LoadFromPcxStream(QIODevice& stream)
 {
+    // A short header is a read error; the bitmap stays as it was.
     const auto header = readExactly(stream, 128);
-    if (!header) {
-        FreeImage();
+    if (!header)
         throw EbsSkinError(kReadError);
-    }
     const auto* h = reinterpret_cast<const uchar*>(header->constData());
     if (h[0] != 10 && h[0] != 205)
         return;
@@ -383,17 +395,25 @@ void TbsBitmap::LoadFromPcxStream(QIODevice& stream)
             int(qFromLittleEndian<quint16>(h + 10)) - qFromLittleEndian<quint16>(h + 6) + 1;
         const int planes = h[65];
         const int bytesPerLine = qFromLittleEndian<quint16>(h + 66);
-        if (width < 1 || height < 1 || bytesPerLine < width)
-            throw EbsSkinError(kBadPcx);
-        if (bitsPerPixel != 8 || (planes != 1 && planes != 3))
+        const bool indexed = planes == 1 && (bitsPerPixel == 1 || bitsPerPixel == 2 ||
+                                             bitsPerPixel == 4 || bitsPerPixel == 8);
+        const bool rgb = planes == 3 && bitsPerPixel == 8;
+        if (!indexed && !rgb)
             throw EbsSkinError(kUnsupportedPcx);
+        if (width < 1 || height < 1 ||
+            bytesPerLine < (qint64(width) * (indexed ? bitsPerPixel : 8) + 7) / 8)
+            throw EbsSkinError(kBadPcx);
 
         QByteArray data = stream.readAll();
         std::vector<quint32> palette(256, 0);
-        if (planes == 1) {
+        if (indexed) {
             if (version == 3) {
                 std::copy(std::begin(kSystemPalette16), std::end(kSystemPalette16),
                           palette.begin());
+            } else if (bitsPerPixel < 8) {
+                // Up to 16 colours: the header holds them, from byte 16 on.
+                for (int i = 0; i < 16; ++i)
+                    palette[size_t(i)] = rgbAt(h + 16 + 3 * i);
             } else {
                 // One marker byte and 256 red, green, blue triples end the stream.
                 if (data.size() < 769)
@@ -401,8 +421,7 @@ void TbsBitmap::LoadFromPcxStream(QIODevice& stream)
                 const auto* p =
                     reinterpret_cast<const uchar*>(data.constData()) + data.size() - 768;
                 for (int i = 0; i < 256; ++i)
-                    palette[size_t(i)] =
-                        (quint32(p[3 * i]) << 16) | (quint32(p[3 * i + 1]) << 8) | p[3 * i + 2];
+                    palette[size_t(i)] = rgbAt(p + 3 * i);
                 data.chop(769);
             }
         }
@@ -425,8 +444,8 @@ void TbsBitmap::LoadFromPcxStream(QIODevice& stream)
             const auto* line = reinterpret_cast<const uchar*>(lines.constData()) + y * lineSize;
             quint32* out = GetScanLine(y);
             for (int x = 0; x < width; ++x) {
-                if (planes == 1)
-                    out[x] = 0xFF000000 | palette[line[x]];
+                if (indexed)
+                    out[x] = 0xFF000000 | palette[size_t(pcxIndex(line, x, bitsPerPixel))];
                 else
                     out[x] = 0xFF000000 | (quint32(line[x]) << 16) |
                              (quint32(line[bytesPerLine + x]) << 8) | line[2 * bytesPerLine + x];

@@ -1,6 +1,7 @@
 #include "VistaProBar.h"
 #include "PaintCounter.h"
 #include "WaitUntil.h"
+#include "bsUtils.h"
 
 #include <QTimer>
 #include <QWindow>
@@ -350,6 +351,15 @@ TEST(VistaProBarWidget, StartsAsTheControlIsCreated)
     ASSERT_NE(timer, nullptr);
     EXPECT_FALSE(timer->isActive());
     EXPECT_EQ(timer->interval(), 25);
+    EXPECT_TRUE(IsGraphicControl(&bar));
+}
+
+TEST(VistaProBarWidget, OrientationIsAProperty)
+{
+    TVistaProBar bar;
+    ASSERT_TRUE(bar.setProperty("Orientation", QStringLiteral("vpbVertical")));
+    EXPECT_EQ(bar.orientation(), vpbVertical);
+    EXPECT_EQ(bar.property("Orientation").value<TVPBOrientation>(), vpbVertical);
 }
 
 TEST(VistaProBarWidget, PositionIsClampedToTheBounds)

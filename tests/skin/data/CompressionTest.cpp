@@ -108,6 +108,35 @@ TEST(Compression, CompressionStreamSeeksOnlyToTellItsCountAndNeverReads)
     EXPECT_EQ(zlibUncompress(dest.data(), 10), QByteArray("0123456789"));
 }
 
+TEST(Compression, BothStreamsServeAsQtDevices)
+{
+    const QByteArray data = randomBytes(20000, 7);
+    QBuffer packed;
+    packed.open(QIODevice::ReadWrite);
+    TCompressionStream compressor(TCompressionLevel::clMax, packed);
+    QIODevice& output = compressor;
+    EXPECT_FALSE(output.isReadable());
+    EXPECT_EQ(output.write(data), data.size());
+    compressor.Finish();
+    EXPECT_EQ(output.write("x"), -1);
+    EXPECT_EQ(output.errorString(), "Invalid stream operation");
+    EXPECT_EQ(zlibUncompress(packed.data(), data.size()), data);
+
+    packed.seek(0);
+    TDecompressionStream inflater(packed);
+    QIODevice& input = inflater;
+    EXPECT_FALSE(input.isWritable());
+    EXPECT_EQ(input.readAll(), data);
+
+    QBuffer corrupt;
+    corrupt.setData(QByteArray("\x78\xDA\xFF\xFF", 4)); // a reserved block type
+    corrupt.open(QIODevice::ReadOnly);
+    TDecompressionStream bad(corrupt);
+    char byte;
+    EXPECT_EQ(static_cast<QIODevice&>(bad).read(&byte, 1), -1);
+    EXPECT_EQ(bad.errorString(), "compression error");
+}
+
 TEST(Compression, LevelsMapToZlibLevelsAndRateComesFromTheTotals)
 {
     const QByteArray data = QByteArray(20000, 'a') + randomBytes(3000, 3);

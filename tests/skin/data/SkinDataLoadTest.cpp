@@ -248,6 +248,19 @@ TEST(SkinDataLoad, FormInfoCorrectionsFollowTheMaskAndTheClientRectangle)
            });
 }
 
+TEST(SkinDataLoad, AFormWithoutBackgroundPictureReadsAndWritesMinusOne)
+{
+    SkinFolder folder(minimalSkinText().replace("bgpictureindex=-1", "borderwidth=3"));
+    ASSERT_FALSE(folder.readFile("skin.ini").contains("bgpictureindex"));
+    TbsSkinData skin;
+    skin.LoadFromFile(folder.iniPath());
+    ASSERT_FALSE(skin.Empty);
+    EXPECT_EQ(skin.BGPictureIndex, -1);
+    IniFile written;
+    skin.WriteSkinDescription(written);
+    EXPECT_EQ(written.ReadString("FORMINFO", "bgpictureindex", ""), "-1");
+}
+
 TEST(SkinDataLoad, TheWriterTextSurvivesStoredSkinsAndSkinFiles)
 {
     SkinFolder folder;
@@ -405,6 +418,12 @@ TEST(SkinDataLoad, DesignedContainersReadTheirFilesAtOnce)
     stored.SetCompressedFileName(folder.path("skin.skn"));
     EXPECT_EQ(stored.CompressedFileName(), "skin.skn");
     EXPECT_EQ(stored.CompressedData(), item.Skin().CompressedData());
+    // The stored skin itself takes the name of a file that fails to load.
+    EXPECT_THROW(stored.SetCompressedFileName(folder.path("missing.skn")), EbsSkinError);
+    EXPECT_EQ(stored.CompressedFileName(), "missing.skn");
+    EXPECT_TRUE(stored.Empty());
+    EXPECT_THROW(stored.SetFileName(folder.path("missing.ini")), EbsSkinError);
+    EXPECT_EQ(stored.FileName(), "missing.ini");
     SetLoading(&stored, true);
     stored.SetFileName(folder.path("nothing.ini"));
     EXPECT_EQ(stored.FileName(), folder.path("nothing.ini"));

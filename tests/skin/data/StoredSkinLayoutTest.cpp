@@ -155,6 +155,18 @@ TEST(StoredSkinStream, WritesVersionFlagsPicturesCountAndTextInOrder)
     EXPECT_EQ(parts.Ini.ReadInteger("VERSION", "ver", 0), 1);
 }
 
+TEST(StoredSkinStream, AnyNonzeroPictureFlagMeansNoPicture)
+{
+    const QByteArray bytes =
+        le32(3) + '\2' + '\xFF' + '\0' + BmpFileBytes(*gradient(5, 1)) + le32(0) + "[A]\r\nk=v\r\n";
+    TbsStoredSkinParts parts;
+    ASSERT_TRUE(readSkin(bytes, parts));
+    EXPECT_TRUE(parts.Frames[0]->Empty());
+    EXPECT_TRUE(parts.Frames[1]->Empty());
+    EXPECT_EQ(parts.Frames[2]->Width(), 5);
+    EXPECT_EQ(parts.Ini.ReadString("A", "k", ""), "v");
+}
+
 TEST(StoredSkinStream, OlderVersionsReadNewerOnesStop)
 {
     const auto extra = gradient(2, 1);
@@ -248,6 +260,32 @@ TEST(CompressedStoredSkin, SkinFileRoundTripKeepsTheBytesAndNewerVersionsEmptyIt
     ReadBuffer newer(le32(4) + le32(3) + "abc");
     back.LoadFromCompressStream(newer);
     EXPECT_TRUE(back.Empty());
+}
+
+TEST(CompressedStoredSkin, TheLayoutValueIsAByteBlock)
+{
+    TbsCompressedStoredSkin skin;
+    skin.SetCompressedData("abc");
+    QBuffer layout;
+    layout.open(QIODevice::WriteOnly);
+    skin.WriteCompressedData(layout);
+    EXPECT_EQ(layout.data(), QByteArray::fromHex("0a03000000") + "abc");
+
+    TbsCompressedStoredSkin back;
+    back.SetCompressedData("held before");
+    ReadBuffer value(QByteArray::fromHex("0a02000000") + "xyz");
+    back.ReadCompressedData(value);
+    EXPECT_EQ(back.CompressedData(), "xy");
+    ReadBuffer empty(QByteArray::fromHex("0a00000000"));
+    back.ReadCompressedData(empty);
+    EXPECT_TRUE(back.Empty());
+
+    back.SetCompressedData("held before");
+    ReadBuffer wrongType(QByteArray::fromHex("0603000000") + "abc");
+    EXPECT_EQ(errorOf([&] { back.ReadCompressedData(wrongType); }), "Invalid property value");
+    ReadBuffer cut(QByteArray::fromHex("0a04000000") + "abc");
+    EXPECT_EQ(errorOf([&] { back.ReadCompressedData(cut); }), "Stream read error");
+    EXPECT_EQ(back.CompressedData(), "held before");
 }
 
 TEST(CompressedStoredSkin, LyingSizesAndBadFilesRaiseAndLeaveItEmpty)

@@ -355,6 +355,22 @@ TEST(BitmapStream, NegativeHeightMeansBottomUpRows)
     EXPECT_EQ(pixelAt(b, 0, 1), 0x11u);
 }
 
+TEST(BitmapStream, ARecordWithoutPixelsKeepsThemAndTakesOnlyTheName)
+{
+    const QByteArray nameX = int32le(1) + QByteArray("x\0", 2);
+    for (const QByteArray& size : {int32le(0) + int32le(3), int32le(4) + int32le(0)}) {
+        SizedBitmap b(1, 2);
+        fillWith(b, [](int, int y) { return y == 0 ? 0x11u : 0x22u; });
+        ReadBuffer buffer(nameX + size);
+        b.LoadFromStream(buffer);
+        EXPECT_EQ(b.Name(), QStringLiteral("x"));
+        ASSERT_EQ(b.Width(), 1);
+        ASSERT_EQ(b.Height(), 2);
+        EXPECT_EQ(pixelAt(b, 0, 0), 0x11u);
+        EXPECT_EQ(pixelAt(b, 0, 1), 0x22u);
+    }
+}
+
 TEST(BitmapStream, HostileStreamsFailCleanlyAndLeaveTheBitmapEmpty)
 {
     const QByteArray pixels4 = QByteArray(16, '\x01');
@@ -379,13 +395,14 @@ TEST(BitmapStream, HostileStreamsFailCleanlyAndLeaveTheBitmapEmpty)
 
 // --- PCX --------------------------------------------------------------------
 
-QByteArray pcxHeader(int version, int encoding, int width, int height, int planes, int bytesPerLine)
+QByteArray pcxHeader(int version, int encoding, int width, int height, int planes, int bytesPerLine,
+                     int bitsPerPixel = 8)
 {
     QByteArray h(128, '\0');
     h[0] = 10;
     h[1] = char(version);
     h[2] = char(encoding);
-    h[3] = 8;
+    h[3] = char(bitsPerPixel);
     qToLittleEndian<quint16>(0, h.data() + 4);
     qToLittleEndian<quint16>(0, h.data() + 6);
     qToLittleEndian<quint16>(quint16(width - 1), h.data() + 8);
@@ -491,6 +508,54 @@ TEST(BitmapPcx, ThreePlanesAreRedGreenBlue)
     EXPECT_EQ(pixelAt(b, 0, 0), 0xFF102030u);
 }
 
+TEST(BitmapPcx, FewerBitsAPixelTakeTheHeadersSixteenColours)
+{
+    // Header colour i is (i, 2i, 3i) for i < 15; colour 15 is (250, 251, 252).
+    const auto withPalette = [](QByteArray header) {
+        for (int i = 0; i < 15; ++i) {
+            header[16 + 3 * i] = char(i);
+            header[17 + 3 * i] = char(2 * i);
+            header[18 + 3 * i] = char(3 * i);
+        }
+        header.replace(16 + 45, 3, QByteArray("\xFA\xFB\xFC", 3));
+        return header;
+    };
+    const quint32 colour0 = 0xFF000000u;
+    const quint32 colour1 = 0xFF010203u;
+    const quint32 colour15 = 0xFFFAFBFCu;
+
+    // 1 bit: 10 x 2, two bytes a line. 0xA5 0x40 = 1010 0101 01, 0xFF 0x80 = 1111 1111 10.
+    const auto mono =
+        loadPcx(withPalette(pcxHeader(5, 0, 10, 2, 1, 2, 1)) + QByteArray("\xA5\x40\xFF\x80", 4));
+    ASSERT_EQ(mono->Width(), 10);
+    ASSERT_EQ(mono->Height(), 2);
+    const int bits[2][10] = {{1, 0, 1, 0, 0, 1, 0, 1, 0, 1}, {1, 1, 1, 1, 1, 1, 1, 1, 1, 0}};
+    EXPECT_TRUE(pixelsMatch(*mono, [&](int x, int y) { return bits[y][x] ? colour1 : colour0; }));
+
+    // 4 bits: 3 x 1, indices 1, 15, 2 in 0x1F 0x20.
+    const auto nibbles =
+        loadPcx(withPalette(pcxHeader(5, 0, 3, 1, 1, 2, 4)) + QByteArray("\x1F\x20", 2));
+    EXPECT_EQ(pixelAt(*nibbles, 0, 0), colour1);
+    EXPECT_EQ(pixelAt(*nibbles, 1, 0), colour15);
+    EXPECT_EQ(pixelAt(*nibbles, 2, 0), 0xFF020406u);
+
+    // 2 bits, version 3: the system's colours 3, 0, 2, 1 from 0xC9.
+    const auto pairs = loadPcx(pcxHeader(3, 0, 4, 1, 1, 2, 2) + QByteArray("\xC9\x00", 2));
+    EXPECT_EQ(pixelAt(*pairs, 0, 0), 0xFF808000u);
+    EXPECT_EQ(pixelAt(*pairs, 1, 0), 0xFF000000u);
+    EXPECT_EQ(pixelAt(*pairs, 2, 0), 0xFF008000u);
+    EXPECT_EQ(pixelAt(*pairs, 3, 0), 0xFF800000u);
+}
+
+TEST(BitmapPcx, AStreamShorterThanTheHeaderLeavesTheBitmapAsItWas)
+{
+    ReadBuffer buffer(pcxHeader(5, 0, 3, 2, 1, 4).left(100));
+    SizedBitmap b(2, 2, 0x12345678);
+    EXPECT_THROW(b.LoadFromPcxStream(buffer), EbsSkinError);
+    ASSERT_EQ(b.Width(), 2);
+    EXPECT_EQ(pixelAt(b, 1, 1), 0x12345678u);
+}
+
 TEST(BitmapPcx, WrongFirstByteLeavesTheBitmapUnchanged)
 {
     QByteArray data = pcxHeader(5, 0, 1, 1, 1, 1) + QByteArray(1, 3) + palette256();
@@ -504,13 +569,14 @@ TEST(BitmapPcx, WrongFirstByteLeavesTheBitmapUnchanged)
 TEST(BitmapPcx, ShortOrLyingDataFailsCleanly)
 {
     const QList<QByteArray> streams = {
-        pcxHeader(5, 0, 3, 2, 1, 4).left(100),                                  // header cut
         pcxHeader(5, 1, 3, 2, 1, 4) + QByteArray("\xC3\x05", 2) + palette256(), // runs end early
         pcxHeader(5, 0, 3, 2, 1, 4) + QByteArray(7, 1) + palette256(),          // one byte short
         pcxHeader(5, 1, 65535, 65535, 1, 65535) + QByteArray(10, '\xFF') + palette256(),
         pcxHeader(5, 0, 4, 1, 1, 2) + QByteArray(8, 1) + palette256(), // line shorter than width
         pcxHeader(5, 0, 1, 1, 1, 1) + QByteArray(100, 1),              // no room for a palette
         pcxHeader(5, 0, 1, 1, 4, 1) + QByteArray(4, 1),                // four planes
+        pcxHeader(5, 0, 9, 1, 1, 1, 1) + QByteArray(2, 1),             // 9 bits in 1 byte
+        pcxHeader(5, 0, 1, 1, 1, 1, 3) + QByteArray(2, 1),             // 3 bits a pixel
     };
     for (const QByteArray& s : streams) {
         ReadBuffer buffer(s);

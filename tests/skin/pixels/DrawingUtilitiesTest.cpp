@@ -4,6 +4,7 @@
 #include "SkinPixelHelpers.h"
 #include "bsUtils.h"
 
+#include <QMdiArea>
 #include <QPainter>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -263,6 +264,12 @@ TEST(ParentImage, AWindowParentOnlyErasesItsBackground)
     SizedBitmap b(5, 5);
     DrawParentImage(&control, b.Canvas());
     EXPECT_EQ(pixelAt(b, 4, 4), 0xFF123456u);
+
+    // A window of document windows: its workspace's background.
+    QMdiArea workspace(&window);
+    workspace.setBackground(QColor(0x65, 0x43, 0x21));
+    DrawParentImage(&control, b.Canvas());
+    EXPECT_EQ(pixelAt(b, 4, 4), 0xFF654321u);
 
     SizedBitmap untouched(2, 2);
     DrawParentImage(&window, untouched.Canvas()); // no parent: nothing

@@ -262,6 +262,17 @@ TEST(PixelChanges, LargeSaturationAndHueDeltasStayInRange)
     EXPECT_EQ(ChangePixelSat(p, 200), HSLToPixel32(l, float(v) / 255.0f, h));
 }
 
+TEST(PixelChanges, SaturationAndHueBelowZeroComeBackByTwoHundredFiftyFive)
+{
+    // 0x336699: H = (4 + (0.2 - 0.4) / 0.4) / 6 = 0.5833 (149 of 255), S = 0.5
+    // (128), L = 0.4. Saturation 128 - 200 = -72 becomes 183: q = 0.4 * (1 +
+    // 183/255), red p = 28.8, green (p + q) / 2 = 102, blue q = 175.2.
+    EXPECT_EQ(ChangePixelSat(0xFF336699, -200), argb(255, 29, 102, 175));
+    // Hue 149 - 200 = -51 becomes 204 (0.8): q = 0.6, p = 0.2; red at h 0.1333
+    // is p + (q - p) * 0.8 = 0.52, green at 0.8 is p, blue at 0.4667 is q.
+    EXPECT_EQ(ChangePixelHue(0xFF336699, -200), argb(255, 133, 51, 153));
+}
+
 TEST(Reflections, FadeAfterTheFlip)
 {
     const auto alphas = [](void (TbsBitmap::*reflect)()) {
