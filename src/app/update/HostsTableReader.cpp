@@ -106,10 +106,6 @@ void keyRows(Batch& batch)
 // The rows from `firstRowid` to `lastRowid`, or the whole table when the
 // table is read in one part.
 struct HostsTableReader::Part {
-    // Who reads the part: its own thread, once its read lock is held, or the
-    // coordinator, when it gets there first.
-    enum class Reader : quint8 { Undecided, OwnThread, Coordinator };
-
     size_t index = 0;
     qint64 firstRowid = 0;
     qint64 lastRowid = 0;
@@ -117,15 +113,13 @@ struct HostsTableReader::Part {
     // Unbounded in count: the reader's budget of queued bytes bounds it.
     platform::BoundedQueue<Batch> batches{std::numeric_limits<size_t>::max()};
     QString failure; // set before batches finish
-    std::atomic<Reader> reader{Reader::Undecided};
+    // Taken by its own thread once its read lock is held, or by the
+    // coordinator when it gets there first.
+    std::atomic<bool> claimed{false};
     std::jthread thread; // last: joins before the hand-over goes
 
-    // True when `who` now reads the part, false when the other one does.
-    bool claimFor(Reader who)
-    {
-        Reader undecided = Reader::Undecided;
-        return reader.compare_exchange_strong(undecided, who);
-    }
+    // True for the first caller only, which then reads the part.
+    bool claim() { return !claimed.exchange(true); }
 
     QString query() const
     {
@@ -221,25 +215,24 @@ void HostsTableReader::waitUntilReady()
 void HostsTableReader::readAll()
 {
     try {
-        {
-            const auto db = openDatabase(m_dbPath);
-            db->BeginTransaction();
-            const qint64 rows = db->GetTableValue(QStringLiteral("SELECT COUNT(*) FROM hosts;"));
-            if (!publishParts(rows, partsFor(*db, rows)))
-                return;
-            for (size_t index = 1; index < m_parts.size(); ++index)
-                m_parts[index]->thread =
-                    std::jthread([this, index] { readOnOwnConnection(index); });
-            for (const std::unique_ptr<Part>& part : m_parts)
-                if (part->claimFor(Part::Reader::Coordinator))
-                    readPart(*db, *part);
-        } // the transaction ends before the threads are awaited, for the writer they may wait for
+        const auto db = openDatabase(m_dbPath);
+        db->BeginTransaction();
+        const qint64 rows = db->GetTableValue(QStringLiteral("SELECT COUNT(*) FROM hosts;"));
+        if (!publishParts(rows, partsFor(*db, rows)))
+            return;
+        for (size_t index = 1; index < m_parts.size(); ++index)
+            m_parts[index]->thread = std::jthread([this, index] { readOnOwnConnection(index); });
         for (const std::unique_ptr<Part>& part : m_parts)
-            if (part->thread.joinable())
-                part->thread.join();
+            if (part->claim())
+                readPart(*db, *part);
     } catch (const std::exception& error) {
         publishFailure(failureText(error));
     }
+    // The threads are awaited once the transaction has ended, for the writer
+    // they may wait for, and after a failure too, since they use the members.
+    for (const std::unique_ptr<Part>& part : m_parts)
+        if (part->thread.joinable())
+            part->thread.join();
 }
 
 // Rowid ranges of about equal width; one part for a small table, and for a
@@ -304,7 +297,7 @@ void HostsTableReader::readOnOwnConnection(size_t index)
         const auto db = openDatabase(m_dbPath);
         db->BeginTransaction();
         std::unique_ptr<TSQLiteUniTable> table = db->GetUniTable(part.query());
-        if (part.claimFor(Part::Reader::OwnThread))
+        if (part.claim())
             readRows(std::move(table), part);
     } catch (const std::exception&) {
         // Kept in the part when it was claimed; the coordinator reads it otherwise.
