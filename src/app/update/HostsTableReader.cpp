@@ -227,6 +227,11 @@ void HostsTableReader::readAll()
                 readPart(*db, *part);
     } catch (const std::exception& error) {
         publishFailure(failureText(error));
+        // A part nobody took (a thread that could not start) ends with the
+        // failure, so the refresh waiting for its rows goes on.
+        for (const std::unique_ptr<Part>& part : m_parts)
+            if (part->claim())
+                failPart(*part, error);
     }
     // The threads are awaited once the transaction has ended, for the writer
     // they may wait for, and after a failure too, since they use the members.
