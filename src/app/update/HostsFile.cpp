@@ -261,8 +261,6 @@ QByteArray getHostsFileBytes(LineEnd lineEnd, bool& alreadyAsWritten)
     if (marked)
         bytes = systemtext::encode(systemtext::decodeWithByteOrderMark(bytes));
     alreadyAsWritten = !marked && hasLineEndsInParallel(bytes, lineEnd, true);
-    if (!alreadyAsWritten && !hasLineEndsInParallel(bytes, lineEnd, false))
-        return systemtext::withLineEnds(QByteArrayView(bytes), lineEnd);
     return bytes;
 }
 

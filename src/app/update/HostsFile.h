@@ -42,10 +42,10 @@ systemtext::LineEnd hostsFileLineEnd();
 // followed by the file's line end. The resolver-cache flush follows, also
 // after a failure. Raises EHostsFileError.
 QString getHostsFile();
-// The same text in its 8-bit form, as it will be written with the line end,
-// telling whether the refresh's write of it as it is would give back the
-// file's own bytes (every line ended so, no blank line, no byte-order mark),
-// so that write can be left out.
+// The same text in its 8-bit form, its lines ended as the file ends them (the
+// writer mends them), telling whether the refresh's write of it would give
+// back the file's own bytes (every line ended by the line end, no blank line,
+// no byte-order mark), so that write can be left out.
 QByteArray getHostsFileBytes(systemtext::LineEnd lineEnd, bool& alreadyAsWritten);
 
 enum class BlankLines {
