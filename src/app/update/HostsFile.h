@@ -18,7 +18,6 @@
 #include <QStringView>
 
 #include <sys/types.h>
-#include <vector>
 
 // Reading or writing the hosts file failed; the message names the file and the reason.
 class EHostsFileError : public solvek::Exception {
@@ -60,9 +59,6 @@ enum class BlankLines {
 // is followed by a resolver-cache flush, so the new lines take effect. Raises
 // EHostsFileError.
 void setHostsFile(const QString& text, BlankLines blankLines);
-// The same for a text in the 8-bit form given in parts, written one after
-// another; each part holds whole lines.
-void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines);
 // The same write, part by part: a temporary file beside the hosts file that
 // replaces it only on commit(); dropped before that, the old file stays as
 // it was. The file is read-only once the writer goes, also after a failure.
