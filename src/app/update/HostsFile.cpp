@@ -261,26 +261,15 @@ QByteArray getHostsFileBytes(LineEnd lineEnd, bool& alreadyAsWritten)
     if (marked)
         bytes = systemtext::encode(systemtext::decodeWithByteOrderMark(bytes));
     alreadyAsWritten = !marked && hasLineEndsInParallel(bytes, lineEnd, true);
-    if (!alreadyAsWritten && !hasLineEndsInParallel(bytes, lineEnd, false))
-        return systemtext::withLineEnds(QByteArrayView(bytes), lineEnd);
     return bytes;
 }
 
 void setHostsFile(const QString& text, BlankLines blankLines)
 {
     const QByteArray bytes = systemtext::encode(text);
-    setHostsFile(std::vector<QByteArrayView>{bytes}, blankLines);
-}
-
-void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines)
-{
     HostsFileWriter writer(blankLines, hostsFileLineEnd());
-    qsizetype total = 0;
-    for (QByteArrayView part : parts)
-        total += part.size();
-    writer.expectBytes(total);
-    for (QByteArrayView part : parts)
-        writer.write(part);
+    writer.expectBytes(bytes.size());
+    writer.write(bytes);
     writer.commit();
 }
 

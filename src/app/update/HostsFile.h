@@ -18,7 +18,6 @@
 #include <QStringView>
 
 #include <sys/types.h>
-#include <vector>
 
 // Reading or writing the hosts file failed; the message names the file and the reason.
 class EHostsFileError : public solvek::Exception {
@@ -42,10 +41,10 @@ systemtext::LineEnd hostsFileLineEnd();
 // followed by the file's line end. The resolver-cache flush follows, also
 // after a failure. Raises EHostsFileError.
 QString getHostsFile();
-// The same text in its 8-bit form, as it will be written with the line end,
-// telling whether the refresh's write of it as it is would give back the
-// file's own bytes (every line ended so, no blank line, no byte-order mark),
-// so that write can be left out.
+// The same text in its 8-bit form, its lines ended as the file ends them (the
+// writer mends them), telling whether the refresh's write of it would give
+// back the file's own bytes (every line ended by the line end, no blank line,
+// no byte-order mark), so that write can be left out.
 QByteArray getHostsFileBytes(systemtext::LineEnd lineEnd, bool& alreadyAsWritten);
 
 enum class BlankLines {
@@ -60,9 +59,6 @@ enum class BlankLines {
 // is followed by a resolver-cache flush, so the new lines take effect. Raises
 // EHostsFileError.
 void setHostsFile(const QString& text, BlankLines blankLines);
-// The same for a text in the 8-bit form given in parts, written one after
-// another; each part holds whole lines.
-void setHostsFile(const std::vector<QByteArrayView>& parts, BlankLines blankLines);
 // The same write, part by part: a temporary file beside the hosts file that
 // replaces it only on commit(); dropped before that, the old file stays as
 // it was. The file is read-only once the writer goes, also after a failure.
