@@ -373,26 +373,6 @@ qsizetype countLines(QByteArrayView text)
     return countLinesIn(text);
 }
 
-qsizetype countLineFeeds(QByteArrayView text)
-{
-    qsizetype count = 0;
-    everyWordAndByte(
-        text,
-        [&](quint64 word) {
-            // Exact per byte: the high bit of a byte is set only where it was LF.
-            const quint64 other = word ^ (LowBits * '\n');
-            const quint64 nonZero = ((other & ~HighBits) + ~HighBits) | other;
-            // Each LF byte gives 1 in its place; the multiply adds the eight places.
-            count += qsizetype((((~nonZero & HighBits) >> 7) * LowBits) >> 56);
-            return true;
-        },
-        [&](uchar byte) {
-            count += byte == '\n';
-            return true;
-        });
-    return count;
-}
-
 QString withLineEnds(QStringView text, LineEnd lineEnd)
 {
     return joinLines<QString>(text, lineEnd, false);

@@ -109,8 +109,6 @@ template <class F> void forEachLine(QByteArrayView text, F&& f)
 
 qsizetype countLines(QStringView text);
 qsizetype countLines(QByteArrayView text);
-// How many LF bytes the text holds, eight bytes at a time.
-qsizetype countLineFeeds(QByteArrayView text);
 
 // The line end that a text's lines are written with.
 enum class LineEnd : quint8 {

@@ -153,16 +153,3 @@ TEST(SystemTextBytes, PlainNamesHoldOnlyPrintableAsciiWithoutHash)
     EXPECT_TRUE(systemtext::isPlainName("!\"$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}~"));
 }
 
-TEST(SystemTextBytes, LineFeedsAreCountedExactlyWhereverTheyStand)
-{
-    EXPECT_EQ(systemtext::countLineFeeds(""), 0);
-    EXPECT_EQ(systemtext::countLineFeeds("\n"), 1);
-    EXPECT_EQ(systemtext::countLineFeeds("\n\n\n\n\n\n\n\n\n"), 9);
-    EXPECT_EQ(systemtext::countLineFeeds("a\r\nb\rc\n\x8A\x0B\x09\n"), 3);
-    // One LF at each place across two words; its neighbours alone do not count.
-    for (qsizetype at = 0; at < 17; ++at) {
-        QByteArray text(17, '\x0B');
-        text[at] = '\n';
-        EXPECT_EQ(systemtext::countLineFeeds(text), 1) << at;
-    }
-}
