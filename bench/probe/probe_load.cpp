@@ -9,6 +9,7 @@
 // Prints requests per second, the rows stored, and the process's peak thread
 // count and memory.
 
+#include "FakePlatform.h"
 #include "HeapTuning.h"
 #include "SQLiteTable3.h"
 #include "UntProbeThread.h"
@@ -254,6 +255,9 @@ int main(int argc, char** argv)
     const Options options = parse(app.arguments());
 
     QTemporaryDir dir;
+    // The database and the settings it touches stay in the bench's own folder.
+    platform::ScopedFakePlatform fake;
+    fake.dataFolderPath = fake.configFolderPath = dir.path() + "/";
     DBPath = dir.path() + "/solvekdat.db";
     createDB();
 

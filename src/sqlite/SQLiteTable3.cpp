@@ -2,6 +2,7 @@
 
 #include <QIODevice>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QStringView>
 #include <cmath>
 #include <limits>
@@ -272,12 +273,18 @@ SQLiteStatementHandle TSQLiteDatabase::prepare(const QString& sql, const QString
     return statement;
 }
 
-void TSQLiteDatabase::ExecSQL(const QString& sql)
+SQLiteStatementHandle TSQLiteDatabase::prepareWithQueuedParams(const QString& sql)
 {
-    const QueueDrop queueGoes{*this};
-    const SQLiteStatementHandle statement = prepare(sql, kErrorExecutingSql);
+    const auto queueGoes = qScopeGuard([this] { ParamsClear(); });
+    SQLiteStatementHandle statement = prepare(sql, kErrorExecutingSql);
     NotifyQuery(sql);
     BindQueuedParams(statement.get());
+    return statement;
+}
+
+void TSQLiteDatabase::ExecSQL(const QString& sql)
+{
+    const SQLiteStatementHandle statement = prepareWithQueuedParams(sql);
     if (sqlite3_step(statement.get()) != SQLITE_DONE) {
         sqlite3_reset(statement.get());
         RaiseStatementError(QStringLiteral("Error executing SQL statement"), sql);
@@ -485,7 +492,6 @@ int bindParam(sqlite3_stmt* statement, int index, const TSQliteParam& param)
 
 void TSQLiteDatabase::BindQueuedParams(sqlite3_stmt* statement)
 {
-    const QueueDrop queueGoes{*this};
     for (const TSQliteParam& param : m_params) {
         const int index = sqlite3_bind_parameter_index(statement, param.name.toUtf8().constData());
         if (index <= 0)
@@ -558,10 +564,7 @@ void TSQLiteDatabase::AddSystemCollate()
 
 TSQLiteTable::TSQLiteTable(TSQLiteDatabase& db, const QString& sql)
 {
-    const TSQLiteDatabase::QueueDrop queueGoes{db};
-    const SQLiteStatementHandle statement = db.prepare(sql, kErrorExecutingSql);
-    db.NotifyQuery(sql);
-    db.BindQueuedParams(statement.get());
+    const SQLiteStatementHandle statement = db.prepareWithQueuedParams(sql);
     for (;;) {
         const int result = sqlite3_step(statement.get());
         if (result == SQLITE_DONE)
@@ -764,12 +767,9 @@ bool TSQLiteTable::MoveTo(quint32 position)
 // ---------------------------------------------------------------------------
 // TSQLiteUniTable
 
-TSQLiteUniTable::TSQLiteUniTable(TSQLiteDatabase& db, const QString& sql) : m_db(&db), m_sql(sql)
+TSQLiteUniTable::TSQLiteUniTable(TSQLiteDatabase& db, const QString& sql)
+    : m_stmt(db.prepareWithQueuedParams(sql)), m_db(&db), m_sql(sql)
 {
-    const TSQLiteDatabase::QueueDrop queueGoes{db};
-    m_stmt = db.prepare(sql, kErrorExecutingSql);
-    db.NotifyQuery(sql);
-    db.BindQueuedParams(m_stmt.get());
     m_colCount = quint32(sqlite3_column_count(m_stmt.get()));
     for (int column = 0; column < int(m_colCount); ++column)
         m_cols.append(asciiCase(fromUtf16(sqlite3_column_name16(m_stmt.get(), column)), true));

@@ -125,9 +125,6 @@ public:
     void AddParamText(const QString& name, const QString& value);
     void AddParamNull(const QString& name);
     void ParamsClear();
-    // Binds every queued parameter whose name the statement has, then empties
-    // the queue, also when a bind fails.
-    void BindQueuedParams(sqlite3_stmt* statement);
 
     void NotifyQuery(const QString& sql);
     qint64 GetLastInsertRowID() const;
@@ -156,14 +153,14 @@ private:
     // prepare16_v2 on the whole text; failures raise prepareFailure or
     // "Could not prepare SQL statement".
     SQLiteStatementHandle prepare(const QString& sql, const QString& prepareFailure);
+    // Prepares the statement of ExecSQL on text, GetTable or GetUniTable,
+    // tells OnQuery and binds the one-shot parameters; the queue is empty
+    // afterwards, however that ends.
+    SQLiteStatementHandle prepareWithQueuedParams(const QString& sql);
+    // Binds every queued parameter whose name the statement has.
+    void BindQueuedParams(sqlite3_stmt* statement);
     // Raises msg with the bind's result code and SQLite's reason unless it succeeded.
     void checkBind(int result, const QString& msg, const QString& sql) const;
-    // Empties the one-shot parameter queue when it goes, however the
-    // statement that takes the queue ends: prepared, bound, failed or not.
-    struct QueueDrop {
-        TSQLiteDatabase& db;
-        ~QueueDrop() { db.ParamsClear(); }
-    };
     void addParam(TSQliteParam param);
 
     SQLiteConnectionHandle m_db;

@@ -304,6 +304,9 @@ QString setAsideBrokenDatabase()
     QString failure;
     try {
         const auto db = openDatabase();
+        // A file another connection holds is a database in use, so there is
+        // nothing to wait for: a second start would only be held up.
+        db->SetTimeout(0);
         // Reading the schema reads the file's header: this fails for a file
         // that is no database.
         if (db->GetTableValue(QStringLiteral("SELECT COUNT(*) FROM sqlite_master;")) == 0)
