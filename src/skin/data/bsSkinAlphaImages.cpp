@@ -28,10 +28,9 @@ std::unique_ptr<TbsBitmap> BuildAlphaImage(const TbsPictureList& pictures, int p
         return nullptr;
     const TbsBitmap& picture = *pictures[size_t(pictureIndex)];
     // Only the part of rect the picture holds: a skin's rectangle may be far
-    // larger than its picture.
+    // larger than its picture. An empty rect has no such part.
     TRect part;
-    if (rect.Width() < 1 || rect.Height() < 1 ||
-        !IntersectRect(part, rect, picture.BoundsRect()))
+    if (!IntersectRect(part, rect, picture.BoundsRect()))
         return nullptr;
     auto image = std::make_unique<TbsBitmap>();
     image->SetSize(part.Width(), part.Height());

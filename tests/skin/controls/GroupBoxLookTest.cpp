@@ -236,22 +236,24 @@ NinePartSkin addOwnPanelSection(PanelTestSkin& skin)
     return panelSkin;
 }
 
-// The panel section's nine-part image at 53 x 70.
-void fillPanelLook(TbsBitmap& expected, const NinePartSkin& panelSkin, const TbsBitmap& picture)
+// The panel section's nine-part image at width x 70.
+void fillPanelLook(TbsBitmap& expected, const NinePartSkin& panelSkin, const TbsBitmap& picture,
+                   int width = 53)
 {
+    const int dx = width - 59;
     TbsSkinGeometry g;
     g.LTPt = panelSkin.LT;
     g.RTPt = panelSkin.RT;
     g.LBPt = panelSkin.LB;
     g.RBPt = panelSkin.RB;
     g.CL = panelSkin.CL;
-    g.Width = 53;
+    g.Width = width;
     g.Height = 70;
     g.NewLTPoint = panelSkin.LT;
-    g.NewRTPoint = Point(panelSkin.RT.X - 6, panelSkin.RT.Y);
+    g.NewRTPoint = Point(panelSkin.RT.X + dx, panelSkin.RT.Y);
     g.NewLBPoint = Point(panelSkin.LB.X, panelSkin.LB.Y + 18);
-    g.NewRBPoint = Point(panelSkin.RB.X - 6, panelSkin.RB.Y + 18);
-    g.NCL = Rect(2, 17, 51, 68);
+    g.NewRBPoint = Point(panelSkin.RB.X + dx, panelSkin.RB.Y + 18);
+    g.NCL = Rect(2, 17, 57 + dx, 68);
     CreateSkinImageClipped(g, expected, picture, panelSkin.SR, true, TbsEdgeStretch{}, false,
                            bsstFull);
 }
@@ -291,6 +293,19 @@ TEST_F(GroupBoxLook, CaptionBandOfNoRowsIsNotDrawn)
     TbsBitmap expected;
     fillPanelLook(expected, panelSkin, skin.Picture());
     EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 53, 70)));
+}
+
+TEST_F(GroupBoxLook, CaptionBandOfNoColumnsIsNotDrawn)
+{
+    const NinePartSkin panelSkin = addOwnPanelSection(skin);
+    box.SetCaption(QString());
+    box.SetUseSkinSize(false);
+    box.SetDefaultCaptionHeight(29);
+    box.SetBounds(0, 0, 3, 70); // client part 2 .. 57 - 56: -1 columns
+
+    TbsBitmap expected;
+    fillPanelLook(expected, panelSkin, skin.Picture(), 3);
+    EXPECT_TRUE(sameColours(renderOf(&box), expected, Rect(0, 0, 3, 70)));
 }
 
 TEST_F(GroupBoxLook, CaptionBandRoadWithoutPanelSectionLeavesTheBitmapBlank)

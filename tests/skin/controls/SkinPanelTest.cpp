@@ -167,6 +167,7 @@ TEST(SkinPanel, RollUpModeOffWhileRolledUpStillRollsDown)
     TbsSkinPanel panel;
     panel.SetCaptionMode(true);
     QWidget child(&panel);
+    panel.SetConstraints({300, 0, 0, 40});
     panel.SetRollUpMode(true);
     panel.SetRollUpState(true);
     panel.SetRollUpMode(false);
@@ -175,6 +176,7 @@ TEST(SkinPanel, RollUpModeOffWhileRolledUpStillRollsDown)
     EXPECT_EQ(panel.height(), 150);
     EXPECT_EQ(panel.RealHeight(), -1);
     EXPECT_TRUE(child.isVisibleTo(&panel));
+    EXPECT_EQ(panel.Constraints(), (TSizeConstraints{300, 0, 0, 40}));
 }
 
 TEST(SkinPanel, SkinnedRollUpKeepsTheFrameAboveTheClientPart)

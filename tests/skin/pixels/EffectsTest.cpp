@@ -262,7 +262,7 @@ TEST(PixelChanges, LargeSaturationAndHueDeltasStayInRange)
     EXPECT_EQ(ChangePixelSat(p, 200), HSLToPixel32(l, float(v) / 255.0f, h));
 }
 
-TEST(PixelChanges, SaturationAndHueBelowZeroComeBackByTwoHundredFiftyFive)
+TEST(PixelChanges, SaturationAndHueOutsideTheByteWrapOnceByTwoHundredFiftyFive)
 {
     // 0x336699: H = (4 + (0.2 - 0.4) / 0.4) / 6 = 0.5833 (149 of 255), S = 0.5
     // (128), L = 0.4. Saturation 128 - 200 = -72 becomes 183: q = 0.4 * (1 +
@@ -271,6 +271,13 @@ TEST(PixelChanges, SaturationAndHueBelowZeroComeBackByTwoHundredFiftyFive)
     // Hue 149 - 200 = -51 becomes 204 (0.8): q = 0.6, p = 0.2; red at h 0.1333
     // is p + (q - p) * 0.8 = 0.52, green at 0.8 is p, blue at 0.4667 is q.
     EXPECT_EQ(ChangePixelHue(0xFF336699, -200), argb(255, 133, 51, 153));
+    // The ends stay: saturation 128 - 128 is 0, grey at L 0.4; 128 + 127 is
+    // 255: q = 0.8, p = 0, red p, green (p + q) / 2, blue q.
+    EXPECT_EQ(ChangePixelSat(0xFF336699, -128), argb(255, 102, 102, 102));
+    EXPECT_EQ(ChangePixelSat(0xFF336699, 127), argb(255, 0, 102, 204));
+    // Above 255 by 255: hue 149 + 200 = 349 becomes 94 (0.3686); red at 0.7020
+    // is p, green q, blue at 0.0353 is p + (q - p) * 6 * 0.0353 = 0.2847.
+    EXPECT_EQ(ChangePixelHue(0xFF336699, 200), argb(255, 51, 153, 73));
 }
 
 TEST(Reflections, FadeAfterTheFlip)
