@@ -20,14 +20,6 @@ Q_NAMESPACE
 enum TVPBOrientation { vpbHorizontal, vpbVertical };
 Q_ENUM_NS(TVPBOrientation)
 
-} // namespace vistaprobar
-
-using vistaprobar::TVPBOrientation;
-using vistaprobar::vpbHorizontal;
-using vistaprobar::vpbVertical;
-
-namespace vistaprobar {
-
 // A rectangle given by its edges; right and bottom lie just outside it.
 struct Edges {
     int left;
@@ -82,6 +74,10 @@ QString positionText(const BarState& state);
 QImage render(const BarState& state);
 
 } // namespace vistaprobar
+
+using vistaprobar::TVPBOrientation;
+using vistaprobar::vpbHorizontal;
+using vistaprobar::vpbVertical;
 
 // A windowless control: a transparent skinned control over it paints it into
 // its own background.
