@@ -207,6 +207,17 @@ TEST(IniFileWrite, ReadsFollowEveryWriteAndErase)
     EXPECT_EQ(ini.ReadString("C", "d", ""), "4");
 }
 
+TEST(IniFileWrite, KeysAddedBeforeAnEmptyLastSectionStayInTheirSection)
+{
+    // Each new key goes in at the header of [b], the last line the index holds.
+    IniFile ini = iniOf("[a]\nx=1\n[b]\n");
+    ini.WriteString("a", "y", "2");
+    ini.WriteString("a", "z", "3");
+    EXPECT_EQ(ini.ReadSection("a"), QStringList({"x", "y", "z"}));
+    EXPECT_TRUE(ini.ReadSection("b").isEmpty());
+    EXPECT_EQ(ini.text(), "[a]\nx=1\ny=2\nz=3\n[b]\n");
+}
+
 TEST(IniFileWrite, TextRoundTripOfNonAsciiValues)
 {
     IniFile ini;
