@@ -111,7 +111,7 @@ QString temporaryPrefix(const QFileInfo& replaced)
 {
     return QStringLiteral(".") + replaced.fileName() + QStringLiteral(".solvek-");
 }
-constexpr qsizetype TemporaryUniqueLength = 6; // mkstemp's "XXXXXX"
+constexpr qsizetype TemporaryUniqueLength = 6; // mkostemp's "XXXXXX"
 
 bool isTemporaryName(const QString& name, const QString& prefix)
 {
@@ -158,7 +158,9 @@ int createLockedTemporary(QByteArray& name, const QByteArray& pattern)
 {
     for (;;) {
         name = pattern;
-        const int fd = ::mkstemp(name.data());
+        // Close-on-exec: a program started meanwhile (a browser) must not
+        // inherit a writable descriptor of what becomes the hosts file.
+        const int fd = ::mkostemp(name.data(), O_CLOEXEC);
         if (fd < 0)
             return -1;
         struct stat info {};
@@ -354,12 +356,10 @@ void HostsFileWriter::commit()
     m_fd = -1;
 
     // Make the rename itself durable; a failure here loses nothing already written.
-    const int folder = ::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
-                              O_RDONLY | O_DIRECTORY);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    const OpenFile folder(::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
+                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.fd() >= 0)
+        ::fsync(folder.fd());
     if (m_blankLines == BlankLines::Drop)
         platform::current().resolverCache().flush();
 }

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -297,6 +298,21 @@ TEST_F(HostsFileTest, AWriteLeavesAnotherUsersLeftover)
     ASSERT_EQ(::chown(QFile::encodeName(theirs).constData(), 4321, 4322), 0);
     setHostsFile(q("new"), BlankLines::Drop);
     EXPECT_EQ(strayFiles(), QStringList{q(".hosts.solvek-Xy34Zw")});
+}
+
+TEST_F(HostsFileTest, AProgramStartedDuringAWriteInheritsNoDescriptorOfTheNewFile)
+{
+    writeHostsFile("old\r\n");
+    const HostsFileWriter writer(BlankLines::Drop, systemtext::LineEnd::CrLf);
+    const QDir descriptors(q("/proc/self/fd"));
+    int found = 0;
+    for (const QString& fd : descriptors.entryList(QDir::AllEntries | QDir::System)) {
+        if (!QFileInfo(descriptors.filePath(fd)).symLinkTarget().contains(q(".hosts.solvek-")))
+            continue;
+        ++found;
+        EXPECT_TRUE(::fcntl(fd.toInt(), F_GETFD) & FD_CLOEXEC) << fd.toStdString();
+    }
+    EXPECT_EQ(found, 1);
 }
 
 TEST_F(HostsFileTest, CleaningEmptiesTheFirstExactBlockLinePerListedHost)
