@@ -27,6 +27,9 @@ using systemtext::LineEnd;
 
 namespace {
 
+// The hosts file's mode between writes: read-only for all.
+constexpr mode_t ReadOnlyMode = 0444;
+
 QRecursiveMutex& hostsFileMutex()
 {
     static QRecursiveMutex mutex;
@@ -207,12 +210,12 @@ bool hasLineEndsInParallel(QByteArrayView bytes, LineEnd lineEnd, bool withoutBl
     return std::all_of(shaped.begin(), shaped.end(), [](char part) { return part != 0; });
 }
 
-// The file's bytes as they are: attributes normal first, the resolver-cache
-// flush afterwards, also after a failure.
+// The file's bytes as they are, the resolver-cache flush afterwards, also
+// after a failure. Its mode stays: a write replaces the file rather than
+// writing into it, so it never needs to be writable.
 QByteArray readHostsFile()
 {
     const QString path = hostsFilePath();
-    platform::current().fileAttributes().setReadOnly(path, false);
     AtScopeEnd flush([] { platform::current().resolverCache().flush(); });
 
     QFile file(path);
@@ -281,7 +284,6 @@ HostsFileWriter::HostsFileWriter(BlankLines blankLines, LineEnd lineEnd)
 {
     struct stat old {};
     m_replacesFile = ::stat(QFile::encodeName(m_target).constData(), &old) == 0;
-    m_mode = m_replacesFile ? (old.st_mode & 07777) : 0644;
     m_owner = old.st_uid;
     m_group = old.st_gid;
     const QFileInfo info(m_target);
@@ -339,7 +341,8 @@ void HostsFileWriter::commit()
 {
     if (!m_halfWritten)
         reachHalf();
-    if (::fchmod(m_fd, m_mode) != 0)
+    // Read-only before the rename, so no moment leaves the hosts file writable.
+    if (::fchmod(m_fd, ReadOnlyMode) != 0)
         raiseWriteError(m_path, systemErrorText(errno));
     if (m_replacesFile && (m_owner != ::geteuid() || m_group != ::getegid()) &&
         ::fchown(m_fd, m_owner, m_group) != 0)

@@ -36,7 +36,7 @@ QString hostsFilePath();
 // Every write keeps it.
 systemtext::LineEnd hostsFileLineEnd();
 
-// Reads the hosts file: attributes normal first; a leading byte-order mark
+// Reads the hosts file, leaving its mode as it is; a leading byte-order mark
 // selects its Unicode encoding; lines split at CR, LF or CR LF and each
 // followed by the file's line end. The resolver-cache flush follows, also
 // after a failure. Raises EHostsFileError.
@@ -54,10 +54,10 @@ enum class BlankLines {
 
 // Writes the text, every line ended by the file's line end, in the 8-bit
 // form, through a temporary file in the same folder renamed over the old one
-// (keeping its owner and mode), so an interruption leaves the old file whole.
-// The file is read-only afterwards, also after a failure. The refresh's write
-// is followed by a resolver-cache flush, so the new lines take effect. Raises
-// EHostsFileError.
+// (keeping its owner, read-only before the rename), so an interruption leaves
+// the old file whole, its mode untouched. The file is read-only afterwards,
+// also after a failure. The refresh's write is followed by a resolver-cache
+// flush, so the new lines take effect. Raises EHostsFileError.
 void setHostsFile(const QString& text, BlankLines blankLines);
 // The same write, part by part: a temporary file beside the hosts file that
 // replaces it only on commit(); dropped before that, the old file stays as
@@ -74,7 +74,7 @@ public:
     // The bytes all parts will hold, when known ahead (for the test hook).
     void expectBytes(qsizetype total);
     void write(QByteArrayView part);
-    // Owner and mode kept, on disk, renamed over the old file; the refresh's
+    // Owner kept, read-only, on disk, renamed over the old file; the refresh's
     // write is followed by a resolver-cache flush.
     void commit();
 
@@ -87,7 +87,6 @@ private:
     BlankLines m_blankLines;
     systemtext::LineEnd m_lineEnd;
     bool m_replacesFile = false;
-    mode_t m_mode = 0644;
     uid_t m_owner = 0;
     gid_t m_group = 0;
     QByteArray m_temporaryName;

@@ -128,15 +128,15 @@ TEST(HostInText, EveryAppendedBlockLineCountsItsHost)
     }
 }
 
-TEST_F(HostsFileTest, ReadResetsAttributesSplitsLinesAndFlushes)
+TEST_F(HostsFileTest, ReadLeavesTheModeSplitsLinesAndFlushes)
 {
     writeHostsFile("a\rb\nc\r\nlast");
     ::chmod(QFile::encodeName(fake.hostsFilePath).constData(), 0444);
 
     // The first line ends with a lone CR, so every line ends with LF.
     EXPECT_EQ(getHostsFile(), q("a\nb\nc\nlast\n"));
-    EXPECT_EQ(fake.readOnlyCalls.value(fake.hostsFilePath), false);
-    EXPECT_EQ(mode(), 0644u);
+    EXPECT_FALSE(fake.readOnlyCalls.contains(fake.hostsFilePath));
+    EXPECT_EQ(mode(), 0444u); // a write that follows never needs it writable
     EXPECT_EQ(fake.resolverFlushes, 1);
     EXPECT_EQ(getWindowsDir(), QDir(dir.path()).absolutePath());
 }
@@ -162,6 +162,17 @@ TEST_F(HostsFileTest, RefreshWriteDropsBlankLinesLeavesItReadOnlyAndFlushes)
     EXPECT_EQ(mode(), 0444u);
     EXPECT_EQ(fake.resolverFlushes, 1);
     EXPECT_TRUE(strayFiles().isEmpty()) << strayFiles().join(u' ').toStdString();
+}
+
+TEST_F(HostsFileTest, TheNewFileIsReadOnlyBeforeItReplacesTheOldOne)
+{
+    writeHostsFile("old\r\n");
+    ::chmod(QFile::encodeName(fake.hostsFilePath).constData(), 0644);
+    HostsFileWriter writer(BlankLines::Drop, systemtext::LineEnd::CrLf);
+    writer.write("new\r\n");
+    EXPECT_EQ(mode(), 0644u); // the old file's mode is left alone
+    writer.commit();
+    EXPECT_EQ(mode(), 0444u); // already so while the writer is still there
 }
 
 TEST_F(HostsFileTest, ManagerWriteKeepsBlankLinesAndDoesNotFlush)
