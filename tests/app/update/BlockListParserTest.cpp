@@ -99,6 +99,16 @@ TEST(BlockListParser, AListWithoutHostsGivesNoBatch)
     EXPECT_EQ(parser.skippedLines(), 1);
 }
 
+TEST(BlockListParser, TakesANameOf253CharactersAndSkipsOneOf254)
+{
+    // Labels of 63, 63, 63 and 61 characters and three dots: 3 * 64 + 61 = 253.
+    const QByteArray longest = QByteArray(63, 'a') + '.' + QByteArray(63, 'b') + '.' +
+                               QByteArray(63, 'c') + '.' + QByteArray(61, 'd');
+    const ReadList read = readByParser("127.0.0.1 " + longest + "\n" + longest + "d\n", 16);
+    EXPECT_EQ(read.hosts, QList<QByteArray>{longest});
+    EXPECT_EQ(read.skipped, 1);
+}
+
 TEST(BlockListParser, AWriterThatGivesUpMidwayEndsTheReading)
 {
     // Far more batches than wait in the queue: the reading thread waits for

@@ -1,4 +1,5 @@
 #include "BlockList.h"
+#include "HostName.h"
 
 #include "AppTestSupport.h"
 #include "UntINI.h"
@@ -66,6 +67,18 @@ TEST(BlockListLine, TextThatIsNotOneHostNameIsSkipped)
     EXPECT_TRUE(hostFromBlockLine(blockListText("bytes\xFF\xFE.com"), scratch).skipped);
     EXPECT_TRUE(hostFromBlockLine(QString(254, u'a'), scratch).skipped);
     EXPECT_EQ(host(QString(63, u'a') + ".com"), QString(63, u'a') + ".com");
+}
+
+TEST(HostName, HasAtMost253Characters)
+{
+    // Labels of 63, 63, 63 and 61 characters and three dots: 3 * 64 + 61 = 253.
+    const QByteArray longest = QByteArray(63, 'a') + '.' + QByteArray(63, 'b') + '.' +
+                               QByteArray(63, 'c') + '.' + QByteArray(61, 'd');
+    const QByteArray tooLong = longest + 'd'; // the last label 62
+    EXPECT_TRUE(isHostName(QByteArrayView(longest)));
+    EXPECT_FALSE(isHostName(QByteArrayView(tooLong)));
+    EXPECT_TRUE(isHostName(QString::fromLatin1(longest)));
+    EXPECT_FALSE(isHostName(QString::fromLatin1(tooLong)));
 }
 
 namespace {
