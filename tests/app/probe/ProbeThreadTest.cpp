@@ -541,6 +541,44 @@ TEST_F(ProbeRecordWriterTest, RecordsWaitUntilTheDatabaseWorksAndTheUserIsToldOn
     EXPECT_TRUE(takeBoxes().isEmpty());
 }
 
+namespace {
+
+// Counts the writer's warnings of a try that failed, while it lives.
+class FailedTries {
+public:
+    FailedTries() : m_previous(qInstallMessageHandler(&count)) { s_count = 0; }
+    ~FailedTries() { qInstallMessageHandler(m_previous); }
+    int seen() const { return s_count; }
+
+private:
+    static void count(QtMsgType type, const QMessageLogContext&, const QString& text)
+    {
+        if (type == QtWarningMsg && text.startsWith("Probe records not stored yet"))
+            ++s_count;
+    }
+    static inline std::atomic<int> s_count{0};
+    QtMessageHandler m_previous;
+};
+
+} // namespace
+
+TEST_F(ProbeRecordWriterTest, DatabaseHeldPastTheBusyTimeOutIsWaitedForWithoutABox)
+{
+    FailedTries failedTries;
+    {
+        TSQLiteDatabase holder(DBPath);
+        holder.ExecSQL("BEGIN EXCLUSIVE;");
+        writer.add(QStringLiteral(" held.com"));
+        // Held until the writer has given up once, after the busy time-out.
+        ASSERT_TRUE(waitUntil([&] { return failedTries.seen() > 0; }, 60000));
+        holder.ExecSQL("COMMIT;");
+    }
+    ASSERT_TRUE(waitUntil([&] { return writer.storedCount() == storedBefore + 1; }));
+    EXPECT_EQ(column("SELECT host FROM probe;"), QStringList{" held.com"});
+    QCoreApplication::processEvents();
+    EXPECT_EQ(takeBoxes(), QStringList());
+}
+
 TEST_F(ProbeRecordWriterTest, RecordsBeyondTheQueueBoundAreCountedAndToldOnce)
 {
     breakDatabase();
