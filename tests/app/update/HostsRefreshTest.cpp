@@ -133,6 +133,7 @@ TEST_F(HostsRefreshTest, AFileThatWouldNotChangeIsNotWrittenAgain)
         {"\xEF\xBB\xBF"
          "10.0.0.1 nas\r\n",
          crLf},
+        {"\xEF\xBB\xBF" + crLf, crLf}, // nothing to add, the mark still goes
         {QByteArray("\xFF\xFE"
                     "a\0\n\0",
                     6),
