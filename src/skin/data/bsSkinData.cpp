@@ -35,10 +35,9 @@ struct ListEntry {
 // The entries "name:type" of a list section that may name a descriptor.
 std::vector<ListEntry> listEntries(const IniFile& ini, const QString& section)
 {
-    QStringList lines;
-    ReadStrings(ini, section, QString(), lines);
     std::vector<ListEntry> entries;
-    for (const QString& line : lines) {
+    for (const TbsListItem& item : ReadListItems(ini, section, QString())) {
+        const QString& line = item.value;
         const qsizetype colon = line.indexOf(u':');
         if (colon < 0 || isFixedSection(line.left(colon)))
             continue;

@@ -280,18 +280,32 @@ void WriteImageEffect(IniFile& ini, const QString& section, const QString& ident
     TbsSkinValue<TbsInActiveEffect>::Write(ini, section, ident, value);
 }
 
+std::vector<TbsListItem> ReadListItems(const IniFile& ini, const QString& section,
+                                       const QString& prefix)
+{
+    const int count = ini.ReadInteger(section, prefix + QLatin1String("count"), 0);
+    std::vector<TbsListItem> items;
+    for (const QString& key : ini.ReadSection(section)) {
+        const int index = itemIndexOf(key);
+        if (index >= 0 && index < count)
+            items.push_back({index, ini.ReadString(section, key, QString())});
+    }
+    std::sort(items.begin(), items.end(),
+              [](const TbsListItem& a, const TbsListItem& b) { return a.index < b.index; });
+    return items;
+}
+
 void ReadStrings(const IniFile& ini, const QString& section, const QString& prefix,
                  QStringList& strings)
 {
-    const int count = ini.ReadInteger(section, prefix + QLatin1String("count"), 0);
-    const QStringList keys = ini.ReadSection(section);
-    int highestKey = -1;
-    for (const QString& key : keys)
-        highestKey = std::max(highestKey, itemIndexOf(key));
-    // A list holds no more items than its section holds keys.
-    const int present = int(std::min<qsizetype>({count, highestKey + 1, keys.size()}));
-    for (int i = 0; i < present; ++i)
-        strings.append(ini.ReadString(section, QString::number(i), QString()));
+    std::vector<TbsListItem> items = ReadListItems(ini, section, prefix);
+    std::erase_if(items, [](const TbsListItem& item) { return item.index >= MaxStringListLength; });
+    if (items.empty())
+        return;
+    const qsizetype first = strings.size();
+    strings.resize(first + items.back().index + 1);
+    for (TbsListItem& item : items)
+        strings[first + item.index] = std::move(item.value);
 }
 
 void WriteStrings(IniFile& ini, const QString& section, const QString& prefix,

@@ -13,6 +13,7 @@
 #include <QFlags>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 // The toolkit's text alignment and font styles.
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
@@ -146,9 +147,23 @@ void WriteImageEffect(IniFile& ini, const QString& section, const QString& ident
                       TbsInActiveEffect value);
 
 // A numbered list: Prefix + "count", then the items under "0" .. "N-1".
-// Reading appends to strings and stops after the highest item key the
-// section holds, and after as many items as the section has keys, so a huge
-// count or item key in a small file costs nothing.
+// Readers walk the keys the section holds rather than 0 .. N-1, so a huge
+// count or item key in a small file costs only what the file holds.
+
+struct TbsListItem {
+    int index;
+    QString value;
+};
+// The items present: keys that are a plain index below the count, in index
+// order; missing indexes are simply absent.
+std::vector<TbsListItem> ReadListItems(const IniFile& ini, const QString& section,
+                                       const QString& prefix);
+
+// Appends the items by position, a missing index reading "": the list runs
+// to its highest present index + 1, never past count. Items at index
+// MaxStringListLength or above are dropped, so a lone far key cannot build
+// millions of empty items; a skin's lists hold tens of entries.
+constexpr int MaxStringListLength = 65536;
 void ReadStrings(const IniFile& ini, const QString& section, const QString& prefix,
                  QStringList& strings);
 void WriteStrings(IniFile& ini, const QString& section, const QString& prefix,

@@ -40,6 +40,17 @@ TEST(SkinDataLists, HugeCountReadsOnlyTheEntriesPresent)
     EXPECT_EQ(dynamic_cast<TbsDataSkinBevel&>(*data.CtrlList[1]).LightColor, 5u);
 }
 
+TEST(SkinDataLists, MissingEntriesAreSkippedAndAFarEntryLoads)
+{
+    TbsSkinData gap;
+    gap.ReadDescriptorLists(iniFromText("[SKINCONTROLS]\ncount=3\n2=groupbox:panel\n"));
+    EXPECT_EQ(controlNames(gap), QStringList({"groupbox:panel"}));
+    TbsSkinData far;
+    far.ReadDescriptorLists(iniFromText("[SKINCONTROLS]\ncount=2000000000\n1999999999=b:bevel\n"
+                                        "0=a:panel\n"));
+    EXPECT_EQ(controlNames(far), QStringList({"a:panel", "b:bevel"}));
+}
+
 TEST(SkinDataLists, UnreadableEntriesAreSkipped)
 {
     TbsSkinData data;

@@ -226,6 +226,13 @@ TEST(SkinStringList, GapsReadEmptyAndCountLimits)
     EXPECT_TRUE(list.isEmpty());
 }
 
+TEST(SkinStringList, LeadingGapsKeepTheLastItemAtItsIndex)
+{
+    QStringList list;
+    ReadStrings(iniOf("[S]\ncount=3\n2=c\n"), S, "", list);
+    EXPECT_EQ(list, QStringList({"", "", "c"}));
+}
+
 TEST(SkinStringList, HugeCountStopsAfterTheLastItemKey)
 {
     QStringList list;
@@ -234,11 +241,18 @@ TEST(SkinStringList, HugeCountStopsAfterTheLastItemKey)
     EXPECT_EQ(list, QStringList({"a", "b"}));
 }
 
-TEST(SkinStringList, HugeItemKeyReadsNoMoreItemsThanTheSectionHasKeys)
+TEST(SkinStringList, ItemsFromIndex65536OnAreCut)
 {
     QStringList list;
-    ReadStrings(iniOf("[S]\ncount=2000000000\n0=a\n1999999999=far\n"), S, "", list);
-    EXPECT_EQ(list, QStringList({"a", "", ""}));
+    ReadStrings(iniOf("[S]\ncount=2000000000\n0=a\n65535=last\n65536=cut\n1999999999=far\n"),
+                S, "", list);
+    ASSERT_EQ(list.size(), 65536);
+    EXPECT_EQ(list[0], "a");
+    EXPECT_EQ(list[1], "");
+    EXPECT_EQ(list[65535], "last");
+    list.clear();
+    ReadStrings(iniOf("[S]\ncount=2000000000\n1999999999=far\n"), S, "", list);
+    EXPECT_TRUE(list.isEmpty());
 }
 
 TEST(SkinStringList, WriteCountThenItems)
