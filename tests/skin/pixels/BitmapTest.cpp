@@ -452,6 +452,15 @@ TEST(BitmapPcx, RunLengthEightBitWithPalette)
     EXPECT_EQ(pixelAt(b, 2, 1), paletteColour(1));
 }
 
+TEST(BitmapPcx, ByteWithOnlyItsTopBitSetIsAPixelNotARun)
+{
+    // 2 x 1: 0x9A lacks the second marker bit, so it is pixel 0; 5 is pixel 1.
+    const auto loaded =
+        loadPcx(pcxHeader(5, 1, 2, 1, 1, 2) + QByteArray("\x9A\x05", 2) + palette256());
+    EXPECT_EQ(pixelAt(*loaded, 0, 0), argb(255, 0x9A, 0x65, 0x4D));
+    EXPECT_EQ(pixelAt(*loaded, 1, 0), paletteColour(5));
+}
+
 TEST(BitmapPcx, RunsOfThirtyTwoAndMoreCrossLinesAndAreCutAtTheEnd)
 {
     // 100 x 2, 100 bytes a line. Line 0: 32 of 5 (0xE0), 63 of 7 (0xFF),
