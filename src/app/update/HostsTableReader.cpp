@@ -23,8 +23,10 @@ constexpr qsizetype BatchBytes = 1 << 20;
 constexpr qsizetype TypicalLineBytes = 48;
 // Fewer rows than this in a part cost more in connections than they save.
 constexpr qint64 MinRowsPerPart = 16384;
-// Parts read ahead of the one being handed over wait once the batches waiting
-// pass this, so a large table is not held twice in memory.
+// Batches read and not yet taken stay within this, so a large table is not
+// held twice in memory: a part waits while its batch would pass it. The part
+// being handed over goes on while none of its own batches waits, so it never
+// waits for a refresh that waits for it: one batch past this at most.
 constexpr qsizetype QueuedBytesLimit = qsizetype(32) << 20;
 
 // A stored text up to its first NUL, as the toolkit reads a text column.
@@ -112,7 +114,8 @@ struct HostsTableReader::Part {
     bool whole = false;
     // Unbounded in count: the reader's budget of queued bytes bounds it.
     platform::BoundedQueue<Batch> batches{std::numeric_limits<size_t>::max()};
-    QString failure; // set before batches finish
+    QString failure;    // set before batches finish
+    size_t waiting = 0; // batches handed over and not yet taken, under the reader's mutex
     // Taken by its own thread once its read lock is held, or by the
     // coordinator when it gets there first.
     std::atomic<bool> claimed{false};
@@ -182,6 +185,7 @@ bool HostsTableReader::next(Batch& batch)
         std::lock_guard lock(m_mutex);
         if (taken) {
             m_queuedBytes -= queuedBytesOf(batch);
+            --part->waiting;
         } else if (!part->failure.isEmpty()) {
             m_failure = part->failure;
             m_current = m_parts.size();
@@ -360,9 +364,11 @@ bool HostsTableReader::handOver(Part& part, Batch& batch)
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] {
-            return m_queuedBytes < QueuedBytesLimit || part.index == m_current || m_stopped;
+            return m_queuedBytes + bytes <= QueuedBytesLimit ||
+                   (part.index == m_current && part.waiting == 0) || m_stopped;
         });
         m_queuedBytes += bytes;
+        ++part.waiting;
     }
     return part.batches.push(std::exchange(batch, Batch()));
 }
