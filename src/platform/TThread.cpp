@@ -8,7 +8,10 @@
 #include <QMutexLocker>
 #include <QThread>
 
+#include <condition_variable>
+#include <deque>
 #include <exception>
+#include <mutex>
 
 class TThread::Runner : public QThread {
 public:
@@ -47,6 +50,83 @@ QThread::Priority toQtPriority(TThreadPriority priority)
 // How long the window thread sleeps between two looks at the posted
 // Synchronize calls while it waits for a worker.
 constexpr int kWaitSliceMs = 5;
+
+// The Synchronize steps that workers wait for. They are kept apart from the
+// rest of the event loop so that a window-thread wait can run them, and only
+// them, without letting user input or timers start work of their own.
+class WaitingSteps {
+public:
+    static WaitingSteps& instance()
+    {
+        static WaitingSteps steps;
+        return steps;
+    }
+
+    // On a worker: queues the step, wakes the window thread and waits until
+    // the step has run there, wherever the window thread served it.
+    void runOnWindowThread(QCoreApplication* app, const std::function<void()>& method)
+    {
+        Step step{method, nullptr, false};
+        {
+            std::lock_guard lock(m_mutex);
+            m_waiting.push_back(&step);
+        }
+        const bool posted = QMetaObject::invokeMethod(
+            app, [] { TThread::serveSynchronizeCalls(); }, Qt::QueuedConnection);
+        std::unique_lock lock(m_mutex);
+        if (!posted) {
+            std::erase(m_waiting, &step);
+            throw solvek::Exception(QStringLiteral("The window thread did not run the step"));
+        }
+        m_ran.wait(lock, [&] { return step.done; });
+        lock.unlock();
+        if (step.failure)
+            std::rethrow_exception(step.failure);
+    }
+
+    // On the window thread: runs every waiting step, also those queued while
+    // it runs. Answers whether one ran.
+    bool serve()
+    {
+        bool ranAny = false;
+        while (Step* step = takeNext()) {
+            try {
+                step->method();
+            } catch (...) {
+                // The window thread's event loop must not see it; the worker raises it.
+                step->failure = std::current_exception();
+            }
+            {
+                std::lock_guard lock(m_mutex);
+                step->done = true; // the worker may free the step from here on
+            }
+            m_ran.notify_all();
+            ranAny = true;
+        }
+        return ranAny;
+    }
+
+private:
+    struct Step {
+        const std::function<void()>& method;
+        std::exception_ptr failure;
+        bool done = false;
+    };
+
+    Step* takeNext()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_waiting.empty())
+            return nullptr;
+        Step* next = m_waiting.front();
+        m_waiting.pop_front();
+        return next;
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_ran;
+    std::deque<Step*> m_waiting;
+};
 
 } // namespace
 
@@ -117,27 +197,16 @@ bool TThread::isWindowThread()
 
 void TThread::Synchronize(const std::function<void()>& method)
 {
-    QCoreApplication* app = QCoreApplication::instance();
     if (isWindowThread()) {
         method();
         return;
     }
-    // The window thread's event loop must not see an exception; carry it back.
-    std::exception_ptr failure;
-    const bool delivered = QMetaObject::invokeMethod(
-        app,
-        [&] {
-            try {
-                method();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (!delivered)
-        throw solvek::Exception(QStringLiteral("The window thread did not run the step"));
-    if (failure)
-        std::rethrow_exception(failure);
+    WaitingSteps::instance().runOnWindowThread(QCoreApplication::instance(), method);
+}
+
+bool TThread::serveSynchronizeCalls()
+{
+    return isWindowThread() && WaitingSteps::instance().serve();
 }
 
 void TThread::recordFatal(const QString& message)

@@ -73,7 +73,15 @@ public:
     // Runs method on the window thread and returns when it has run; on the
     // window thread itself (or without an application object) it runs at
     // once. An exception thrown by method is raised again in the caller.
+    // A step may run nested inside a window-thread wait for the database
+    // (serveSynchronizeCalls), so it must not write to the database itself.
     static void Synchronize(const std::function<void()>& method);
+
+    // On the window thread: runs the Synchronize steps that workers are
+    // waiting for, and nothing else the event loop holds. For a window-thread
+    // wait on something a synchronising worker may hold. Answers whether a
+    // step ran.
+    static bool serveSynchronizeCalls();
 
     // True on the thread that owns the application object (or when there is none).
     static bool isWindowThread();

@@ -523,6 +523,19 @@ void TSQLiteDatabase::SetTimeout(int milliseconds)
     sqlite3_busy_timeout(m_db.get(), milliseconds);
 }
 
+void TSQLiteDatabase::SetBusyHandler(TBusyHandler handler)
+{
+    m_busyHandler = std::move(handler);
+    const auto callHandler = [](void* self, int attempt) noexcept -> int {
+        try {
+            return static_cast<TSQLiteDatabase*>(self)->m_busyHandler(attempt) ? 1 : 0;
+        } catch (...) {
+            return 0; // nothing may cross SQLite; the statement fails as busy
+        }
+    };
+    sqlite3_busy_handler(m_db.get(), m_busyHandler ? +callHandler : nullptr, this);
+}
+
 QString TSQLiteDatabase::Version()
 {
     return QString::fromLatin1(sqlite3_libversion());

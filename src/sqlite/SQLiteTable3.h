@@ -132,6 +132,11 @@ public:
     qint64 GetLastChangedRows() const;
     // How long a statement waits for a lock held elsewhere, in milliseconds.
     void SetTimeout(int milliseconds);
+    // Called instead while a lock is held elsewhere, with the number of calls
+    // so far for this lock; the statement tries again while it answers true
+    // and fails as busy once it answers false. Replaces SetTimeout.
+    using TBusyHandler = std::function<bool(int attempt)>;
+    void SetBusyHandler(TBusyHandler handler);
     static QString Version();
 
     // Copies the whole database in one step; answers SQLite's step result
@@ -163,6 +168,7 @@ private:
     void checkBind(int result, const QString& msg, const QString& sql) const;
     void addParam(TSQliteParam param);
 
+    TBusyHandler m_busyHandler; // before m_db: it may be called until the connection closes
     SQLiteConnectionHandle m_db;
     bool m_inTrans = false;
     bool m_sync = false;

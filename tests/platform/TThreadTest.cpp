@@ -62,6 +62,26 @@ TEST(TThreadSynchronize, RunsOnTheWindowThreadWhileTheWorkerWaits)
     EXPECT_TRUE(workerSawStepDone);
 }
 
+TEST(TThreadSynchronize, ServingStepsRunsNothingElseTheEventLoopHolds)
+{
+    // A window-thread wait serves the workers' steps; other queued work (a
+    // timer's, a click's) must not start nested inside it.
+    bool otherRan = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { otherRan = true; }, Qt::QueuedConnection);
+    std::atomic<bool> stepRan{false};
+    LambdaThread thread([&](LambdaThread&) { TThread::Synchronize([&] { stepRan = true; }); });
+    thread.Start();
+    QDeadlineTimer limit(20000);
+    while (!stepRan && !limit.hasExpired())
+        TThread::serveSynchronizeCalls();
+    EXPECT_TRUE(stepRan);
+    EXPECT_FALSE(otherRan);
+    thread.WaitFor();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+    EXPECT_TRUE(otherRan); // the event loop still gets it
+}
+
 TEST(TThreadSynchronize, StepsRunInOrderOnAnEventLoop)
 {
     QList<int> steps;

@@ -2,12 +2,16 @@
 
 #include "DatabaseTrouble.h"
 #include "Platform.h"
+#include "TThread.h"
 #include "UntINI.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
+#include <QThread>
 #include <cstdio>
 
 QString DBPath;
@@ -146,10 +150,39 @@ void createTables(TSQLiteDatabase& db)
     db.Commit();
 }
 
+namespace {
+
+// The window thread's wait for a lock held elsewhere. The holder may be a
+// worker waiting in Synchronize for this very thread, so its steps are served
+// meanwhile; a holder that keeps stepping is making headway, and the wait
+// gives up only after the busy time-out passes without a step.
+class WindowThreadBusyWait {
+public:
+    bool operator()(int attempt)
+    {
+        if (attempt == 0)
+            m_sinceLastStep.start();
+        if (TThread::serveSynchronizeCalls())
+            m_sinceLastStep.start();
+        else
+            QThread::msleep(SliceMs);
+        return !m_sinceLastStep.hasExpired(DatabaseBusyTimeoutMs);
+    }
+
+private:
+    static constexpr int SliceMs = 5;
+    QElapsedTimer m_sinceLastStep;
+};
+
+} // namespace
+
 std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
 {
     auto db = std::make_unique<TSQLiteDatabase>(path);
-    db->SetTimeout(DatabaseBusyTimeoutMs);
+    if (QCoreApplication::instance() && TThread::isWindowThread())
+        db->SetBusyHandler(WindowThreadBusyWait());
+    else
+        db->SetTimeout(DatabaseBusyTimeoutMs);
     return db;
 }
 

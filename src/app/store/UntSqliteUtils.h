@@ -22,12 +22,14 @@ extern QString DBPath;
 
 // How long a statement waits for a lock another connection holds (an update
 // merging a list, the probe storing records, a window's change) before it
-// fails as busy.
+// fails as busy. On the window thread it is the time without a worker's
+// Synchronize step, which the wait serves.
 constexpr int DatabaseBusyTimeoutMs = 10000;
 
 // Opens a connection on the file, by default the program's database. Every
 // connection of the program is opened here, so all of them wait alike for
-// each other.
+// each other; one opened on the window thread keeps serving the workers'
+// Synchronize steps while it waits, since the holder may be waiting for them.
 std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path = DBPath);
 
 // Named values for a statement's parameters, as in {{":host", host}}.

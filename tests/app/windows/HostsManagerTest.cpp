@@ -8,10 +8,12 @@
 #include "UntTreeObj.h"
 #include "VistaProBar.h"
 
+#include <QElapsedTimer>
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <thread>
@@ -439,32 +441,71 @@ TEST_F(HostsManagerTest, DeletingACategoryRemovesItsRowsAndBlockLines)
     EXPECT_EQ(refreshesStarted, 1);
 }
 
-TEST_F(HostsManagerTest, DeletingACategoryWaitsForAMergeInsteadOfFailing)
-{
-    addCategory("1", "Doomed", {"x.com"});
-    createWindow();
-    select(findTreeNode(window->tree, "Doomed"));
+// Stands in for an update's merge: it holds a write transaction and shows
+// progress on the window thread several times before it commits, as the
+// merge does.
+class SynchronizingMerge {
+public:
+    SynchronizingMerge() { m_writing.get_future().wait(); }
+    bool committed() const { return m_committed.load(); }
 
-    // An update merges a list on a connection of its own for a moment.
-    std::promise<void> merging;
-    std::jthread merge([&] {
+private:
+    void run()
+    {
         TSQLiteDatabase db(DBPath);
         db.BeginTransaction();
         db.ExecSQL("INSERT INTO hosts VALUES('1', 'merged.com', 'Y');");
-        merging.set_value();
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        m_writing.set_value();
+        for (int step = 0; step < 5; ++step) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+            TThread::Synchronize([] {});
+        }
         db.Commit();
-    });
-    merging.get_future().wait();
-    window->SpeedButton1->click();
-    merge.join();
+        m_committed.store(true);
+    }
 
-    // Only the question: no "database is locked".
-    EXPECT_EQ(takeBoxes(), QStringList{"Delete category|This action will definitively delete this "
-                                       "category \"Doomed\" and all it content (host list), Are "
-                                       "you sure ?|24"});
-    EXPECT_TRUE(column("SELECT catname FROM categories WHERE reserved=\"N\";").isEmpty());
-    EXPECT_EQ(column("SELECT host FROM hosts;"), QStringList{"merged.com"});
+    std::promise<void> m_writing;
+    std::atomic<bool> m_committed{false};
+    std::jthread m_thread{[this] { run(); }};
+};
+
+TEST_F(HostsManagerTest, WindowChangesDuringAMergeWaitForItsCommitWithoutABox)
+{
+    addCategory("1", "Doomed", {"x.com"});
+    addCategory("2", "Mine", {"a.com"});
+    createWindow();
+    const QString question = "Delete category|This action will definitively delete this category "
+                             "\"Doomed\" and all it content (host list), Are you sure ?|24";
+    const auto waitedMs = [](const std::function<void()>& action) {
+        QElapsedTimer waited;
+        waited.start();
+        action();
+        return waited.elapsed();
+    };
+
+    {
+        SynchronizingMerge merge;
+        select(findTreeNode(window->tree, "Doomed"));
+        // Well under the busy time-out: the wait ends with the merge's commit.
+        EXPECT_LT(waitedMs([&] { window->SpeedButton1->click(); }), DatabaseBusyTimeoutMs / 2);
+        EXPECT_TRUE(merge.committed());
+        EXPECT_EQ(takeBoxes(), QStringList{question});
+    }
+    EXPECT_EQ(column("SELECT catname FROM categories WHERE reserved=\"N\";"),
+              QStringList{"Mine"});
+
+    open("Custom Hosts", "Mine");
+    {
+        SynchronizingMerge merge;
+        answerNextInput(QString("added.com"));
+        ++startedLists;
+        EXPECT_LT(waitedMs([&] { window->btnaddhostClick(); }), DatabaseBusyTimeoutMs / 2);
+        EXPECT_TRUE(merge.committed());
+    }
+    ASSERT_TRUE(waitUntil([&] { return listThreadsEnded(); }));
+    EXPECT_TRUE(takeBoxes().isEmpty());
+    EXPECT_EQ(column("SELECT host FROM hosts ORDER BY host;"),
+              (QStringList{"a.com", "added.com", "merged.com", "merged.com"}));
 }
 
 TEST_F(HostsManagerTest, TreeButtonsOnANodeWithoutCategoryAskForASelection)
