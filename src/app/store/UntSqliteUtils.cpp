@@ -152,26 +152,23 @@ void createTables(TSQLiteDatabase& db)
 
 namespace {
 
-// The window thread's wait for a lock held elsewhere. The holder may be a
-// worker waiting in Synchronize for this very thread, so its steps are served
-// meanwhile; a holder that keeps stepping is making headway, and the wait
-// gives up only after the busy time-out passes without a step.
+// The window thread's wait for a lock held elsewhere, as long as any other
+// connection's. The holder may be a worker waiting in Synchronize for this
+// very thread, so the workers' steps are served meanwhile.
 class WindowThreadBusyWait {
 public:
     bool operator()(int attempt)
     {
         if (attempt == 0)
-            m_sinceLastStep.start();
-        if (TThread::serveSynchronizeCalls())
-            m_sinceLastStep.start();
-        else
+            m_waited.start();
+        if (!TThread::serveSynchronizeCalls())
             QThread::msleep(SliceMs);
-        return !m_sinceLastStep.hasExpired(DatabaseBusyTimeoutMs);
+        return !m_waited.hasExpired(DatabaseBusyTimeoutMs);
     }
 
 private:
     static constexpr int SliceMs = 5;
-    QElapsedTimer m_sinceLastStep;
+    QElapsedTimer m_waited;
 };
 
 } // namespace

@@ -22,8 +22,7 @@ extern QString DBPath;
 
 // How long a statement waits for a lock another connection holds (an update
 // merging a list, the probe storing records, a window's change) before it
-// fails as busy. On the window thread it is the time without a worker's
-// Synchronize step, which the wait serves.
+// fails as busy.
 constexpr int DatabaseBusyTimeoutMs = 10000;
 
 // Opens a connection on the file, by default the program's database. Every

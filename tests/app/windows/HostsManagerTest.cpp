@@ -447,6 +447,9 @@ TEST_F(HostsManagerTest, DeletingACategoryRemovesItsRowsAndBlockLines)
 class SynchronizingMerge {
 public:
     SynchronizingMerge() { m_writing.get_future().wait(); }
+    // Serves the steps still to come, so that a failed wait ends the test
+    // instead of hanging it.
+    ~SynchronizingMerge() { waitUntil([this] { return committed(); }); }
     bool committed() const { return m_committed.load(); }
 
 private:
