@@ -58,8 +58,9 @@ class WaitingSteps {
 public:
     static WaitingSteps& instance()
     {
-        static WaitingSteps steps;
-        return steps;
+        // Never destroyed: a worker may still wait in it while the process ends.
+        static auto* steps = new WaitingSteps;
+        return *steps;
     }
 
     // On a worker: queues the step, wakes the window thread and waits until
