@@ -449,7 +449,10 @@ public:
     SynchronizingMerge() { m_writing.get_future().wait(); }
     // Serves the steps still to come, so that a failed wait ends the test
     // instead of hanging it.
-    ~SynchronizingMerge() { waitUntil([this] { return committed(); }); }
+    ~SynchronizingMerge()
+    {
+        waitUntil([this] { return committed(); });
+    }
     bool committed() const { return m_committed.load(); }
 
 private:
@@ -494,8 +497,7 @@ TEST_F(HostsManagerTest, WindowChangesDuringAMergeWaitForItsCommitWithoutABox)
         EXPECT_TRUE(merge.committed());
         EXPECT_EQ(takeBoxes(), QStringList{question});
     }
-    EXPECT_EQ(column("SELECT catname FROM categories WHERE reserved=\"N\";"),
-              QStringList{"Mine"});
+    EXPECT_EQ(column("SELECT catname FROM categories WHERE reserved=\"N\";"), QStringList{"Mine"});
 
     open("Custom Hosts", "Mine");
     {

@@ -244,8 +244,8 @@ TEST(SkinStringList, HugeCountStopsAfterTheLastItemKey)
 TEST(SkinStringList, ItemsFromIndex65536OnAreCut)
 {
     QStringList list;
-    ReadStrings(iniOf("[S]\ncount=2000000000\n0=a\n65535=last\n65536=cut\n1999999999=far\n"),
-                S, "", list);
+    ReadStrings(iniOf("[S]\ncount=2000000000\n0=a\n65535=last\n65536=cut\n1999999999=far\n"), S, "",
+                list);
     ASSERT_EQ(list.size(), 65536);
     EXPECT_EQ(list[0], "a");
     EXPECT_EQ(list[1], "");
