@@ -107,6 +107,14 @@ protected:
         setList(3, "127.0.0.1 y1.com\r\n127.0.0.1 y2.com\r\n127.0.0.1 y3.com\r\n");
     }
     BlockListRunOutcome run() { return runBlockListUpdate(ui); }
+    // The hosts of setAllLists, each list in its category.
+    void expectAllListsStored()
+    {
+        EXPECT_EQ(hosts("1"), QStringList({"z1.com", "z2.com"}));
+        EXPECT_EQ(hosts("2"), QStringList({"p1.com", "p2.com"}));
+        EXPECT_EQ(hosts("3"), QStringList({"s1.com"}));
+        EXPECT_EQ(hosts("4"), QStringList({"y1.com", "y2.com", "y3.com"}));
+    }
 
     std::array<std::unique_ptr<LocalHttpsServer>, 4> servers;
     RecordingBlockListUi ui;
@@ -123,10 +131,7 @@ TEST_F(BlockListUpdateTest, TheFirstRunMergesEveryList)
     EXPECT_FALSE(outcome.failed) << outcome.failure.toStdString();
     EXPECT_TRUE(outcome.updated);
     EXPECT_EQ(outcome.merged, QStringList({"1", "2", "3", "4"}));
-    EXPECT_EQ(hosts("1"), QStringList({"z1.com", "z2.com"}));
-    EXPECT_EQ(hosts("2"), QStringList({"p1.com", "p2.com"}));
-    EXPECT_EQ(hosts("3"), QStringList({"s1.com"}));
-    EXPECT_EQ(hosts("4"), QStringList({"y1.com", "y2.com", "y3.com"}));
+    expectAllListsStored();
     EXPECT_EQ(digest(1), md5("# zeus\r\nz1.com\r\n127.0.0.1 z2.com\r\n"));
     EXPECT_EQ(digest(4), md5("127.0.0.1 y1.com\r\n127.0.0.1 y2.com\r\n127.0.0.1 y3.com\r\n"));
     EXPECT_EQ(ui.calls,
@@ -180,10 +185,7 @@ TEST_F(BlockListUpdateTest, AfterABrokenDatabaseWasSetAsideEveryListComesBack)
     const BlockListRunOutcome outcome = run(); // the lists have not changed
     EXPECT_FALSE(outcome.failed) << outcome.failure.toStdString();
     EXPECT_EQ(outcome.merged, QStringList({"1", "2", "3", "4"}));
-    EXPECT_EQ(hosts("1"), QStringList({"z1.com", "z2.com"}));
-    EXPECT_EQ(hosts("2"), QStringList({"p1.com", "p2.com"}));
-    EXPECT_EQ(hosts("3"), QStringList({"s1.com"}));
-    EXPECT_EQ(hosts("4"), QStringList({"y1.com", "y2.com", "y3.com"}));
+    expectAllListsStored();
     EXPECT_EQ(digest(2), md5("p1.com\np2.com\n"));
 }
 
