@@ -136,22 +136,6 @@ void forgetListDigests()
     }
 }
 
-} // namespace
-
-void createTables(TSQLiteDatabase& db)
-{
-    forgetListDigests();
-    // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
-    // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
-    db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));
-    db.BeginTransaction();
-    for (const QString& sql : kCreateStatements)
-        db.ExecSQL(sql);
-    db.Commit();
-}
-
-namespace {
-
 // The window thread's wait for a lock held elsewhere, as long as any other
 // connection's. The holder may be a worker waiting in Synchronize for this
 // very thread, so the workers' steps are served meanwhile.
@@ -172,6 +156,18 @@ private:
 };
 
 } // namespace
+
+void createTables(TSQLiteDatabase& db)
+{
+    forgetListDigests();
+    // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
+    // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
+    db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));
+    db.BeginTransaction();
+    for (const QString& sql : kCreateStatements)
+        db.ExecSQL(sql);
+    db.Commit();
+}
 
 std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
 {
