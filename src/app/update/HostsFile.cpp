@@ -3,6 +3,7 @@
 #include "LineParts.h"
 #include "Parallel.h"
 #include "Platform.h"
+#include "PresentHosts.h"
 #include "SystemText.h"
 
 #include <QDir>
@@ -91,23 +92,6 @@ QString replacedFile(const QString& path)
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
-// An open file, closed when it goes.
-class OpenFile {
-public:
-    explicit OpenFile(int fd) : m_fd(fd) {}
-    ~OpenFile()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 // A write's temporary file is ".<file>.solvek-" and six letters or digits,
 // beside the file it replaces.
 QString temporaryPrefix(const QFileInfo& replaced)
@@ -154,29 +138,28 @@ void removeLeftoverTemporaryFiles(const QFileInfo& replaced)
     }
 }
 
-// Makes the temporary file from the pattern and locks it; answers its
-// descriptor, or -1 with errno set. A file that another writer took for a
-// leftover and removed before it was locked is made again.
-int createLockedTemporary(QByteArray& name, const QByteArray& pattern)
+// Makes the temporary file from the pattern and locks it; answers it open,
+// or not open with errno set. A file that another writer took for a leftover
+// and removed before it was locked is made again.
+OpenFile createLockedTemporary(QByteArray& name, const QByteArray& pattern)
 {
     for (;;) {
         name = pattern;
         // Close-on-exec: a program started meanwhile (a browser) must not
         // inherit a writable descriptor of what becomes the hosts file.
-        const int fd = ::mkostemp(name.data(), O_CLOEXEC);
-        if (fd < 0)
-            return -1;
+        OpenFile file(::mkostemp(name.data(), O_CLOEXEC));
+        if (!file.isOpen())
+            return file;
         struct stat info {};
-        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &info) != 0) {
+        if (::flock(file.fd(), LOCK_EX) != 0 || ::fstat(file.fd(), &info) != 0) {
             const int error = errno;
             ::unlink(name.constData());
-            ::close(fd);
+            file.reset();
             errno = error;
-            return -1;
+            return file;
         }
         if (info.st_nlink > 0)
-            return fd;
-        ::close(fd);
+            return file;
     }
 }
 
@@ -288,10 +271,10 @@ HostsFileWriter::HostsFileWriter(BlankLines blankLines, LineEnd lineEnd)
     m_group = old.st_gid;
     const QFileInfo info(m_target);
     removeLeftoverTemporaryFiles(info);
-    m_fd = createLockedTemporary(
+    m_file = createLockedTemporary(
         m_temporaryName, QFile::encodeName(info.absolutePath() + QLatin1Char('/') +
                                            temporaryPrefix(info) + QStringLiteral("XXXXXX")));
-    if (m_fd < 0) {
+    if (!m_file.isOpen()) {
         // Taken first: the attribute call below may set errno again.
         const QString reason = systemErrorText(errno);
         platform::current().fileAttributes().setReadOnly(m_path, true);
@@ -303,10 +286,9 @@ HostsFileWriter::HostsFileWriter(BlankLines blankLines, LineEnd lineEnd)
 HostsFileWriter::~HostsFileWriter()
 {
     // Removed while still locked, so no other writer's file of the same name goes.
-    if (!m_committed && m_fd >= 0)
+    if (!m_committed && m_file.isOpen())
         ::unlink(m_temporaryName.constData());
-    if (m_fd >= 0)
-        ::close(m_fd);
+    m_file.reset();
     platform::current().fileAttributes().setReadOnly(m_path, true);
 }
 
@@ -342,21 +324,20 @@ void HostsFileWriter::commit()
     if (!m_halfWritten)
         reachHalf();
     // Read-only before the rename, so no moment leaves the hosts file writable.
-    if (::fchmod(m_fd, ReadOnlyMode) != 0)
+    if (::fchmod(m_file.fd(), ReadOnlyMode) != 0)
         raiseWriteError(m_path, systemErrorText(errno));
     if (m_replacesFile && (m_owner != ::geteuid() || m_group != ::getegid()) &&
-        ::fchown(m_fd, m_owner, m_group) != 0)
+        ::fchown(m_file.fd(), m_owner, m_group) != 0)
         raiseWriteError(
             m_path, QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
-    if (::fsync(m_fd) != 0)
+    if (::fsync(m_file.fd()) != 0)
         raiseWriteError(m_path, systemErrorText(errno));
     // Closed only once in place: until then the lock keeps other writers from
     // taking the file for a leftover. Its bytes are on disk since the sync.
     if (::rename(m_temporaryName.constData(), QFile::encodeName(m_target).constData()) != 0)
         raiseWriteError(m_path, systemErrorText(errno));
     m_committed = true;
-    ::close(m_fd);
-    m_fd = -1;
+    m_file.reset();
 
     // Make the rename itself durable; a failure here loses nothing already written.
     const OpenFile folder(::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
@@ -369,11 +350,11 @@ void HostsFileWriter::commit()
 
 void HostsFileWriter::writeBytes(QByteArrayView bytes)
 {
-    if (int error = writeAll(m_fd, bytes.data(), bytes.size()))
+    if (int error = writeAll(m_file.fd(), bytes.data(), bytes.size()))
         raiseWriteError(m_path, systemErrorText(error));
     // The disk starts on what is written while more comes, so the final
     // sync has little left to wait for. Only a hint: commit() syncs all.
-    ::sync_file_range(m_fd, m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
+    ::sync_file_range(m_file.fd(), m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
     m_written += bytes.size();
 }
 

@@ -1,12 +1,11 @@
 #pragma once
 
 // The system hosts file as the program reads and writes it: its place, its
-// attributes around every read and write, the resolver-cache flush after every
+// attributes after every write, the resolver-cache flush after every
 // read, the test whether a host is already blocked, the two ways of writing it
 // back and the cleaning of deleted hosts. Used by the hosts-file refresh
 // (TUpdateHosts) and the hosts manager (TFrmHosts).
 
-#include "PresentHosts.h"
 #include "SolvekException.h"
 #include "SystemText.h"
 
@@ -18,6 +17,9 @@
 #include <QStringView>
 
 #include <sys/types.h>
+#include <unistd.h>
+
+#include <utility>
 
 // Reading or writing the hosts file failed; the message names the file and the reason.
 class EHostsFileError : public solvek::Exception {
@@ -50,6 +52,32 @@ QByteArray getHostsFileBytes(systemtext::LineEnd lineEnd, bool& alreadyAsWritten
 enum class BlankLines {
     Drop, // the refresh's write: lines of only blanks and control characters go
     Keep, // the hosts manager's write
+};
+
+// An open file descriptor, closed when it goes; -1 is none.
+class OpenFile {
+public:
+    explicit OpenFile(int fd = -1) : m_fd(fd) {}
+    ~OpenFile() { reset(); }
+    OpenFile(OpenFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    OpenFile& operator=(OpenFile&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            m_fd = std::exchange(other.m_fd, -1);
+        }
+        return *this;
+    }
+    int fd() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+    void reset()
+    {
+        if (m_fd >= 0)
+            ::close(std::exchange(m_fd, -1));
+    }
+
+private:
+    int m_fd;
 };
 
 // Writes the text, every line ended by the file's line end, in the 8-bit
@@ -90,7 +118,7 @@ private:
     uid_t m_owner = 0;
     gid_t m_group = 0;
     QByteArray m_temporaryName;
-    int m_fd = -1;
+    OpenFile m_file; // the temporary file, locked until it is in place
     qsizetype m_written = 0;
     bool m_committed = false;
     qsizetype m_untilHalf = -1; // bytes to write before the test hook; -1: not known
