@@ -252,13 +252,9 @@ void TSQLiteDatabase::RaiseStatementError(const QString& msg, const QString& sql
 
 void TSQLiteDatabase::checkBind(int result, const QString& msg, const QString& sql) const
 {
-    if (result == SQLITE_OK)
-        return;
-    // The connection's message belongs to this result unless something else
-    // failed since; SQLite's text for the code is the fallback.
-    const bool ownMessage = sqlite3_errcode(m_db.get()) == result;
-    raiseWithReason(msg, sql, result,
-                    ownMessage ? sqlite3_errmsg(m_db.get()) : sqlite3_errstr(result));
+    // A failed bind leaves no message of its own: SQLite's text for the code is it.
+    if (result != SQLITE_OK)
+        raiseWithReason(msg, sql, result, sqlite3_errstr(result));
 }
 
 SQLiteStatementHandle TSQLiteDatabase::prepare(const QString& sql, const QString& prepareFailure)
@@ -496,9 +492,10 @@ void TSQLiteDatabase::BindQueuedParams(sqlite3_stmt* statement)
         const int index = sqlite3_bind_parameter_index(statement, param.name.toUtf8().constData());
         if (index <= 0)
             continue; // the statement has no such name
-        checkBind(bindParam(statement, index, param),
-                  QStringLiteral("Could not bind parameter ") + param.name,
-                  QString::fromUtf8(sqlite3_sql(statement)));
+        // The failure's texts are built only for a failure: this runs for every value bound.
+        if (const int result = bindParam(statement, index, param); result != SQLITE_OK)
+            checkBind(result, QStringLiteral("Could not bind parameter ") + param.name,
+                      QString::fromUtf8(sqlite3_sql(statement)));
     }
 }
 

@@ -2,8 +2,6 @@
 
 #include "DatabaseTrouble.h"
 #include "Platform.h"
-#include "SQLiteTable3.h"
-#include "SolvekException.h"
 #include "bsCompressedStoredSkin.h"
 
 #include <QApplication>
@@ -83,12 +81,8 @@ void runReported(const std::function<void()>& command)
     try {
         command();
         return;
-    } catch (const ESQLiteException& error) {
-        message = databaseFailureText(error.message()); // not the raw statement
-    } catch (const solvek::Exception& error) {
-        message = error.message();
     } catch (const std::exception& error) {
-        message = QString::fromLocal8Bit(error.what());
+        message = failureText(error); // a database failure without its raw statement
     }
     platform::messageBox(nullptr, message, QString::fromLatin1(ApplicationTitle),
                          platform::MB_OK | platform::MB_ICONERROR);
