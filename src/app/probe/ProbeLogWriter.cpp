@@ -43,8 +43,7 @@ public:
         }
         // One moment for both, so a request at midnight gets the day it arrived on.
         const QDateTime now = QDateTime::currentDateTime();
-        m_queue.push_back(
-            {now.toString(QStringLiteral("yyyyMMdd")), now.toString(QStringLiteral("HHmm")), host});
+        m_queue.push_back({logDateOf(now), logTimeOf(now), host});
         ++m_queued;
         m_wakeWriter.notify_one();
     }

@@ -52,16 +52,6 @@ QString trimControls(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-QString logDateOf(const QDateTime& moment)
-{
-    return moment.date().toString(QStringLiteral("yyyyMMdd"));
-}
-
-QString logTimeOf(const QDateTime& moment)
-{
-    return moment.time().toString(QStringLiteral("HHmm"));
-}
-
 // Copies the old file's user categories whose names are new, with their hosts
 // that are new, numbering them upward from firstId by their position in the
 // old result (skipped rows keep their number unused).
@@ -285,6 +275,16 @@ void addProbeLog(const QString& host)
             {{QStringLiteral(":date"), logDateOf(now)},
              {QStringLiteral(":time"), logTimeOf(now)},
              {QStringLiteral(":host"), host}});
+}
+
+QString logDateOf(const QDateTime& moment)
+{
+    return moment.date().toString(QStringLiteral("yyyyMMdd"));
+}
+
+QString logTimeOf(const QDateTime& moment)
+{
+    return moment.time().toString(QStringLiteral("HHmm"));
 }
 
 QString getLogDate()

@@ -10,6 +10,7 @@
 
 #include "SQLiteTable3.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -75,9 +76,11 @@ QString getCatHosts(const QString& catid, const QString& reserved);
 // Records a blocked request with the current day and time.
 void addProbeLog(const QString& host);
 
-// "yyyymmdd" and "hhnn" of now, local time.
+// "yyyymmdd" and "hhnn" of now, local time, and of a given moment.
 QString getLogDate();
 QString getLogTime();
+QString logDateOf(const QDateTime& moment);
+QString logTimeOf(const QDateTime& moment);
 // Stored day "yyyymmdd" to "dd/mm/yyyy", stored time "hhnn" to "hh:nn", and back.
 QString formatLogDate(const QString& s);
 QString formatLogTime(const QString& s);
