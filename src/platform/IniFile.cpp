@@ -8,6 +8,8 @@
 #include <QMutexLocker>
 #include <QSaveFile>
 
+#include <functional>
+
 namespace platform {
 
 namespace {
@@ -369,6 +371,23 @@ namespace profile {
 namespace {
 // One writer at a time, so two threads never both rewrite the file from the same old text.
 QMutex fileMutex;
+
+// Loads the file, edits it and saves it when the edit changed it or the file
+// is new. A file that is there but cannot be read must not be replaced by
+// the edit alone.
+void editFile(const QString& path, bool createMissing, const std::function<void(IniFile&)>& edit)
+{
+    QMutexLocker lock(&fileMutex);
+    const bool exists = QFileInfo::exists(path);
+    if (!exists && !createMissing)
+        return;
+    IniFile ini;
+    if (exists && !ini.loadFile(path))
+        throw EIniFileException(unableToWrite(path));
+    edit(ini);
+    if (!exists || ini.isModified())
+        ini.saveFile(path, true);
+}
 } // namespace
 
 QString readString(const QString& path, const QString& section, const QString& key,
@@ -383,28 +402,12 @@ QString readString(const QString& path, const QString& section, const QString& k
 void writeString(const QString& path, const QString& section, const QString& key,
                  const QString& value)
 {
-    QMutexLocker lock(&fileMutex);
-    IniFile ini;
-    const bool exists = QFileInfo::exists(path);
-    // A file that is there but cannot be read must not be replaced by one value.
-    if (exists && !ini.loadFile(path))
-        throw EIniFileException(unableToWrite(path));
-    ini.WriteString(section, key, value);
-    if (!exists || ini.isModified())
-        ini.saveFile(path, true);
+    editFile(path, true, [&](IniFile& ini) { ini.WriteString(section, key, value); });
 }
 
 void eraseSection(const QString& path, const QString& section)
 {
-    QMutexLocker lock(&fileMutex);
-    if (!QFileInfo::exists(path))
-        return;
-    IniFile ini;
-    if (!ini.loadFile(path))
-        throw EIniFileException(unableToWrite(path));
-    ini.EraseSection(section);
-    if (ini.isModified())
-        ini.saveFile(path, true);
+    editFile(path, false, [&](IniFile& ini) { ini.EraseSection(section); });
 }
 
 } // namespace profile
