@@ -11,6 +11,7 @@
 
 #include "FakePlatform.h"
 #include "HeapTuning.h"
+#include "ProbeLogWriter.h"
 #include "SQLiteTable3.h"
 #include "UntProbeThread.h"
 #include "UntSqliteUtils.h"

@@ -1,6 +1,7 @@
 #include "UntProbeThread.h"
 
 #include "Platform.h"
+#include "ProbeLogWriter.h"
 #include "SystemText.h"
 
 #include <QMutexLocker>

@@ -5,7 +5,6 @@
 // for. Blocked hosts resolve to this machine, so their visitors arrive here.
 
 #include "LiveCount.h"
-#include "ProbeLogWriter.h"
 #include "Socket.h"
 #include "TThread.h"
 

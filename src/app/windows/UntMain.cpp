@@ -2,6 +2,7 @@
 
 #include "MainWindowWorkers.h"
 #include "Platform.h"
+#include "ProbeLogWriter.h"
 #include "UntAbout.h"
 #include "UntForms.h"
 #include "UntHosts.h"

@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "ProbeLogWriter.h"
 #include "Socket.h"
 #include "SocketError.h"
 #include "UntProbeThread.h"
