@@ -301,12 +301,16 @@ void HostsFileWriter::write(QByteArrayView part)
 {
     // Most parts are already in shape and are written as they are.
     const bool dropBlankLines = m_blankLines == BlankLines::Drop;
-    QByteArray mended;
-    if (!hasLineEndsInParallel(part, m_lineEnd, dropBlankLines)) {
-        mended = dropBlankLines ? systemtext::withLineEndsWithoutBlankLines(part, m_lineEnd)
-                                : systemtext::withLineEnds(part, m_lineEnd);
-        part = mended;
+    if (hasLineEndsInParallel(part, m_lineEnd, dropBlankLines)) {
+        writeInShape(part);
+        return;
     }
+    writeInShape(dropBlankLines ? systemtext::withLineEndsWithoutBlankLines(part, m_lineEnd)
+                                : systemtext::withLineEnds(part, m_lineEnd));
+}
+
+void HostsFileWriter::writeInShape(QByteArrayView part)
+{
     if (!m_halfWritten && m_untilHalf >= 0) {
         if (m_untilHalf <= part.size()) {
             writeBytes(part.first(m_untilHalf));

@@ -102,6 +102,8 @@ public:
     // The bytes all parts will hold, when known ahead (for the test hook).
     void expectBytes(qsizetype total);
     void write(QByteArrayView part);
+    // The same for a part known to be in shape already, which is not checked again.
+    void writeInShape(QByteArrayView part);
     // Owner kept, read-only, on disk, renamed over the old file; the refresh's
     // write is followed by a resolver-cache flush.
     void commit();

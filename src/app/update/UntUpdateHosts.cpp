@@ -177,7 +177,10 @@ private:
         if (m_writer)
             return;
         m_writer.emplace(BlankLines::Drop, m_lineEnd);
-        m_writer->write(m_text);
+        if (m_alreadyAsWritten)
+            m_writer->writeInShape(m_text); // checked as it was read
+        else
+            m_writer->write(m_text);
     }
     void fail(const EHostsFileError& error)
     {
