@@ -4,7 +4,6 @@
 #include "SolvekException.h"
 #include "bsCompressedStoredSkin.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QSaveFile>
 #include <cstdio>
@@ -26,10 +25,13 @@ int main(int argc, char** argv)
             return 1;
         }
         QSaveFile file(output);
-        if (file.open(QIODevice::WriteOnly))
-            skin.WriteCompressedData(file);
+        if (!file.open(QIODevice::WriteOnly)) {
+            std::fprintf(stderr, "cannot write %s: %s\n", argv[2], qPrintable(file.errorString()));
+            return 1;
+        }
+        skin.WriteCompressedData(file);
         if (!file.commit()) {
-            std::fprintf(stderr, "cannot write %s\n", argv[2]);
+            std::fprintf(stderr, "cannot write %s: %s\n", argv[2], qPrintable(file.errorString()));
             return 1;
         }
     } catch (const solvek::Exception& e) {

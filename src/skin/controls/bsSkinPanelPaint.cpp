@@ -191,7 +191,7 @@ void TbsSkinPanel::PaintSkinWithCaptionBand(TbsBitmap& B)
     ReadSkinObject();
     const int bandWidth = RectWidth(NewClRect);
     const int bandHeight = FDefaultCaptionHeight - NewClRect.Top - 1;
-    // A caption height that ends above the client part leaves no band.
+    // No band when the caption height ends above the client part or the client part has no width.
     if (Picture && bandWidth > 0 && bandHeight > 0) {
         TbsBitmap band;
         band.SetSize(bandWidth, bandHeight);

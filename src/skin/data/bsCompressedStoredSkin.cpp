@@ -58,21 +58,33 @@ void TbsCompressedStoredSkin::SetCompressedFileName(const QString& value)
 namespace {
 // The type byte of a byte block in a window layout.
 constexpr quint8 layoutByteBlock = 0x0A;
+
+// The compressed bytes behind their 32-bit count, as both forms hold them.
+void writeCounted(QIODevice& stream, const QByteArray& bytes)
+{
+    WriteInt32(stream, qint32(bytes.size()));
+    WriteBytes(stream, bytes);
+}
+
+QByteArray readCounted(QIODevice& stream)
+{
+    const qint32 size = ReadInt32(stream);
+    // ReadBytes checks the size against the bytes present before allocating.
+    return ReadBytes(stream, size);
+}
 } // namespace
 
 void TbsCompressedStoredSkin::WriteCompressedData(QIODevice& layout) const
 {
     WriteByte(layout, layoutByteBlock);
-    WriteInt32(layout, qint32(FCompressedStream.size()));
-    WriteBytes(layout, FCompressedStream);
+    writeCounted(layout, FCompressedStream);
 }
 
 void TbsCompressedStoredSkin::ReadCompressedData(QIODevice& layout)
 {
     if (ReadByte(layout) != layoutByteBlock)
         throw EbsSkinError(QStringLiteral("Invalid property value"));
-    const qint32 size = ReadInt32(layout);
-    FCompressedStream = ReadBytes(layout, size);
+    FCompressedStream = readCounted(layout);
 }
 
 void TbsCompressedStoredSkin::Pack(const QByteArray& storedSkin)
@@ -151,9 +163,7 @@ void TbsCompressedStoredSkin::ReadSkinFileForm(QIODevice& stream)
     FCompressedStream.clear();
     if (ReadInt32(stream) > StoredSkinVersion)
         return;
-    const qint32 size = ReadInt32(stream);
-    // ReadBytes checks the size against the bytes present before allocating.
-    FCompressedStream = ReadBytes(stream, size);
+    FCompressedStream = readCounted(stream);
 }
 
 void TbsCompressedStoredSkin::LoadFromCompressFile(const QString& fileName)
@@ -175,8 +185,7 @@ void TbsCompressedStoredSkin::LoadFromCompressStream(QIODevice& stream)
 void TbsCompressedStoredSkin::SaveToCompressStream(QIODevice& stream) const
 {
     WriteInt32(stream, StoredSkinVersion);
-    WriteInt32(stream, qint32(FCompressedStream.size()));
-    WriteBytes(stream, FCompressedStream);
+    writeCounted(stream, FCompressedStream);
 }
 
 void TbsCompressedStoredSkin::SaveToCompressFile(const QString& fileName) const
