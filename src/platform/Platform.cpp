@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "SolvekException.h"
+#include "TThread.h"
 #include "linux/LinuxPlatform.h"
 
 #include <QCoreApplication>
@@ -27,15 +29,16 @@ void install(Platform* platform)
 
 namespace {
 
-// Runs a box on the window thread; a worker waits for the answer.
+// Runs a box on the window thread from its event loop; a worker waits for
+// the answer. A box inside a window-thread wait would let the user start
+// work of his own under it, so it is refused there.
 int onWindowThread(const std::function<int()>& box)
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
-        return box();
+    if (TThread::isRunningStepDuringWait())
+        throw solvek::Exception(
+            QStringLiteral("A box cannot be shown by a step run while the window thread waits"));
     int answer = IDCANCEL;
-    QMetaObject::invokeMethod(
-        app, [&] { answer = box(); }, Qt::BlockingQueuedConnection);
+    TThread::Synchronize([&] { answer = box(); }, TThread::StepKind::EventLoopOnly);
     return answer;
 }
 

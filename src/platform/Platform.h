@@ -132,7 +132,9 @@ Platform& current();
 void install(Platform* platform);
 
 // Shows a message box through the current platform. Called from a worker
-// thread it runs the box on the window thread and waits for the answer.
+// thread it runs the box on the window thread, from its event loop, and
+// waits for the answer. Refused (solvek::Exception) in a step that runs
+// inside a window-thread wait.
 int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags);
 // The same with details; empty details show a plain box.
 int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags,

@@ -47,61 +47,80 @@ QThread::Priority toQtPriority(TThreadPriority priority)
     return QThread::NormalPriority;
 }
 
-// How long the window thread sleeps between two looks at the posted
-// Synchronize calls while it waits for a worker.
+// How long the window thread sleeps between two looks at the workers'
+// steps while it waits for a worker.
 constexpr int kWaitSliceMs = 5;
 
-// The Synchronize steps that workers wait for. They are kept apart from the
-// rest of the event loop so that a window-thread wait can run them, and only
-// them, without letting user input or timers start work of their own.
-class WaitingSteps {
+// Steps run inside a window-thread wait; touched on the window thread only.
+int stepsRunningDuringWait = 0;
+
+QString messageOf(const std::exception_ptr& failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const solvek::Exception& e) {
+        return e.message();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Unknown exception");
+    }
+}
+
+// The steps that workers send to the window thread, in one queue in the
+// order sent, so each worker's steps run in its own order wherever the window
+// thread serves them. They are kept apart from the rest of the event loop, so
+// a window-thread wait can run the display-only ones, and only those, without
+// letting user input, timers or boxes start work of their own.
+class WindowSteps {
 public:
-    static WaitingSteps& instance()
+    static WindowSteps& instance()
     {
         // Never destroyed: a worker may still wait in it while the process ends.
-        static auto* steps = new WaitingSteps;
+        static auto* steps = new WindowSteps;
         return *steps;
     }
 
-    // On a worker: queues the step, wakes the window thread and waits until
-    // the step has run there, wherever the window thread served it.
-    void runOnWindowThread(QCoreApplication* app, const std::function<void()>& method)
+    // On a worker: queues the step and waits until the window thread has run
+    // or refused it.
+    void runAndWait(const std::function<void()>& method, TThread::StepKind kind)
     {
-        Step step{method, nullptr, false};
-        {
-            std::lock_guard lock(m_mutex);
-            m_waiting.push_back(&step);
-        }
-        const bool posted = QMetaObject::invokeMethod(
-            app, [] { TThread::serveSynchronizeCalls(); }, Qt::QueuedConnection);
+        const StepPtr step = enqueue(method, kind, true);
+        const bool woken = wakeWindowThread(step->number);
         std::unique_lock lock(m_mutex);
-        if (!posted) {
-            std::erase(m_waiting, &step);
+        if (!woken && std::erase(m_queue, step) > 0) // not taken by a wait meanwhile
             throw solvek::Exception(QStringLiteral("The window thread did not run the step"));
-        }
-        m_ran.wait(lock, [&] { return step.done; });
+        m_ran.wait(lock, [&] { return step->done; });
         lock.unlock();
-        if (step.failure)
-            std::rethrow_exception(step.failure);
+        if (step->failure)
+            std::rethrow_exception(step->failure);
     }
 
-    // On the window thread: runs every waiting step, also those queued while
-    // it runs. Answers whether one ran.
-    bool serve()
+    // On a worker: queues a display-only step and returns.
+    void queue(std::function<void()> method)
+    {
+        const StepPtr step = enqueue(std::move(method), TThread::StepKind::DisplayOnly, false);
+        wakeWindowThread(step->number);
+    }
+
+    // On the window thread, from the event loop: runs the steps queued up to
+    // the one numbered last, of every kind, in the order queued.
+    void serveUpTo(quint64 last)
+    {
+        while (const StepPtr step = takeFrontUpTo(last))
+            run(*step);
+    }
+
+    // On the window thread, inside a wait: runs the display-only steps in
+    // the order queued and refuses the event-loop-only steps of the worker
+    // waited for, if any. Answers whether a step ran.
+    bool serveDuringWait(const QThread* waitedFor)
     {
         bool ranAny = false;
-        while (Step* step = takeNext()) {
-            try {
-                step->method();
-            } catch (...) {
-                // The window thread's event loop must not see it; the worker raises it.
-                step->failure = std::current_exception();
-            }
-            {
-                std::lock_guard lock(m_mutex);
-                step->done = true; // the worker may free the step from here on
-            }
-            m_ran.notify_all();
+        while (const StepPtr step = takeForWait(waitedFor)) {
+            ++stepsRunningDuringWait;
+            run(*step);
+            --stepsRunningDuringWait;
             ranAny = true;
         }
         return ranAny;
@@ -109,24 +128,97 @@ public:
 
 private:
     struct Step {
-        const std::function<void()>& method;
+        std::function<void()> method;
+        TThread::StepKind kind;
+        const QThread* worker;
+        quint64 number;
+        bool awaited; // a worker waits for it
         std::exception_ptr failure;
         bool done = false;
     };
+    using StepPtr = std::shared_ptr<Step>;
 
-    Step* takeNext()
+    StepPtr enqueue(std::function<void()> method, TThread::StepKind kind, bool awaited)
+    {
+        auto step = std::make_shared<Step>(
+            Step{std::move(method), kind, QThread::currentThread(), 0, awaited, nullptr, false});
+        std::lock_guard lock(m_mutex);
+        step->number = ++m_lastNumber;
+        m_queue.push_back(step);
+        return step;
+    }
+
+    static bool wakeWindowThread(quint64 number)
+    {
+        return QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [number] { instance().serveUpTo(number); },
+            Qt::QueuedConnection);
+    }
+
+    StepPtr takeFrontUpTo(quint64 last)
     {
         std::lock_guard lock(m_mutex);
-        if (m_waiting.empty())
+        if (m_queue.empty() || m_queue.front()->number > last)
             return nullptr;
-        Step* next = m_waiting.front();
-        m_waiting.pop_front();
+        StepPtr next = std::move(m_queue.front());
+        m_queue.pop_front();
         return next;
+    }
+
+    // An event-loop-only step is always its worker's last one queued, since
+    // the worker waits for it: skipping it leaves no step of its worker behind.
+    StepPtr takeForWait(const QThread* waitedFor)
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_queue.begin(); it != m_queue.end();) {
+            Step& step = **it;
+            if (step.kind == TThread::StepKind::DisplayOnly) {
+                StepPtr next = std::move(*it);
+                m_queue.erase(it);
+                return next;
+            }
+            if (step.worker == waitedFor) {
+                refuse(step);
+                it = m_queue.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return nullptr;
+    }
+
+    // Under the lock: the worker raises it.
+    void refuse(Step& step)
+    {
+        step.failure = std::make_exception_ptr(solvek::Exception(QStringLiteral(
+            "The step was not run: the window thread is waiting for this thread to end")));
+        step.done = true;
+        m_ran.notify_all();
+    }
+
+    void run(Step& step)
+    {
+        try {
+            step.method();
+        } catch (...) {
+            // The window thread's event loop must not see it; the worker raises it.
+            if (step.awaited)
+                step.failure = std::current_exception();
+            else
+                qWarning("A queued window step failed: %s",
+                         qUtf8Printable(messageOf(std::current_exception())));
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            step.done = true; // the worker may go on from here
+        }
+        m_ran.notify_all();
     }
 
     std::mutex m_mutex;
     std::condition_variable m_ran;
-    std::deque<Step*> m_waiting;
+    std::deque<StepPtr> m_queue;
+    quint64 m_lastNumber = 0;
 };
 
 } // namespace
@@ -175,7 +267,7 @@ void TThread::waitForEnd()
     }
     // The worker may be blocked in Synchronize, waiting for this very thread.
     while (!m_runner->wait(QDeadlineTimer(kWaitSliceMs)))
-        QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+        WindowSteps::instance().serveDuringWait(m_runner.get());
 }
 
 bool TThread::HasFatalException() const
@@ -196,18 +288,34 @@ bool TThread::isWindowThread()
     return !app || QThread::currentThread() == app->thread();
 }
 
-void TThread::Synchronize(const std::function<void()>& method)
+void TThread::Synchronize(const std::function<void()>& method, StepKind kind)
 {
     if (isWindowThread()) {
         method();
         return;
     }
-    WaitingSteps::instance().runOnWindowThread(QCoreApplication::instance(), method);
+    WindowSteps::instance().runAndWait(method, kind);
 }
 
-bool TThread::serveSynchronizeCalls()
+void TThread::Queue(std::function<void()> method)
 {
-    return isWindowThread() && WaitingSteps::instance().serve();
+    if (isWindowThread()) {
+        method();
+        return;
+    }
+    WindowSteps::instance().queue(std::move(method));
+}
+
+bool TThread::serveStepsDuringWait()
+{
+    // Without an application object the windows the steps touch are gone.
+    return QCoreApplication::instance() && isWindowThread() &&
+           WindowSteps::instance().serveDuringWait(nullptr);
+}
+
+bool TThread::isRunningStepDuringWait()
+{
+    return isWindowThread() && stepsRunningDuringWait > 0;
 }
 
 void TThread::recordFatal(const QString& message)
@@ -227,12 +335,8 @@ void TThread::runGuarded(const std::function<void()>& step)
 {
     try {
         step();
-    } catch (const solvek::Exception& e) {
-        recordFatal(e.message());
-    } catch (const std::exception& e) {
-        recordFatal(QString::fromLocal8Bit(e.what()));
     } catch (...) {
-        recordFatal(QStringLiteral("Unknown exception"));
+        recordFatal(messageOf(std::current_exception()));
     }
 }
 

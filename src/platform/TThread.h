@@ -48,9 +48,9 @@ public:
     bool Finished() const { return m_finished.load(); }
 
     // Blocks until Execute and OnTerminate have run; returns at once for a
-    // thread never started. On the window thread it keeps serving the
-    // worker's Synchronize calls, so a synchronising worker cannot dead-lock
-    // it. Raises solvek::Exception for a thread that frees itself (it may be
+    // thread never started. On the window thread it serves the display-only
+    // steps meanwhile and refuses this worker's event-loop-only ones, so a
+    // synchronising worker cannot dead-lock it. Raises solvek::Exception for a thread that frees itself (it may be
     // gone when the wait ends) and when called from the thread itself.
     void WaitFor();
 
@@ -62,7 +62,8 @@ public:
     TThreadPriority Priority() const { return m_priority; }
     void setPriority(TThreadPriority priority);
 
-    // Runs on the window thread after Execute has ended, even when it failed.
+    // Runs on the window thread after Execute has ended, even when it failed,
+    // as a display-only step.
     std::function<void()> OnTerminate;
 
     // The message of an exception that escaped Execute (or OnTerminate);
@@ -70,18 +71,39 @@ public:
     bool HasFatalException() const;
     QString FatalException() const;
 
+    // Where the window thread may run a worker's step. Steps of one worker
+    // always run in the order the worker sent them.
+    enum class StepKind {
+        // Touches no database and opens no box or prompt: runs from the event
+        // loop and also inside the window thread's waits (a database busy
+        // wait, WaitFor, the probe records' flush at exit), since the worker
+        // may hold what that wait waits for. Using the database or showing a
+        // box there is refused at once, raised in the worker.
+        DisplayOnly,
+        // May use the database or open a box or prompt: runs only from the
+        // event loop. While the window thread waits for this worker to end,
+        // such a step is refused, raised in the worker.
+        EventLoopOnly,
+    };
+
     // Runs method on the window thread and returns when it has run; on the
     // window thread itself (or without an application object) it runs at
     // once. An exception thrown by method is raised again in the caller.
-    // A step may run nested inside a window-thread wait for the database
-    // (serveSynchronizeCalls), so it must not write to the database itself.
-    static void Synchronize(const std::function<void()>& method);
+    static void Synchronize(const std::function<void()>& method,
+                            StepKind kind = StepKind::DisplayOnly);
 
-    // On the window thread: runs the Synchronize steps that workers are
-    // waiting for, and nothing else the event loop holds. For a window-thread
-    // wait on something a synchronising worker may hold. Answers whether a
-    // step ran.
-    static bool serveSynchronizeCalls();
+    // Queues a display-only step for the window thread and returns at once;
+    // it runs before any later step of the same worker. On the window thread
+    // (or without an application object) it runs at once.
+    static void Queue(std::function<void()> method);
+
+    // On the window thread, while it waits for something a worker may hold:
+    // runs the display-only steps that may run now, and nothing else the
+    // event loop holds. Answers whether a step ran.
+    static bool serveStepsDuringWait();
+
+    // True on the window thread while a step runs inside one of its waits.
+    static bool isRunningStepDuringWait();
 
     // True on the thread that owns the application object (or when there is none).
     static bool isWindowThread();

@@ -74,7 +74,7 @@ TEST(TThreadSynchronize, ServingStepsRunsNothingElseTheEventLoopHolds)
     thread.Start();
     QDeadlineTimer limit(20000);
     while (!stepRan && !limit.hasExpired())
-        TThread::serveSynchronizeCalls();
+        TThread::serveStepsDuringWait();
     EXPECT_TRUE(stepRan);
     EXPECT_FALSE(otherRan);
     thread.WaitFor();

@@ -2,6 +2,7 @@
 
 #include "DatabaseTrouble.h"
 #include "SQLiteTable3.h"
+#include "TThread.h"
 #include "UntSqliteUtils.h"
 
 #include <QDateTime>
@@ -29,6 +30,7 @@ public:
     static constexpr std::size_t QueueLimit = std::size_t(ProbeLogWriter::QueueLimit);
     static constexpr std::size_t BatchLimit = 5000;
     static constexpr auto RetryDelay = std::chrono::seconds(1);
+    static constexpr auto StepLookInterval = std::chrono::milliseconds(5);
 
     Worker() : m_thread([this] { run(); }) {}
 
@@ -48,13 +50,23 @@ public:
         m_wakeWriter.notify_one();
     }
 
+    // On the window thread the workers' display-only steps are served
+    // meanwhile: one of them may hold the database the records wait for.
     bool flush(int timeoutMs)
     {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         std::unique_lock lock(m_mutex);
         const qint64 target = m_queued;
         m_wakeWriter.notify_one();
-        return m_progress.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                   [&] { return m_stored >= target; });
+        const auto stored = [&] { return m_stored >= target; };
+        while (!m_progress.wait_until(lock, std::min(deadline, nextLook()), stored)) {
+            if (std::chrono::steady_clock::now() >= deadline)
+                return false;
+            lock.unlock();
+            TThread::serveStepsDuringWait();
+            lock.lock();
+        }
+        return true;
     }
 
     qint64 stored() const
@@ -93,6 +105,11 @@ public:
     }
 
 private:
+    static std::chrono::steady_clock::time_point nextLook()
+    {
+        return std::chrono::steady_clock::now() + StepLookInterval;
+    }
+
     [[noreturn]] void run()
     {
         for (;;) {

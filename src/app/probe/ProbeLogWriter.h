@@ -19,7 +19,8 @@ public:
     // Queues a record with the day and time of now.
     void add(const QString& host);
     // Waits until every record queued so far is stored, or the time-out has
-    // passed; true when all were stored.
+    // passed; true when all were stored. On the window thread it serves the
+    // workers' display-only steps meanwhile, as every window-thread wait does.
     bool flush(int timeoutMs = 10000);
 
     // Records stored since the start, and records refused because the queue was full.

@@ -127,15 +127,16 @@ void forgetListDigests()
 }
 
 // The window thread's wait for a lock held elsewhere, as long as any other
-// connection's. The holder may be a worker waiting in Synchronize for this
-// very thread, so the workers' steps are served meanwhile.
+// connection's, the steps it runs included. The holder may be a worker
+// waiting in Synchronize for this very thread, so the workers' display-only
+// steps are served meanwhile.
 class WindowThreadBusyWait {
 public:
     bool operator()(int attempt)
     {
         if (attempt == 0)
             m_waited.start();
-        if (!TThread::serveSynchronizeCalls())
+        if (!TThread::serveStepsDuringWait())
             QThread::msleep(SliceMs);
         return !m_waited.hasExpired(DatabaseBusyTimeoutMs);
     }
@@ -161,6 +162,11 @@ void createTables(TSQLiteDatabase& db)
 
 std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
 {
+    // It would wait under the wait that runs it, for a lock that wait may hold.
+    if (TThread::isRunningStepDuringWait())
+        throw ESQLiteException(QStringLiteral(
+            "A step run while the window thread waits cannot use the database \"%1\"")
+                                   .arg(path));
     auto db = std::make_unique<TSQLiteDatabase>(path);
     if (QCoreApplication::instance() && TThread::isWindowThread())
         db->SetBusyHandler(WindowThreadBusyWait());

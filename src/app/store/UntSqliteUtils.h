@@ -29,7 +29,8 @@ constexpr int DatabaseBusyTimeoutMs = 10000;
 // Opens a connection on the file, by default the program's database. Every
 // connection of the program is opened here, so all of them wait alike for
 // each other; one opened on the window thread keeps serving the workers'
-// Synchronize steps while it waits, since the holder may be waiting for them.
+// display-only steps while it waits, since the holder may be waiting for
+// them. Refused (ESQLiteException) in a step that runs inside such a wait.
 std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path = DBPath);
 
 // Named values for a statement's parameters, as in {{":host", host}}.

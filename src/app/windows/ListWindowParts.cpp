@@ -198,14 +198,17 @@ void runThenFinish(const std::function<void()>& work, const std::function<void()
     finish();
 }
 
-bool synchronizeIfCurrent(const std::function<bool()>& current, const std::function<void()>& step)
+bool synchronizeIfCurrent(const std::function<bool()>& current, const std::function<void()>& step,
+                          TThread::StepKind kind)
 {
     bool ran = false;
-    TThread::Synchronize([&] {
-        ran = current();
-        if (ran)
-            step();
-    });
+    TThread::Synchronize(
+        [&] {
+            ran = current();
+            if (ran)
+                step();
+        },
+        kind);
     return ran;
 }
 

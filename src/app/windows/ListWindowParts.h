@@ -139,7 +139,8 @@ void runThenFinish(const std::function<void()>& work, const std::function<void()
 // Runs step on the window thread unless current, asked there first, answers
 // false: the window has started a newer thread of the same kind. Answers
 // whether step ran.
-bool synchronizeIfCurrent(const std::function<bool()>& current, const std::function<void()>& step);
+bool synchronizeIfCurrent(const std::function<bool()>& current, const std::function<void()>& step,
+                          TThread::StepKind kind = TThread::StepKind::DisplayOnly);
 
 // Adds the rows to the target on the window thread in steps (see
 // rowsPerStep). Ends early once the window has moved on (see

@@ -26,12 +26,7 @@ int barValue(qint64 value)
 
 void post(std::function<void()> step)
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app || TThread::isWindowThread()) {
-        step();
-        return;
-    }
-    QMetaObject::invokeMethod(app, std::move(step), Qt::QueuedConnection);
+    TThread::Queue(std::move(step));
 }
 
 void startCounting(qint64 max, Overlay overlay, const QString& description, const QString& prefix)

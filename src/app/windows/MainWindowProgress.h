@@ -21,6 +21,7 @@ enum Overlay : int {
 
 // Queues the step for the window thread and returns at once; steps run in the
 // order they were posted, before any later Synchronize of the same worker.
+// The step only shows: it touches no database and opens no box.
 void post(std::function<void()> step);
 
 // Counting set-up: position 0, maximum, taskbar state normal, no marquee,

@@ -63,8 +63,10 @@ void TListHosts::offerToAddAHost()
     const int answer = platform::messageBox(
         nullptr, QStringLiteral("No items for such category. Woud you like to create one now ?"),
         QStringLiteral("No items"), platform::MB_YESNO | platform::MB_ICONINFORMATION);
+    // A prompt and a database write: never inside a window-thread wait.
     if (answer == platform::IDYES)
-        synchronizeIfCurrent([this] { return current(); }, [this] { m_window->addFirstHost(); });
+        synchronizeIfCurrent([this] { return current(); }, [this] { m_window->addFirstHost(); },
+                             TThread::StepKind::EventLoopOnly);
 }
 
 void TListHosts::finish()
