@@ -62,13 +62,19 @@ TEST(TThreadSynchronize, RunsOnTheWindowThreadWhileTheWorkerWaits)
     EXPECT_TRUE(workerSawStepDone);
 }
 
-TEST(TThreadSynchronize, ServingStepsRunsNothingElseTheEventLoopHolds)
+TEST(TThreadSynchronize, AWaitRunsOnlyDisplayStepsAndNothingElseTheEventLoopHolds)
 {
-    // A window-thread wait serves the workers' steps; other queued work (a
-    // timer's, a click's) must not start nested inside it.
+    // A window-thread wait serves the workers' display steps; other queued
+    // work (a timer's, a click's, a step that may open a box) must not start
+    // nested inside it.
     bool otherRan = false;
     QMetaObject::invokeMethod(
         QCoreApplication::instance(), [&] { otherRan = true; }, Qt::QueuedConnection);
+    std::atomic<bool> eventLoopStepRan{false};
+    LambdaThread boxer([&](LambdaThread&) {
+        TThread::Synchronize([&] { eventLoopStepRan = true; }, TThread::StepKind::EventLoopOnly);
+    });
+    boxer.Start();
     std::atomic<bool> stepRan{false};
     LambdaThread thread([&](LambdaThread&) { TThread::Synchronize([&] { stepRan = true; }); });
     thread.Start();
@@ -77,26 +83,79 @@ TEST(TThreadSynchronize, ServingStepsRunsNothingElseTheEventLoopHolds)
         TThread::serveStepsDuringWait();
     EXPECT_TRUE(stepRan);
     EXPECT_FALSE(otherRan);
+    EXPECT_FALSE(eventLoopStepRan);
     thread.WaitFor();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
-    EXPECT_TRUE(otherRan); // the event loop still gets it
+    ASSERT_TRUE(waitUntil([&] { return eventLoopStepRan && otherRan; })); // the event loop gets them
+    boxer.WaitFor();
 }
 
-TEST(TThreadSynchronize, StepsRunInOrderOnAnEventLoop)
+TEST(TThreadSynchronize, EachWorkersStepsRunInTheOrderSentWhileAnotherSynchronises)
 {
-    QList<int> steps;
-    std::atomic<bool> done{false};
+    // Worker B queues a step, then synchronises one, many times, while worker
+    // A synchronises all along; the window thread serves them from its event
+    // loop and from waits in turn.
+    constexpr int Rounds = 5000;
+    QList<int> seenOfB;
+    std::atomic<bool> bDone{false};
+    std::atomic<bool> stopA{false};
+    int stepsOfA = 0;
+    LambdaThread a([&](LambdaThread&) {
+        while (!stopA)
+            TThread::Synchronize([&] { ++stepsOfA; });
+    });
+    LambdaThread b([&](LambdaThread&) {
+        for (int i = 0; i < Rounds; ++i) {
+            TThread::Queue([&seenOfB, i] { seenOfB.append(2 * i); });
+            TThread::Synchronize([&seenOfB, i] { seenOfB.append(2 * i + 1); });
+        }
+        bDone = true;
+    });
+    a.Start();
+    b.Start();
+    QDeadlineTimer limit(60000);
+    for (int turn = 0; !bDone && !limit.hasExpired(); ++turn) {
+        if (turn % 2)
+            TThread::serveStepsDuringWait();
+        else
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    stopA = true;
+    a.WaitFor();
+    b.WaitFor();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+
+    ASSERT_EQ(seenOfB.size(), 2 * Rounds);
+    int outOfOrder = 0;
+    for (int i = 0; i < seenOfB.size(); ++i)
+        outOfOrder += seenOfB[i] != i;
+    EXPECT_EQ(outOfOrder, 0);
+    EXPECT_GT(stepsOfA, 0);
+}
+
+TEST(TThreadWaitFor, ServesDisplayStepsAndRefusesTheWorkersEventLoopSteps)
+{
+    bool otherRan = false;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&] { otherRan = true; }, Qt::QueuedConnection);
+    bool displayRan = false;
+    bool eventLoopStepRan = false;
+    QString refusal;
     LambdaThread thread([&](LambdaThread&) {
-        for (int i = 0; i < 50; ++i)
-            TThread::Synchronize([&steps, i] { steps.append(i); });
-        done = true;
+        TThread::Synchronize([&] { displayRan = true; });
+        try {
+            TThread::Synchronize([&] { eventLoopStepRan = true; },
+                                 TThread::StepKind::EventLoopOnly);
+        } catch (const solvek::Exception& e) {
+            refusal = e.message();
+        }
     });
     thread.Start();
-    ASSERT_TRUE(waitUntil([&] { return done.load(); }));
     thread.WaitFor();
-    ASSERT_EQ(steps.size(), 50);
-    for (int i = 0; i < 50; ++i)
-        EXPECT_EQ(steps[i], i);
+    EXPECT_TRUE(displayRan);
+    EXPECT_FALSE(eventLoopStepRan);
+    EXPECT_FALSE(refusal.isEmpty());
+    EXPECT_FALSE(otherRan); // nor a box, a deletion or a click queued meanwhile
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 }
 
 TEST(TThreadSynchronize, OnTheWindowThreadRunsAtOnce)

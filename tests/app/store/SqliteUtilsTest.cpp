@@ -1,17 +1,23 @@
 #include "DatabaseTrouble.h"
 #include "FakePlatform.h"
+#include "TThread.h"
 #include "UntSqliteUtils.h"
 #include "WaitUntil.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -367,6 +373,100 @@ TEST_F(SqliteUtilsTest, ProbeLogStoresDayTimeAndHost)
     EXPECT_TRUE(parts[0] == before || parts[0] == after);
     EXPECT_EQ(parts[1].size(), 4);
     EXPECT_EQ(parts[2], "blocked.example");
+}
+
+// --- the window thread's wait for a busy database ---------------------------------
+
+// A worker's step as the window thread runs it: whether it ran, what it saw
+// and what it raised in the worker.
+struct SentStep {
+    std::atomic<bool> ended{false};
+    bool ran = false;
+    bool sawHost = false;
+    QString failure;
+
+    void send(TThread::StepKind kind, const QString& host)
+    {
+        try {
+            TThread::Synchronize(
+                [&] {
+                    ran = true;
+                    sawHost = hostExists(host);
+                },
+                kind);
+        } catch (const solvek::Exception& e) {
+            failure = e.message();
+        }
+        ended = true;
+    }
+};
+
+TEST_F(SqliteUtilsTest, InsideTheWindowsWaitAStepUsingTheDatabaseIsRefusedOrKeptForTheEventLoop)
+{
+    initSqliteUtilsModule();
+    // A reader's open transaction keeps the window's commit waiting; a step
+    // that read the database under that wait would wait for the wait itself.
+    std::atomic<bool> reading{false};
+    SentStep display;
+    SentStep eventLoop;
+    std::thread reader([&] {
+        TSQLiteDatabase db(DBPath);
+        db.ExecSQL("BEGIN;");
+        db.GetTable("SELECT * FROM categories;");
+        reading = true;
+        QDeadlineTimer limit(DatabaseBusyTimeoutMs + 5000);
+        while (!display.ended && !limit.hasExpired())
+            QThread::msleep(5);
+        db.ExecSQL("COMMIT;");
+    });
+    std::thread displayWorker;
+    std::thread eventLoopWorker;
+    ASSERT_TRUE(waitUntil([&] { return reading.load(); }));
+    displayWorker = std::thread([&] { display.send(TThread::StepKind::DisplayOnly, "new.com"); });
+    eventLoopWorker =
+        std::thread([&] { eventLoop.send(TThread::StepKind::EventLoopOnly, "new.com"); });
+
+    EXPECT_NO_THROW(addHost("9", "new.com", "N"));
+    const bool keptStepRanInTheWait = eventLoop.ran;
+    EXPECT_TRUE(waitUntil([&] { return display.ended && eventLoop.ended; }));
+    reader.join();
+    displayWorker.join();
+    eventLoopWorker.join();
+
+    EXPECT_TRUE(display.failure.contains("cannot use the database")) << display.failure.toStdString();
+    EXPECT_FALSE(keptStepRanInTheWait);
+    EXPECT_TRUE(eventLoop.failure.isEmpty()) << eventLoop.failure.toStdString();
+    EXPECT_TRUE(eventLoop.sawHost);
+}
+
+TEST_F(SqliteUtilsTest, TheWindowsWaitEndsAtTheBusyTimeOutThoughStepsKeepComing)
+{
+    initSqliteUtilsModule();
+    std::atomic<bool> holding{false};
+    std::atomic<bool> stop{false};
+    std::atomic<bool> ended{false};
+    // A writer that synchronises slow steps all along and never commits in time.
+    std::thread holder([&] {
+        TSQLiteDatabase db(DBPath);
+        db.ExecSQL("BEGIN IMMEDIATE;");
+        holding = true;
+        QDeadlineTimer limit(3 * DatabaseBusyTimeoutMs);
+        while (!stop && !limit.hasExpired())
+            TThread::Synchronize([] { QThread::msleep(50); });
+        db.ExecSQL("ROLLBACK;");
+        ended = true;
+    });
+    ASSERT_TRUE(waitUntil([&] { return holding.load(); }));
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_THROW(addHost("9", "late.com", "N"), ESQLiteException);
+    const qint64 waitedMs = waited.elapsed();
+    stop = true;
+    EXPECT_TRUE(waitUntil([&] { return ended.load(); }));
+    holder.join();
+    // The steps' own time counts too: bounded, not endless.
+    EXPECT_GE(waitedMs, DatabaseBusyTimeoutMs);
+    EXPECT_LT(waitedMs, DatabaseBusyTimeoutMs + 2000);
 }
 
 // --- import of the previous version's database -----------------------------------
