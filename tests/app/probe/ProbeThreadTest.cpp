@@ -2,10 +2,13 @@
 #include "ProbeLogWriter.h"
 #include "Socket.h"
 #include "SocketError.h"
+#include "TThread.h"
 #include "UntProbeThread.h"
 
 #include <QDate>
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QThread>
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -578,6 +581,31 @@ TEST_F(ProbeRecordWriterTest, DatabaseHeldPastTheBusyTimeOutIsWaitedForWithoutAB
     EXPECT_EQ(column("SELECT host FROM probe;"), QStringList{" held.com"});
     QCoreApplication::processEvents();
     EXPECT_EQ(takeBoxes(), QStringList());
+}
+
+TEST_F(ProbeRecordWriterTest, TheFlushOnTheWindowThreadServesAWorkerThatHoldsTheDatabase)
+{
+    // A merge that shows its steps while it holds the write lock: the records
+    // wait for its commit, and it waits for the window thread.
+    std::atomic<bool> holding{false};
+    std::atomic<bool> committed{false};
+    std::thread merge([&] {
+        TSQLiteDatabase db(DBPath);
+        db.ExecSQL("BEGIN IMMEDIATE;");
+        holding = true;
+        for (int i = 0; i < 5; ++i)
+            TThread::Synchronize([] {});
+        db.ExecSQL("COMMIT;");
+        committed = true;
+    });
+    QDeadlineTimer limit(20000);
+    while (!holding && !limit.hasExpired()) // no event loop: it would serve the steps
+        QThread::msleep(1);
+    writer.add(QStringLiteral(" atexit.com"));
+    EXPECT_TRUE(writer.flush(3000));
+    EXPECT_TRUE(waitUntil([&] { return committed.load(); }));
+    merge.join();
+    EXPECT_EQ(column("SELECT host FROM probe;"), QStringList{" atexit.com"});
 }
 
 TEST_F(ProbeRecordWriterTest, RecordsBeyondTheQueueBoundAreCountedAndToldOnce)
