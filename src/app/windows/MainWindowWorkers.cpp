@@ -81,6 +81,14 @@ public:
     }
 };
 
+// A refresh started by the hosts manager may run while an update runs; the
+// update then owns the bar, the taskbar button and the Update button, and
+// ends them itself.
+bool updateRuns()
+{
+    return FrmMain->getDBLock();
+}
+
 // The refresh's steps on the main window.
 class MainWindowRefreshUi : public HostsRefreshUi {
 public:
@@ -88,18 +96,25 @@ public:
     {
         m_begun = true;
         mainprogress::post([rows] {
-            mainprogress::startCounting(rows, mainprogress::OverlayRefreshingHosts,
-                                        QStringLiteral("Refresh Hosts..."),
-                                        QStringLiteral("Updating Hosts : "));
+            if (!updateRuns())
+                mainprogress::startCounting(rows, mainprogress::OverlayRefreshingHosts,
+                                            QStringLiteral("Refresh Hosts..."),
+                                            QStringLiteral("Updating Hosts : "));
         });
     }
     void step(qint64 row, qint64 rows) override
     {
-        mainprogress::post([row, rows] { mainprogress::showStep(row, rows); });
+        mainprogress::post([row, rows] {
+            if (!updateRuns())
+                mainprogress::showStep(row, rows);
+        });
     }
     void end() override
     {
-        TThread::Synchronize([begun = m_begun] { mainprogress::finishRefresh(begun); });
+        TThread::Synchronize([begun = m_begun] {
+            if (!updateRuns())
+                mainprogress::finishRefresh(begun);
+        });
     }
     bool windowVisible() override { return mainprogress::windowVisible(); }
     void showBalloon(const QString& title, const QString& text) override

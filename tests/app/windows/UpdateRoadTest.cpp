@@ -220,3 +220,24 @@ TEST_F(UpdateRoadTest, ProgressStepsDriveTheBarAndTheTaskbar)
                                   "overlay 1 0 Refresh Hosts...", "value 150 200", "overlay 0 0",
                                   "state 0 0"}));
 }
+
+TEST_F(UpdateRoadTest, ARefreshEndingDuringAnUpdateLeavesTheBarAndTheButtonToIt)
+{
+    createWindows();
+    // An update in the middle of its merge, as its own steps leave the window.
+    const std::unique_ptr<BlockListUi> update = makeMainWindowBlockListUi();
+    ProxySettings proxy;
+    ASSERT_TRUE(update->begin(proxy));
+    update->updating(QStringLiteral("Zeus Bot"), 100);
+    update->step(45, 100);
+
+    // The hosts manager's refresh, on its own thread, counts and ends meanwhile.
+    execSQL(QStringLiteral("INSERT INTO hosts VALUES('5', 'mine.com', 'N');"));
+    startHostsFileRefresh();
+    ASSERT_TRUE(waitUntil([] { return TUpdateHosts::live() == 0; }));
+    EXPECT_EQ(main->p->posTextPrefix(), QStringLiteral("Updating Zeus Bot : "));
+    EXPECT_EQ(main->p->position(), 45);
+    EXPECT_FALSE(main->btnupdate->isEnabled());
+
+    update->end(QStringLiteral("now"), false);
+}
