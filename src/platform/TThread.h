@@ -50,8 +50,9 @@ public:
     // Blocks until Execute and OnTerminate have run; returns at once for a
     // thread never started. On the window thread it serves the display-only
     // steps meanwhile and refuses this worker's event-loop-only ones, so a
-    // synchronising worker cannot dead-lock it. Raises solvek::Exception for a thread that frees itself (it may be
-    // gone when the wait ends) and when called from the thread itself.
+    // synchronising worker cannot dead-lock it. Raises solvek::Exception for
+    // a thread that frees itself (it may be gone when the wait ends) and when
+    // called from the thread itself.
     void WaitFor();
 
     // A thread that frees itself is deleted on the window thread once it has
@@ -98,8 +99,8 @@ public:
     static void Queue(std::function<void()> method);
 
     // On the window thread, while it waits for something a worker may hold:
-    // runs the display-only steps that may run now, and nothing else the
-    // event loop holds. Answers whether a step ran.
+    // runs the display-only steps queued, and nothing else the event loop
+    // holds. Answers whether a step ran.
     static bool serveStepsDuringWait();
 
     // True on the window thread while a step runs inside one of its waits.
