@@ -40,10 +40,11 @@ protected:
         file.write("half a hosts file");
         return file.fileName();
     }
-    mode_t mode() const
+    mode_t mode() const { return modeOf(fake.hostsFilePath); }
+    static mode_t modeOf(const QString& path)
     {
         struct stat info {};
-        ::stat(QFile::encodeName(fake.hostsFilePath).constData(), &info);
+        ::stat(QFile::encodeName(path).constData(), &info);
         return info.st_mode & 07777;
     }
 };
@@ -171,8 +172,15 @@ TEST_F(HostsFileTest, TheNewFileIsReadOnlyBeforeItReplacesTheOldOne)
     HostsFileWriter writer(BlankLines::Drop, systemtext::LineEnd::CrLf);
     writer.write("new\r\n");
     EXPECT_EQ(mode(), 0644u); // the old file's mode is left alone
-    writer.commit();
-    EXPECT_EQ(mode(), 0444u); // already so while the writer is still there
+
+    // A folder in the old file's place makes the rename fail, so the new file
+    // keeps its temporary name and the mode it had when it was to take the
+    // hosts file's.
+    ASSERT_TRUE(QFile::remove(fake.hostsFilePath));
+    ASSERT_TRUE(QDir().mkdir(fake.hostsFilePath));
+    EXPECT_THROW(writer.commit(), EHostsFileError);
+    ASSERT_EQ(strayFiles().size(), 1);
+    EXPECT_EQ(modeOf(dir.filePath(strayFiles().front())), 0444u);
 }
 
 TEST_F(HostsFileTest, ManagerWriteKeepsBlankLinesAndDoesNotFlush)
