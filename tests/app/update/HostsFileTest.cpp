@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -357,6 +358,22 @@ TEST_F(HostsFileTest, CleaningAHostListedTwiceEmptiesBothLines)
     // The next refresh's write takes the blank lines away.
     setHostsFile(getHostsFile(), BlankLines::Drop);
     EXPECT_EQ(hostsFileBytes(), QByteArray("keep\r\n"));
+}
+
+TEST_F(HostsFileTest, CleaningReadsTheFileAsEveryReadDoes)
+{
+    // Mixed line ends (the first a lone CR, so LF), the last line without
+    // one; a block line that only begins with a listed one stays.
+    writeHostsFile("keep\r127.0.0.1 a.com.au\n127.0.0.1 a.com\r\n\n127.0.0.1 b.com");
+    cleanFromHosts(q("a.com\nb.com"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("keep\n127.0.0.1 a.com.au\n\n\n\n"));
+
+    // A marked file is written back in the 8-bit form, without its mark.
+    QStringEncoder toUtf16(QStringConverter::Utf16LE);
+    const QByteArray unicode = toUtf16(q("127.0.0.1 caf\u00e9.com\r\n127.0.0.1 a.com\r\n"));
+    writeHostsFile("\xFF\xFE" + unicode);
+    cleanFromHosts(q("caf\u00e9.com"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("\r\n127.0.0.1 a.com\r\n"));
 }
 
 TEST_F(HostsFileTest, WritesKeepTheLineEndTheFileUses)
