@@ -376,6 +376,22 @@ TEST_F(HostsFileTest, CleaningReadsTheFileAsEveryReadDoes)
     EXPECT_EQ(hostsFileBytes(), QByteArray("\r\n127.0.0.1 a.com\r\n"));
 }
 
+TEST_F(HostsFileTest, CleaningALargeFileKeepsEveryOtherLineInItsPlace)
+{
+    // Kept spans of one line end and of more than a MiB, between emptied lines.
+    QByteArray text;
+    QByteArray expected;
+    for (int i = 0; i < 60000; ++i) {
+        const QByteArray line = "127.0.0.1 host" + QByteArray::number(i) + ".example";
+        text += line + '\n';
+        expected += (i == 1 || i == 2 || i == 59998 ? QByteArray() : line) + '\n';
+    }
+    ASSERT_GT(text.size(), 3 << 19);
+    writeHostsFile(text);
+    cleanFromHosts(q("host59998.example\nhost1.example\nhost2.example"));
+    EXPECT_TRUE(hostsFileBytes() == expected);
+}
+
 TEST_F(HostsFileTest, WritesKeepTheLineEndTheFileUses)
 {
     writeHostsFile("keep\n127.0.0.1 a.com\n");
