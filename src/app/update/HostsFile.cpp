@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -240,7 +241,7 @@ QString getHostsFile()
     return text;
 }
 
-QByteArray getHostsFileBytes(LineEnd lineEnd, bool& alreadyAsWritten)
+QByteArray getHostsFileBytes(LineEnd lineEnd, BlankLines blankLines, bool& alreadyAsWritten)
 {
     QByteArray bytes = readHostsFile();
     // Without a mark the 8-bit form is the file's own bytes, so only the line
@@ -248,7 +249,8 @@ QByteArray getHostsFileBytes(LineEnd lineEnd, bool& alreadyAsWritten)
     const bool marked = systemtext::hasByteOrderMark(bytes);
     if (marked)
         bytes = systemtext::encode(systemtext::decodeWithByteOrderMark(bytes));
-    alreadyAsWritten = !marked && hasLineEndsInParallel(bytes, lineEnd, true);
+    alreadyAsWritten =
+        !marked && hasLineEndsInParallel(bytes, lineEnd, blankLines == BlankLines::Drop);
     return bytes;
 }
 
@@ -380,41 +382,116 @@ bool hostInText(const QString& host, const QString& text)
     return PresentHosts(text).contains(host);
 }
 
+namespace {
+
+// The block lines of the listed hosts (one a line) in the 8-bit form, each
+// with the number of lines it still empties: a host listed twice empties two.
+class ListedBlockLines {
+public:
+    explicit ListedBlockLines(QStringView hostList)
+    {
+        systemtext::forEachLine(hostList, [&](QStringView host, qsizetype) {
+            ++m_remaining[BlockLinePrefixBytes.toByteArray() + systemtext::encode(host)];
+            ++m_total;
+        });
+    }
+    bool isEmpty() const { return m_total == 0; }
+    // True when the line is one still to be emptied, which it then counts.
+    bool take(QByteArrayView line)
+    {
+        if (!line.startsWith(BlockLinePrefixBytes))
+            return false;
+        const auto found = m_remaining.find(QByteArray::fromRawData(line.data(), line.size()));
+        if (found == m_remaining.end() || *found == 0)
+            return false;
+        --*found;
+        --m_total;
+        return true;
+    }
+
+private:
+    QHash<QByteArray, qsizetype> m_remaining;
+    qsizetype m_total = 0;
+};
+
+// The lines to empty, views into the bytes in their order: for each listed
+// block line the first that remains. Every line of the bytes ends with the
+// line end.
+std::vector<QByteArrayView> linesToEmpty(QByteArrayView bytes, LineEnd lineEnd,
+                                         ListedBlockLines& listed)
+{
+    const qsizetype endSize = systemtext::lineEndBytes(lineEnd).size();
+    std::vector<QByteArrayView> lines;
+    const char* at = bytes.data();
+    const char* const end = at + bytes.size();
+    while (at < end && !listed.isEmpty()) {
+        const auto* lineFeed = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at)));
+        if (lineFeed == nullptr)
+            break;
+        const QByteArrayView line(at, lineFeed + 1 - endSize);
+        if (listed.take(line))
+            lines.push_back(line);
+        at = lineFeed + 1;
+    }
+    return lines;
+}
+
+// Writes the bytes without the text of the lines given (views into them, in
+// order), their line ends kept. Short spans between those lines are gathered
+// first, so emptying many lines costs few writes.
+void writeWithout(HostsFileWriter& writer, QByteArrayView bytes,
+                  const std::vector<QByteArrayView>& emptied)
+{
+    qsizetype total = bytes.size();
+    for (QByteArrayView line : emptied)
+        total -= line.size();
+    writer.expectBytes(total);
+
+    constexpr qsizetype GatheredBytes = qsizetype(1) << 20;
+    QByteArray gathered;
+    const auto writeGathered = [&] {
+        if (gathered.isEmpty())
+            return;
+        writer.writeInShape(gathered);
+        gathered.resize(0);
+    };
+    const auto keep = [&](QByteArrayView span) {
+        if (gathered.size() + span.size() > GatheredBytes)
+            writeGathered();
+        if (span.size() >= GatheredBytes)
+            writer.writeInShape(span);
+        else
+            gathered.append(span);
+    };
+    const char* at = bytes.data();
+    for (QByteArrayView line : emptied) {
+        keep(QByteArrayView(at, line.data()));
+        at = line.data() + line.size();
+    }
+    keep(QByteArrayView(at, bytes.data() + bytes.size()));
+    writeGathered();
+}
+
+} // namespace
+
+// Runs on the window thread: one pass over the file's bytes, hashing only the
+// listed hosts' lines, so a file of millions of lines is cleaned in about the
+// time its copy takes.
 void cleanFromHosts(const QString& hostList)
 {
     HostsFileLock lock;
-    const QString text = getHostsFile();
+    const LineEnd lineEnd = hostsFileLineEnd();
+    bool inShape = false;
+    QByteArray bytes = getHostsFileBytes(lineEnd, BlankLines::Keep, inShape);
+    // A marked file counts as not in shape, whatever its lines; mending it costs one pass.
+    if (!inShape)
+        bytes = systemtext::withLineEnds(bytes, lineEnd);
 
-    std::vector<QStringView> lines;
-    QHash<QStringView, std::vector<qsizetype>> blockLines; // line text -> its indexes, in order
-    systemtext::forEachLine(text, [&](QStringView line, qsizetype index) {
-        lines.push_back(line);
-        if (line.startsWith(BlockLinePrefix))
-            blockLines[line].push_back(index);
-    });
-
-    std::vector<bool> emptied(lines.size(), false);
-    QHash<QStringView, size_t> used; // block lines already emptied, per line text
-    systemtext::forEachLine(hostList, [&](QStringView host, qsizetype) {
-        QString blockLine = BlockLinePrefix.toString();
-        blockLine.append(host);
-        const auto found = blockLines.constFind(blockLine);
-        if (found == blockLines.cend())
-            return;
-        size_t& next = used[found.key()];
-        if (next < found->size())
-            emptied[(*found)[next++]] = true;
-    });
-
-    const QStringView lineEnd = systemtext::lineEndText(systemtext::firstLineEnd(text));
-    QString cleaned;
-    cleaned.reserve(text.size());
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (!emptied[i])
-            cleaned.append(lines[i]);
-        cleaned.append(lineEnd);
-    }
-    setHostsFile(cleaned, BlankLines::Keep);
+    ListedBlockLines listed(hostList);
+    const std::vector<QByteArrayView> emptied = linesToEmpty(bytes, lineEnd, listed);
+    HostsFileWriter writer(BlankLines::Keep, lineEnd);
+    writeWithout(writer, bytes, emptied);
+    writer.commit();
 }
 
 HostsFileLock::HostsFileLock() : m_locker(&hostsFileMutex()) {}

@@ -38,21 +38,23 @@ QString hostsFilePath();
 // Every write keeps it.
 systemtext::LineEnd hostsFileLineEnd();
 
+enum class BlankLines {
+    Drop, // the refresh's write: lines of only blanks and control characters go
+    Keep, // the hosts manager's write
+};
+
 // Reads the hosts file, leaving its mode as it is; a leading byte-order mark
 // selects its Unicode encoding; lines split at CR, LF or CR LF and each
 // followed by the file's line end. The resolver-cache flush follows, also
 // after a failure. Raises EHostsFileError.
 QString getHostsFile();
 // The same text in its 8-bit form, its lines ended as the file ends them (the
-// writer mends them), telling whether the refresh's write of it would give
-// back the file's own bytes (every line ended by the line end, no blank line,
-// no byte-order mark), so that write can be left out.
-QByteArray getHostsFileBytes(systemtext::LineEnd lineEnd, bool& alreadyAsWritten);
-
-enum class BlankLines {
-    Drop, // the refresh's write: lines of only blanks and control characters go
-    Keep, // the hosts manager's write
-};
+// writer mends them), telling whether a write of it with those blank lines
+// would give back the file's own bytes (every line ended by the line end, no
+// blank line where they are dropped, no byte-order mark), so that its lines
+// can be taken as they are, or the write left out.
+QByteArray getHostsFileBytes(systemtext::LineEnd lineEnd, BlankLines blankLines,
+                             bool& alreadyAsWritten);
 
 // An open file descriptor, closed when it goes; -1 is none.
 class OpenFile {

@@ -284,7 +284,7 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
         QByteArray text;
         bool alreadyAsWritten = false;
         try {
-            text = getHostsFileBytes(lineEnd, alreadyAsWritten);
+            text = getHostsFileBytes(lineEnd, BlankLines::Drop, alreadyAsWritten);
             outcome.fileRead = true;
         } catch (const EHostsFileError& error) {
             outcome.fileFailure = error.message();

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -40,10 +41,11 @@ protected:
         file.write("half a hosts file");
         return file.fileName();
     }
-    mode_t mode() const
+    mode_t mode() const { return modeOf(fake.hostsFilePath); }
+    static mode_t modeOf(const QString& path)
     {
         struct stat info {};
-        ::stat(QFile::encodeName(fake.hostsFilePath).constData(), &info);
+        ::stat(QFile::encodeName(path).constData(), &info);
         return info.st_mode & 07777;
     }
 };
@@ -171,8 +173,15 @@ TEST_F(HostsFileTest, TheNewFileIsReadOnlyBeforeItReplacesTheOldOne)
     HostsFileWriter writer(BlankLines::Drop, systemtext::LineEnd::CrLf);
     writer.write("new\r\n");
     EXPECT_EQ(mode(), 0644u); // the old file's mode is left alone
-    writer.commit();
-    EXPECT_EQ(mode(), 0444u); // already so while the writer is still there
+
+    // A folder in the old file's place makes the rename fail, so the new file
+    // keeps its temporary name and the mode it had when it was to take the
+    // hosts file's.
+    ASSERT_TRUE(QFile::remove(fake.hostsFilePath));
+    ASSERT_TRUE(QDir().mkdir(fake.hostsFilePath));
+    EXPECT_THROW(writer.commit(), EHostsFileError);
+    ASSERT_EQ(strayFiles().size(), 1);
+    EXPECT_EQ(modeOf(dir.filePath(strayFiles().front())), 0444u);
 }
 
 TEST_F(HostsFileTest, ManagerWriteKeepsBlankLinesAndDoesNotFlush)
@@ -349,6 +358,38 @@ TEST_F(HostsFileTest, CleaningAHostListedTwiceEmptiesBothLines)
     // The next refresh's write takes the blank lines away.
     setHostsFile(getHostsFile(), BlankLines::Drop);
     EXPECT_EQ(hostsFileBytes(), QByteArray("keep\r\n"));
+}
+
+TEST_F(HostsFileTest, CleaningReadsTheFileAsEveryReadDoes)
+{
+    // Mixed line ends (the first a lone CR, so LF), the last line without
+    // one; a block line that only begins with a listed one stays.
+    writeHostsFile("keep\r127.0.0.1 a.com.au\n127.0.0.1 a.com\r\n\n127.0.0.1 b.com");
+    cleanFromHosts(q("a.com\nb.com"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("keep\n127.0.0.1 a.com.au\n\n\n\n"));
+
+    // A marked file is written back in the 8-bit form, without its mark.
+    QStringEncoder toUtf16(QStringConverter::Utf16LE);
+    const QByteArray unicode = toUtf16(q("127.0.0.1 caf\u00e9.com\r\n127.0.0.1 a.com\r\n"));
+    writeHostsFile("\xFF\xFE" + unicode);
+    cleanFromHosts(q("caf\u00e9.com"));
+    EXPECT_EQ(hostsFileBytes(), QByteArray("\r\n127.0.0.1 a.com\r\n"));
+}
+
+TEST_F(HostsFileTest, CleaningALargeFileKeepsEveryOtherLineInItsPlace)
+{
+    // Kept spans of one line end and of more than a MiB, between emptied lines.
+    QByteArray text;
+    QByteArray expected;
+    for (int i = 0; i < 60000; ++i) {
+        const QByteArray line = "127.0.0.1 host" + QByteArray::number(i) + ".example";
+        text += line + '\n';
+        expected += (i == 1 || i == 2 || i == 59998 ? QByteArray() : line) + '\n';
+    }
+    ASSERT_GT(text.size(), 3 << 19);
+    writeHostsFile(text);
+    cleanFromHosts(q("host59998.example\nhost1.example\nhost2.example"));
+    EXPECT_TRUE(hostsFileBytes() == expected);
 }
 
 TEST_F(HostsFileTest, WritesKeepTheLineEndTheFileUses)
