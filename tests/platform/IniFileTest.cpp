@@ -230,11 +230,13 @@ TEST(IniFileWrite, TextRoundTripOfNonAsciiValues)
     EXPECT_EQ(fromBytes.ReadString("S", QString::fromUtf8("ключ"), ""), value);
 }
 
-TEST(Profile, MissingFileGivesTheDefaultAndIsNotCreated)
+TEST(Profile, MissingFileGivesTheDefaultAndIsNotCreatedByAReadOrAnErase)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("config.ini");
     EXPECT_EQ(profile::readString(path, "SOLVEK", "PGCOLOR", "clLime"), "clLime");
+    EXPECT_FALSE(QFileInfo::exists(path));
+    profile::eraseSection(path, "DBMD5");
     EXPECT_FALSE(QFileInfo::exists(path));
 }
 

@@ -216,6 +216,22 @@ TEST(LinuxInstanceGuard, WithoutARuntimeFolderTheLockIsTheUsersOwn)
     EXPECT_FALSE(latecomer.tryLock());
 }
 
+TEST(LinuxInstanceGuard, AnotherUsersRuntimeFolderIsNotUsed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    QTemporaryDir theirs;
+    QTemporaryDir temp;
+    ASSERT_EQ(::chown(QFile::encodeName(theirs.path()).constData(), 4321, 4322), 0);
+    ScopedEnv runtime("XDG_RUNTIME_DIR", QFile::encodeName(theirs.path()));
+    ScopedEnv tmpdir("TMPDIR", QFile::encodeName(temp.path()));
+
+    EXPECT_TRUE(systemPlatform().instanceGuard().acquire("FOREIGN"));
+    EXPECT_FALSE(QFileInfo::exists(theirs.filePath("FOREIGN.lock")));
+    SecondHolder latecomer(temp.filePath(QString::number(::getuid()) + "-FOREIGN.lock"));
+    EXPECT_FALSE(latecomer.tryLock());
+}
+
 TEST(LinuxAutostart, DesktopEntryWithTheExactCommandLine)
 {
     QTemporaryDir config;

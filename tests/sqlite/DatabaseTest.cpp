@@ -591,4 +591,26 @@ TEST_F(FileStateTest, WriteFailsAtOnceWhileAnotherConnectionHoldsTheLock)
     EXPECT_EQ(countRows(holder, "t"), 1);
 }
 
+TEST_F(FileStateTest, BusyHandlerThatThrowsGivesUpAtOnce)
+{
+    TSQLiteDatabase holder(path());
+    holder.ExecSQL("CREATE TABLE t (a)");
+    TSQLiteDatabase other(path());
+    EXPECT_EQ(countRows(other, "t"), 0);
+    int calls = 0;
+    // Throws at its first call only: taken for "wait on", it is asked again,
+    // and the test still ends.
+    other.SetBusyHandler([&calls](int) -> bool {
+        if (++calls == 1)
+            throw std::runtime_error("handler failed");
+        return false;
+    });
+
+    holder.ExecSQL("BEGIN EXCLUSIVE");
+    const QString message = messageOf([&] { other.ExecSQL("INSERT INTO t VALUES(1)"); });
+    EXPECT_TRUE(message.contains("database is locked")) << qPrintable(message);
+    EXPECT_EQ(calls, 1);
+    holder.ExecSQL("COMMIT");
+}
+
 } // namespace

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <algorithm>
+
 // Q_INIT_RESOURCE must be used outside any namespace.
 static void registerCompiledPictures()
 {
@@ -61,17 +63,33 @@ QFont windowFont()
     return font;
 }
 
+// The screen a frame lands on; the anchor's or the primary one when its centre is on none.
+static const QScreen* screenUnder(const QRect& frame, const QWidget* anchor)
+{
+    if (const QScreen* screen = QGuiApplication::screenAt(frame.center()))
+        return screen;
+    return anchor ? anchor->screen() : QGuiApplication::primaryScreen();
+}
+
+// The top-left corner that keeps a frame inside area; a frame larger than the
+// area keeps its title bar on it.
+static QPoint keptInside(const QRect& frame, const QRect& area)
+{
+    const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+    const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+    return {x, y};
+}
+
 void centreOn(QWidget* window, const QWidget* anchor)
 {
-    QRect area;
-    if (anchor)
-        area = anchor->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    else
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!anchor && !primary)
         return;
     QRect frame = window->frameGeometry();
-    frame.moveCenter(area.center());
+    frame.moveCenter(anchor ? anchor->frameGeometry().center()
+                            : primary->availableGeometry().center());
+    if (const QScreen* screen = screenUnder(frame, anchor))
+        frame.moveTopLeft(keptInside(frame, screen->availableGeometry()));
     window->move(frame.topLeft());
 }
 

@@ -17,7 +17,8 @@ class TbsCompressedStoredSkin;
 // Tahoma 8 point where the system has it, the system's sans-serif otherwise.
 QFont windowFont();
 
-// Places a window centred on another; on the screen when there is none.
+// Places a window centred on another, or on the screen when there is none,
+// its frame kept inside the available area of the screen it lands on.
 void centreOn(QWidget* window, const QWidget* anchor);
 
 // Registers the pictures compiled into this static library.

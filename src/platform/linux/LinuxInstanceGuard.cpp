@@ -22,6 +22,14 @@ QString fileNameOf(const QString& name)
     return fileName + QStringLiteral(".lock");
 }
 
+// An `su` shell keeps the other user's runtime folder: a lock file made there
+// would be ours, and their own instance could not open it to see the lock.
+bool isOwnFolder(const QString& path)
+{
+    const QFileInfo folder(path);
+    return folder.isDir() && folder.ownerId() == ::geteuid();
+}
+
 } // namespace
 
 LinuxInstanceGuard::~LinuxInstanceGuard()
@@ -33,7 +41,7 @@ LinuxInstanceGuard::~LinuxInstanceGuard()
 QString LinuxInstanceGuard::lockFilePath(const QString& name)
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+    if (!runtime.isEmpty() && isOwnFolder(runtime))
         return QDir(runtime).filePath(fileNameOf(name));
     // The temporary folder is every user's: the lock stays each user's own, as
     // the runtime folder would keep it, so one user's instance does not stop another's.

@@ -19,7 +19,8 @@ public:
 
     bool acquire(const QString& name) override;
 
-    // The lock file of a name: $XDG_RUNTIME_DIR, else the temporary folder.
+    // The lock file of a name: $XDG_RUNTIME_DIR when this user owns it, else
+    // the temporary folder.
     static QString lockFilePath(const QString& name);
 
 private:

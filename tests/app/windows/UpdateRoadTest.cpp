@@ -145,8 +145,16 @@ TEST_F(UpdateRoadTest, AnUnreachableSourceIsToldOnlyWhileTheWindowIsVisible)
               QStringLiteral("<missing>"));
 
     main->hide();
-    ASSERT_TRUE(updateAndWait());
+    testing::internal::CaptureStderr();
+    const bool ended = updateAndWait();
+    const std::string told = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(ended);
     EXPECT_TRUE(takeBoxes().isEmpty());
+    // Standard error tells it as a failed update, not as a crashed thread.
+    EXPECT_NE(told.find("Solvek Anti-Bot: Update failed: list 2: Could not download "),
+              std::string::npos)
+        << told;
+    EXPECT_EQ(told.find("Thread ended by an exception"), std::string::npos) << told;
 }
 
 TEST_F(UpdateRoadTest, TheProxyComesFromTheSettingsWindow)
