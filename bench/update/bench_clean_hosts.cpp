@@ -59,8 +59,8 @@ QString quoted(const QString& text)
 
 double grepSeconds(const QString& line, const QString& file, const QString& out)
 {
-    const QString command = QStringLiteral("grep -vxF %1 %2 > %3 && sync")
-                                .arg(quoted(line), quoted(file), quoted(out));
+    const QString command =
+        QStringLiteral("grep -vxF %1 %2 > %3 && sync").arg(quoted(line), quoted(file), quoted(out));
     QElapsedTimer timer;
     timer.start();
     QProcess shell;
@@ -119,7 +119,8 @@ int main(int argc, char** argv)
         }
         if (!writeAfresh(fake.hostsFilePath, bytes))
             return 1;
-        grepping.push_back(grepSeconds(QString::fromLatin1(blockLine), fake.hostsFilePath, grepOut));
+        grepping.push_back(
+            grepSeconds(QString::fromLatin1(blockLine), fake.hostsFilePath, grepOut));
         if (grepping.back() < 0) {
             std::fprintf(stderr, "grep failed\n");
             return 1;

@@ -4,9 +4,6 @@
 #include "TThread.h"
 #include "linux/LinuxPlatform.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QThread>
 #include <atomic>
 #include <functional>
 

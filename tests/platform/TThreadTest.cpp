@@ -85,7 +85,8 @@ TEST(TThreadSynchronize, AWaitRunsOnlyDisplayStepsAndNothingElseTheEventLoopHold
     EXPECT_FALSE(otherRan);
     EXPECT_FALSE(eventLoopStepRan);
     thread.WaitFor();
-    ASSERT_TRUE(waitUntil([&] { return eventLoopStepRan && otherRan; })); // the event loop gets them
+    ASSERT_TRUE(
+        waitUntil([&] { return eventLoopStepRan && otherRan; })); // the event loop gets them
     boxer.WaitFor();
 }
 

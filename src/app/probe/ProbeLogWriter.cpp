@@ -54,7 +54,8 @@ public:
     // meanwhile: one of them may hold the database the records wait for.
     bool flush(int timeoutMs)
     {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         std::unique_lock lock(m_mutex);
         const qint64 target = m_queued;
         m_wakeWriter.notify_one();

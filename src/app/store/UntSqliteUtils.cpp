@@ -164,9 +164,10 @@ std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
 {
     // It would wait under the wait that runs it, for a lock that wait may hold.
     if (TThread::isRunningStepDuringWait())
-        throw ESQLiteException(QStringLiteral(
-            "A step run while the window thread waits cannot use the database \"%1\"")
-                                   .arg(path));
+        throw ESQLiteException(
+            QStringLiteral(
+                "A step run while the window thread waits cannot use the database \"%1\"")
+                .arg(path));
     auto db = std::make_unique<TSQLiteDatabase>(path);
     if (QCoreApplication::instance() && TThread::isWindowThread())
         db->SetBusyHandler(WindowThreadBusyWait());

@@ -5,8 +5,6 @@
 #include "UntMain.h"
 #include "VistaProBar.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <QSystemTrayIcon>
 #include <QToolButton>
 

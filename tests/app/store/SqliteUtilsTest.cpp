@@ -433,7 +433,8 @@ TEST_F(SqliteUtilsTest, InsideTheWindowsWaitAStepUsingTheDatabaseIsRefusedOrKept
     displayWorker.join();
     eventLoopWorker.join();
 
-    EXPECT_TRUE(display.failure.contains("cannot use the database")) << display.failure.toStdString();
+    EXPECT_TRUE(display.failure.contains("cannot use the database"))
+        << display.failure.toStdString();
     EXPECT_FALSE(keptStepRanInTheWait);
     EXPECT_TRUE(eventLoop.failure.isEmpty()) << eventLoop.failure.toStdString();
     EXPECT_TRUE(eventLoop.sawHost);
