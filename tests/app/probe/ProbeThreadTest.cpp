@@ -2,13 +2,11 @@
 #include "ProbeLogWriter.h"
 #include "Socket.h"
 #include "SocketError.h"
-#include "TThread.h"
+#include "SynchronizingMerge.h"
 #include "UntProbeThread.h"
 
 #include <QDate>
-#include <QDeadlineTimer>
 #include <QFile>
-#include <QThread>
 
 #include <arpa/inet.h>
 #include <atomic>
@@ -585,26 +583,12 @@ TEST_F(ProbeRecordWriterTest, DatabaseHeldPastTheBusyTimeOutIsWaitedForWithoutAB
 
 TEST_F(ProbeRecordWriterTest, TheFlushOnTheWindowThreadServesAWorkerThatHoldsTheDatabase)
 {
-    // A merge that shows its steps while it holds the write lock: the records
-    // wait for its commit, and it waits for the window thread.
-    std::atomic<bool> holding{false};
-    std::atomic<bool> committed{false};
-    std::thread merge([&] {
-        TSQLiteDatabase db(DBPath);
-        db.ExecSQL("BEGIN IMMEDIATE;");
-        holding = true;
-        for (int i = 0; i < 5; ++i)
-            TThread::Synchronize([] {});
-        db.ExecSQL("COMMIT;");
-        committed = true;
-    });
-    QDeadlineTimer limit(20000);
-    while (!holding && !limit.hasExpired()) // no event loop: it would serve the steps
-        QThread::msleep(1);
-    writer.add(QStringLiteral(" atexit.com"));
-    EXPECT_TRUE(writer.flush(3000));
-    EXPECT_TRUE(waitUntil([&] { return committed.load(); }));
-    merge.join();
+    // The records wait for the merge's commit, and the merge for the window thread.
+    {
+        SynchronizingMerge merge;
+        writer.add(QStringLiteral(" atexit.com"));
+        EXPECT_TRUE(writer.flush(3000));
+    }
     EXPECT_EQ(column("SELECT host FROM probe;"), QStringList{" atexit.com"});
 }
 

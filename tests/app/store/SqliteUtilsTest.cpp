@@ -1,5 +1,6 @@
 #include "DatabaseTrouble.h"
 #include "FakePlatform.h"
+#include "SynchronizingMerge.h"
 #include "TThread.h"
 #include "UntSqliteUtils.h"
 #include "WaitUntil.h"
@@ -443,28 +444,16 @@ TEST_F(SqliteUtilsTest, InsideTheWindowsWaitAStepUsingTheDatabaseIsRefusedOrKept
 TEST_F(SqliteUtilsTest, TheWindowsWaitEndsAtTheBusyTimeOutThoughStepsKeepComing)
 {
     initSqliteUtilsModule();
-    std::atomic<bool> holding{false};
-    std::atomic<bool> stop{false};
-    std::atomic<bool> ended{false};
-    // A writer that synchronises slow steps all along and never commits in time.
-    std::thread holder([&] {
-        TSQLiteDatabase db(DBPath);
-        db.ExecSQL("BEGIN IMMEDIATE;");
-        holding = true;
-        QDeadlineTimer limit(3 * DatabaseBusyTimeoutMs);
-        while (!stop && !limit.hasExpired())
-            TThread::Synchronize([] { QThread::msleep(50); });
-        db.ExecSQL("ROLLBACK;");
-        ended = true;
-    });
-    ASSERT_TRUE(waitUntil([&] { return holding.load(); }));
-    QElapsedTimer waited;
-    waited.start();
-    EXPECT_THROW(addHost("9", "late.com", "N"), ESQLiteException);
-    const qint64 waitedMs = waited.elapsed();
-    stop = true;
-    EXPECT_TRUE(waitUntil([&] { return ended.load(); }));
-    holder.join();
+    qint64 waitedMs = 0;
+    {
+        // Slow steps all along, for three busy time-outs before it commits.
+        constexpr int StepMs = 50;
+        SynchronizingMerge merge(3 * DatabaseBusyTimeoutMs / StepMs, StepMs);
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_THROW(addHost("9", "late.com", "N"), ESQLiteException);
+        waitedMs = waited.elapsed();
+    }
     // The steps' own time counts too: bounded, not endless.
     EXPECT_GE(waitedMs, DatabaseBusyTimeoutMs);
     EXPECT_LT(waitedMs, DatabaseBusyTimeoutMs + 2000);

@@ -2,6 +2,7 @@
 #include "ListKeys.h"
 #include "ListRowsModel.h"
 #include "ListWindowParts.h"
+#include "SynchronizingMerge.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntHosts.h"
 #include "UntListHosts.h"
@@ -12,11 +13,6 @@
 #include <QTableView>
 #include <QToolButton>
 #include <QTreeWidget>
-
-#include <atomic>
-#include <chrono>
-#include <future>
-#include <thread>
 
 // ---------------------------------------------------------------------------
 // The add-host clean-up
@@ -440,40 +436,6 @@ TEST_F(HostsManagerTest, DeletingACategoryRemovesItsRowsAndBlockLines)
     window->hide();
     EXPECT_EQ(refreshesStarted, 1);
 }
-
-// Stands in for an update's merge: it holds a write transaction and shows
-// progress on the window thread several times before it commits, as the
-// merge does.
-class SynchronizingMerge {
-public:
-    SynchronizingMerge() { m_writing.get_future().wait(); }
-    // Serves the steps still to come, so that a failed wait ends the test
-    // instead of hanging it.
-    ~SynchronizingMerge()
-    {
-        waitUntil([this] { return committed(); });
-    }
-    bool committed() const { return m_committed.load(); }
-
-private:
-    void run()
-    {
-        TSQLiteDatabase db(DBPath);
-        db.BeginTransaction();
-        db.ExecSQL("INSERT INTO hosts VALUES('1', 'merged.com', 'Y');");
-        m_writing.set_value();
-        for (int step = 0; step < 5; ++step) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-            TThread::Synchronize([] {});
-        }
-        db.Commit();
-        m_committed.store(true);
-    }
-
-    std::promise<void> m_writing;
-    std::atomic<bool> m_committed{false};
-    std::jthread m_thread{[this] { run(); }};
-};
 
 TEST_F(HostsManagerTest, WindowChangesDuringAMergeWaitForItsCommitWithoutABox)
 {
