@@ -93,8 +93,8 @@ TEST(TThreadSynchronize, AWaitRunsOnlyDisplayStepsAndNothingElseTheEventLoopHold
 TEST(TThreadSynchronize, EachWorkersStepsRunInTheOrderSentWhileAnotherSynchronises)
 {
     // Worker B queues a step, then synchronises one, many times, while worker
-    // A synchronises all along; the window thread serves them from its event
-    // loop and from waits in turn.
+    // A synchronises display steps and C event-loop steps all along; the
+    // window thread serves them from its event loop and from waits in turn.
     constexpr int Rounds = 5000;
     QList<int> seenOfB;
     std::atomic<bool> bDone{false};
@@ -103,6 +103,19 @@ TEST(TThreadSynchronize, EachWorkersStepsRunInTheOrderSentWhileAnotherSynchronis
     LambdaThread a([&](LambdaThread&) {
         while (!stopA)
             TThread::Synchronize([&] { ++stepsOfA; });
+    });
+    std::atomic<bool> cDone{false};
+    int stepsOfC = 0;
+    int stepsOfCInAWait = 0;
+    LambdaThread c([&](LambdaThread&) {
+        while (!stopA)
+            TThread::Synchronize(
+                [&] {
+                    ++stepsOfC;
+                    stepsOfCInAWait += TThread::isRunningStepDuringWait();
+                },
+                TThread::StepKind::EventLoopOnly);
+        cDone = true;
     });
     LambdaThread b([&](LambdaThread&) {
         for (int i = 0; i < Rounds; ++i) {
@@ -113,6 +126,7 @@ TEST(TThreadSynchronize, EachWorkersStepsRunInTheOrderSentWhileAnotherSynchronis
     });
     a.Start();
     b.Start();
+    c.Start();
     QDeadlineTimer limit(60000);
     for (int turn = 0; !bDone && !limit.hasExpired(); ++turn) {
         if (turn % 2)
@@ -121,8 +135,10 @@ TEST(TThreadSynchronize, EachWorkersStepsRunInTheOrderSentWhileAnotherSynchronis
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     }
     stopA = true;
+    ASSERT_TRUE(waitUntil([&] { return cDone.load(); }));
     a.WaitFor();
     b.WaitFor();
+    c.WaitFor();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 
     ASSERT_EQ(seenOfB.size(), 2 * Rounds);
@@ -131,6 +147,8 @@ TEST(TThreadSynchronize, EachWorkersStepsRunInTheOrderSentWhileAnotherSynchronis
         outOfOrder += seenOfB[i] != i;
     EXPECT_EQ(outOfOrder, 0);
     EXPECT_GT(stepsOfA, 0);
+    EXPECT_GT(stepsOfC, 0);
+    EXPECT_EQ(stepsOfCInAWait, 0);
 }
 
 TEST(TThreadWaitFor, ServesDisplayStepsAndRefusesTheWorkersEventLoopSteps)
