@@ -1,3 +1,4 @@
+#include "linux/LinuxInstanceGuard.h"
 #include "linux/LinuxPlatform.h"
 #include "linux/LinuxMessageBoxes.h"
 
@@ -183,7 +184,9 @@ TEST(LinuxInstanceGuard, SecondHolderIsRefused)
 {
     QTemporaryDir runtime;
     ScopedEnv env("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    InstanceGuard& guard = systemPlatform().instanceGuard();
+    // A guard of its own: the program's guard holds its locks for the whole
+    // process, which would carry them into a repeated run.
+    LinuxInstanceGuard guard;
 
     // Another process holding the lock is seen through the lock file.
     SecondHolder other(runtime.filePath("TAKEN.lock"));
@@ -204,7 +207,7 @@ TEST(LinuxInstanceGuard, WithoutARuntimeFolderTheLockIsTheUsersOwn)
     QTemporaryDir temp;
     ScopedEnv runtime("XDG_RUNTIME_DIR", QByteArray());
     ScopedEnv tmpdir("TMPDIR", QFile::encodeName(temp.path()));
-    InstanceGuard& guard = systemPlatform().instanceGuard();
+    LinuxInstanceGuard guard;
 
     // Another user's lock of the same name, which this user may not even open.
     SecondHolder otherUser(temp.filePath("SHARED.lock"));
@@ -226,7 +229,8 @@ TEST(LinuxInstanceGuard, AnotherUsersRuntimeFolderIsNotUsed)
     ScopedEnv runtime("XDG_RUNTIME_DIR", QFile::encodeName(theirs.path()));
     ScopedEnv tmpdir("TMPDIR", QFile::encodeName(temp.path()));
 
-    EXPECT_TRUE(systemPlatform().instanceGuard().acquire("FOREIGN"));
+    LinuxInstanceGuard guard;
+    EXPECT_TRUE(guard.acquire("FOREIGN"));
     EXPECT_FALSE(QFileInfo::exists(theirs.filePath("FOREIGN.lock")));
     SecondHolder latecomer(temp.filePath(QString::number(::getuid()) + "-FOREIGN.lock"));
     EXPECT_FALSE(latecomer.tryLock());

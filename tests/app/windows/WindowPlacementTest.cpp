@@ -19,3 +19,16 @@ TEST(WindowPlacementTest, WindowTallerThanItsAnchorNearTheTopStaysInsideTheScree
 
     EXPECT_TRUE(screen.contains(window.frameGeometry())) << window.frameGeometry().y();
 }
+
+TEST(WindowPlacementTest, WindowLargerThanTheScreenKeepsItsTitleBarOnIt)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget anchor;
+    anchor.setGeometry(screen.center().x() - 100, screen.center().y() - 50, 200, 100);
+    QWidget window;
+    window.resize(screen.width() + 200, screen.height() + 300);
+
+    centreOn(&window, &anchor);
+
+    EXPECT_EQ(window.frameGeometry().topLeft(), screen.topLeft());
+}
