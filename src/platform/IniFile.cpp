@@ -1,12 +1,12 @@
 #include "IniFile.h"
 
+#include "ReplacingFile.h"
 #include "ToolkitInteger.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSaveFile>
 
 #include <functional>
 
@@ -160,17 +160,11 @@ QByteArray IniFile::bytes() const
 
 void IniFile::saveFile(const QString& path, bool ownerOnly) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    try {
+        replaceFileContents(path, bytes(), ReplacedMode::keptOr(ownerOnly ? 0600 : 0666));
+    } catch (const EFileReplaceError&) {
         throw EIniFileException(unableToWrite(path));
-    // The temporary file becomes the file, mode included; for a file already
-    // there it has that file's mode.
-    if (ownerOnly && !QFileInfo::exists(path) &&
-        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        throw EIniFileException(unableToWrite(path));
-    file.write(bytes());
-    if (!file.commit())
-        throw EIniFileException(unableToWrite(path));
+    }
 }
 
 void IniFile::rebuildIndex()

@@ -39,10 +39,10 @@ public:
 
     QString text() const;
     QByteArray bytes() const;
-    // Writes the 8-bit text through a temporary file in the same folder, so a
-    // failure midway leaves the old file whole, mode included. With ownerOnly
-    // a new file is readable and writable by its owner alone (0600) from its
-    // first byte on. Raises EIniFileException.
+    // Replaces the file with the 8-bit text whole or not at all (a full disk
+    // leaves the old file as it was); the old file's owner and mode are kept.
+    // With ownerOnly a new file is readable and writable by its owner alone
+    // (0600) from its first byte on. Raises EIniFileException.
     void saveFile(const QString& path, bool ownerOnly = false) const;
 
     // True once a write or an erase changed the text since it was loaded.

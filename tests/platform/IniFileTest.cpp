@@ -1,4 +1,5 @@
 #include "IniFile.h"
+#include "FileSizeLimit.h"
 #include "Unprivileged.h"
 
 #include <QDir>
@@ -7,7 +8,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 using platform::EIniFileException;
 using platform::IniFile;
@@ -333,6 +336,54 @@ TEST(Profile, UnreadableExistingFileIsNotReplaced)
     EXPECT_THROW(profile::writeString(path, "S", "k", "v"), EIniFileException);
     EXPECT_EQ(profile::readString(path, "S", "k", "d"), "d");
     EXPECT_TRUE(QFileInfo(path).isDir());
+}
+
+TEST(Profile, AWriteCutShortKeepsTheOldFileAndRaises)
+{
+    // As on a full disk: the write fails partway, here at the file-size limit.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    const QByteArray old = "[SOURCES]\r\n1=https://lists.example/a\r\n[INFO]\r\nlastupdate=x\r\n";
+    writeAll(path, old);
+    const QString fresh = dir.filePath("new.ini");
+    const QString longValue(4096, QLatin1Char('p'));
+    {
+        FileSizeLimit limit(old.size());
+        ASSERT_TRUE(limit.isSet());
+        try {
+            profile::writeString(path, "SOLVEK", "PROXYHOST", longValue);
+            FAIL() << "a cut write raised nothing";
+        } catch (const EIniFileException& e) {
+            EXPECT_EQ(e.message(), "Unable to write to " + path);
+        }
+        // A first start on a full disk makes no empty file.
+        EXPECT_THROW(profile::writeString(fresh, "SOLVEK", "PROXYHOST", longValue),
+                     EIniFileException);
+    }
+    EXPECT_EQ(readAll(path), old);
+    EXPECT_FALSE(QFileInfo::exists(fresh));
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).join(u' ').toStdString(),
+              "config.ini");
+}
+
+TEST(Profile, RootKeepsTheOwnerOfAUsersFile)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving a file to another user needs root";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("config.ini");
+    writeAll(path, "[S]\nk=v\n");
+    const QByteArray name = QFile::encodeName(path);
+    ASSERT_EQ(::chown(name.constData(), 4321, 4322), 0);
+    ASSERT_EQ(::chmod(name.constData(), 0600), 0);
+    profile::writeString(path, "S", "k", "w");
+    struct stat info {};
+    ASSERT_EQ(::stat(name.constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, 4321u);
+    EXPECT_EQ(info.st_gid, 4322u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(profile::readString(path, "S", "k", ""), "w");
 }
 
 TEST(Profile, WriteKeepsTheFilePermissions)

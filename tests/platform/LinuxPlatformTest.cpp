@@ -2,12 +2,14 @@
 #include "linux/LinuxPlatform.h"
 #include "linux/LinuxMessageBoxes.h"
 
+#include "FileSizeLimit.h"
 #include "SolvekException.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -258,6 +260,35 @@ TEST(LinuxAutostart, DesktopEntryWithTheExactCommandLine)
     EXPECT_FALSE(autostart.exists(name));
     EXPECT_FALSE(QFileInfo::exists(entry));
     EXPECT_NO_THROW(autostart.remove(name));
+}
+
+TEST(LinuxAutostart, AWriteCutShortKeepsTheOldEntryAndRaises)
+{
+    QTemporaryDir config;
+    ScopedEnv env("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    Autostart& autostart = systemPlatform().autostart();
+    const QString name = "Solvek Anti-Bot";
+    autostart.set(name, "\"/x\" /hidden");
+    const QString entry = config.filePath("autostart/Solvek-Anti-Bot.desktop");
+    const QByteArray old = readAll(entry);
+    ASSERT_FALSE(old.isEmpty());
+    {
+        // As on a full disk: the write fails partway, here at the file-size limit.
+        FileSizeLimit limit(old.size());
+        ASSERT_TRUE(limit.isSet());
+        try {
+            autostart.set(name, "\"/opt/a much longer folder name/solvek-antibot\" /hidden");
+            FAIL() << "a cut write raised nothing";
+        } catch (const solvek::Exception& e) {
+            EXPECT_EQ(e.message(), "Failed to set data for 'Solvek Anti-Bot'");
+        }
+    }
+    EXPECT_EQ(readAll(entry), old);
+    EXPECT_EQ(QDir(config.filePath("autostart"))
+                  .entryList(QDir::Files | QDir::Hidden)
+                  .join(u' ')
+                  .toStdString(),
+              "Solvek-Anti-Bot.desktop");
 }
 
 TEST(LinuxAutostart, UnwritableFolderRaises)

@@ -1,5 +1,8 @@
 #include "Artwork.h"
 
+#include "ReplacingFile.h"
+
+#include <QBuffer>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -18,8 +21,17 @@ void PngFolder::save(const QImage& image, const QString& name)
 void PngFolder::saveFile(const QImage& image, const QString& fileName, const char* format)
 {
     const QString file = m_path + "/" + fileName;
-    if (!image.save(file, format)) {
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    if (!image.save(&encoded, format)) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+        ++m_failures;
+        return;
+    }
+    try {
+        platform::replaceFileContents(file, encoded.data());
+    } catch (const platform::EFileReplaceError& e) {
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(file), e.what());
         ++m_failures;
     }
 }

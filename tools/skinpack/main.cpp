@@ -1,11 +1,12 @@
 // Packs a skin INI file and its BMP pictures into a stored skin's
 // "CompressedData" value, for the program to compile in as a Qt resource.
 
+#include "ReplacingFile.h"
 #include "SolvekException.h"
 #include "bsCompressedStoredSkin.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -24,16 +25,13 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s is not a skin description\n", argv[1]);
             return 1;
         }
-        QSaveFile file(output);
-        if (!file.open(QIODevice::WriteOnly)) {
-            std::fprintf(stderr, "cannot write %s: %s\n", argv[2], qPrintable(file.errorString()));
-            return 1;
-        }
-        skin.WriteCompressedData(file);
-        if (!file.commit()) {
-            std::fprintf(stderr, "cannot write %s: %s\n", argv[2], qPrintable(file.errorString()));
-            return 1;
-        }
+        QBuffer packed;
+        packed.open(QIODevice::WriteOnly);
+        skin.WriteCompressedData(packed);
+        platform::replaceFileContents(output, packed.data());
+    } catch (const platform::EFileReplaceError& e) {
+        std::fprintf(stderr, "cannot write %s: %s\n", argv[2], e.what());
+        return 1;
     } catch (const solvek::Exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

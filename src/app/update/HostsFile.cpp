@@ -6,19 +6,13 @@
 #include "PresentHosts.h"
 #include "SystemText.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <system_error>
-#include <unistd.h>
 #include <vector>
 
 namespace hostsfile_testing {
@@ -36,11 +30,6 @@ QRecursiveMutex& hostsFileMutex()
 {
     static QRecursiveMutex mutex;
     return mutex;
-}
-
-QString systemErrorText(int error)
-{
-    return QString::fromStdString(std::system_category().message(error));
 }
 
 [[noreturn]] void raiseReadError(const QString& path, const QString& reason)
@@ -66,103 +55,6 @@ public:
 private:
     Step m_step;
 };
-
-// Writes every byte; answers errno, or 0.
-int writeAll(int fd, const char* data, qsizetype size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data += written;
-        size -= written;
-    }
-    return 0;
-}
-
-// The file a write replaces: a symbolic link is followed, so the link stays.
-QString replacedFile(const QString& path)
-{
-    const QFileInfo info(path);
-    if (!info.isSymLink())
-        return path;
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
-}
-
-// A write's temporary file is ".<file>.solvek-" and six letters or digits,
-// beside the file it replaces.
-QString temporaryPrefix(const QFileInfo& replaced)
-{
-    return QStringLiteral(".") + replaced.fileName() + QStringLiteral(".solvek-");
-}
-constexpr qsizetype TemporaryUniqueLength = 6; // mkostemp's "XXXXXX"
-
-bool isTemporaryName(const QString& name, const QString& prefix)
-{
-    return name.size() == prefix.size() + TemporaryUniqueLength && name.startsWith(prefix) &&
-           std::all_of(name.cbegin() + prefix.size(), name.cend(),
-                       [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
-}
-
-// Removes the file when it is a leftover: a regular file of this user that
-// no writer holds locked, still under its name once locked.
-void removeIfLeftover(const QByteArray& path)
-{
-    const OpenFile file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat opened {};
-    if (file.fd() < 0 || ::fstat(file.fd(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
-        opened.st_uid != ::geteuid())
-        return;
-    if (::flock(file.fd(), LOCK_EX | LOCK_NB) != 0)
-        return; // a running write's own
-    // Meanwhile the name may have gone to the file it replaced, or to a new write's file.
-    struct stat named {};
-    if (::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev &&
-        named.st_ino == opened.st_ino)
-        ::unlink(path.constData());
-}
-
-// Removes the temporary files that earlier writes left behind when they were
-// killed midway. A writer holds its temporary file locked until the file is in
-// place or removed, so no running write loses its file.
-void removeLeftoverTemporaryFiles(const QFileInfo& replaced)
-{
-    const QString prefix = temporaryPrefix(replaced);
-    const QDir folder = replaced.absoluteDir();
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
-        if (isTemporaryName(name, prefix))
-            removeIfLeftover(QFile::encodeName(folder.filePath(name)));
-    }
-}
-
-// Makes the temporary file from the pattern and locks it; answers it open,
-// or not open with errno set. A file that another writer took for a leftover
-// and removed before it was locked is made again.
-OpenFile createLockedTemporary(QByteArray& name, const QByteArray& pattern)
-{
-    for (;;) {
-        name = pattern;
-        // Close-on-exec: a program started meanwhile (a browser) must not
-        // inherit a writable descriptor of what becomes the hosts file.
-        OpenFile file(::mkostemp(name.data(), O_CLOEXEC));
-        if (!file.isOpen())
-            return file;
-        struct stat info {};
-        if (::flock(file.fd(), LOCK_EX) != 0 || ::fstat(file.fd(), &info) != 0) {
-            const int error = errno;
-            ::unlink(name.constData());
-            file.reset();
-            errno = error;
-            return file;
-        }
-        if (info.st_nlink > 0)
-            return file;
-    }
-}
 
 } // namespace
 
@@ -263,34 +155,39 @@ void setHostsFile(const QString& text, BlankLines blankLines)
     writer.commit();
 }
 
-HostsFileWriter::HostsFileWriter(BlankLines blankLines, LineEnd lineEnd)
-    : m_path(hostsFilePath()), m_target(replacedFile(m_path)), m_blankLines(blankLines),
-      m_lineEnd(lineEnd)
+namespace {
+
+// Runs the step, telling a failure as a failed write of the hosts file.
+template <class Step> void asHostsFileWrite(const QString& path, Step step)
 {
-    struct stat old {};
-    m_replacesFile = ::stat(QFile::encodeName(m_target).constData(), &old) == 0;
-    m_owner = old.st_uid;
-    m_group = old.st_gid;
-    const QFileInfo info(m_target);
-    removeLeftoverTemporaryFiles(info);
-    m_file = createLockedTemporary(
-        m_temporaryName, QFile::encodeName(info.absolutePath() + QLatin1Char('/') +
-                                           temporaryPrefix(info) + QStringLiteral("XXXXXX")));
-    if (!m_file.isOpen()) {
-        // Taken first: the attribute call below may set errno again.
-        const QString reason = systemErrorText(errno);
-        platform::current().fileAttributes().setReadOnly(m_path, true);
-        raiseWriteError(m_path, QStringLiteral("no new file can be made in its folder \"%1\" (%2)")
-                                    .arg(info.absolutePath(), reason));
+    try {
+        step();
+    } catch (const platform::EFileReplaceError& error) {
+        raiseWriteError(path, error.message());
     }
 }
 
+// The hosts file's replacement, read-only once in place; a file that cannot
+// be begun leaves the hosts file read-only as well.
+platform::ReplacingFile startReplacing(const QString& path)
+{
+    try {
+        return platform::ReplacingFile(path, platform::ReplacedMode::always(ReadOnlyMode));
+    } catch (const platform::EFileReplaceError& error) {
+        platform::current().fileAttributes().setReadOnly(path, true);
+        raiseWriteError(path, error.message());
+    }
+}
+
+} // namespace
+
+HostsFileWriter::HostsFileWriter(BlankLines blankLines, LineEnd lineEnd)
+    : m_path(hostsFilePath()), m_blankLines(blankLines), m_lineEnd(lineEnd),
+      m_file(startReplacing(m_path))
+{}
+
 HostsFileWriter::~HostsFileWriter()
 {
-    // Removed while still locked, so no other writer's file of the same name goes.
-    if (!m_committed && m_file.isOpen())
-        ::unlink(m_temporaryName.constData());
-    m_file.reset();
     platform::current().fileAttributes().setReadOnly(m_path, true);
 }
 
@@ -329,39 +226,14 @@ void HostsFileWriter::commit()
 {
     if (!m_halfWritten)
         reachHalf();
-    // Read-only before the rename, so no moment leaves the hosts file writable.
-    if (::fchmod(m_file.fd(), ReadOnlyMode) != 0)
-        raiseWriteError(m_path, systemErrorText(errno));
-    if (m_replacesFile && (m_owner != ::geteuid() || m_group != ::getegid()) &&
-        ::fchown(m_file.fd(), m_owner, m_group) != 0)
-        raiseWriteError(
-            m_path, QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
-    if (::fsync(m_file.fd()) != 0)
-        raiseWriteError(m_path, systemErrorText(errno));
-    // Closed only once in place: until then the lock keeps other writers from
-    // taking the file for a leftover. Its bytes are on disk since the sync.
-    if (::rename(m_temporaryName.constData(), QFile::encodeName(m_target).constData()) != 0)
-        raiseWriteError(m_path, systemErrorText(errno));
-    m_committed = true;
-    m_file.reset();
-
-    // Make the rename itself durable; a failure here loses nothing already written.
-    const OpenFile folder(::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
-                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.fd() >= 0)
-        ::fsync(folder.fd());
+    asHostsFileWrite(m_path, [&] { m_file.commit(); });
     if (m_blankLines == BlankLines::Drop)
         platform::current().resolverCache().flush();
 }
 
 void HostsFileWriter::writeBytes(QByteArrayView bytes)
 {
-    if (int error = writeAll(m_file.fd(), bytes.data(), bytes.size()))
-        raiseWriteError(m_path, systemErrorText(error));
-    // The disk starts on what is written while more comes, so the final
-    // sync has little left to wait for. Only a hint: commit() syncs all.
-    ::sync_file_range(m_file.fd(), m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
-    m_written += bytes.size();
+    asHostsFileWrite(m_path, [&] { m_file.write(bytes); });
 }
 
 void HostsFileWriter::reachHalf()

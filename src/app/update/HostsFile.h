@@ -6,6 +6,7 @@
 // back and the cleaning of deleted hosts. Used by the hosts-file refresh
 // (TUpdateHosts) and the hosts manager (TFrmHosts).
 
+#include "ReplacingFile.h"
 #include "SolvekException.h"
 #include "SystemText.h"
 
@@ -15,11 +16,6 @@
 #include <QRecursiveMutex>
 #include <QString>
 #include <QStringView>
-
-#include <sys/types.h>
-#include <unistd.h>
-
-#include <utility>
 
 // Reading or writing the hosts file failed; the message names the file and the reason.
 class EHostsFileError : public solvek::Exception {
@@ -56,32 +52,6 @@ QString getHostsFile();
 QByteArray getHostsFileBytes(systemtext::LineEnd lineEnd, BlankLines blankLines,
                              bool& alreadyAsWritten);
 
-// An open file descriptor, closed when it goes; -1 is none.
-class OpenFile {
-public:
-    explicit OpenFile(int fd = -1) : m_fd(fd) {}
-    ~OpenFile() { reset(); }
-    OpenFile(OpenFile&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    OpenFile& operator=(OpenFile&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    int fd() const { return m_fd; }
-    bool isOpen() const { return m_fd >= 0; }
-    void reset()
-    {
-        if (m_fd >= 0)
-            ::close(std::exchange(m_fd, -1));
-    }
-
-private:
-    int m_fd;
-};
-
 // Writes the text, every line ended by the file's line end, in the 8-bit
 // form, through a temporary file in the same folder renamed over the old one
 // (keeping its owner, read-only before the rename), so an interruption leaves
@@ -115,17 +85,10 @@ private:
     void reachHalf();
 
     QString m_path;
-    QString m_target; // the file replaced: a symbolic link is followed
     BlankLines m_blankLines;
     systemtext::LineEnd m_lineEnd;
-    bool m_replacesFile = false;
-    uid_t m_owner = 0;
-    gid_t m_group = 0;
-    QByteArray m_temporaryName;
-    OpenFile m_file; // the temporary file, locked until it is in place
-    qsizetype m_written = 0;
-    bool m_committed = false;
-    qsizetype m_untilHalf = -1; // bytes to write before the test hook; -1: not known
+    platform::ReplacingFile m_file; // read-only before it takes the hosts file's place
+    qsizetype m_untilHalf = -1;     // bytes to write before the test hook; -1: not known
     bool m_halfWritten = false;
 };
 // What the refresh's write does around a file that would not change: the

@@ -1,12 +1,12 @@
 #include "LinuxAutostart.h"
 
 #include "LinuxXdgFolders.h"
+#include "ReplacingFile.h"
 #include "SolvekException.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace platform {
 
@@ -64,12 +64,11 @@ void LinuxAutostart::set(const QString& name, const QString& commandLine)
         fail();
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         fail();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    try {
+        replaceFileContents(path, entryText(name, commandLine));
+    } catch (const EFileReplaceError&) {
         fail();
-    file.write(entryText(name, commandLine));
-    if (!file.commit())
-        fail();
+    }
 }
 
 void LinuxAutostart::remove(const QString& name)

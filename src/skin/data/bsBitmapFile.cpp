@@ -1,11 +1,11 @@
 #include "bsBitmapFile.h"
 
+#include "ReplacingFile.h"
 #include "bsStreamIO.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
-#include <QSaveFile>
 
 namespace {
 
@@ -151,10 +151,10 @@ void LoadBmpFile(const QString& path, TbsBitmap& bitmap)
 
 void SaveBmpFile(const QString& path, const TbsBitmap& bitmap)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const QByteArray bytes = BmpFileBytes(bitmap);
+    try {
+        platform::replaceFileContents(path, bytes);
+    } catch (const platform::EFileReplaceError&) {
         throw EbsSkinError(QStringLiteral("Cannot create file \"%1\"").arg(path));
-    WriteBmp(file, bitmap);
-    if (!file.commit())
-        throw EbsSkinError(QStringLiteral("Cannot create file \"%1\"").arg(path));
+    }
 }

@@ -1,5 +1,6 @@
 #include "bsCompressedStoredSkin.h"
 
+#include "ReplacingFile.h"
 #include "SystemText.h"
 #include "bsBitmapFile.h"
 #include "bsComponentState.h"
@@ -11,7 +12,8 @@
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <optional>
 
 namespace {
 
@@ -192,10 +194,21 @@ void TbsCompressedStoredSkin::SaveToCompressFile(const QString& fileName) const
 {
     if (Empty())
         return;
-    QSaveFile file(fileName);
-    openOrRaise(file, QIODevice::WriteOnly, fileName);
-    SaveToCompressStream(file);
-    if (!file.commit())
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    SaveToCompressStream(bytes);
+    std::optional<platform::ReplacingFile> file;
+    try {
+        file.emplace(fileName);
+    } catch (const platform::EFileReplaceError& e) {
         throw EbsSkinError(
-            QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, file.errorString()));
+            QStringLiteral("Cannot open file \"%1\". %2").arg(fileName, e.message()));
+    }
+    try {
+        file->write(bytes.data());
+        file->commit();
+    } catch (const platform::EFileReplaceError& e) {
+        throw EbsSkinError(
+            QStringLiteral("Cannot write file \"%1\". %2").arg(fileName, e.message()));
+    }
 }

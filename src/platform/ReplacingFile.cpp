@@ -1,0 +1,231 @@
+#include "ReplacingFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+
+namespace platform {
+
+namespace {
+
+QString systemErrorText(int error)
+{
+    return QString::fromStdString(std::system_category().message(error));
+}
+
+[[noreturn]] void raiseSystemError(int error)
+{
+    throw EFileReplaceError(systemErrorText(error));
+}
+
+// Writes every byte; answers errno, or 0.
+int writeAll(int fd, const char* data, qsizetype size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size_t(size));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        data += written;
+        size -= written;
+    }
+    return 0;
+}
+
+// The file a write replaces: a symbolic link is followed, so the link stays.
+QString replacedFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isSymLink())
+        return path;
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
+}
+
+QString temporaryPrefix(const QFileInfo& replaced)
+{
+    return QStringLiteral(".") + replaced.fileName() + QStringLiteral(".solvek-");
+}
+constexpr qsizetype TemporaryUniqueLength = 6;
+
+QByteArray uniqueLetters()
+{
+    static constexpr char Letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray letters(TemporaryUniqueLength, Qt::Uninitialized);
+    for (char& letter : letters)
+        letter = Letters[QRandomGenerator::global()->bounded(int(sizeof Letters - 1))];
+    return letters;
+}
+
+bool isTemporaryName(const QString& name, const QString& prefix)
+{
+    return name.size() == prefix.size() + TemporaryUniqueLength && name.startsWith(prefix) &&
+           std::all_of(name.cbegin() + prefix.size(), name.cend(),
+                       [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
+}
+
+// Removes the file when it is a leftover: a regular file of this user that
+// no writer holds locked, still under its name once locked.
+void removeIfLeftover(const QByteArray& path)
+{
+    const OpenFile file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat opened {};
+    if (file.fd() < 0 || ::fstat(file.fd(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        opened.st_uid != ::geteuid())
+        return;
+    if (::flock(file.fd(), LOCK_EX | LOCK_NB) != 0)
+        return; // a running write's own
+    // Meanwhile the name may have gone to the file it replaced, or to a new write's file.
+    struct stat named {};
+    if (::lstat(path.constData(), &named) == 0 && named.st_dev == opened.st_dev &&
+        named.st_ino == opened.st_ino)
+        ::unlink(path.constData());
+}
+
+// Removes the temporary files that earlier writes left behind when they were
+// killed midway. A writer holds its temporary file locked until the file is in
+// place or removed, so no running write loses its file.
+void removeLeftoverTemporaryFiles(const QFileInfo& replaced)
+{
+    const QString prefix = temporaryPrefix(replaced);
+    const QDir folder = replaced.absoluteDir();
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (isTemporaryName(name, prefix))
+            removeIfLeftover(QFile::encodeName(folder.filePath(name)));
+    }
+}
+
+// Makes a new file named the prefix and unique letters, with the mode less
+// the umask, and locks it; answers it open with its details, or not open with
+// errno set. A file that another writer took for a leftover and removed
+// before it was locked is made again.
+OpenFile createLockedTemporary(QByteArray& name, const QByteArray& prefix, mode_t mode,
+                               struct stat& info)
+{
+    for (;;) {
+        name = prefix + uniqueLetters();
+        // Close-on-exec: a program started meanwhile must not inherit a
+        // writable descriptor of what becomes the file.
+        OpenFile file(
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (!file.isOpen()) {
+            if (errno == EEXIST)
+                continue;
+            return file;
+        }
+        if (::flock(file.fd(), LOCK_EX) != 0 || ::fstat(file.fd(), &info) != 0) {
+            const int error = errno;
+            ::unlink(name.constData());
+            file.reset();
+            errno = error;
+            return file;
+        }
+        if (info.st_nlink > 0)
+            return file;
+    }
+}
+
+} // namespace
+
+ReplacingFile::ReplacingFile(const QString& path, ReplacedMode mode)
+    : m_target(replacedFile(path)), m_mode(mode)
+{
+    const QByteArray target = QFile::encodeName(m_target);
+    struct stat old {};
+    m_replacesFile = ::stat(target.constData(), &old) == 0;
+    m_owner = old.st_uid;
+    m_group = old.st_gid;
+    m_oldMode = old.st_mode & 07777;
+    // A file that keeps its mode keeps its read-only bits too: it is not the
+    // process's to replace.
+    if (m_replacesFile && m_mode.keepsOld() &&
+        ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        raiseSystemError(errno);
+
+    const QFileInfo info(m_target);
+    removeLeftoverTemporaryFiles(info);
+    // Owner-only until commit() when the file gets another file's mode, so
+    // no moment shows its bytes to more users than the old file did.
+    const mode_t creationMode = m_mode.keepsOld() && !m_replacesFile ? m_mode.bits() : 0600;
+    struct stat temporary {};
+    m_file = createLockedTemporary(
+        m_temporaryName,
+        QFile::encodeName(info.absolutePath() + QLatin1Char('/') + temporaryPrefix(info)),
+        creationMode, temporary);
+    if (!m_file.isOpen())
+        throw EFileReplaceError(QStringLiteral("no new file can be made in its folder \"%1\" (%2)")
+                                    .arg(info.absolutePath(), systemErrorText(errno)));
+    m_temporaryOwner = temporary.st_uid;
+    m_temporaryGroup = temporary.st_gid;
+}
+
+ReplacingFile::~ReplacingFile()
+{
+    // Removed while still locked, so no other writer's file of the same name goes.
+    if (!m_committed && m_file.isOpen())
+        ::unlink(m_temporaryName.constData());
+}
+
+void ReplacingFile::write(QByteArrayView bytes)
+{
+    raiseIfWriteFailed();
+    m_writeError = writeAll(m_file.fd(), bytes.data(), bytes.size());
+    raiseIfWriteFailed();
+    // The disk starts on what is written while more comes, so the final
+    // sync has little left to wait for. Only a hint: commit() syncs all.
+    ::sync_file_range(m_file.fd(), m_written, bytes.size(), SYNC_FILE_RANGE_WRITE);
+    m_written += bytes.size();
+}
+
+void ReplacingFile::commit()
+{
+    raiseIfWriteFailed();
+    // The owner first: a change of owner may clear mode bits.
+    if (m_replacesFile && (m_owner != m_temporaryOwner || m_group != m_temporaryGroup) &&
+        ::fchown(m_file.fd(), m_owner, m_group) != 0)
+        throw EFileReplaceError(
+            QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
+    const bool setsMode = !m_mode.keepsOld() || m_replacesFile;
+    if (setsMode && ::fchmod(m_file.fd(), m_mode.keepsOld() ? m_oldMode : m_mode.bits()) != 0)
+        raiseSystemError(errno);
+    if (::fsync(m_file.fd()) != 0)
+        raiseSystemError(errno);
+    // Closed only once in place: until then the lock keeps other writers from
+    // taking the file for a leftover. Its bytes are on disk since the sync.
+    if (::rename(m_temporaryName.constData(), QFile::encodeName(m_target).constData()) != 0)
+        raiseSystemError(errno);
+    m_committed = true;
+    m_file.reset();
+
+    // Make the rename itself durable; a failure here loses nothing already written.
+    const OpenFile folder(::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
+                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.isOpen())
+        ::fsync(folder.fd());
+}
+
+void ReplacingFile::raiseIfWriteFailed() const
+{
+    if (m_writeError != 0)
+        raiseSystemError(m_writeError);
+}
+
+void replaceFileContents(const QString& path, QByteArrayView bytes, ReplacedMode mode)
+{
+    ReplacingFile file(path, mode);
+    file.write(bytes);
+    file.commit();
+}
+
+} // namespace platform
