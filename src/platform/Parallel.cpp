@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <sched.h>
 
+namespace parallel_testing {
+void (*beforeThreadStart)() = nullptr;
+}
+
 namespace platform {
 
 std::size_t workerCount()

@@ -29,6 +29,9 @@ public:
     // the settings file.
     virtual QString dataFolder() const = 0;
     virtual QString configFolder() const = 0;
+    // Creates a folder of the user's files when missing, as those two are;
+    // answers whether it exists afterwards.
+    virtual bool makePrivateFolder(const QString& path) = 0;
     // The system hosts file, or the file that SOLVEK_HOSTS_FILE names.
     virtual QString hostsFile() const = 0;
 };

@@ -7,6 +7,7 @@
 #include <QMetaObject>
 #include <QRegularExpression>
 #include <cstdio>
+#include <new>
 
 namespace {
 
@@ -25,6 +26,21 @@ QString withoutFinalStop(QString text)
     while (text.endsWith(u'.'))
         text.chop(1);
     return text;
+}
+
+QString databaseSentence(const QString& path, const QString& access, const QString& reason)
+{
+    return QStringLiteral("The database \"%1\" could not be %2: %3").arg(path, access, reason);
+}
+
+// A failure that is no database error, in words the user reads.
+QString otherFailureText(const std::exception& error)
+{
+    if (dynamic_cast<const std::bad_alloc*>(&error))
+        return QStringLiteral("out of memory");
+    if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
+        return ours->message();
+    return QString::fromUtf8(error.what());
 }
 
 } // namespace
@@ -61,17 +77,21 @@ QString databaseFailureText(const QString& message)
                                           QRegularExpression::CaseInsensitiveOption);
     const QString access =
         query.match(message).hasMatch() ? QStringLiteral("read") : QStringLiteral("written");
-    return QStringLiteral("The database \"%1\" could not be %2: %3")
-        .arg(DBPath, access, sqliteReason(message));
+    return databaseSentence(DBPath, access, sqliteReason(message));
+}
+
+QString databaseReadFailureText(const QString& path, const std::exception& error)
+{
+    const auto* database = dynamic_cast<const ESQLiteException*>(&error);
+    return databaseSentence(path, QStringLiteral("read"),
+                            database ? sqliteReason(database->message()) : otherFailureText(error));
 }
 
 QString failureText(const std::exception& error)
 {
     if (const auto* database = dynamic_cast<const ESQLiteException*>(&error))
         return databaseFailureText(database->message());
-    if (const auto* ours = dynamic_cast<const solvek::Exception*>(&error))
-        return ours->message();
-    return QString::fromUtf8(error.what());
+    return otherFailureText(error);
 }
 
 void tellDatabaseTrouble(const QString& text)

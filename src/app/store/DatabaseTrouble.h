@@ -22,8 +22,14 @@ bool isDatabaseBusy(const QString& message);
 // the failed statement was a query.
 QString databaseFailureText(const QString& message);
 
+// "The database "<path>" could not be read: <reason>", for a read that
+// failed in any way: SQLite's reason, or the failure's own as failureText
+// gives it.
+QString databaseReadFailureText(const QString& path, const std::exception& error);
+
 // What the user is told of a failure: a database error as the sentence of
-// databaseFailureText, any other error of ours as its message.
+// databaseFailureText, a failed allocation as "out of memory", any other
+// error as its message.
 QString failureText(const std::exception& error);
 
 // Tells the user on standard error and, without waiting for it, in an error

@@ -168,6 +168,10 @@ std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
             QStringLiteral(
                 "A step run while the window thread waits cannot use the database \"%1\"")
                 .arg(path));
+    // Made at start, but it may have been gone since, or could not be made then.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        platform::current().places().makePrivateFolder(folder);
     auto db = std::make_unique<TSQLiteDatabase>(path);
     if (QCoreApplication::instance() && TThread::isWindowThread())
         db->SetBusyHandler(WindowThreadBusyWait());

@@ -31,6 +31,7 @@ constexpr int DatabaseBusyTimeoutMs = 10000;
 // each other; one opened on the window thread keeps serving the workers'
 // display-only steps while it waits, since the holder may be waiting for
 // them. Refused (ESQLiteException) in a step that runs inside such a wait.
+// The file's folder is made when missing, readable by the user only.
 std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path = DBPath);
 
 // Named values for a statement's parameters, as in {{":host", host}}.

@@ -148,7 +148,8 @@ QByteArrayView HostsTableReader::Batch::host(size_t row) const
 }
 
 HostsTableReader::HostsTableReader(const QString& dbPath, systemtext::LineEnd lineEnd)
-    : m_dbPath(dbPath), m_lineEnd(lineEnd), m_coordinator([this] { readAll(); })
+    : m_dbPath(dbPath), m_lineEnd(lineEnd),
+      m_coordinator(platform::startThread([this] { readAll(); }))
 {}
 
 HostsTableReader::~HostsTableReader()
@@ -225,12 +226,13 @@ void HostsTableReader::readAll()
         if (!publishParts(rows, partsFor(*db, rows)))
             return;
         for (size_t index = 1; index < m_parts.size(); ++index)
-            m_parts[index]->thread = std::jthread([this, index] { readOnOwnConnection(index); });
+            m_parts[index]->thread =
+                platform::startThread([this, index] { readOnOwnConnection(index); });
         for (const std::unique_ptr<Part>& part : m_parts)
             if (part->claim())
                 readPart(*db, *part);
     } catch (const std::exception& error) {
-        publishFailure(failureText(error));
+        publishFailure(readFailureText(error));
         // A part nobody took (a thread that could not start) ends with the
         // failure, so the refresh waiting for its rows goes on.
         for (const std::unique_ptr<Part>& part : m_parts)
@@ -326,11 +328,12 @@ void HostsTableReader::readPart(TSQLiteDatabase& db, Part& part)
 }
 
 // Reads the part's rows into batches, keys them and hands them over; a
-// failure is kept in the part and raised again.
+// failure is kept in the part and raised again, once the rows read before
+// it went over.
 void HostsTableReader::readRows(std::unique_ptr<TSQLiteUniTable> table, Part& part)
 {
+    Batch batch;
     try {
-        Batch batch;
         for (; !table->GetEOF(); table->Next()) {
             addRow(*table, m_lineEnd, batch);
             const bool full =
@@ -342,18 +345,47 @@ void HostsTableReader::readRows(std::unique_ptr<TSQLiteUniTable> table, Part& pa
             handOver(part, batch);
         part.batches.finish();
     } catch (const std::exception& error) {
+        handOverWholeRows(part, batch);
         failPart(part, error);
         throw;
     }
 }
 
-void HostsTableReader::failPart(Part& part, const std::exception& error)
+// The rows of a batch whose filling failed, without the row being added;
+// lost only when memory is too short for them to go over.
+void HostsTableReader::handOverWholeRows(Part& part, Batch& batch) noexcept
 {
+    // A row's line end goes in after its line, its form last.
+    const size_t rows = batch.forms.size();
+    batch.lineEnds.resize(rows);
+    batch.lines.truncate(rows == 0 ? 0 : batch.lineEnds.back());
+    if (rows == 0)
+        return;
+    try {
+        handOver(part, batch);
+    } catch (const std::exception&) {
+    }
+}
+
+// Raises nothing, so the part always finishes: the refresh waits for it.
+void HostsTableReader::failPart(Part& part, const std::exception& error) noexcept
+{
+    const QString failure = readFailureText(error);
     {
         std::lock_guard lock(m_mutex);
-        part.failure = failureText(error);
+        part.failure = failure;
     }
     part.batches.finish();
+}
+
+// Also when memory is short, as after a failed allocation.
+QString HostsTableReader::readFailureText(const std::exception& error) const noexcept
+{
+    try {
+        return databaseReadFailureText(m_dbPath, error);
+    } catch (...) {
+        return QStringLiteral("out of memory"); // static text: takes no memory
+    }
 }
 
 // False when the refresh no longer wants rows.

@@ -83,7 +83,9 @@ private:
     void readOnOwnConnection(size_t index);
     void readPart(TSQLiteDatabase& db, Part& part);
     void readRows(std::unique_ptr<TSQLiteUniTable> table, Part& part);
-    void failPart(Part& part, const std::exception& error);
+    void handOverWholeRows(Part& part, Batch& batch) noexcept;
+    void failPart(Part& part, const std::exception& error) noexcept;
+    QString readFailureText(const std::exception& error) const noexcept;
     bool handOver(Part& part, Batch& batch);
 
     const QString m_dbPath;

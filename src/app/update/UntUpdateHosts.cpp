@@ -2,6 +2,7 @@
 
 #include "BlockList.h"
 #include "BoundedQueue.h"
+#include "DatabaseTrouble.h"
 #include "HostsFile.h"
 #include "HostsTableReader.h"
 #include "Parallel.h"
@@ -12,6 +13,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdio>
 #include <deque>
 #include <exception>
 #include <limits>
@@ -45,18 +47,25 @@ public:
         std::exception_ptr failure;
     };
 
+    // Raises std::system_error when a thread cannot start.
     ParallelLookup(PresentHosts& present, size_t threads) : m_present(present)
     {
         for (size_t index = 0; index < threads; ++index)
             m_queues.push_back(std::make_unique<Queue>(std::numeric_limits<size_t>::max()));
         m_threads.reserve(threads);
-        for (size_t index = 0; index < threads; ++index)
-            m_threads.emplace_back([this, index] { lookUp(index); });
+        try {
+            for (size_t index = 0; index < threads; ++index)
+                m_threads.push_back(platform::startThread([this, index] { lookUp(index); }));
+        } catch (...) {
+            // The threads started wait on their queues; they end and join
+            // as their member goes.
+            abandonQueues();
+            throw;
+        }
     }
     ~ParallelLookup()
     {
-        for (const std::unique_ptr<Queue>& queue : m_queues)
-            queue->abandon();
+        abandonQueues();
         // The threads join as their member goes, before the queues.
     }
     ParallelLookup(const ParallelLookup&) = delete;
@@ -79,6 +88,12 @@ public:
     }
 
 private:
+    void abandonQueues()
+    {
+        for (const std::unique_ptr<Queue>& queue : m_queues)
+            queue->abandon();
+    }
+
     void lookUp(size_t index)
     {
         const size_t shards = PresentHosts::shardCount();
@@ -261,21 +276,53 @@ qint64 addMissingHosts(HostsTableReader& database, PresentHosts& present, NewHos
     return added;
 }
 
-void tellFileFailure(const QString& message, HostsRefreshUi& ui)
+// The refresh's work with the file read: the new file, written unless the
+// work fails midway. A failed query is no such failure: the lines found
+// before it are written.
+void refreshReadFile(HostsTableReader& database, const QByteArray& text,
+                     systemtext::LineEnd lineEnd, bool alreadyAsWritten,
+                     HostsRefreshOutcome& outcome, HostsRefreshUi& ui)
 {
+    PresentHosts present{QByteArrayView(text)};
+    NewHostsFile file(text, lineEnd, alreadyAsWritten);
+    outcome.linesAdded = addMissingHosts(database, present, file, ui);
+    outcome.databaseFailure = database.failure();
+    outcome.fileFailure = file.finish();
+    outcome.fileWritten = outcome.fileFailure.isEmpty();
+}
+
+// Every failure on standard error, as the update's are; all of them in one
+// box while the main window is visible, a tray balloon otherwise.
+void tellFailures(const QStringList& failures, HostsRefreshUi& ui)
+{
+    if (failures.isEmpty())
+        return;
+    for (const QString& failure : failures)
+        std::fprintf(stderr, "Solvek Anti-Bot: Hosts refresh failed: %s\n",
+                     qPrintable(failure.simplified()));
     const QString title = QString::fromLatin1(HostsFileFailureTitle);
+    const QString text = failures.join(QStringLiteral("\n\n"));
     if (ui.windowVisible())
-        platform::messageBox(nullptr, message, title, platform::MB_OK | platform::MB_ICONERROR);
+        platform::messageBox(nullptr, text, title, platform::MB_OK | platform::MB_ICONERROR);
     else
-        ui.showBalloon(title, message);
+        ui.showBalloon(title, text);
 }
 
 } // namespace
 
+QStringList HostsRefreshOutcome::failures() const
+{
+    QStringList all;
+    for (const QString& failure : {refreshFailure, databaseFailure, fileFailure})
+        if (!failure.isEmpty())
+            all << failure;
+    return all;
+}
+
 HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
 {
     HostsRefreshOutcome outcome;
-    {
+    try {
         HostsFileLock lock;
         // The new lines end as the file's do; the database is read on a
         // thread of its own while the file is read and its names gathered.
@@ -289,21 +336,19 @@ HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui)
         } catch (const EHostsFileError& error) {
             outcome.fileFailure = error.message();
         }
-
-        if (outcome.fileRead) {
-            PresentHosts present{QByteArrayView(text)};
-            NewHostsFile file(text, lineEnd, alreadyAsWritten);
-            outcome.linesAdded = addMissingHosts(database, present, file, ui);
-            outcome.databaseFailure = database.failure();
-            outcome.fileFailure = file.finish();
-            outcome.fileWritten = outcome.fileFailure.isEmpty();
-        }
+        if (outcome.fileRead)
+            refreshReadFile(database, text, lineEnd, alreadyAsWritten, outcome, ui);
+    } catch (const std::exception& error) {
+        // A thread that could not start, or memory that ran out: the new
+        // file is dropped and the old one stays as it was.
+        outcome.refreshFailure =
+            QStringLiteral("The hosts file could not be refreshed: %1").arg(failureText(error));
     }
-    // Outside the lock: these wait for the window thread. A failed read still
-    // enables Update again, so one failure does not stop every later update.
+    // Outside the lock: these wait for the window thread. A failed refresh
+    // still enables Update again, so one failure does not stop every later
+    // update.
     ui.end();
-    if (!outcome.fileFailure.isEmpty())
-        tellFileFailure(outcome.fileFailure, ui);
+    tellFailures(outcome.failures(), ui);
     return outcome;
 }
 
@@ -321,8 +366,5 @@ void TUpdateHosts::start(std::unique_ptr<HostsRefreshUi> ui)
 
 void TUpdateHosts::Execute()
 {
-    const HostsRefreshOutcome outcome = refreshHostsFile(DBPath, *m_ui);
-    // The thread keeps a database failure, as it keeps every failure.
-    if (!outcome.databaseFailure.isEmpty())
-        throw solvek::Exception(outcome.databaseFailure);
+    refreshHostsFile(DBPath, *m_ui); // tells its failures itself
 }

@@ -8,6 +8,7 @@
 #include "TThread.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -25,21 +26,26 @@ public:
     virtual void showBalloon(const QString& title, const QString& text) = 0;
 };
 
+// Each failure is a sentence told to the user.
 struct HostsRefreshOutcome {
     bool fileRead = false;
     bool fileWritten = false;
     qint64 linesAdded = 0;
-    QString fileFailure;     // reading or writing the hosts file, told to the user
+    QString fileFailure;     // reading or writing the hosts file
     QString databaseFailure; // the query; the lines found before it are still written
+    QString refreshFailure;  // the work itself (a thread that could not start, memory);
+                             // the old file stays
+
+    QStringList failures() const;
 };
 
-// Title of the box or balloon that tells about a hosts-file failure.
+// Title of the box or balloon that tells about a failed refresh.
 inline constexpr const char* HostsFileFailureTitle = "Hosts file";
 
 // One whole refresh on the database at dbPath. Runs under the hosts-file
-// lock; a failure to read or write the file is told once (a box while the
-// main window is visible, a tray balloon otherwise). The end step runs also
-// after a failed read, so the Update button is enabled again.
+// lock; its failures are told once, together (a box while the main window is
+// visible, a tray balloon otherwise), and each on standard error. The end
+// step runs also after a failure, so the Update button is enabled again.
 HostsRefreshOutcome refreshHostsFile(const QString& dbPath, HostsRefreshUi& ui);
 
 class TUpdateHosts : public TThread, public LiveCount<TUpdateHosts> {

@@ -1,6 +1,7 @@
 #include "FakePlatform.h"
 
 #include "SolvekException.h"
+#include "linux/LinuxXdgFolders.h"
 
 #include <QFile>
 #include <QMutexLocker>
@@ -22,6 +23,12 @@ QString FakePlatform::dataFolder() const
 QString FakePlatform::configFolder() const
 {
     return configFolderPath;
+}
+
+// Made for real, as the system does, since the tests' folders are real.
+bool FakePlatform::makePrivateFolder(const QString& path)
+{
+    return ensurePrivateFolder(path);
 }
 
 QString FakePlatform::hostsFile() const

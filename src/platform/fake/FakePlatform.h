@@ -84,6 +84,7 @@ private:
     QString programFile() const override;
     QString dataFolder() const override;
     QString configFolder() const override;
+    bool makePrivateFolder(const QString& path) override;
     QString hostsFile() const override;
     bool setReadOnly(const QString& path, bool readOnly) override;
     void flush() override;

@@ -37,6 +37,7 @@ public:
 
     QString dataFolder() const override { return programsFolder(xdgDataHome()); }
     QString configFolder() const override { return programsFolder(xdgConfigHome()); }
+    bool makePrivateFolder(const QString& path) override { return ensurePrivateFolder(path); }
 
     QString hostsFile() const override
     {

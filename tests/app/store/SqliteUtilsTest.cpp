@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <functional>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -126,6 +127,22 @@ TEST_F(SqliteUtilsTest, AMissingFileIsCreatedAgainByTheNextRoutine)
     ASSERT_TRUE(QFile::remove(DBPath));
     EXPECT_FALSE(hostExists("a.com"));
     EXPECT_EQ(rows("SELECT COUNT(*) FROM categories"), QStringList{"4"});
+}
+
+// Its parent was not writable at start, or it went since: the next routine
+// makes it again, as private as the start makes it.
+TEST_F(SqliteUtilsTest, AMissingDataFolderIsMadeAgainByTheNextRoutine)
+{
+    const QString folder = file("data");
+    fake.dataFolderPath = folder + "/";
+    initSqliteUtilsModule();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+
+    EXPECT_FALSE(hostExists("a.com"));
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM categories"), QStringList{"4"});
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(folder).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
 }
 
 TEST_F(SqliteUtilsTest, RoutinesRefuseToRunWithoutADatabasePath)

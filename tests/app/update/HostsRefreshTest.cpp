@@ -2,12 +2,16 @@
 #include "UntUpdateHosts.h"
 
 #include "AppTestSupport.h"
+#include "Parallel.h"
 #include "SystemText.h"
 
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSet>
+#include <atomic>
 #include <stdexcept>
+#include <string>
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -46,7 +50,11 @@ public:
 
 class HostsRefreshTest : public UpdateFolderTest {
 protected:
-    void TearDown() override { hostsfile_testing::afterHalfWritten = nullptr; }
+    void TearDown() override
+    {
+        hostsfile_testing::afterHalfWritten = nullptr;
+        parallel_testing::beforeThreadStart = nullptr;
+    }
 
     HostsRefreshOutcome refresh() { return refreshHostsFile(DBPath, ui); }
 
@@ -306,18 +314,114 @@ TEST_F(HostsRefreshTest, AFailedWriteIsToldOnceInABalloonWhileHidden)
                                      "No space."}));
 }
 
-TEST_F(HostsRefreshTest, ADatabaseFailureStillWritesTheFileSilently)
+TEST_F(HostsRefreshTest, ADatabaseFailureStillWritesTheFileAndIsTold)
 {
     writeHostsFile("a\r\n\r\nb\r\n");
     execSQL(QStringLiteral("DROP TABLE hosts;"));
+    testing::internal::CaptureStderr();
     const HostsRefreshOutcome outcome = refresh();
+    const std::string told = testing::internal::GetCapturedStderr();
     // The sentence the user reads, not the statement.
-    EXPECT_EQ(outcome.databaseFailure,
-              "The database \"" + DBPath + "\" could not be read: SQL error or missing database");
+    const QString failure =
+        "The database \"" + DBPath + "\" could not be read: SQL error or missing database";
+    EXPECT_EQ(outcome.databaseFailure, failure);
     EXPECT_TRUE(outcome.fileWritten);
     EXPECT_EQ(hostsFileBytes(), QByteArray("a\r\nb\r\n"));
-    EXPECT_EQ(ui.calls, QStringList({"end"}));
+    // The window is hidden: a balloon, after the end step.
+    EXPECT_EQ(ui.calls, QStringList({"end", "balloon Hosts file|" + failure}));
     EXPECT_TRUE(fake.shownBoxes.isEmpty());
+    EXPECT_EQ(told, "Solvek Anti-Bot: Hosts refresh failed: " + failure.toStdString() + "\n");
+}
+
+// Later pages of the table hold junk where their rows were; the pages'
+// headers are whole, so the rows are counted and read up to the damage.
+TEST_F(HostsRefreshTest, ADatabaseDamagedPartwayGivesTheHostsBeforeTheDamageAndIsTold)
+{
+    const QStringList names = numbered(QStringLiteral("host%1.example"), 60000);
+    addHosts(DBPath, QStringLiteral("1"), names, QStringLiteral("Y"));
+    const QStringList leaves = column(QStringLiteral(
+        "SELECT pageno FROM dbstat WHERE name = 'hosts' AND pagetype = 'leaf' ORDER BY path;"));
+    const QStringList cells = column(QStringLiteral(
+        "SELECT ncell FROM dbstat WHERE name = 'hosts' AND pagetype = 'leaf' ORDER BY path;"));
+    const qint64 pageBytes = column(QStringLiteral("PRAGMA page_size;")).value(0).toLongLong();
+    ASSERT_GT(leaves.size(), 100);
+    ASSERT_EQ(cells.size(), leaves.size());
+    const qsizetype firstDamaged = leaves.size() * 3 / 4;
+    qint64 rowsBefore = 0;
+    for (qsizetype leaf = 0; leaf < firstDamaged; ++leaf)
+        rowsBefore += cells[leaf].toLongLong();
+    {
+        QFile file(DBPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        for (qsizetype leaf = firstDamaged; leaf < firstDamaged + 3; ++leaf) {
+            // Past the leaf's header (8 bytes) and its cell pointers (2 bytes a cell).
+            const qint64 kept = 8 + 2 * cells[leaf].toLongLong();
+            ASSERT_TRUE(file.seek((leaves[leaf].toLongLong() - 1) * pageBytes + kept));
+            ASSERT_EQ(file.write(QByteArray(pageBytes - kept, '\xFF')), pageBytes - kept);
+        }
+    }
+    const QByteArray user = "10.0.0.1 nas\r\n";
+    writeHostsFile(user);
+    ui.visible = true;
+
+    const HostsRefreshOutcome outcome = refresh();
+
+    const QString failure =
+        "The database \"" + DBPath + "\" could not be read: The database disk image is malformed";
+    EXPECT_EQ(outcome.databaseFailure, failure);
+    qint64 count = 0;
+    EXPECT_EQ(hostsFileBytes(), user + expectedLines(names.mid(0, rowsBefore),
+                                                     {QStringLiteral("nas")}, "\r\n", count));
+    EXPECT_EQ(outcome.linesAdded, rowsBefore);
+    EXPECT_EQ(ui.calls, QStringList({"begin 60000", "end"}));
+    ASSERT_EQ(fake.shownBoxes.size(), 1);
+    EXPECT_EQ(fake.shownBoxes[0].title, QStringLiteral("Hosts file"));
+    EXPECT_EQ(fake.shownBoxes[0].text, failure);
+    EXPECT_EQ(fake.shownBoxes[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+}
+
+// Each thread of the refresh in turn cannot start: the database's reader,
+// its parts' connections, the lookup pool. Whichever it is, the refresh ends,
+// tells why and leaves the file as it was.
+TEST_F(HostsRefreshTest, AThreadThatCannotStartEndsTheRefreshAndIsTold)
+{
+    static std::atomic<int> starts = 0;
+    static std::atomic<int> failingStart = 0; // none
+    parallel_testing::beforeThreadStart = [] {
+        if (++starts == failingStart)
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+    };
+    // Rows for a part of the table on each worker, so the reader starts threads too.
+    const QStringList names = numbered(QStringLiteral("host%1.example"), 70000);
+    addHosts(DBPath, QStringLiteral("1"), names, QStringLiteral("Y"));
+    const QByteArray user = "10.0.0.1 nas\r\n";
+    writeHostsFile(user);
+
+    starts = 0;
+    refresh();
+    const int all = starts;
+    ASSERT_GE(all, 2);
+    for (int failing = 1; failing <= all; ++failing) {
+        writeHostsFile(user);
+        RecordingRefreshUi hidden;
+        starts = 0;
+        failingStart = failing;
+        const HostsRefreshOutcome outcome = refreshHostsFile(DBPath, hidden);
+        failingStart = 0;
+        EXPECT_EQ(hostsFileBytes(), user) << failing;
+        ASSERT_EQ(outcome.failures().size(), 1) << failing;
+        EXPECT_TRUE(outcome.failures()[0].endsWith(": Resource temporarily unavailable"))
+            << outcome.failures()[0].toStdString();
+        EXPECT_EQ(hidden.calls.mid(hidden.calls.size() - 2),
+                  QStringList({"end", "balloon Hosts file|" + outcome.failures()[0]}))
+            << failing;
+    }
+    parallel_testing::beforeThreadStart = nullptr;
+
+    // Nothing is left holding the file or the database.
+    writeHostsFile(user);
+    EXPECT_EQ(refresh().linesAdded, names.size());
 }
 
 TEST_F(HostsRefreshTest, OverlappingRefreshesAndCleaningLoseNoLines)
