@@ -33,6 +33,11 @@ int raiseDescriptorLimit()
 
 DescriptorCount::DescriptorCount()
 {
+    open();
+}
+
+void DescriptorCount::open()
+{
     const int fd = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
@@ -43,6 +48,8 @@ DescriptorCount::DescriptorCount()
 
 int DescriptorCount::inUse()
 {
+    if (!m_folder)
+        open(); // none was free when this was made
     if (!m_folder)
         return -1;
     ::rewinddir(m_folder.get());

@@ -26,6 +26,8 @@ public:
     int inUse();
 
 private:
+    void open();
+
     struct CloseDir {
         void operator()(DIR* dir) const { ::closedir(dir); }
     };
