@@ -184,6 +184,10 @@ BENCHMARK(BM_LoadSkinOf40000ListEntries)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
+    // Without a display the pictures are made on the offscreen platform.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

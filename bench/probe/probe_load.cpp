@@ -7,8 +7,11 @@
 //   bench_probe [--requests N] [--concurrency M] [--idle K]
 //
 // Prints requests per second, the rows stored, and the process's peak thread
-// count and memory.
+// count and memory. The clients and the probe share this process, so it
+// raises its limit of open files to the hard limit, and stops at once when
+// even that is too low for the arguments.
 
+#include "Descriptors.h"
 #include "FakePlatform.h"
 #include "HeapTuning.h"
 #include "ProbeLogWriter.h"
@@ -77,6 +80,17 @@ struct Peaks {
         rssKb = std::max(rssKb, statusValue("VmRSS:"));
     }
 };
+
+// Descriptors the run needs at once: both ends of every connection, what the
+// probe leaves free, what is open now, and a few for the generator and the
+// database.
+int descriptorsNeeded(const Options& options)
+{
+    const int connections =
+        std::max(options.concurrency, options.idle + std::max(1, options.concurrency / 4));
+    return platform::DescriptorCount().inUse() + 2 * connections +
+           probe_limits::ReservedDescriptors + 32;
+}
 
 int connectNonBlocking(quint16 port)
 {
@@ -254,6 +268,15 @@ int main(int argc, char** argv)
     platform::shareHeapsAmongThreads(); // as the program does at start
     QCoreApplication app(argc, argv);
     const Options options = parse(app.arguments());
+    const int needed = descriptorsNeeded(options);
+    const int limit = platform::raiseDescriptorLimit();
+    if (limit < needed) {
+        std::fprintf(stderr,
+                     "bench_probe: these arguments need %d open files at once, but the hard limit "
+                     "is %d; raise it (ulimit -Hn, as root) or lower --concurrency and --idle\n",
+                     needed, limit);
+        return 2;
+    }
 
     QTemporaryDir dir;
     // The database and the settings it touches stay in the bench's own folder.

@@ -1,3 +1,4 @@
+#include "Descriptors.h"
 #include "HeapTuning.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntForms.h"
@@ -39,6 +40,9 @@ int main(int argc, char** argv)
         return 1;
     }
     platform::shareHeapsAmongThreads();
+    // The probe may hold thousands of connections; it keeps within any limit,
+    // but the session's usual 1024 would turn most of them away.
+    platform::raiseDescriptorLimit();
     QApplication app(argc, argv);
     // Closing the last visible window only hides the program to the tray.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -5,7 +5,6 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -110,14 +109,6 @@ Socket acceptConnection(const Socket& listener)
 bool acceptFoundNothing(int error)
 {
     return error == EAGAIN || error == EWOULDBLOCK || error == ECONNABORTED || error == EINTR;
-}
-
-int descriptorLimit()
-{
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
-        return 1024;
-    return limit.rlim_cur > 1 << 20 ? 1 << 20 : static_cast<int>(limit.rlim_cur);
 }
 
 } // namespace platform

@@ -60,7 +60,4 @@ Socket acceptConnection(const Socket& listener);
 // that one gave up before it was taken), as opposed to a lack of resources.
 bool acceptFoundNothing(int error);
 
-// The most descriptors this process may hold open at once.
-int descriptorLimit();
-
 } // namespace platform

@@ -82,15 +82,18 @@ public:
         return m_dropped;
     }
 
-    // Tells on standard error, and in a box unless the process is ending,
-    // how many records the full queue refused since this was last told.
-    void tellLostRecords(bool withBox)
+    // Tells how many records the full queue refused since this was last
+    // told: in a box, or on standard error when the process ends, where the
+    // records still waiting are lost with it and counted too.
+    void tellLostRecords(bool atExit)
     {
         qint64 lost = 0;
         {
             std::lock_guard lock(m_mutex);
             lost = m_dropped - m_droppedTold;
             m_droppedTold = m_dropped;
+            if (atExit)
+                lost += qint64(m_queue.size());
         }
         if (lost == 0)
             return;
@@ -99,10 +102,10 @@ public:
                            "written: at most %2 records wait for it.")
                 .arg(lost)
                 .arg(QueueLimit);
-        if (withBox)
-            tellDatabaseTrouble(text);
-        else
+        if (atExit)
             std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text));
+        else
+            tellDatabaseTrouble(text);
     }
 
 private:
@@ -122,7 +125,7 @@ private:
                     m_stored += qint64(batch.size());
                     m_progress.notify_all();
                 }
-                tellLostRecords(true);
+                tellLostRecords(false);
             } else {
                 std::this_thread::sleep_for(RetryDelay);
             }
@@ -195,10 +198,7 @@ ProbeLogWriter& ProbeLogWriter::instance()
     static ProbeLogWriter* writer = [] {
         auto* created = new ProbeLogWriter;
         // A normal exit still stores what has arrived, and tells what was lost.
-        std::atexit([] {
-            ProbeLogWriter::instance().flush();
-            ProbeLogWriter::instance().m_worker->tellLostRecords(false);
-        });
+        std::atexit([] { ProbeLogWriter::instance().finish(); });
         return created;
     }();
     return *writer;
@@ -212,6 +212,12 @@ void ProbeLogWriter::add(const QString& host)
 bool ProbeLogWriter::flush(int timeoutMs)
 {
     return m_worker->flush(timeoutMs);
+}
+
+void ProbeLogWriter::finish(int timeoutMs)
+{
+    flush(timeoutMs);
+    m_worker->tellLostRecords(true);
 }
 
 qint64 ProbeLogWriter::storedCount() const

@@ -22,6 +22,9 @@ public:
     // passed; true when all were stored. On the window thread it serves the
     // workers' display-only steps meanwhile, as every window-thread wait does.
     bool flush(int timeoutMs = 10000);
+    // At exit: flushes, then tells on standard error how many records could
+    // not be stored, the refused ones not told yet and those still waiting.
+    void finish(int timeoutMs = 10000);
 
     // Records stored since the start, and records refused because the queue was full.
     qint64 storedCount() const;

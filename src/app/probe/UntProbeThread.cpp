@@ -1,6 +1,7 @@
 #include "UntProbeThread.h"
 
 #include "Platform.h"
+#include "ProbeDescriptorBudget.h"
 #include "ProbeLogWriter.h"
 #include "SystemText.h"
 
@@ -145,6 +146,7 @@ public:
     {
         while (!m_owner.Terminated()) {
             startReadyConnections();
+            keepWithinBudget();
             waitForEvents();
             if (m_owner.Terminated())
                 break;
@@ -161,12 +163,25 @@ private:
         Clock::time_point deadline;
     };
 
-    int capacity() const
+    bool atWaitingBound() const
     {
-        // Leave descriptors for the database, the connection threads and the windows.
-        return std::max(
-            16, std::min(probe_limits::WaitingConnections,
-                         platform::descriptorLimit() - probe_limits::ConnectionThreads - 128));
+        return int(m_waiting.size() + m_ready.size()) >= probe_limits::WaitingConnections;
+    }
+
+    bool roomForOne() { return !atWaitingBound() && m_budget.room() > 0; }
+
+    // Descriptors taken meanwhile by the rest of the process are given back
+    // by the oldest silent connections.
+    void keepWithinBudget()
+    {
+        for (int over = -m_budget.room(); over > 0 && !m_waiting.empty(); --over)
+            closeOldestWaiting();
+    }
+
+    void closeOldestWaiting()
+    {
+        m_waiting.pop_front();
+        m_budget.closed();
     }
 
     void startReadyConnections()
@@ -186,18 +201,24 @@ private:
     {
         m_polled.clear();
         m_polled.push_back({m_owner.m_gate->wakeDescriptor(), POLLIN, 0});
-        const bool roomToAccept = int(m_waiting.size() + m_ready.size()) < capacity() ||
-                                  !m_waiting.empty(); // room is made by closing the oldest
+        const bool room = roomForOne();
+        const bool roomToAccept = room || !m_waiting.empty(); // room is made by closing the oldest
         const bool acceptPaused = Clock::now() < m_acceptPausedUntil;
         m_polled.push_back({m_listener.fd(), short(roomToAccept && !acceptPaused ? POLLIN : 0), 0});
         for (const Waiting& waiting : m_waiting)
             m_polled.push_back({waiting.socket.fd(), POLLIN, 0});
 
         std::optional<Clock::time_point> wakeAt;
+        const auto wakeBy = [&](Clock::time_point at) {
+            if (!wakeAt || at < *wakeAt)
+                wakeAt = at;
+        };
         if (!m_waiting.empty())
-            wakeAt = m_waiting.front().deadline;
-        if (acceptPaused && (!wakeAt || m_acceptPausedUntil < *wakeAt))
-            wakeAt = m_acceptPausedUntil;
+            wakeBy(m_waiting.front().deadline);
+        if (acceptPaused)
+            wakeBy(m_acceptPausedUntil);
+        if (!roomToAccept && !atWaitingBound())
+            wakeBy(m_budget.nextLook()); // descriptors freed by connection threads show in a count
         int timeoutMs = -1;
         if (wakeAt) {
             const auto left = std::chrono::ceil<std::chrono::milliseconds>(*wakeAt - Clock::now());
@@ -229,6 +250,9 @@ private:
     void acceptWaiting()
     {
         for (int accepted = 0; accepted < 256; ++accepted) {
+            const bool room = roomForOne();
+            if (!room && m_waiting.empty())
+                return; // every socket holds a request: the connection waits in the queue
             platform::Socket connection = platform::acceptConnection(m_listener);
             if (!connection.valid()) {
                 // Out of descriptors or memory the connection stays queued and
@@ -237,11 +261,9 @@ private:
                     m_acceptPausedUntil = Clock::now() + AcceptRetryDelay;
                 return;
             }
-            if (int(m_waiting.size() + m_ready.size()) >= capacity()) {
-                if (m_waiting.empty())
-                    return;            // every slot holds a request: this one is closed unanswered
-                m_waiting.pop_front(); // the oldest silent connection makes room
-            }
+            m_budget.opened();
+            if (!room)
+                closeOldestWaiting(); // the oldest silent connection makes room
             m_waiting.push_back(
                 {std::move(connection),
                  Clock::now() + std::chrono::milliseconds(m_owner.m_receiveTimeoutMs)});
@@ -252,7 +274,7 @@ private:
     {
         const auto now = Clock::now();
         while (!m_waiting.empty() && m_waiting.front().deadline <= now)
-            m_waiting.pop_front();
+            closeOldestWaiting();
     }
 
     TProbe& m_owner;
@@ -261,6 +283,7 @@ private:
     std::deque<platform::Socket> m_ready;
     std::vector<pollfd> m_polled;
     Clock::time_point m_acceptPausedUntil;
+    ProbeDescriptorBudget m_budget;
 };
 
 TProbe::TProbe(quint16 port, int receiveTimeoutMs)

@@ -43,8 +43,13 @@ inline constexpr int ReceiveTimeoutMs = 5000;
 // Connection threads alive at once; ready connections beyond wait for a slot.
 inline constexpr int ConnectionThreads = 64;
 // Connections accepted and waiting for their request or a thread; beyond
-// this the oldest waiting one is closed.
+// this, or beyond the descriptors the process can spare, the oldest waiting
+// one is closed.
 inline constexpr int WaitingConnections = 4096;
+// Descriptors the probe always leaves free: one for each connection thread's
+// event loop (beside its socket), and the rest of the program's share
+// (database, windows, downloads).
+inline constexpr int ReservedDescriptors = ConnectionThreads + 128;
 // Large enough that a burst of clients is not turned away by the system.
 inline constexpr int ListenBacklog = 512;
 } // namespace probe_limits

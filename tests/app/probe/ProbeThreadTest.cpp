@@ -1,4 +1,5 @@
 #include "AppTestSupport.h"
+#include "Descriptors.h"
 #include "ProbeLogWriter.h"
 #include "Socket.h"
 #include "SocketError.h"
@@ -7,12 +8,16 @@
 
 #include <QDate>
 #include <QFile>
+#include <QRegularExpression>
 
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <limits>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
@@ -362,41 +367,78 @@ TEST_F(ProbeTest, SilentConnectionsDoNotHoldBackOthersNorHoldThreads)
     }
 }
 
+namespace {
+
+// Lowers the soft limit of open files for a test's length. The limit is set
+// above what is open now, so the test is the same at any session's limit.
+class LoweredDescriptorLimit {
+public:
+    explicit LoweredDescriptorLimit(int aboveInUse)
+    {
+        EXPECT_EQ(::getrlimit(RLIMIT_NOFILE, &m_saved), 0);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = rlim_t(platform::DescriptorCount().inUse() + aboveInUse);
+        EXPECT_LE(lowered.rlim_cur, m_saved.rlim_max) << "the hard limit is below the test's needs";
+        EXPECT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
+    }
+    ~LoweredDescriptorLimit() { ::setrlimit(RLIMIT_NOFILE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+// Descriptors taken from the process, closed when this goes.
+class Fillers {
+public:
+    ~Fillers() { closeAll(); }
+    // Takes every free descriptor; errno tells why the last one was refused.
+    void takeAll() { take(std::numeric_limits<int>::max()); }
+    // Takes descriptors until `inUse` are open.
+    void takeUntil(int inUse) { take(inUse - platform::DescriptorCount().inUse()); }
+    // Frees the last taken ones.
+    void free(int count)
+    {
+        for (; count > 0 && !m_fds.empty(); --count) {
+            ::close(m_fds.back());
+            m_fds.pop_back();
+        }
+    }
+    void closeAll() { free(int(m_fds.size())); }
+    int size() const { return int(m_fds.size()); }
+
+private:
+    void take(int count)
+    {
+        for (int taken = 0; taken < count; ++taken) {
+            const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            if (fd < 0)
+                return;
+            m_fds.push_back(fd);
+        }
+    }
+
+    std::vector<int> m_fds;
+};
+
+} // namespace
+
 TEST_F(ProbeTest, ListenerOutOfDescriptorsAnswersOnceSomeAreFree)
 {
-    rlimit saved{};
-    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
-    // Every descriptor number below the new limit is taken, but for the clients'.
-    std::vector<int> fillers;
-    int fd;
-    while ((fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0 && fd < 4000)
-        fillers.push_back(fd);
-    ASSERT_GE(fd, 0);
-    fillers.push_back(fd);
+    // Every descriptor below the limit is taken, but for the clients'.
+    LoweredDescriptorLimit limit(probe_limits::ReservedDescriptors + 64);
+    Fillers fillers;
+    fillers.takeAll();
+    ASSERT_EQ(errno, EMFILE);
     constexpr int clientCount = 3;
-    for (int i = 0; i < clientCount; ++i) {
-        ::close(fillers.back());
-        fillers.pop_back();
-    }
-    rlimit lowered = saved;
-    lowered.rlim_cur = rlim_t(fd + 1);
-    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
-    struct Restore {
-        rlimit limit;
-        std::vector<int>& fillers;
-        ~Restore()
-        {
-            for (int filler : fillers)
-                ::close(filler);
-            ::setrlimit(RLIMIT_NOFILE, &limit);
-        }
-    } restore{saved, fillers};
+    ASSERT_GT(fillers.size(), clientCount);
+    fillers.free(clientCount);
 
     // All client sockets first: the probe may take a free number the moment one connects.
     std::vector<Socket> clients;
     for (int i = 0; i < clientCount; ++i) {
         clients.push_back(tcpSocket());
         ASSERT_TRUE(clients.back().valid());
+        clients.back().setReceiveTimeout(20000); // a probe that never answers fails, not hangs
     }
     for (int i = 0; i < clientCount; ++i) {
         ASSERT_TRUE(connectSocket(clients[size_t(i)], port));
@@ -404,12 +446,129 @@ TEST_F(ProbeTest, ListenerOutOfDescriptorsAnswersOnceSomeAreFree)
                 "GET / HTTP/1.1\r\nHost: starved" + QByteArray::number(i) + ".com\r\n\r\n");
     }
     // The probe cannot take them now; once descriptors are free it does.
-    for (int filler : fillers)
-        ::close(filler);
-    fillers.clear();
+    waitUntil([] { return false; }, 300); // time to meet the shortage
+    fillers.closeAll();
     for (const Socket& client : clients)
         EXPECT_EQ(readToEnd(client), probeAnswer());
     EXPECT_EQ(storedHosts().size(), clientCount);
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+Socket nonBlockingSocket()
+{
+    return Socket(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+}
+
+// Holds silent connections until `until`, connecting again each one the
+// probe closes. Their sockets exist beforehand, so their count never grows.
+void holdSilentConnections(std::vector<Socket>& sockets, quint16 port, Clock::time_point until)
+{
+    for (Socket& socket : sockets)
+        connectSocket(socket, port); // non-blocking: in progress
+    std::vector<pollfd> polled(sockets.size());
+    while (Clock::now() < until) {
+        for (std::size_t i = 0; i < sockets.size(); ++i)
+            polled[i] = {sockets[i].fd(), POLLIN, 0};
+        ::poll(polled.data(), polled.size(), 10);
+        for (std::size_t i = 0; i < sockets.size(); ++i) {
+            if (sockets[i].valid() && !polled[i].revents)
+                continue;
+            // Closed by the probe, or never made: the probe may hold every free number.
+            sockets[i].close();
+            sockets[i] = nonBlockingSocket();
+            if (sockets[i].valid())
+                connectSocket(sockets[i], port);
+        }
+    }
+}
+
+// Asks with one request after another until `until` or `count` were asked,
+// each on a new connection; returns how many were answered in full. The
+// hosts are "<prefix><n>".
+int askBackToBack(quint16 port, const QByteArray& prefix, int count, Clock::time_point until)
+{
+    int answered = 0;
+    Socket client = tcpSocket();
+    for (int n = 0; n < count && Clock::now() < until;) {
+        if (!client.valid()) { // the probe took the number meanwhile
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            client = tcpSocket();
+            continue;
+        }
+        client.setReceiveTimeout(10000);
+        if (connectSocket(client, port)) {
+            const QByteArray request =
+                "GET / HTTP/1.1\r\nHost: " + prefix + QByteArray::number(n) + "\r\n\r\n";
+            QByteArray received;
+            if (client.sendOnce(request) == request.size()) {
+                char chunk[64];
+                qint64 got;
+                while ((got = client.receiveOnce(chunk, sizeof chunk)) > 0)
+                    received.append(chunk, got);
+            }
+            answered += received == probeAnswer();
+        }
+        ++n;
+        client.close();
+        client = tcpSocket();
+    }
+    return answered;
+}
+
+} // namespace
+
+TEST_F(ProbeTest, FloodWithMostDescriptorsTakenEndsNothingAndStoresEveryAnswer)
+{
+    constexpr int silentCount = 300;
+    constexpr int askerCount = 16;
+    constexpr int requestsEach = 200;
+    constexpr int leftFree = 250; // fewer than the silent clients would take
+    const auto floodTime = std::chrono::seconds(2);
+
+    LoweredDescriptorLimit limit(silentCount + askerCount + 2 * leftFree);
+    // The silent clients' sockets exist before the probe starts, as a program's
+    // files do; the askers' come later, as a download's do.
+    std::vector<Socket> silent(silentCount);
+    for (Socket& socket : silent) {
+        socket = nonBlockingSocket();
+        ASSERT_TRUE(socket.valid());
+    }
+    Fillers fillers;
+    fillers.takeUntil(platform::descriptorLimit() - leftFree - askerCount);
+    ASSERT_GT(fillers.size(), 0);
+
+    TProbe flooded(0, 200); // silent clients are closed soon and come back
+    flooded.Start();
+    ASSERT_TRUE(waitUntil([&] { return flooded.listeningPort() != 0 || flooded.Finished(); }));
+    const quint16 floodedPort = flooded.listeningPort();
+    ASSERT_NE(floodedPort, 0);
+
+    const Clock::time_point until = Clock::now() + floodTime;
+    std::atomic<int> answered{0};
+    std::atomic<int> running{askerCount + 1};
+    std::vector<std::jthread> clients;
+    clients.emplace_back([&] {
+        holdSilentConnections(silent, floodedPort, until);
+        --running;
+    });
+    for (int c = 0; c < askerCount; ++c)
+        clients.emplace_back([&, c] {
+            answered += askBackToBack(floodedPort, "flood" + QByteArray::number(c) + "-",
+                                      requestsEach, until);
+            --running;
+        });
+    // The window thread goes on serving meanwhile, as in the program.
+    EXPECT_TRUE(waitUntil([&] { return running == 0; }, 60000));
+    clients.clear();
+    silent.clear();
+    fillers.closeAll();
+
+    EXPECT_FALSE(flooded.Finished()) << "the listener ended";
+    EXPECT_GT(answered, 0);
+    EXPECT_EQ(storedHosts().filter(QRegularExpression("^ flood")).size(), answered.load());
 }
 
 TEST_F(ProbeTest, SwitchingOffEndsTheListenerAndOnAgainListensAnew)
@@ -590,6 +749,20 @@ TEST_F(ProbeRecordWriterTest, TheFlushOnTheWindowThreadServesAWorkerThatHoldsThe
         EXPECT_TRUE(writer.flush(3000));
     }
     EXPECT_EQ(column("SELECT host FROM probe;"), QStringList{" atexit.com"});
+}
+
+TEST_F(ProbeRecordWriterTest, RecordsStillWaitingAtExitAreToldOnStandardError)
+{
+    breakDatabase();
+    for (int i = 0; i < 100; ++i)
+        writer.add(QStringLiteral(" left.com"));
+    testing::internal::CaptureStderr();
+    writer.finish(200);
+    const QString told = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(told.split('\n').contains("Solvek Anti-Bot: 100 probe records were lost while the "
+                                          "database could not be written: at most 200000 "
+                                          "records wait for it."))
+        << told.toStdString();
 }
 
 TEST_F(ProbeRecordWriterTest, RecordsBeyondTheQueueBoundAreCountedAndToldOnce)

@@ -1,0 +1,41 @@
+#pragma once
+
+// Keeps the probe's sockets within the descriptors the process can spare,
+// whatever the limit and whatever else is open: a connection thread that
+// cannot make its event loop ends the whole process, and so may a shortage
+// in the database, the windows or a download.
+
+#include "Descriptors.h"
+
+#include <chrono>
+
+class ProbeDescriptorBudget {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    ProbeDescriptorBudget();
+
+    // How many more sockets the probe may take now; below zero when it holds
+    // more than it may and must close some. The process's descriptors are
+    // counted again when the last count is old, or sooner when there seems to
+    // be no room (sockets closed by connection threads show only in a count).
+    int room();
+
+    // The probe took or closed one of its sockets since the last count.
+    void opened() { ++m_changeSinceCount; }
+    void closed() { --m_changeSinceCount; }
+
+    // When room() may next find more, once it found none.
+    Clock::time_point nextLook() const { return m_countedAt + ShortCountInterval; }
+
+private:
+    static constexpr auto CountInterval = std::chrono::milliseconds(100);
+    static constexpr auto ShortCountInterval = std::chrono::milliseconds(10);
+
+    void count();
+
+    platform::DescriptorCount m_descriptors;
+    int m_counted = 0;
+    int m_changeSinceCount = 0;
+    Clock::time_point m_countedAt;
+};
