@@ -112,12 +112,17 @@ public:
     }
 
     // On the window thread, inside a wait: runs the display-only steps in
-    // the order queued and refuses the event-loop-only steps of the worker
-    // waited for, if any. Answers whether a step ran.
-    bool serveDuringWait(const QThread* waitedFor)
+    // the order queued, until none is left or the deadline has passed, and
+    // refuses the event-loop-only steps of the worker waited for, if any.
+    // Steps left run later, each from its own wake-up or in the next wait.
+    // Answers whether a step ran.
+    bool serveDuringWait(const QThread* waitedFor, QDeadlineTimer deadline)
     {
         bool ranAny = false;
-        while (const StepPtr step = takeForWait(waitedFor)) {
+        while (!deadline.hasExpired()) {
+            const StepPtr step = takeForWait(waitedFor);
+            if (!step)
+                break;
             ++stepsRunningDuringWait;
             run(*step);
             --stepsRunningDuringWait;
@@ -265,9 +270,11 @@ void TThread::waitForEnd()
         m_runner->wait();
         return;
     }
-    // The worker may be blocked in Synchronize, waiting for this very thread.
+    // The worker may be blocked in Synchronize, waiting for this very thread;
+    // other workers' steps must not keep the wait from seeing its end.
     while (!m_runner->wait(QDeadlineTimer(kWaitSliceMs)))
-        WindowSteps::instance().serveDuringWait(m_runner.get());
+        WindowSteps::instance().serveDuringWait(m_runner.get(),
+                                                QDeadlineTimer(kWaitSliceMs, Qt::PreciseTimer));
 }
 
 bool TThread::HasFatalException() const
@@ -306,11 +313,11 @@ void TThread::Queue(std::function<void()> method)
     WindowSteps::instance().queue(std::move(method));
 }
 
-bool TThread::serveStepsDuringWait()
+bool TThread::serveStepsDuringWait(QDeadlineTimer deadline)
 {
     // Without an application object the windows the steps touch are gone.
     return QCoreApplication::instance() && isWindowThread() &&
-           WindowSteps::instance().serveDuringWait(nullptr);
+           WindowSteps::instance().serveDuringWait(nullptr, deadline);
 }
 
 bool TThread::isRunningStepDuringWait()

@@ -4,6 +4,7 @@
 // every step that touches a window goes through Synchronize, which runs it on
 // the window thread while the worker waits.
 
+#include <QDeadlineTimer>
 #include <QMutex>
 #include <QString>
 
@@ -50,9 +51,13 @@ public:
     // Blocks until Execute and OnTerminate have run; returns at once for a
     // thread never started. On the window thread it serves the display-only
     // steps meanwhile and refuses this worker's event-loop-only ones, so a
-    // synchronising worker cannot dead-lock it. Raises solvek::Exception for
-    // a thread that frees itself (it may be gone when the wait ends) and when
-    // called from the thread itself.
+    // synchronising worker cannot dead-lock it; it sees the thread's end
+    // within a few milliseconds, however many steps other workers send.
+    // Other workers' event-loop-only steps wait for the event loop: if this
+    // worker waits for one of them (say, for another worker that shows a
+    // box), the window thread waits for ever. No code of the program does so.
+    // Raises solvek::Exception for a thread that frees itself (it may be gone
+    // when the wait ends) and when called from the thread itself.
     void WaitFor();
 
     // A thread that frees itself is deleted on the window thread once it has
@@ -79,7 +84,9 @@ public:
         // loop and also inside the window thread's waits (a database busy
         // wait, WaitFor, the probe records' flush at exit), since the worker
         // may hold what that wait waits for. Using the database or showing a
-        // box there is refused at once, raised in the worker.
+        // box there is refused at once, raised in the worker that waits for
+        // the step; a queued step has none, so its failure is only logged and
+        // its effect is lost.
         DisplayOnly,
         // May use the database or open a box or prompt: runs only from the
         // event loop. While the window thread waits for this worker to end,
@@ -95,13 +102,18 @@ public:
 
     // Queues a display-only step for the window thread and returns at once;
     // it runs before any later step of the same worker. On the window thread
-    // (or without an application object) it runs at once.
+    // (or without an application object) it runs at once. No worker waits
+    // for it: if it fails or is refused, that is only logged, and what it
+    // was to do is lost.
     static void Queue(std::function<void()> method);
 
     // On the window thread, while it waits for something a worker may hold:
-    // runs the display-only steps queued, and nothing else the event loop
-    // holds. Answers whether a step ran.
-    static bool serveStepsDuringWait();
+    // runs the display-only steps queued, in the order sent, and nothing else
+    // the event loop holds, until none is left or the deadline has passed (a
+    // step running then finishes), so that the wait keeps its own bound
+    // however fast workers send. Steps left run later, still in the order
+    // sent. Answers whether a step ran.
+    static bool serveStepsDuringWait(QDeadlineTimer deadline);
 
     // True on the window thread while a step runs inside one of its waits.
     static bool isRunningStepDuringWait();

@@ -1,5 +1,8 @@
 #include "TThread.h"
+#include "FakePlatform.h"
+#include "Platform.h"
 #include "SolvekException.h"
+#include "StepSenders.h"
 #include "WaitUntil.h"
 
 #include <QCoreApplication>
@@ -8,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
 
 namespace {
@@ -80,7 +84,7 @@ TEST(TThreadSynchronize, AWaitRunsOnlyDisplayStepsAndNothingElseTheEventLoopHold
     thread.Start();
     QDeadlineTimer limit(20000);
     while (!stepRan && !limit.hasExpired())
-        TThread::serveStepsDuringWait();
+        TThread::serveStepsDuringWait(limit);
     EXPECT_TRUE(stepRan);
     EXPECT_FALSE(otherRan);
     EXPECT_FALSE(eventLoopStepRan);
@@ -130,7 +134,7 @@ TEST(TThreadSynchronize, EachWorkersStepsRunInTheOrderSentWhileAnotherSynchronis
     QDeadlineTimer limit(60000);
     for (int turn = 0; !bDone && !limit.hasExpired(); ++turn) {
         if (turn % 2)
-            TThread::serveStepsDuringWait();
+            TThread::serveStepsDuringWait(QDeadlineTimer(1)); // often cut short
         else
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
     }
@@ -175,6 +179,51 @@ TEST(TThreadWaitFor, ServesDisplayStepsAndRefusesTheWorkersEventLoopSteps)
     EXPECT_FALSE(refusal.isEmpty());
     EXPECT_FALSE(otherRan); // nor a box, a deletion or a click queued meanwhile
     QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+}
+
+TEST(TThreadWaitFor, EndsWithItsThreadThoughAnotherWorkerKeepsPosting)
+{
+    StepSenders poster(StepSenders::Way::Posting, 1, std::chrono::microseconds(200), 20000);
+    LambdaThread thread([](LambdaThread&) { QThread::msleep(50); });
+    thread.Start();
+    thread.WaitFor();
+    EXPECT_TRUE(poster.sending()); // it did not wait for the steps to stop coming
+    EXPECT_TRUE(poster.stop());
+}
+
+TEST(TThreadWaitFor, AWorkersBoxIsRefusedNotShownInsideTheWait)
+{
+    // A box inside a wait would let the user start work under it.
+    platform::ScopedFakePlatform fake;
+    QString refusal;
+    LambdaThread thread([&](LambdaThread&) {
+        try {
+            platform::messageBox(nullptr, QStringLiteral("text"), QStringLiteral("title"),
+                                 platform::MB_OK);
+        } catch (const solvek::Exception& e) {
+            refusal = e.message();
+        }
+    });
+    thread.Start();
+    thread.WaitFor();
+    QMutexLocker lock(&fake.mutex);
+    EXPECT_TRUE(fake.shownBoxes.isEmpty());
+    EXPECT_FALSE(refusal.isEmpty());
+}
+
+TEST(TThreadQueue, AStepRunsFromTheEventLoopWhileItsWorkerGoesOnSendingNothingElse)
+{
+    // A refresh's progress moves while the refresh runs.
+    std::atomic<bool> ran{false};
+    LambdaThread thread([&](LambdaThread&) {
+        TThread::Queue([&] { ran = true; });
+        QDeadlineTimer limit(20000);
+        while (!ran && !limit.hasExpired())
+            QThread::msleep(1);
+    });
+    thread.Start();
+    EXPECT_TRUE(waitUntil([&] { return ran.load(); }));
+    thread.WaitFor();
 }
 
 TEST(TThreadSynchronize, OnTheWindowThreadRunsAtOnce)

@@ -6,6 +6,7 @@
 #include "UntSqliteUtils.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 
 #include <algorithm>
 #include <chrono>
@@ -64,7 +65,7 @@ public:
             if (std::chrono::steady_clock::now() >= deadline)
                 return false;
             lock.unlock();
-            TThread::serveStepsDuringWait();
+            TThread::serveStepsDuringWait(QDeadlineTimer(deadline, Qt::PreciseTimer));
             lock.lock();
         }
         return true;

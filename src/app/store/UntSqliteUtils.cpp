@@ -7,7 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -129,21 +129,21 @@ void forgetListDigests()
 // The window thread's wait for a lock held elsewhere, as long as any other
 // connection's, the steps it runs included. The holder may be a worker
 // waiting in Synchronize for this very thread, so the workers' display-only
-// steps are served meanwhile.
+// steps are served meanwhile, up to the time-out.
 class WindowThreadBusyWait {
 public:
     bool operator()(int attempt)
     {
         if (attempt == 0)
-            m_waited.start();
-        if (!TThread::serveStepsDuringWait())
+            m_timeOut.setRemainingTime(DatabaseBusyTimeoutMs, Qt::PreciseTimer);
+        if (!TThread::serveStepsDuringWait(m_timeOut))
             QThread::msleep(SliceMs);
-        return !m_waited.hasExpired(DatabaseBusyTimeoutMs);
+        return !m_timeOut.hasExpired();
     }
 
 private:
     static constexpr int SliceMs = 5;
-    QElapsedTimer m_waited;
+    QDeadlineTimer m_timeOut;
 };
 
 } // namespace

@@ -3,10 +3,12 @@
 #include "ProbeLogWriter.h"
 #include "Socket.h"
 #include "SocketError.h"
+#include "StepSenders.h"
 #include "SynchronizingMerge.h"
 #include "UntProbeThread.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -14,6 +16,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <limits>
 #include <netinet/in.h>
@@ -763,6 +766,28 @@ TEST_F(ProbeRecordWriterTest, RecordsStillWaitingAtExitAreToldOnStandardError)
                                           "database could not be written: at most 200000 "
                                           "records wait for it."))
         << told.toStdString();
+}
+
+TEST_F(ProbeRecordWriterTest, TheFlushOnTheWindowThreadEndsAtItsTimeOutThoughAWorkerKeepsPosting)
+{
+    StepSenders poster(StepSenders::Way::Posting, 1, std::chrono::microseconds(200), 15000);
+    qint64 waitedMs = 0;
+    {
+        TSQLiteDatabase holder(DBPath);
+        holder.ExecSQL("BEGIN EXCLUSIVE;");
+        writer.add(QStringLiteral(" held.com"));
+        QElapsedTimer waited;
+        waited.start();
+        EXPECT_FALSE(writer.flush(1000));
+        waitedMs = waited.elapsed();
+        holder.ExecSQL("COMMIT;");
+    }
+    std::printf("flush(1000) took %lld ms\n", waitedMs);
+    EXPECT_TRUE(poster.sending()); // the steps did not stop coming first
+    EXPECT_GE(waitedMs, 1000);
+    // The step running at the time-out may finish; a busy machine adds its delays.
+    EXPECT_LT(waitedMs, 3500);
+    EXPECT_TRUE(poster.stop());
 }
 
 TEST_F(ProbeRecordWriterTest, RecordsBeyondTheQueueBoundAreCountedAndToldOnce)

@@ -1,6 +1,6 @@
 #include "DatabaseTrouble.h"
 #include "FakePlatform.h"
-#include "SynchronizingMerge.h"
+#include "StepSenders.h"
 #include "TThread.h"
 #include "UntSqliteUtils.h"
 #include "WaitUntil.h"
@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <sys/stat.h>
 #include <thread>
@@ -458,22 +460,44 @@ TEST_F(SqliteUtilsTest, InsideTheWindowsWaitAStepUsingTheDatabaseIsRefusedOrKept
     EXPECT_TRUE(eventLoop.sawHost);
 }
 
-TEST_F(SqliteUtilsTest, TheWindowsWaitEndsAtTheBusyTimeOutThoughStepsKeepComing)
+// The window thread's write while another connection holds the write lock, as
+// list threads keep sending steps: it fails as busy, and answers how long it waited.
+qint64 windowsWaitForAHeldDatabase(StepSenders& senders)
+{
+    TSQLiteDatabase holder(DBPath);
+    holder.ExecSQL("BEGIN IMMEDIATE;");
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_THROW(execSQL("INSERT INTO hosts VALUES('9', 'late.com', 'N');"), ESQLiteException);
+    const qint64 waitedMs = waited.elapsed();
+    std::printf("The window's database wait took %lld ms\n", waitedMs);
+    EXPECT_TRUE(senders.sending()); // the steps did not stop coming first
+    return waitedMs;
+}
+
+// The step running at the time-out may finish; a busy machine adds its delays.
+constexpr qint64 BusyWaitBoundMs = DatabaseBusyTimeoutMs + 2500;
+
+TEST_F(SqliteUtilsTest, TheWindowsWaitEndsAtTheBusyTimeOutThoughAWorkerKeepsPosting)
 {
     initSqliteUtilsModule();
-    qint64 waitedMs = 0;
-    {
-        // Slow steps all along, for three busy time-outs before it commits.
-        constexpr int StepMs = 50;
-        SynchronizingMerge merge(3 * DatabaseBusyTimeoutMs / StepMs, StepMs);
-        QElapsedTimer waited;
-        waited.start();
-        EXPECT_THROW(addHost("9", "late.com", "N"), ESQLiteException);
-        waitedMs = waited.elapsed();
-    }
-    // The steps' own time counts too: bounded, not endless.
+    StepSenders poster(StepSenders::Way::Posting, 1, std::chrono::microseconds(200),
+                       3 * DatabaseBusyTimeoutMs);
+    const qint64 waitedMs = windowsWaitForAHeldDatabase(poster);
     EXPECT_GE(waitedMs, DatabaseBusyTimeoutMs);
-    EXPECT_LT(waitedMs, DatabaseBusyTimeoutMs + 2000);
+    EXPECT_LT(waitedMs, BusyWaitBoundMs);
+    EXPECT_TRUE(poster.stop()); // the steps left after the wait run too, in order
+}
+
+TEST_F(SqliteUtilsTest, TheWindowsWaitEndsAtTheBusyTimeOutThoughWorkersKeepSynchronising)
+{
+    initSqliteUtilsModule();
+    StepSenders synchronisers(StepSenders::Way::Synchronising, 3, std::chrono::microseconds(500),
+                              3 * DatabaseBusyTimeoutMs);
+    const qint64 waitedMs = windowsWaitForAHeldDatabase(synchronisers);
+    EXPECT_GE(waitedMs, DatabaseBusyTimeoutMs);
+    EXPECT_LT(waitedMs, BusyWaitBoundMs);
+    EXPECT_TRUE(synchronisers.stop());
 }
 
 // --- import of the previous version's database -----------------------------------

@@ -38,13 +38,14 @@ public:
 private:
     void run()
     {
-        TSQLiteDatabase db(DBPath);
-        db.BeginTransaction();
-        db.ExecSQL("INSERT INTO hosts VALUES('1', 'merged.com', 'Y');");
+        // As the program opens it: its commit waits for a window's read.
+        const auto db = openDatabase();
+        db->BeginTransaction();
+        db->ExecSQL("INSERT INTO hosts VALUES('1', 'merged.com', 'Y');");
         m_writing.set_value();
         for (int step = 0; step < m_steps && !m_stop.load(); ++step)
             TThread::Synchronize([this] { QThread::msleep(m_stepMs); });
-        db.Commit();
+        db->Commit();
         m_committed.store(true);
     }
 

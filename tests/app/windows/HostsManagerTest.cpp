@@ -9,6 +9,7 @@
 #include "UntTreeObj.h"
 #include "VistaProBar.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QTableView>
 #include <QToolButton>
@@ -249,6 +250,43 @@ TEST_F(HostsManagerTest, EmptyUserCategoryOffersToAddAHost)
     EXPECT_EQ(column("SELECT host FROM hosts WHERE category=\"1\" AND reserved=\"N\";"),
               QStringList{"added.com"});
     // The reload started by the add took over the window: one end step for both.
+}
+
+namespace {
+
+// The hosts manager's side of a list thread, noting only where its first host was added.
+class FirstHostTarget : public HostsListTarget {
+public:
+    int fillGeneration() const override { return 0; }
+    void beginFill(int) override {}
+    void addRows(const TListRows&, int, int) override {}
+    void endFill(bool) override {}
+    void addFirstHost() override { addedInsideAWait = TThread::isRunningStepDuringWait(); }
+
+    bool addedInsideAWait = false;
+};
+
+} // namespace
+
+TEST_F(HostsManagerTest, TheFirstHostOfferedIsNeverAddedInsideAWait)
+{
+    // It prompts and writes the database: the event loop's work, never a wait's.
+    addCategory("1", "Empty", {});
+    FirstHostTarget target;
+    TListHosts thread(&target);
+    thread.setCat("1");
+    thread.setReserved("N");
+    thread.Start();
+    // The box is answered Yes from the event loop; a step sent after it waits
+    // for the next round, which the wait below takes first.
+    QDeadlineTimer limit(20000);
+    while (takeBoxes().isEmpty() && !limit.hasExpired()) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        QThread::msleep(1);
+    }
+    ASSERT_FALSE(limit.hasExpired());
+    thread.WaitFor();
+    EXPECT_FALSE(target.addedInsideAWait);
 }
 
 TEST_F(HostsManagerTest, EmptyDownloadedListAsksNothing)
