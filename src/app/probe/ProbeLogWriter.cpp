@@ -65,7 +65,9 @@ public:
             if (std::chrono::steady_clock::now() >= deadline)
                 return false;
             lock.unlock();
-            TThread::serveStepsDuringWait(QDeadlineTimer(deadline, Qt::PreciseTimer));
+            // A slice at a time, so records stored meanwhile end the wait.
+            TThread::serveStepsDuringWait(
+                QDeadlineTimer(std::min(deadline, nextLook()), Qt::PreciseTimer));
             lock.lock();
         }
         return true;

@@ -136,7 +136,11 @@ public:
     {
         if (attempt == 0)
             m_timeOut.setRemainingTime(DatabaseBusyTimeoutMs, Qt::PreciseTimer);
-        if (!TThread::serveStepsDuringWait(m_timeOut))
+        // A slice at a time: the lock is tried again after each, so the wait
+        // ends soon after its holder lets go, however fast steps come.
+        const QDeadlineTimer slice =
+            std::min(QDeadlineTimer(SliceMs, Qt::PreciseTimer), m_timeOut);
+        if (!TThread::serveStepsDuringWait(slice))
             QThread::msleep(SliceMs);
         return !m_timeOut.hasExpired();
     }

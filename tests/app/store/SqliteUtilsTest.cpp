@@ -500,6 +500,29 @@ TEST_F(SqliteUtilsTest, TheWindowsWaitEndsAtTheBusyTimeOutThoughWorkersKeepSynch
     EXPECT_TRUE(synchronisers.stop());
 }
 
+TEST_F(SqliteUtilsTest, TheWindowsWaitEndsSoonAfterTheHolderLetsGoThoughAWorkerKeepsPosting)
+{
+    initSqliteUtilsModule();
+    StepSenders poster(StepSenders::Way::Posting, 1, std::chrono::microseconds(200),
+                       3 * DatabaseBusyTimeoutMs);
+    std::atomic<bool> holding{false};
+    std::thread holder([&] {
+        TSQLiteDatabase db(DBPath);
+        db.ExecSQL("BEGIN IMMEDIATE;");
+        holding.store(true);
+        QThread::msleep(500);
+        db.ExecSQL("COMMIT;");
+    });
+    ASSERT_TRUE(waitUntil([&] { return holding.load(); }));
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_NO_THROW(execSQL("INSERT INTO hosts VALUES('9', 'late.com', 'N');"));
+    EXPECT_LT(waited.elapsed(), DatabaseBusyTimeoutMs / 2);
+    EXPECT_TRUE(poster.sending());
+    holder.join();
+    EXPECT_TRUE(poster.stop());
+}
+
 // --- import of the previous version's database -----------------------------------
 
 class ImportTest : public SqliteUtilsTest {
