@@ -239,8 +239,8 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
     try {
         writeIni(QStringLiteral("INFO"), QStringLiteral("lastupdate"), lastUpdate);
     } catch (const std::exception&) {
-        // Not stored: the window shows the time that is, and the run must
-        // still release the database and start the refresh.
+        // Not stored: the window shows the time the file still holds. The run
+        // must still release the database and start the refresh.
         lastUpdate = storedLastUpdate();
     }
     ui.end(lastUpdate, outcome.updated);
