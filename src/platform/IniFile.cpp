@@ -52,9 +52,9 @@ QString singleLine(QString text)
     return text.trimmed();
 }
 
-QString unableToWrite(const QString& path)
+QString unableToWrite(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Unable to write to ") + path;
+    return QStringLiteral("Unable to write to ") + path + QStringLiteral(": ") + reason;
 }
 
 } // namespace
@@ -162,8 +162,8 @@ void IniFile::saveFile(const QString& path, bool ownerOnly) const
 {
     try {
         replaceFileContents(path, bytes(), ReplacedMode::keptOr(ownerOnly ? 0600 : 0666));
-    } catch (const EFileReplaceError&) {
-        throw EIniFileException(unableToWrite(path));
+    } catch (const EFileReplaceError& error) {
+        throw EIniFileException(unableToWrite(path, error.message()));
     }
 }
 
@@ -377,7 +377,7 @@ void editFile(const QString& path, bool createMissing, const std::function<void(
         return;
     IniFile ini;
     if (exists && !ini.loadFile(path))
-        throw EIniFileException(unableToWrite(path));
+        throw EIniFileException(unableToWrite(path, QStringLiteral("it cannot be read")));
     edit(ini);
     if (!exists || ini.isModified())
         ini.saveFile(path, true);

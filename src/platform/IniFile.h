@@ -124,7 +124,7 @@ QString readString(const QString& path, const QString& section, const QString& k
 // Creates the file and the section when missing; a new file is owner-only
 // (0600), since settings may hold passwords, and an existing one keeps its
 // mode. A write the system refuses raises EIniFileException "Unable to write
-// to <path>".
+// to <path>: <reason>".
 void writeString(const QString& path, const QString& section, const QString& key,
                  const QString& value);
 // Removes the section with its keys; a missing file or section is left as it

@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <ctime>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <system_error>
 
 namespace platform {
@@ -75,14 +77,54 @@ bool isTemporaryName(const QString& name, const QString& prefix)
                        [](QChar c) { return c.unicode() < 0x80 && c.isLetterOrNumber(); });
 }
 
-// Removes the file when it is a leftover: a regular file of this user that
-// no writer holds locked, still under its name once locked.
-void removeIfLeftover(const QByteArray& path)
+// Whether the system's lock table shows a lock on the file. A table that
+// cannot be read counts as a lock, so nothing is removed on a guess.
+bool lockedInTable(const struct stat& file)
+{
+    QFile table(QStringLiteral("/proc/locks"));
+    if (!table.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray id =
+        QString::asprintf("%02x:%02x:%llu", major(file.st_dev), minor(file.st_dev),
+                          static_cast<unsigned long long>(file.st_ino))
+            .toLatin1();
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        if (line.simplified().split(' ').contains(id))
+            return true;
+    }
+    return false;
+}
+
+// A writer locks its file right after making it; a file this old that no lock
+// holds is no running write's.
+constexpr time_t UnlockedWriteSeconds = 60;
+
+// Removes a leftover this process may not open, in a folder it owns: another
+// user's write, root's among them, killed midway. Without a descriptor to lock,
+// the lock is looked up in the system's table.
+void removeUnopenableLeftover(const QByteArray& path)
+{
+    struct stat named {};
+    if (::lstat(path.constData(), &named) != 0 || !S_ISREG(named.st_mode) ||
+        ::time(nullptr) - named.st_mtime < UnlockedWriteSeconds || lockedInTable(named))
+        return;
+    ::unlink(path.constData());
+}
+
+// Removes the file when it is a leftover: a regular file of this user, or of
+// anyone in a folder this user owns, that no writer holds locked, still under
+// its name once locked.
+void removeIfLeftover(const QByteArray& path, bool ownsFolder)
 {
     const OpenFile file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file.isOpen()) {
+        if (errno == EACCES && ownsFolder)
+            removeUnopenableLeftover(path);
+        return;
+    }
     struct stat opened {};
-    if (file.fd() < 0 || ::fstat(file.fd(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
-        opened.st_uid != ::geteuid())
+    if (::fstat(file.fd(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        (opened.st_uid != ::geteuid() && !ownsFolder))
         return;
     if (::flock(file.fd(), LOCK_EX | LOCK_NB) != 0)
         return; // a running write's own
@@ -100,9 +142,13 @@ void removeLeftoverTemporaryFiles(const QFileInfo& replaced)
 {
     const QString prefix = temporaryPrefix(replaced);
     const QDir folder = replaced.absoluteDir();
+    struct stat folderInfo {};
+    const bool ownsFolder =
+        ::stat(QFile::encodeName(folder.path()).constData(), &folderInfo) == 0 &&
+        folderInfo.st_uid == ::geteuid();
     for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
         if (isTemporaryName(name, prefix))
-            removeIfLeftover(QFile::encodeName(folder.filePath(name)));
+            removeIfLeftover(QFile::encodeName(folder.filePath(name)), ownsFolder);
     }
 }
 
@@ -192,10 +238,8 @@ void ReplacingFile::commit()
 {
     raiseIfWriteFailed();
     // The owner first: a change of owner may clear mode bits.
-    if (m_replacesFile && (m_owner != m_temporaryOwner || m_group != m_temporaryGroup) &&
-        ::fchown(m_file.fd(), m_owner, m_group) != 0)
-        throw EFileReplaceError(
-            QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
+    if (m_replacesFile && (m_owner != m_temporaryOwner || m_group != m_temporaryGroup))
+        keepOwner();
     const bool setsMode = !m_mode.keepsOld() || m_replacesFile;
     if (setsMode && ::fchmod(m_file.fd(), m_mode.keepsOld() ? m_oldMode : m_mode.bits()) != 0)
         raiseSystemError(errno);
@@ -213,6 +257,18 @@ void ReplacingFile::commit()
                                  O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.isOpen())
         ::fsync(folder.fd());
+}
+
+void ReplacingFile::keepOwner() const
+{
+    if (::fchown(m_file.fd(), m_owner, m_group) == 0)
+        return;
+    // Only root may give a file away, or to a group it is not in. Anyone else
+    // who may write the old file makes the new one its own, as a fresh save would.
+    if (errno == EPERM && ::geteuid() != 0)
+        return;
+    throw EFileReplaceError(
+        QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
 }
 
 void ReplacingFile::raiseIfWriteFailed() const

@@ -51,13 +51,16 @@ inline constexpr ReplacedMode DefaultReplacedMode = ReplacedMode::keptOr(0666);
 
 // The new contents of one file, written part by part. A symbolic link is
 // followed, so the link stays and its target is replaced. The old file's
-// owner and group are kept, also when root replaces a user's file. Dropped
+// owner and group are kept, also when root replaces a user's file; a process
+// that may not keep them (not root, the group not its own) makes the file its
+// own, with the old mode. Dropped
 // before commit(), the old file stays as it was. Every step raises
 // EFileReplaceError.
 class ReplacingFile {
 public:
     // Makes the temporary file, ".<name>.solvek-" and six letters or digits,
-    // after removing those that writes killed midway left behind.
+    // after removing those that writes killed midway left behind: this
+    // user's, and anyone's in a folder this user owns.
     explicit ReplacingFile(const QString& path, ReplacedMode mode = DefaultReplacedMode);
     ~ReplacingFile();
     ReplacingFile(const ReplacingFile&) = delete;
@@ -69,6 +72,7 @@ public:
     void commit();
 
 private:
+    void keepOwner() const;
     void raiseIfWriteFailed() const;
 
     QString m_target; // the file replaced: a symbolic link is followed

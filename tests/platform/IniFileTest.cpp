@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -281,7 +284,9 @@ TEST(Profile, RefusedWriteRaisesWithThePath)
         profile::writeString(path, "SOLVEK", "PROBE", "1");
         FAIL() << "no exception";
     } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.message(), "Unable to write to " + path);
+        EXPECT_EQ(e.message(), "Unable to write to " + path +
+                                   ": no new file can be made in its folder \"" + notAFolder +
+                                   "\" (Not a directory)");
     }
     EXPECT_THROW(profile::writeString(dir.filePath("missing/config.ini"), "S", "k", "v"),
                  EIniFileException);
@@ -354,7 +359,7 @@ TEST(Profile, AWriteCutShortKeepsTheOldFileAndRaises)
             profile::writeString(path, "SOLVEK", "PROXYHOST", longValue);
             FAIL() << "a cut write raised nothing";
         } catch (const EIniFileException& e) {
-            EXPECT_EQ(e.message(), "Unable to write to " + path);
+            EXPECT_EQ(e.message(), "Unable to write to " + path + ": File too large");
         }
         // A first start on a full disk makes no empty file.
         EXPECT_THROW(profile::writeString(fresh, "SOLVEK", "PROXYHOST", longValue),
@@ -384,6 +389,101 @@ TEST(Profile, RootKeepsTheOwnerOfAUsersFile)
     EXPECT_EQ(info.st_gid, 4322u);
     EXPECT_EQ(info.st_mode & 07777, 0600u);
     EXPECT_EQ(profile::readString(path, "S", "k", ""), "w");
+}
+
+namespace {
+
+constexpr uid_t Nobody = 65534; // the user runUnprivileged drops to, with its group
+
+// "<owner>:<group> <mode in octal>", or "missing".
+QString ownerAndMode(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QStringLiteral("missing");
+    return QStringLiteral("%1:%2 %3")
+        .arg(info.st_uid)
+        .arg(info.st_gid)
+        .arg(info.st_mode & 07777, 0, 8);
+}
+
+// A file with the given owner, group and mode, made by root.
+void makeFileOf(const QString& path, uid_t owner, gid_t group, mode_t mode)
+{
+    writeAll(path, "[S]\nk=v\n");
+    const QByteArray name = QFile::encodeName(path);
+    ASSERT_EQ(::chown(name.constData(), owner, group), 0);
+    ASSERT_EQ(::chmod(name.constData(), mode), 0);
+}
+
+// A folder of the user the unprivileged child runs as, as its config folder is.
+class UsersFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (::geteuid() != 0)
+            GTEST_SKIP() << "files of other users need root";
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), Nobody, Nobody), 0);
+    }
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(UsersFolder, AUserWhoCannotKeepTheOwnerAndGroupMakesTheFileTheirOwn)
+{
+    // The user's own file whose group is root's, as "chown user" leaves a root run's
+    // file, and a file of root's that all may write.
+    const QString chowned = dir.filePath("config.ini");
+    const QString shared = dir.filePath("shared.ini");
+    makeFileOf(chowned, Nobody, 0, 0640);
+    makeFileOf(shared, 0, 0, 0666);
+    const QString outcome = runUnprivileged([&] {
+        QStringList seen;
+        for (const QString& path : {chowned, shared}) {
+            try {
+                profile::writeString(path, "S", "k", "w");
+                seen << profile::readString(path, "S", "k", "");
+            } catch (const EIniFileException& e) {
+                seen << e.message();
+            }
+        }
+        return seen.join(u'|');
+    });
+    EXPECT_EQ(outcome.toStdString(), "w|w");
+    EXPECT_EQ(ownerAndMode(chowned).toStdString(), "65534:65534 640");
+    EXPECT_EQ(ownerAndMode(shared).toStdString(), "65534:65534 666");
+}
+
+TEST_F(UsersFolder, AWriteRemovesEveryLeftoverInTheUsersFolderButARunningWritesFile)
+{
+    // Root's writes killed midway leave root's owner-only files the user cannot open.
+    const QString path = dir.filePath("config.ini");
+    makeFileOf(path, Nobody, 0, 0600);
+    const QString killed = dir.filePath(".config.ini.solvek-Ab12Cd");
+    const QString running = dir.filePath(".config.ini.solvek-Xy34Zw");
+    for (const QString& leftover : {killed, running}) {
+        makeFileOf(leftover, 0, 0, 0600);
+        // Written to last a while ago, as a leftover found at a later start.
+        const struct timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), old, 0), 0);
+    }
+    QFile held(running);
+    ASSERT_TRUE(held.open(QIODevice::ReadOnly));
+    ASSERT_EQ(::flock(held.handle(), LOCK_EX), 0);
+
+    const QString outcome = runUnprivileged([&] {
+        try {
+            profile::writeString(path, "S", "k", "w");
+        } catch (const EIniFileException& e) {
+            return e.message();
+        }
+        return QStringLiteral("written");
+    });
+    EXPECT_EQ(outcome.toStdString(), "written");
+    EXPECT_FALSE(QFileInfo::exists(killed));
+    EXPECT_TRUE(QFileInfo::exists(running));
 }
 
 TEST(Profile, WriteKeepsTheFilePermissions)

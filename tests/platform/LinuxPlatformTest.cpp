@@ -4,6 +4,7 @@
 
 #include "FileSizeLimit.h"
 #include "SolvekException.h"
+#include "Unprivileged.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -247,10 +248,14 @@ TEST(LinuxAutostart, DesktopEntryWithTheExactCommandLine)
     const QString entry = config.filePath("autostart/Solvek-Anti-Bot.desktop");
 
     EXPECT_FALSE(autostart.exists(name));
+    const mode_t oldMask = ::umask(022);
     autostart.set(name, "\"/opt/solvek app/solvek-antibot\" /hidden");
+    ::umask(oldMask);
     EXPECT_TRUE(autostart.exists(name));
     EXPECT_EQ(readAll(entry), QByteArray("[Desktop Entry]\nType=Application\nName=Solvek Anti-Bot\n"
                                          "Exec=\"/opt/solvek app/solvek-antibot\" /hidden\n"));
+    // The desktop reads the entry as any user: readable by all the umask lets read.
+    EXPECT_EQ(modeOf(entry), 0644);
 
     // Setting again replaces the entry; a '%' is not taken for a field code.
     autostart.set(name, "\"/opt/100%/solvek-antibot\" /hidden");
@@ -289,6 +294,40 @@ TEST(LinuxAutostart, AWriteCutShortKeepsTheOldEntryAndRaises)
                   .join(u' ')
                   .toStdString(),
               "Solvek-Anti-Bot.desktop");
+}
+
+TEST(LinuxAutostart, AUserReplacesTheirEntryWhoseGroupIsRoots)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "files of other users need root";
+    constexpr uid_t Nobody = 65534; // the user runUnprivileged drops to, with its group
+    QTemporaryDir config;
+    ASSERT_TRUE(QDir(config.path()).mkdir("autostart"));
+    const QString entry = config.filePath("autostart/Solvek-Anti-Bot.desktop");
+    QFile file(entry);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[Desktop Entry]\n") > 0);
+    file.close();
+    for (const QString& path : {config.path(), config.filePath("autostart")})
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), Nobody, Nobody), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(entry).constData(), Nobody, 0), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(entry).constData(), 0640), 0);
+    ScopedEnv env("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+
+    const QString outcome = runUnprivileged([] {
+        try {
+            systemPlatform().autostart().set("Solvek Anti-Bot", "\"/x\" /hidden");
+        } catch (const solvek::Exception& e) {
+            return e.message();
+        }
+        return QStringLiteral("set");
+    });
+    EXPECT_EQ(outcome.toStdString(), "set");
+    EXPECT_TRUE(readAll(entry).contains("\nExec=\"/x\" /hidden\n"));
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(entry).constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, Nobody);
+    EXPECT_EQ(info.st_gid, Nobody);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
 TEST(LinuxAutostart, UnwritableFolderRaises)

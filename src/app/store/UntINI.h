@@ -14,7 +14,7 @@ QString settingsFilePath();
 
 // A missing file or key gives `defaultValue`; at most 2047 characters come back.
 QString readIni(const QString& section, const QString& key, const QString& defaultValue);
-// Raises EIniFileException "Unable to write to <path>" when the system refuses.
+// Raises EIniFileException "Unable to write to <path>: <reason>" when the system refuses.
 void writeIni(const QString& section, const QString& key, const QString& value);
 // Removes the section and its keys; raises as writeIni does.
 void eraseIniSection(const QString& section);

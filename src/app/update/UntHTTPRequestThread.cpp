@@ -187,6 +187,11 @@ QString lastUpdateText()
            locale.toString(now.time(), QLocale::LongFormat);
 }
 
+QString storedLastUpdate()
+{
+    return readIni(QStringLiteral("INFO"), QStringLiteral("lastupdate"), QStringLiteral("Never"));
+}
+
 BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
 {
     BlockListRunOutcome outcome;
@@ -230,12 +235,13 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
     db.reset();
     client.reset();
 
-    const QString lastUpdate = lastUpdateText();
+    QString lastUpdate = lastUpdateText();
     try {
         writeIni(QStringLiteral("INFO"), QStringLiteral("lastupdate"), lastUpdate);
     } catch (const std::exception&) {
-        // Not stored, still shown: the run must still release the database
-        // and start the refresh.
+        // Not stored: the window shows the time the file still holds. The run
+        // must still release the database and start the refresh.
+        lastUpdate = storedLastUpdate();
     }
     ui.end(lastUpdate, outcome.updated);
     ui.startRefresh();

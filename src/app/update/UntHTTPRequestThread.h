@@ -55,6 +55,8 @@ inline constexpr const char* UnsuccessfulText =
 
 // The current date in the short and time in the long format, joined by " - ".
 QString lastUpdateText();
+// The last update's time as the settings file holds it, "Never" when it holds none.
+QString storedLastUpdate();
 
 // One whole run: Execute's work.
 BlockListRunOutcome runBlockListUpdate(BlockListUi& ui);

@@ -5,6 +5,7 @@
 #include "ProbeLogWriter.h"
 #include "UntAbout.h"
 #include "UntForms.h"
+#include "UntHTTPRequestThread.h"
 #include "UntHosts.h"
 #include "UntINI.h"
 #include "UntProbeLogs.h"
@@ -319,9 +320,7 @@ void TFrmMain::FormCreate()
     loaded = false;
     logged = false;
     createDB();
-    lup->setCaption(QStringLiteral("Last Update : ") + readIni(QStringLiteral("INFO"),
-                                                               QStringLiteral("lastupdate"),
-                                                               QStringLiteral("Never")));
+    lup->setCaption(QStringLiteral("Last Update : ") + storedLastUpdate());
     TimerUpdateDNS->setInterval(updateIntervalMs);
     TimerUpdateDNS->start();
     dblock = false;

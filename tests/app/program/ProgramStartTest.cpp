@@ -1,14 +1,19 @@
 // The program started as a user starts it, from a copy in a folder of its own
 // so that the files it creates beside itself stay inside the test's folder.
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -113,4 +118,61 @@ TEST(ProgramStart, WithoutADisplayOrPlatformSaysSoInOneLineAndFails)
     EXPECT_EQ(program.readAllStandardError().toStdString(),
               "solvek-antibot: no display (DISPLAY and WAYLAND_DISPLAY are not set); start it on "
               "a desktop, or set QT_QPA_PLATFORM=offscreen to run it without one\n");
+}
+
+TEST(ProgramStart, AUsersSettingsFileLeftByARootRunIsSavedAsTheirs)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "files of other users need root";
+    constexpr uid_t Nobody = 65534;
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ready());
+    const QString settingsFolder = folder.path("config/solvek-antibot");
+    ASSERT_TRUE(QDir().mkpath(settingsFolder));
+    // A root run left the file and a write killed midway; the user took the file
+    // back with "chown user", which keeps group root.
+    const QString settings = settingsFolder + "/config.ini";
+    const QString leftover = settingsFolder + "/.config.ini.solvek-Ab12Cd";
+    for (const QString& path : {settings, leftover}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("[INFO]\nlastupdate=x\n") > 0);
+    }
+    const QByteArray name = QFile::encodeName(settings);
+    ASSERT_EQ(::chmod(name.constData(), 0640), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(leftover).constData(), 0600), 0);
+    const struct timespec anHourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(leftover).constData(), anHourAgo, 0), 0);
+    for (const QString& path :
+         {QFileInfo(folder.program()).absolutePath(), folder.path("home"), folder.path("data"),
+          folder.path("config"), settingsFolder, folder.path("runtime")})
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), Nobody, Nobody), 0);
+    ASSERT_EQ(::chown(name.constData(), Nobody, 0), 0);
+
+    QProcess program;
+    program.setProcessEnvironment(folder.environment());
+    program.setChildProcessModifier([] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0)
+            ::_exit(126);
+    });
+    program.start(folder.program(), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // A start stores the probe's switch in the settings file.
+    QDeadlineTimer deadline(60000);
+    QFile file(settings);
+    while (!(file.open(QIODevice::ReadOnly) && file.readAll().contains("PROBE=")) &&
+           !deadline.hasExpired() && program.state() == QProcess::Running) {
+        file.close();
+        program.waitForFinished(50);
+    }
+    program.kill();
+    program.waitForFinished(10000);
+    const QString errors = QString::fromLocal8Bit(program.readAllStandardError());
+
+    struct stat info {};
+    ASSERT_EQ(::stat(name.constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, Nobody) << errors.toStdString();
+    EXPECT_EQ(info.st_gid, Nobody);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_FALSE(errors.contains("Unable to write")) << errors.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(leftover));
 }

@@ -163,6 +163,8 @@ TEST_F(Settings, RefusedWriteRaisesWithThePath)
         writeIni("SOLVEK", "PROBE", "1");
         FAIL() << "no exception";
     } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.message(), "Unable to write to " + configPath() + "/config.ini");
+        EXPECT_EQ(e.message(), "Unable to write to " + configPath() +
+                                   "/config.ini: no new file can be made in its folder \"" +
+                                   configPath() + "\" (Not a directory)");
     }
 }

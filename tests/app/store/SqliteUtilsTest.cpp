@@ -212,7 +212,7 @@ TEST_F(SqliteUtilsTest, ASettingsFileThatCannotBeWrittenDoesNotCostANewDatabase)
               "The new database could not be marked for a full download of the block lists: "
               "Unable to write to " +
                   file("config.ini") +
-                  ". Until the settings file can be written, Update may "
+                  ": it cannot be read. Until the settings file can be written, Update may "
                   "leave lists out.");
 }
 

@@ -4,9 +4,11 @@
 #include "UntUpdateHosts.h"
 
 #include "AppTestSupport.h"
+#include "FileSizeLimit.h"
 #include "LocalServers.h"
 
 #include <QCryptographicHash>
+#include <QFileInfo>
 #include <array>
 #include <functional>
 #include <memory>
@@ -238,6 +240,21 @@ TEST_F(BlockListUpdateTest, AnUnreachableSecondSourceEndsTheLoopAndTellsTheVisib
         ui.calls.mid(ui.calls.size() - 5),
         QStringList({"downloading", "error overlay", "clear overlay", "end updated", "refresh"}));
     EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), ui.lastUpdate);
+}
+
+TEST_F(BlockListUpdateTest, ATimeTheSettingsFileCouldNotStoreIsNotShown)
+{
+    setAllLists();
+    run();
+    writeIni("INFO", "lastupdate", "x");
+    {
+        // The lists are unchanged, so only the time would grow the settings file.
+        FileSizeLimit limit(QFileInfo(settingsFilePath()).size());
+        ASSERT_TRUE(limit.isSet());
+        run();
+    }
+    EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), QStringLiteral("x"));
+    EXPECT_EQ(ui.lastUpdate, QStringLiteral("x"));
 }
 
 TEST_F(BlockListUpdateTest, TheDetailsOfTheBoxNameTheListAndTheServersAnswer)
