@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFrame>
 #include <QInputDialog>
 #include <QLabel>
@@ -30,6 +31,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 TFrmMain* FrmMain = nullptr;
@@ -483,10 +485,18 @@ void TFrmMain::confirmExit()
                        "automatically update database anymore, are you sure?"),
         QStringLiteral("Exit Solvek"), platform::MB_YESNO | platform::MB_ICONWARNING);
     if (answer != platform::IDNO) {
-        // Probe records that have arrived are stored before the process ends.
-        ProbeLogWriter::instance().flush(3000);
-        endProcess(0);
+        endProgram(0);
     }
+}
+
+void endProgram(int code)
+{
+    platform::current().endRequests().endingBegun();
+    const QDeadlineTimer bound(ProgramEndBoundMs, Qt::PreciseTimer);
+    if (FrmMain && FrmMain->probe)
+        FrmMain->probe->stopAnswering(bound);
+    ProbeLogWriter::instance().finish(int(std::max<qint64>(0, bound.remainingTime())));
+    endProcess(code);
 }
 
 bool TFrmMain::passesGate()
