@@ -790,6 +790,33 @@ TEST_F(ProbeRecordWriterTest, TheFlushOnTheWindowThreadEndsAtItsTimeOutThoughAWo
     EXPECT_TRUE(poster.stop());
 }
 
+TEST_F(ProbeRecordWriterTest, TheFlushOnTheWindowThreadEndsSoonAfterTheHolderLetsGo)
+{
+    // Steps keep coming, so a flush that serves them until its deadline
+    // would make every Exit take its whole bound.
+    StepSenders poster(StepSenders::Way::Posting, 1, std::chrono::microseconds(200), 15000);
+    std::atomic<bool> holding{false};
+    std::thread holder([&] {
+        TSQLiteDatabase db(DBPath);
+        db.ExecSQL("BEGIN EXCLUSIVE;");
+        holding.store(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        db.ExecSQL("COMMIT;");
+    });
+    ASSERT_TRUE(waitUntil([&] { return holding.load(); }));
+    writer.add(QStringLiteral(" released.com"));
+    QElapsedTimer waited;
+    waited.start();
+    EXPECT_TRUE(writer.flush(6000));
+    const qint64 waitedMs = waited.elapsed();
+    holder.join();
+    std::printf("flush(6000) took %lld ms; the holder let go after 500 ms\n", waitedMs);
+    EXPECT_TRUE(poster.sending());
+    EXPECT_LT(waitedMs, 3000);
+    EXPECT_TRUE(poster.stop());
+    EXPECT_EQ(column("SELECT host FROM probe;"), QStringList{" released.com"});
+}
+
 TEST_F(ProbeRecordWriterTest, RecordsBeyondTheQueueBoundAreCountedAndToldOnce)
 {
     breakDatabase();
