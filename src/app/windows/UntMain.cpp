@@ -484,9 +484,8 @@ void TFrmMain::confirmExit()
         QStringLiteral("This action will terminate solvek process, we won't be able to "
                        "automatically update database anymore, are you sure?"),
         QStringLiteral("Exit Solvek"), platform::MB_YESNO | platform::MB_ICONWARNING);
-    if (answer != platform::IDNO) {
+    if (answer != platform::IDNO)
         endProgram(0);
-    }
 }
 
 void endProgram(int code)
