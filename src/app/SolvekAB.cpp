@@ -1,5 +1,6 @@
 #include "Descriptors.h"
 #include "HeapTuning.h"
+#include "Platform.h"
 #include "Unit_Win7Taskbar.h"
 #include "UntForms.h"
 #include "UntMain.h"
@@ -46,6 +47,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     // Closing the last visible window only hides the program to the tray.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The session's end, kill or Ctrl+C end the program as its Exit command
+    // does, keeping the probe's records; the status tells which signal it was.
+    platform::current().endRequests().watch([](int signal) { endProgram(128 + signal); });
     identifyProgramToDesktop();
 
     // Module initialisation, in order: the database (path, creation, import of

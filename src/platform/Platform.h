@@ -7,6 +7,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 class QIcon;
 class QUrl;
 class QWidget;
@@ -115,6 +117,18 @@ public:
     virtual bool setOverlayIcon(const QIcon& icon, const QString& description) = 0;
 };
 
+// Requests from outside to end the program: the session ending, kill, Ctrl+C.
+class EndRequests {
+public:
+    virtual ~EndRequests() = default;
+    // From now on each request runs onRequest on the window thread, from its
+    // event loop, with the request's signal number. Called once, on the
+    // window thread.
+    virtual void watch(std::function<void(int signal)> onRequest) = 0;
+    // The program has begun to end: a request from now on ends it at once.
+    virtual void endingBegun() = 0;
+};
+
 // All services of one system.
 class Platform {
 public:
@@ -127,6 +141,7 @@ public:
     virtual Desktop& desktop() = 0;
     virtual MessageBoxes& messageBoxes() = 0;
     virtual Taskbar& taskbar() = 0;
+    virtual EndRequests& endRequests() = 0;
 };
 
 // The platform in use: this system's unless a test installed another.

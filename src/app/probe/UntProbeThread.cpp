@@ -91,6 +91,30 @@ void ProbeConnectionGate::clearWake()
     ::eventfd_read(m_wakeFd, &value);
 }
 
+bool ProbeConnectionGate::beginAnswer()
+{
+    std::lock_guard lock(m_answerMutex);
+    if (m_answersClosed)
+        return false;
+    ++m_answering;
+    return true;
+}
+
+void ProbeConnectionGate::answerDone()
+{
+    std::lock_guard lock(m_answerMutex);
+    if (--m_answering == 0)
+        m_answersDone.notify_all();
+}
+
+bool ProbeConnectionGate::closeAnswers(QDeadlineTimer deadline)
+{
+    std::unique_lock lock(m_answerMutex);
+    m_answersClosed = true;
+    return m_answersDone.wait_for(lock, deadline.remainingTimeAsDuration(),
+                                  [&] { return m_answering == 0; });
+}
+
 TProbeCo::TProbeCo(std::shared_ptr<ProbeConnectionGate> gate, int receiveTimeoutMs)
     : m_gate(std::move(gate)), m_receiveTimeoutMs(receiveTimeoutMs)
 {}
@@ -120,13 +144,16 @@ void TProbeCo::Execute()
     sock.setReceiveTimeout(m_receiveTimeoutMs);
     QByteArray buffer(probe_limits::ReceiveSize, '\0');
     const qint64 received = sock.receiveOnce(buffer.data(), buffer.size());
-    if (received > 0) {
+    if (received > 0 && (!m_gate || m_gate->beginAnswer())) {
         const ProbeRequest request =
             judgeProbeRequest(QByteArrayView(buffer.constData(), received));
+        // Queued before the answer: a client that was answered is recorded.
         if (request.log)
             ProbeLogWriter::instance().add(request.host);
         if (request.answer)
             sock.sendOnce(probeAnswer());
+        if (m_gate)
+            m_gate->answerDone();
     }
     sock.shutdownBoth();
     sock.close();
@@ -319,6 +346,12 @@ void TProbe::stopListening()
         serverSock.shutdownBoth();
     }
     m_gate->wake();
+}
+
+bool TProbe::stopAnswering(QDeadlineTimer deadline)
+{
+    stopListening();
+    return m_gate->closeAnswers(deadline);
 }
 
 void TProbe::closeServerSock()

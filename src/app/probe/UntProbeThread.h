@@ -10,12 +10,15 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QDeadlineTimer>
 #include <QMutex>
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 // The 42 bytes every answered connection gets: no status line, header or line end.
 QByteArray probeAnswer();
@@ -72,9 +75,22 @@ public:
     int wakeDescriptor() const { return m_wakeFd; }
     void clearWake();
 
+    // A connection records and answers its request only between these two,
+    // and only while answers are open.
+    bool beginAnswer();
+    void answerDone();
+    // Refuses answers from now on and waits until those under way are done
+    // or the deadline has passed; true when none is left. After it no
+    // record is queued, so a flush that follows covers every answered request.
+    bool closeAnswers(QDeadlineTimer deadline);
+
 private:
     std::atomic<int> m_alive{0};
     int m_wakeFd = -1;
+    std::mutex m_answerMutex;
+    std::condition_variable m_answersDone;
+    int m_answering = 0;
+    bool m_answersClosed = false;
 };
 
 // One accepted connection: one receive, an optional record, the answer, close.
@@ -119,6 +135,11 @@ public:
     // end. The thread closes the socket itself, so a descriptor number reused
     // meanwhile by another connection is never touched.
     void stopListening();
+    // At the program's end: stops listening, and waits until the connections
+    // that are answering have queued their records and answered (or the
+    // deadline has passed); the others are closed unanswered. True when
+    // none was left answering.
+    bool stopAnswering(QDeadlineTimer deadline);
 
     // Run on the window thread after the "Socket error" box was closed (the
     // main window switches the probe back to off there).

@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFrame>
 #include <QInputDialog>
 #include <QLabel>
@@ -31,6 +32,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 TFrmMain* FrmMain = nullptr;
@@ -481,11 +483,18 @@ void TFrmMain::confirmExit()
         QStringLiteral("This action will terminate solvek process, we won't be able to "
                        "automatically update database anymore, are you sure?"),
         QStringLiteral("Exit Solvek"), platform::MB_YESNO | platform::MB_ICONWARNING);
-    if (answer != platform::IDNO) {
-        // Probe records that have arrived are stored before the process ends.
-        ProbeLogWriter::instance().flush(3000);
-        endProcess(0);
-    }
+    if (answer != platform::IDNO)
+        endProgram(0);
+}
+
+void endProgram(int code)
+{
+    platform::current().endRequests().endingBegun();
+    const QDeadlineTimer bound(ProgramEndBoundMs, Qt::PreciseTimer);
+    if (FrmMain && FrmMain->probe)
+        FrmMain->probe->stopAnswering(bound);
+    ProbeLogWriter::instance().finish(int(std::max<qint64>(0, bound.remainingTime())));
+    endProcess(code);
 }
 
 bool TFrmMain::passesGate()

@@ -36,6 +36,16 @@ extern std::function<void()> startUpdate;
 // Creates the probe's listener, not yet started.
 extern std::function<TProbe*()> createProbe;
 
+// How long the program's end waits for the probe's records to be stored.
+inline constexpr int ProgramEndBoundMs = 3000;
+
+// The one way the program ends, from the Exit menu or a request from outside
+// (the session's end, kill, Ctrl+C): the probe stops taking connections, the
+// records of every request it answered are stored within ProgramEndBoundMs,
+// those left are counted on standard error, and endProcess(code) follows. A
+// request from outside meanwhile ends the process at once.
+void endProgram(int code);
+
 // Takes the single-instance lock "SOLVEKAB". When another instance holds it,
 // shows the "already running" box and answers false.
 bool acquireSingleInstance();

@@ -140,4 +140,16 @@ bool FakePlatform::setOverlayIcon(const QIcon& icon, const QString& description)
     return true;
 }
 
+void FakePlatform::watch(std::function<void(int signal)> onRequest)
+{
+    QMutexLocker lock(&mutex);
+    endRequestHandler = std::move(onRequest);
+}
+
+void FakePlatform::endingBegun()
+{
+    QMutexLocker lock(&mutex);
+    ++endingsBegun;
+}
+
 } // namespace platform

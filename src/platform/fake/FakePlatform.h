@@ -25,7 +25,8 @@ class FakePlatform : public Platform,
                      private Autostart,
                      private Desktop,
                      private MessageBoxes,
-                     private Taskbar {
+                     private Taskbar,
+                     private EndRequests {
 public:
     struct ShownBox {
         QWidget* owner;
@@ -68,6 +69,10 @@ public:
     bool taskbarAvailable = true;
     QList<TaskbarCall> taskbarCalls;
 
+    // What watch() was given, and how often the program said it began to end.
+    std::function<void(int signal)> endRequestHandler;
+    int endingsBegun = 0;
+
     Places& places() override { return *this; }
     FileAttributes& fileAttributes() override { return *this; }
     ResolverCache& resolverCache() override { return *this; }
@@ -76,6 +81,7 @@ public:
     Desktop& desktop() override { return *this; }
     MessageBoxes& messageBoxes() override { return *this; }
     Taskbar& taskbar() override { return *this; }
+    EndRequests& endRequests() override { return *this; }
 
     // Guards the recorded lists: workers may show boxes or flush at the same time.
     mutable QMutex mutex;
@@ -100,6 +106,8 @@ private:
     bool setProgressState(int state) override;
     bool setProgressValue(quint64 completed, quint64 total) override;
     bool setOverlayIcon(const QIcon& icon, const QString& description) override;
+    void watch(std::function<void(int signal)> onRequest) override;
+    void endingBegun() override;
 };
 
 // Installs a fake for the lifetime of a test and restores the system's platform.

@@ -1,6 +1,7 @@
 #include "LinuxPlatform.h"
 
 #include "LinuxAutostart.h"
+#include "LinuxEndRequests.h"
 #include "LinuxInstanceGuard.h"
 #include "LinuxMessageBoxes.h"
 #include "LinuxTaskbar.h"
@@ -90,6 +91,7 @@ public:
     Desktop& desktop() override { return m_desktop; }
     MessageBoxes& messageBoxes() override { return m_messageBoxes; }
     Taskbar& taskbar() override { return m_taskbar; }
+    EndRequests& endRequests() override { return m_endRequests; }
 
 private:
     LinuxPlaces m_places;
@@ -100,6 +102,7 @@ private:
     LinuxDesktop m_desktop;
     LinuxMessageBoxes m_messageBoxes;
     LinuxTaskbar m_taskbar;
+    LinuxEndRequests m_endRequests;
 };
 
 } // namespace

@@ -790,6 +790,35 @@ TEST_F(ProbeRecordWriterTest, TheFlushOnTheWindowThreadEndsAtItsTimeOutThoughAWo
     EXPECT_TRUE(poster.stop());
 }
 
+TEST_F(ProbeRecordWriterTest, TheFlushOnTheWindowThreadEndsSoonAfterTheHolderLetsGo)
+{
+    constexpr int heldMs = 1000;
+    std::atomic<bool> holding{false};
+    QElapsedTimer sinceHeld;
+    std::thread holder([&] {
+        TSQLiteDatabase db(DBPath);
+        db.ExecSQL("BEGIN EXCLUSIVE;");
+        sinceHeld.start();
+        holding.store(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(heldMs));
+        db.ExecSQL("COMMIT;");
+    });
+    ASSERT_TRUE(waitUntil([&] { return holding.load(); }));
+    // Steps keep coming, so a flush that serves them until its deadline
+    // would make every Exit take its whole bound.
+    StepSenders poster(StepSenders::Way::Posting, 1, std::chrono::microseconds(200), 15000);
+    writer.add(QStringLiteral(" released.com"));
+    EXPECT_TRUE(writer.flush(6000));
+    const qint64 endedMs = sinceHeld.elapsed();
+    holder.join();
+    std::printf("the holder let go after %d ms; the flush ended %lld ms after it took hold\n",
+                heldMs, endedMs);
+    EXPECT_TRUE(poster.sending());
+    EXPECT_LT(endedMs, heldMs + 2000);
+    EXPECT_TRUE(poster.stop());
+    EXPECT_EQ(column("SELECT host FROM probe;"), QStringList{" released.com"});
+}
+
 TEST_F(ProbeRecordWriterTest, RecordsBeyondTheQueueBoundAreCountedAndToldOnce)
 {
     breakDatabase();

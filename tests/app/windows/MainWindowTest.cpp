@@ -261,10 +261,13 @@ TEST_F(MainWindowTest, ExitEndsTheProcessUnlessTheAnswerIsNo)
     main->ExitSolvek1Click();
     EXPECT_EQ(takeBoxes(), QStringList{exitQuestion});
     EXPECT_TRUE(endedWith.isEmpty());
+    EXPECT_EQ(fake.endingsBegun, 0);
 
     fake.boxAnswers.push_back(platform::IDYES);
     main->ExitSolvek1Click();
     EXPECT_EQ(endedWith, QList<int>{0});
+    // The end a signal takes: a signal meanwhile ends the process at once.
+    EXPECT_EQ(fake.endingsBegun, 1);
 }
 
 TEST_F(MainWindowTest, ClosingOnlyHides)
