@@ -1,14 +1,18 @@
 // The program started as a user starts it, from a copy in a folder of its own
 // so that the files it creates beside itself stay inside the test's folder.
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -113,4 +117,56 @@ TEST(ProgramStart, WithoutADisplayOrPlatformSaysSoInOneLineAndFails)
     EXPECT_EQ(program.readAllStandardError().toStdString(),
               "solvek-antibot: no display (DISPLAY and WAYLAND_DISPLAY are not set); start it on "
               "a desktop, or set QT_QPA_PLATFORM=offscreen to run it without one\n");
+}
+
+namespace {
+
+// The soft and hard "Max open files" of a running process.
+std::pair<QByteArray, QByteArray> openFilesLimits(qint64 pid)
+{
+    QFile limits(QStringLiteral("/proc/%1/limits").arg(pid));
+    if (!limits.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : limits.readAll().split('\n'))
+        if (line.startsWith("Max open files")) {
+            const QList<QByteArray> words = line.simplified().split(' ');
+            return {words.value(3), words.value(4)};
+        }
+    return {};
+}
+
+} // namespace
+
+TEST(ProgramStart, RaisesItsSoftOpenFilesLimitToTheHardLimit)
+{
+    rlimit session{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &session), 0);
+    const rlim_t hard = std::min<rlim_t>(session.rlim_max, 4096);
+    const rlim_t soft = 256;
+    if (hard <= soft)
+        GTEST_SKIP() << "the hard limit of open files is " << session.rlim_max;
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ready());
+
+    QProcess program;
+    program.setProcessEnvironment(folder.environment());
+    program.setChildProcessModifier([soft, hard] {
+        const rlimit low{soft, hard};
+        ::setrlimit(RLIMIT_NOFILE, &low);
+    });
+    program.start(folder.program(), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // The database is made after the limit is raised.
+    const QString database = folder.path("data/solvek-antibot/solvekdat.db");
+    QDeadlineTimer deadline(30000);
+    while (!QFile::exists(database) && !deadline.hasExpired() &&
+           program.state() == QProcess::Running)
+        QThread::msleep(20);
+    const auto [softNow, hardNow] = openFilesLimits(program.processId());
+    program.kill();
+    program.waitForFinished(10000);
+
+    ASSERT_TRUE(QFile::exists(database)) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(hardNow, QByteArray::number(quint64(hard)));
+    EXPECT_EQ(softNow, hardNow) << "the soft limit stayed " << softNow.toStdString();
 }
