@@ -499,7 +499,7 @@ TEST_F(ProbeTest, UnderAnOpenFilesLimitOf200SixteenConnectionsAtOnceAreAnswered)
         sendAll(clients[size_t(i)],
                 "GET / HTTP/1.1\r\nHost: small" + QByteArray::number(i) + ".com\r\n\r\n");
     for (const Socket& client : clients)
-        EXPECT_EQ(readToEnd(client), probeAnswer());
+        ASSERT_EQ(readToEnd(client), probeAnswer());
     EXPECT_EQ(storedHosts().size(), clientCount);
 }
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <string>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -122,7 +123,7 @@ TEST(ProgramStart, WithoutADisplayOrPlatformSaysSoInOneLineAndFails)
 namespace {
 
 // The soft and hard "Max open files" of a running process.
-std::pair<QByteArray, QByteArray> openFilesLimits(qint64 pid)
+std::pair<std::string, std::string> openFilesLimits(qint64 pid)
 {
     QFile limits(QStringLiteral("/proc/%1/limits").arg(pid));
     if (!limits.open(QIODevice::ReadOnly))
@@ -130,7 +131,7 @@ std::pair<QByteArray, QByteArray> openFilesLimits(qint64 pid)
     for (const QByteArray& line : limits.readAll().split('\n'))
         if (line.startsWith("Max open files")) {
             const QList<QByteArray> words = line.simplified().split(' ');
-            return {words.value(3), words.value(4)};
+            return {words.value(3).toStdString(), words.value(4).toStdString()};
         }
     return {};
 }
@@ -167,6 +168,6 @@ TEST(ProgramStart, RaisesItsSoftOpenFilesLimitToTheHardLimit)
     program.waitForFinished(10000);
 
     ASSERT_TRUE(QFile::exists(database)) << program.readAllStandardError().toStdString();
-    EXPECT_EQ(hardNow, QByteArray::number(quint64(hard)));
-    EXPECT_EQ(softNow, hardNow) << "the soft limit stayed " << softNow.toStdString();
+    EXPECT_EQ(hardNow, std::to_string(hard));
+    EXPECT_EQ(softNow, hardNow);
 }
