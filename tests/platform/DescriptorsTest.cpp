@@ -4,7 +4,10 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -35,4 +38,27 @@ TEST(DescriptorCount, CountsOnceADescriptorIsFreeThoughNoneWasWhenMade)
     EXPECT_FALSE(unreadableWithoutRoom) << "a shortage that passes taken for no /proc";
     EXPECT_EQ(counter.inUse(), before);
     EXPECT_FALSE(counter.unreadable());
+}
+
+TEST(DescriptorCount, WithoutProcTheCountIsUnreadable)
+{
+    constexpr int NoNamespace = 77;
+    // A child of its own, in a mount namespace whose /proc is an empty folder,
+    // as in a sandbox without /proc.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::unshare(::geteuid() == 0 ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount("none", "/proc", "tmpfs", 0, nullptr) != 0)
+            ::_exit(NoNamespace);
+        platform::DescriptorCount counter;
+        ::_exit(counter.inUse() == -1 && counter.unreadable() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == NoNamespace)
+        GTEST_SKIP() << "no mount namespace of its own can be made here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "an empty /proc taken for a shortage that passes";
 }
