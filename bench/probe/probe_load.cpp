@@ -89,7 +89,7 @@ int descriptorsNeeded(const Options& options)
     const int connections =
         std::max(options.concurrency, options.idle + std::max(1, options.concurrency / 4));
     return platform::DescriptorCount().inUse() + 2 * connections +
-           probe_limits::ReservedDescriptors + 32;
+           probe_limits::MostReservedDescriptors + 32;
 }
 
 int connectNonBlocking(quint16 port)

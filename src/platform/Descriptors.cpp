@@ -1,6 +1,7 @@
 #include "Descriptors.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -39,11 +40,21 @@ DescriptorCount::DescriptorCount()
 void DescriptorCount::open()
 {
     const int fd = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        m_openError = errno;
         return;
+    }
     m_folder.reset(::fdopendir(fd));
+    m_openError = m_folder ? 0 : errno;
     if (!m_folder)
         ::close(fd);
+}
+
+bool DescriptorCount::unreadable() const
+{
+    // Out of descriptors or memory is a shortage that passes.
+    return !m_folder && m_openError != 0 && m_openError != EMFILE && m_openError != ENFILE &&
+           m_openError != ENOMEM;
 }
 
 int DescriptorCount::inUse()

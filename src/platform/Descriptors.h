@@ -25,6 +25,10 @@ public:
     // cannot be counted.
     int inUse();
 
+    // True when the folder listing them cannot be read at all (a sandbox
+    // without /proc): waiting for a free descriptor will not bring a count.
+    bool unreadable() const;
+
 private:
     void open();
 
@@ -32,6 +36,7 @@ private:
         void operator()(DIR* dir) const { ::closedir(dir); }
     };
     std::unique_ptr<DIR, CloseDir> m_folder;
+    int m_openError = 0; // why the folder could not be opened last time
 };
 
 } // namespace platform

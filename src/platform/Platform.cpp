@@ -4,6 +4,9 @@
 #include "TThread.h"
 #include "linux/LinuxPlatform.h"
 
+#include <QCoreApplication>
+#include <QMetaObject>
+
 #include <atomic>
 #include <functional>
 
@@ -54,6 +57,16 @@ int messageBox(QWidget* owner, const QString& text, const QString& title, unsign
     return onWindowThread([&] {
         return current().messageBoxes().showWithDetails(owner, text, title, flags, details);
     });
+}
+
+void messageBoxLater(const QString& text, const QString& title, unsigned flags)
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app)
+        return;
+    QMetaObject::invokeMethod(
+        app, [text, title, flags] { messageBox(nullptr, text, title, flags); },
+        Qt::QueuedConnection);
 }
 
 } // namespace platform

@@ -157,5 +157,8 @@ int messageBox(QWidget* owner, const QString& text, const QString& title, unsign
 // The same with details; empty details show a plain box.
 int messageBox(QWidget* owner, const QString& text, const QString& title, unsigned flags,
                const QString& details);
+// Shows a box of no owner on the window thread, from its event loop, and
+// returns at once: for a worker that must go on meanwhile.
+void messageBoxLater(const QString& text, const QString& title, unsigned flags);
 
 } // namespace platform

@@ -10,8 +10,8 @@ ProbeDescriptorBudget::ProbeDescriptorBudget()
 int ProbeDescriptorBudget::room()
 {
     const auto spare = [this] {
-        return platform::descriptorLimit() - (m_counted + m_changeSinceCount) -
-               probe_limits::ReservedDescriptors;
+        const int limit = platform::descriptorLimit();
+        return limit - (m_counted + m_changeSinceCount) - probe_limits::reservedDescriptors(limit);
     };
     const auto sinceCount = Clock::now() - m_countedAt;
     if (sinceCount >= CountInterval || (spare() <= 0 && sinceCount >= ShortCountInterval))
@@ -22,9 +22,10 @@ int ProbeDescriptorBudget::room()
 void ProbeDescriptorBudget::count()
 {
     const int inUse = m_descriptors.inUse();
+    m_countFailed = inUse < 0;
     // Descriptors that cannot be counted are taken as all in use: the probe
     // then takes no more connections rather than risk the process.
-    m_counted = inUse >= 0 ? inUse : platform::descriptorLimit();
+    m_counted = m_countFailed ? platform::descriptorLimit() : inUse;
     m_changeSinceCount = 0;
     m_countedAt = Clock::now();
 }

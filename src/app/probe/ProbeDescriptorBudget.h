@@ -25,8 +25,17 @@ public:
     void opened() { ++m_changeSinceCount; }
     void closed() { --m_changeSinceCount; }
 
-    // When room() may next find more, once it found none.
-    Clock::time_point nextLook() const { return m_countedAt + ShortCountInterval; }
+    // When room() may next find more, once it found none; seldom where
+    // nothing can be counted, as waiting will not change that.
+    Clock::time_point nextLook() const
+    {
+        return m_countedAt + (uncountable() ? CountInterval : ShortCountInterval);
+    }
+
+    // The descriptors open at the last count; -1 when they could not be counted.
+    int lastCount() const { return m_countFailed ? -1 : m_counted; }
+    // True when they can never be counted here (no /proc).
+    bool uncountable() const { return m_countFailed && m_descriptors.unreadable(); }
 
 private:
     static constexpr auto CountInterval = std::chrono::milliseconds(100);
@@ -37,5 +46,6 @@ private:
     platform::DescriptorCount m_descriptors;
     int m_counted = 0;
     int m_changeSinceCount = 0;
+    bool m_countFailed = false;
     Clock::time_point m_countedAt;
 };

@@ -8,6 +8,7 @@
 #include <QMutexLocker>
 
 #include <chrono>
+#include <cstdio>
 #include <deque>
 #include <optional>
 #include <poll.h>
@@ -36,6 +37,24 @@ QString decodeRequest(QByteArrayView bytes)
     if (systemtext::hasUndecodedBytes(text))
         return QString::fromLatin1(raw);
     return text;
+}
+
+// Why the probe takes no connection, for the user.
+QString shutOutText(const ProbeDescriptorBudget& budget)
+{
+    const int limit = platform::descriptorLimit();
+    if (budget.uncountable())
+        return QStringLiteral("The Solvek Probe cannot take connections: it cannot count this "
+                              "program's open files (/proc/self/fd cannot be read), so it cannot "
+                              "keep within the open-files limit of %1.")
+            .arg(limit);
+    return QStringLiteral("The Solvek Probe cannot take connections: this program holds %1 open "
+                          "files, and its open-files limit of %2 keeps %3 free for the rest of "
+                          "the program. The probe takes connections once files are free; a "
+                          "higher open-files limit (ulimit -n) gives it room.")
+        .arg(budget.lastCount())
+        .arg(limit)
+        .arg(probe_limits::reservedDescriptors(limit));
 }
 
 } // namespace
@@ -174,6 +193,7 @@ public:
         while (!m_owner.Terminated()) {
             startReadyConnections();
             keepWithinBudget();
+            tellIfShutOut();
             waitForEvents();
             if (m_owner.Terminated())
                 break;
@@ -203,6 +223,20 @@ private:
     {
         for (int over = -m_budget.room(); over > 0 && !m_waiting.empty(); --over)
             closeOldestWaiting();
+    }
+
+    // A probe that holds no connection and has no room for one takes none,
+    // and nothing else would show it: the user is told, once.
+    void tellIfShutOut()
+    {
+        if (m_shutOutTold || !m_waiting.empty() || !m_ready.empty() ||
+            m_owner.m_gate->alive() > 0 || roomForOne())
+            return;
+        m_shutOutTold = true;
+        const QString text = shutOutText(m_budget);
+        std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text));
+        platform::messageBoxLater(text, QStringLiteral("Solvek Probe"),
+                                  platform::MB_OK | platform::MB_ICONWARNING);
     }
 
     void closeOldestWaiting()
@@ -311,6 +345,7 @@ private:
     std::vector<pollfd> m_polled;
     Clock::time_point m_acceptPausedUntil;
     ProbeDescriptorBudget m_budget;
+    bool m_shutOutTold = false;
 };
 
 TProbe::TProbe(quint16 port, int receiveTimeoutMs)

@@ -14,6 +14,7 @@
 #include <QMutex>
 #include <QString>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <functional>
@@ -49,10 +50,21 @@ inline constexpr int ConnectionThreads = 64;
 // this, or beyond the descriptors the process can spare, the oldest waiting
 // one is closed.
 inline constexpr int WaitingConnections = 4096;
-// Descriptors the probe always leaves free: one for each connection thread's
-// event loop (beside its socket), and the rest of the program's share
-// (database, windows, downloads).
-inline constexpr int ReservedDescriptors = ConnectionThreads + 128;
+// Descriptors the probe always leaves free under a large limit: one for each
+// connection thread's event loop (beside its socket), and the rest of the
+// program's share (database, windows, downloads).
+inline constexpr int MostReservedDescriptors = ConnectionThreads + 128;
+// The program's own share at the least, however small the limit.
+inline constexpr int LeastReservedDescriptors = 32;
+// Descriptors the probe leaves free under an open-files limit: half of it.
+// Each socket the probe takes may bring one more that no count has seen yet
+// (its thread's event loop), so its sockets and their loops fit in the half
+// it may use, and the rest of the program keeps the other half. Under a limit
+// near 200 (`ulimit -n 256` on a desktop) some connections still fit.
+constexpr int reservedDescriptors(int limit)
+{
+    return std::clamp(limit / 2, LeastReservedDescriptors, MostReservedDescriptors);
+}
 // Large enough that a burst of clients is not turned away by the system.
 inline constexpr int ListenBacklog = 512;
 } // namespace probe_limits

@@ -8,10 +8,12 @@
 #include "UntProbeThread.h"
 
 #include <QDate>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <cerrno>
@@ -185,6 +187,7 @@ protected:
     void TearDown() override
     {
         probe.reset();
+        QCoreApplication::processEvents(); // boxes told late meet the fake, not a real box
         // Connection threads free themselves on the window thread.
         ASSERT_TRUE(waitUntil([] { return TProbeCo::live() == 0; }));
         // Records of this test reach its database before the folder goes.
@@ -372,15 +375,20 @@ TEST_F(ProbeTest, SilentConnectionsDoNotHoldBackOthersNorHoldThreads)
 
 namespace {
 
-// Lowers the soft limit of open files for a test's length. The limit is set
-// above what is open now, so the test is the same at any session's limit.
+int descriptorsInUse()
+{
+    return platform::DescriptorCount().inUse();
+}
+
+// Sets the soft limit of open files for a test's length. Tests set it from
+// what is open now, so they are the same at any session's limit.
 class LoweredDescriptorLimit {
 public:
-    explicit LoweredDescriptorLimit(int aboveInUse)
+    explicit LoweredDescriptorLimit(int limit)
     {
         EXPECT_EQ(::getrlimit(RLIMIT_NOFILE, &m_saved), 0);
         rlimit lowered = m_saved;
-        lowered.rlim_cur = rlim_t(platform::DescriptorCount().inUse() + aboveInUse);
+        lowered.rlim_cur = rlim_t(limit);
         EXPECT_LE(lowered.rlim_cur, m_saved.rlim_max) << "the hard limit is below the test's needs";
         EXPECT_EQ(::setrlimit(RLIMIT_NOFILE, &lowered), 0);
     }
@@ -390,6 +398,40 @@ private:
     rlimit m_saved{};
 };
 
+// Standard error goes to a file of its own while this lives; the file is
+// read without opening anything, so also when no descriptor is free.
+class StandardErrorInFile {
+public:
+    StandardErrorInFile() : m_file(std::tmpfile()), m_saved(::dup(STDERR_FILENO))
+    {
+        std::fflush(stderr);
+        ::dup2(::fileno(m_file), STDERR_FILENO);
+    }
+    ~StandardErrorInFile()
+    {
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        std::fclose(m_file);
+    }
+    StandardErrorInFile(const StandardErrorInFile&) = delete;
+    StandardErrorInFile& operator=(const StandardErrorInFile&) = delete;
+
+    QString text() const
+    {
+        QByteArray bytes;
+        char chunk[4096];
+        ssize_t n;
+        while ((n = ::pread(::fileno(m_file), chunk, sizeof chunk, off_t(bytes.size()))) > 0)
+            bytes.append(chunk, n);
+        return QString::fromLocal8Bit(bytes);
+    }
+
+private:
+    std::FILE* m_file;
+    int m_saved;
+};
+
 // Descriptors taken from the process, closed when this goes.
 class Fillers {
 public:
@@ -397,7 +439,7 @@ public:
     // Takes every free descriptor; errno tells why the last one was refused.
     void takeAll() { take(std::numeric_limits<int>::max()); }
     // Takes descriptors until `inUse` are open.
-    void takeUntil(int inUse) { take(inUse - platform::DescriptorCount().inUse()); }
+    void takeUntil(int inUse) { take(inUse - descriptorsInUse()); }
     // Frees the last taken ones.
     void free(int count)
     {
@@ -425,10 +467,12 @@ private:
 
 } // namespace
 
-TEST_F(ProbeTest, ListenerOutOfDescriptorsAnswersOnceSomeAreFree)
+TEST_F(ProbeTest, ListenerOutOfDescriptorsTellsOnceAndAnswersOnceSomeAreFree)
 {
+    StandardErrorInFile errors; // its file is open before the limit is met
     // Every descriptor below the limit is taken, but for the clients'.
-    LoweredDescriptorLimit limit(probe_limits::ReservedDescriptors + 64);
+    LoweredDescriptorLimit limit(descriptorsInUse() + probe_limits::MostReservedDescriptors + 64);
+    const QString limitText = "open-files limit of " + QString::number(platform::descriptorLimit());
     Fillers fillers;
     fillers.takeAll();
     ASSERT_EQ(errno, EMFILE);
@@ -448,11 +492,52 @@ TEST_F(ProbeTest, ListenerOutOfDescriptorsAnswersOnceSomeAreFree)
         sendAll(clients[size_t(i)],
                 "GET / HTTP/1.1\r\nHost: starved" + QByteArray::number(i) + ".com\r\n\r\n");
     }
-    // The probe cannot take them now; once descriptors are free it does.
-    waitUntil([] { return false; }, 300); // time to meet the shortage
+    // The probe cannot take them now, and says so; once descriptors are free
+    // it takes them. Its box waits meanwhile: a box needs descriptors too.
+    const QString told = "Solvek Anti-Bot: The Solvek Probe cannot take connections";
+    for (QDeadlineTimer deadline(20000); !errors.text().contains(told) && !deadline.hasExpired();)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // were it told at every look
     fillers.closeAll();
     for (const Socket& client : clients)
         EXPECT_EQ(readToEnd(client), probeAnswer());
+    EXPECT_EQ(storedHosts().size(), clientCount);
+
+    EXPECT_EQ(errors.text().count(told), 1) << errors.text().toStdString();
+    EXPECT_TRUE(errors.text().contains(limitText)) << errors.text().toStdString();
+    waitUntil([&] {
+        QMutexLocker lock(&fake.mutex);
+        return !fake.shownBoxes.isEmpty();
+    });
+    QCoreApplication::processEvents();
+    const QStringList boxes = takeBoxes();
+    ASSERT_EQ(boxes.size(), 1) << boxes.join('\n').toStdString();
+    EXPECT_TRUE(boxes[0].startsWith("Solvek Probe|The Solvek Probe cannot take connections"));
+    EXPECT_TRUE(boxes[0].contains(limitText)) << boxes[0].toStdString();
+}
+
+TEST_F(ProbeTest, UnderAnOpenFilesLimitOf200SixteenConnectionsAtOnceAreAnswered)
+{
+    constexpr int clientCount = 16;
+    constexpr int programShare = 50; // what a desktop program holds: libraries, windows, database
+    std::vector<Socket> clients(clientCount);
+    for (Socket& client : clients) {
+        client = tcpSocket();
+        ASSERT_TRUE(client.valid());
+        client.setReceiveTimeout(20000); // a probe that never answers fails, not hangs
+    }
+    Fillers fillers;
+    fillers.takeUntil(programShare + clientCount);
+    ASSERT_LE(descriptorsInUse(), programShare + clientCount);
+    LoweredDescriptorLimit limit(200);
+
+    for (int i = 0; i < clientCount; ++i)
+        ASSERT_TRUE(connectSocket(clients[size_t(i)], port));
+    for (int i = 0; i < clientCount; ++i)
+        sendAll(clients[size_t(i)],
+                "GET / HTTP/1.1\r\nHost: small" + QByteArray::number(i) + ".com\r\n\r\n");
+    for (const Socket& client : clients)
+        ASSERT_EQ(readToEnd(client), probeAnswer());
     EXPECT_EQ(storedHosts().size(), clientCount);
 }
 
@@ -531,7 +616,7 @@ TEST_F(ProbeTest, FloodWithMostDescriptorsTakenEndsNothingAndStoresEveryAnswer)
     constexpr int leftFree = 250; // fewer than the silent clients would take
     const auto floodTime = std::chrono::seconds(2);
 
-    LoweredDescriptorLimit limit(silentCount + askerCount + 2 * leftFree);
+    LoweredDescriptorLimit limit(descriptorsInUse() + silentCount + askerCount + 2 * leftFree);
     // The silent clients' sockets exist before the probe starts, as a program's
     // files do; the askers' come later, as a download's do.
     std::vector<Socket> silent(silentCount);
@@ -572,6 +657,66 @@ TEST_F(ProbeTest, FloodWithMostDescriptorsTakenEndsNothingAndStoresEveryAnswer)
     EXPECT_FALSE(flooded.Finished()) << "the listener ended";
     EXPECT_GT(answered, 0);
     EXPECT_EQ(storedHosts().filter(QRegularExpression("^ flood")).size(), answered.load());
+}
+
+namespace {
+
+// How many of the sockets the probe has closed.
+int closedByTheProbe(const std::vector<Socket>& sockets)
+{
+    std::vector<pollfd> polled;
+    for (const Socket& socket : sockets)
+        polled.push_back({socket.fd(), POLLIN, 0});
+    ::poll(polled.data(), polled.size(), 0);
+    return int(std::count_if(polled.begin(), polled.end(),
+                             [](const pollfd& p) { return p.revents != 0; }));
+}
+
+} // namespace
+
+TEST_F(ProbeTest, SilentConnectionsAreGivenBackWhenTheProbeIsOutOfRoom)
+{
+    constexpr int room = 40; // connections the probe may hold
+    constexpr int silentCount = room + 10;
+    constexpr int takenLater = 20; // by the rest of the process
+
+    // Every client socket exists before the limit is set from what is open.
+    std::vector<Socket> silent(silentCount);
+    for (Socket& socket : silent) {
+        socket = tcpSocket();
+        ASSERT_TRUE(socket.valid());
+    }
+    Socket asker = tcpSocket();
+    ASSERT_TRUE(asker.valid());
+    asker.setReceiveTimeout(20000);
+    const int inUse = descriptorsInUse();
+    int limitValue = inUse + room;
+    while (limitValue - inUse - probe_limits::reservedDescriptors(limitValue) < room)
+        ++limitValue;
+    LoweredDescriptorLimit limit(limitValue);
+    const int reserved = probe_limits::reservedDescriptors(limitValue);
+    Fillers fillers;
+    TProbe patient(0, 120000); // nothing is closed for its silence meanwhile
+    patient.Start();
+    ASSERT_TRUE(waitUntil([&] { return patient.listeningPort() != 0; }));
+
+    // More silent clients than room: the oldest make room for the newest.
+    for (const Socket& socket : silent)
+        ASSERT_TRUE(connectSocket(socket, patient.listeningPort()));
+    EXPECT_TRUE(waitUntil([&] { return closedByTheProbe(silent) >= silentCount - room - 5; }))
+        << "silent connections keep newer ones out";
+
+    // The rest of the process takes descriptors: silent ones give them back,
+    // and a client that asks is answered long before any silence ends.
+    fillers.takeUntil(descriptorsInUse() + takenLater);
+    waitUntil([] { return false; }, 300); // time for the probe's count to grow old
+    ASSERT_TRUE(connectSocket(asker, patient.listeningPort()));
+    sendAll(asker, "GET / HTTP/1.1\r\nHost: asker.com\r\n\r\n");
+    EXPECT_EQ(readToEnd(asker), probeAnswer());
+    EXPECT_TRUE(waitUntil([&] { return limitValue - descriptorsInUse() >= reserved - 5; }, 5000))
+        << descriptorsInUse() << " open of " << limitValue << ", " << reserved
+        << " to be left free";
+    EXPECT_EQ(storedHosts(), QStringList{" asker.com"});
 }
 
 TEST_F(ProbeTest, SwitchingOffEndsTheListenerAndOnAgainListensAnew)

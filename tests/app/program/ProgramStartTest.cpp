@@ -7,12 +7,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <fcntl.h>
 #include <grp.h>
+#include <string>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -142,4 +146,56 @@ TEST(ProgramStart, AUsersSettingsFileLeftByARootRunIsSavedAsTheirs)
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_FALSE(errors.contains("Unable to write")) << errors.toStdString();
     EXPECT_FALSE(QFileInfo::exists(leftover));
+}
+
+namespace {
+
+// The soft and hard "Max open files" of a running process.
+std::pair<std::string, std::string> openFilesLimits(qint64 pid)
+{
+    QFile limits(QStringLiteral("/proc/%1/limits").arg(pid));
+    if (!limits.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray& line : limits.readAll().split('\n'))
+        if (line.startsWith("Max open files")) {
+            const QList<QByteArray> words = line.simplified().split(' ');
+            return {words.value(3).toStdString(), words.value(4).toStdString()};
+        }
+    return {};
+}
+
+} // namespace
+
+TEST(ProgramStart, RaisesItsSoftOpenFilesLimitToTheHardLimit)
+{
+    rlimit session{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &session), 0);
+    const rlim_t hard = std::min<rlim_t>(session.rlim_max, 4096);
+    const rlim_t soft = 256;
+    if (hard <= soft)
+        GTEST_SKIP() << "the hard limit of open files is " << session.rlim_max;
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ready());
+
+    QProcess program;
+    program.setProcessEnvironment(folder.environment());
+    program.setChildProcessModifier([soft, hard] {
+        const rlimit low{soft, hard};
+        ::setrlimit(RLIMIT_NOFILE, &low);
+    });
+    program.start(folder.program(), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    // The database is made after the limit is raised.
+    const QString database = folder.path("data/solvek-antibot/solvekdat.db");
+    QDeadlineTimer deadline(30000);
+    while (!QFile::exists(database) && !deadline.hasExpired() &&
+           program.state() == QProcess::Running)
+        QThread::msleep(20);
+    const auto [softNow, hardNow] = openFilesLimits(program.processId());
+    program.kill();
+    program.waitForFinished(10000);
+
+    ASSERT_TRUE(QFile::exists(database)) << program.readAllStandardError().toStdString();
+    EXPECT_EQ(hardNow, std::to_string(hard));
+    EXPECT_EQ(softNow, hardNow);
 }
