@@ -5,6 +5,7 @@
 // file live there), the database as the windows and workers see it, answering
 // the next input dialog as a user would, and looking at what a window shows.
 
+#include "DatabaseTrouble.h"
 #include "FakePlatform.h"
 #include "SQLiteTable3.h"
 #include "UntSqliteUtils.h"
@@ -44,6 +45,7 @@ protected:
         fake.programFilePath = dir.path() + "/solvek-antibot";
         fake.hostsFilePath = dir.path() + "/hosts";
         DBPath = dir.path() + "/solvekdat.db";
+        forgetDamageNotice(); // each test is a run of its own
     }
 
     // Also over a hosts file that a refresh left read-only.
