@@ -100,6 +100,10 @@ QString failureText(const std::exception& error)
     return otherFailureText(error);
 }
 
+namespace {
+
+// A file that reads as malformed or as no database at all: trying again
+// cannot help, only setting it aside, as the next start does.
 bool isDatabaseDamaged(const std::exception& error)
 {
     const auto* database = dynamic_cast<const ESQLiteException*>(&error);
@@ -109,8 +113,6 @@ bool isDatabaseDamaged(const std::exception& error)
     const int code = sqliteResultCode(database->message()) & 0xff;
     return code == SqliteCorrupt || code == SqliteNotADatabase;
 }
-
-namespace {
 
 // The notice, the first time it is asked for in this run; empty ever after.
 QString takeDamageNotice(const std::exception& error)

@@ -36,15 +36,11 @@ QString failureText(const std::exception& error);
 // box on the window thread.
 void tellDatabaseTrouble(const QString& text);
 
-// True when the failure says the database file is damaged ("malformed") or
-// is no database at all: trying again cannot help, only setting the file
-// aside, as the next start does.
-bool isDatabaseDamaged(const std::exception& error);
-
 // The text of a box about the failure, followed, the first time in this run
-// of the program that any thread meets a damaged database, by the notice that
-// tells the user so and that the file will be set aside at the next start.
-// Who gets the notice must tell it: it is given once.
+// of the program that any thread meets a damaged database (a file that reads
+// as malformed or as no database at all, which no retry mends), by the notice
+// that tells the user so and that the file will be set aside at the next
+// start. Who gets the notice must tell it: it is given once.
 QString withDamageNotice(const QString& text, const std::exception& error);
 
 // What a box tells of a failure: failureText, with the damage notice.
