@@ -172,11 +172,14 @@ private:
             // is told once, until it works again.
             if (!isDatabaseBusy(e.message()) && !m_troubleTold) {
                 m_troubleTold = true;
-                tellDatabaseTrouble(databaseFailureText(e.message()) +
-                                    QStringLiteral("\n\nProbe records wait, at most %1 of them, "
-                                                   "and are stored once it can be written again.")
-                                        .arg(QueueLimit));
+                tellDatabaseTrouble(withDamageNotice(
+                    databaseFailureText(e.message()) +
+                        QStringLiteral("\n\nProbe records wait, at most %1 of them, and are "
+                                       "stored once it can be written again.")
+                            .arg(QueueLimit),
+                    e));
             }
+            tellIfDatabaseDamaged(e); // when told before as another failure
             return false;
         }
     }

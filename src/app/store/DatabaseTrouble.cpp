@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QRegularExpression>
+#include <atomic>
 #include <cstdio>
 #include <new>
 
@@ -13,6 +14,11 @@ namespace {
 
 constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
+constexpr int SqliteCorrupt = 11;
+constexpr int SqliteNotADatabase = 26;
+
+// Whether this run has told the damage notice; every thread may claim it.
+std::atomic<bool> damageNoticeTaken{false};
 
 // The line "Error [<code>]: <text>." of a failed statement.
 QRegularExpressionMatch resultLine(const QString& message)
@@ -92,6 +98,62 @@ QString failureText(const std::exception& error)
     if (const auto* database = dynamic_cast<const ESQLiteException*>(&error))
         return databaseFailureText(database->message());
     return otherFailureText(error);
+}
+
+namespace {
+
+// A file that reads as malformed or as no database at all: trying again
+// cannot help, only setting it aside, as the next start does.
+bool isDatabaseDamaged(const std::exception& error)
+{
+    const auto* database = dynamic_cast<const ESQLiteException*>(&error);
+    if (!database)
+        return false;
+    // The primary code, also where SQLite gives an extended one.
+    const int code = sqliteResultCode(database->message()) & 0xff;
+    return code == SqliteCorrupt || code == SqliteNotADatabase;
+}
+
+// The notice, the first time it is asked for in this run; empty ever after.
+QString takeDamageNotice(const std::exception& error)
+{
+    if (!isDatabaseDamaged(error) || damageNoticeTaken.exchange(true))
+        return {};
+    return QStringLiteral("The database \"%1\" is damaged. It will be set aside the next time "
+                          "Solvek Anti-Bot starts, and a new one made that keeps what can still "
+                          "be read of your own categories and the probe log. To do it now, exit "
+                          "the program and start it again.")
+        .arg(DBPath);
+}
+
+} // namespace
+
+QString withDamageNotice(const QString& text, const std::exception& error)
+{
+    const QString notice = takeDamageNotice(error);
+    return notice.isEmpty() ? text : text + QStringLiteral("\n\n") + notice;
+}
+
+QString failureTextToTell(const std::exception& error)
+{
+    return withDamageNotice(failureText(error), error);
+}
+
+void tellFailure(const std::exception& error)
+{
+    tellDatabaseTrouble(failureTextToTell(error));
+}
+
+void tellIfDatabaseDamaged(const std::exception& error)
+{
+    const QString notice = takeDamageNotice(error);
+    if (!notice.isEmpty())
+        tellDatabaseTrouble(notice);
+}
+
+void forgetDamageNotice()
+{
+    damageNoticeTaken.store(false);
 }
 
 void tellDatabaseTrouble(const QString& text)

@@ -35,3 +35,27 @@ QString failureText(const std::exception& error);
 // Tells the user on standard error and, without waiting for it, in an error
 // box on the window thread.
 void tellDatabaseTrouble(const QString& text);
+
+// The text of a box about the failure, followed, the first time in this run
+// of the program that any thread meets a damaged database (a file that reads
+// as malformed or as no database at all, which no retry mends), by the notice
+// that tells the user so and that the file will be set aside at the next
+// start. Who gets the notice must tell it: it is given once.
+QString withDamageNotice(const QString& text, const std::exception& error);
+
+// What a box tells of a failure: failureText, with the damage notice.
+QString failureTextToTell(const std::exception& error);
+
+// A worker's failure, told as tellDatabaseTrouble does in the words of
+// failureTextToTell.
+void tellFailure(const std::exception& error);
+
+// Tells the damage notice, if this failure is the first damage met, as
+// tellDatabaseTrouble does; for a worker whose own report of the failure may
+// go unseen (a tray balloon, or standard error alone while the window is
+// hidden).
+void tellIfDatabaseDamaged(const std::exception& error);
+
+// Forgets that the damage notice was told, as a new start of the program
+// does; tests run many starts in one process.
+void forgetDamageNotice();

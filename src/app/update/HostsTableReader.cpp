@@ -378,10 +378,13 @@ void HostsTableReader::failPart(Part& part, const std::exception& error) noexcep
     part.batches.finish();
 }
 
-// Also when memory is short, as after a failed allocation.
+// Also when memory is short, as after a failed allocation. A damaged
+// database is told here, once: the refresh itself may tell its failure only
+// in a balloon.
 QString HostsTableReader::readFailureText(const std::exception& error) const noexcept
 {
     try {
+        tellIfDatabaseDamaged(error);
         return databaseReadFailureText(m_dbPath, error);
     } catch (...) {
         return QStringLiteral("out of memory"); // static text: takes no memory

@@ -171,6 +171,7 @@ void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome
                 outcome.merged.append(category);
             }
         } catch (const std::exception& error) {
+            tellIfDatabaseDamaged(error); // the update's own box shows only with the window
             throw solvek::Exception(
                 QStringLiteral("list %1: %2").arg(category, failureText(error)));
         }
@@ -211,6 +212,7 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
         db->ExecSQL(QStringLiteral("PRAGMA cache_spill = OFF;"));
         client = std::make_unique<THttpClient>();
     } catch (const std::exception& error) {
+        tellIfDatabaseDamaged(error);
         outcome.failed = true;
         outcome.failure = failureText(error);
         if (ui.windowVisible())

@@ -1,5 +1,6 @@
 #include "ListWindowParts.h"
 
+#include "DatabaseTrouble.h"
 #include "ListRowsModel.h"
 #include "Unit_Win7Taskbar.h"
 #include "VistaProBar.h"
@@ -191,6 +192,8 @@ void runThenFinish(const std::function<void()>& work, const std::function<void()
 {
     try {
         work();
+    } catch (const std::exception& error) {
+        tellFailure(error);
     } catch (...) {
         finish();
         throw;

@@ -133,7 +133,9 @@ inline int rowsPerStep(int rows)
     return std::max(RowsPerStep, (rows + MostSteps - 1) / MostSteps);
 }
 
-// Runs work, then finish, also when work fails; the failure then goes on.
+// Runs work, then finish, also when work fails. The failure is then told to
+// the user in a box (tellFailure) rather than ending the thread: a view
+// whose read fails is never left empty without a word.
 void runThenFinish(const std::function<void()>& work, const std::function<void()>& finish);
 
 // Runs step on the window thread unless current, asked there first, answers

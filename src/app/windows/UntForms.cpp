@@ -100,7 +100,7 @@ void runReported(const std::function<void()>& command)
         command();
         return;
     } catch (const std::exception& error) {
-        message = failureText(error); // a database failure without its raw statement
+        message = failureTextToTell(error); // a database failure without its raw statement
     }
     platform::messageBox(nullptr, message, QString::fromLatin1(ApplicationTitle),
                          platform::MB_OK | platform::MB_ICONERROR);

@@ -841,6 +841,13 @@ TEST_F(ProbeRecordWriterTest, RecordsWaitUntilTheDatabaseWorksAndTheUserIsToldOn
                                     "\" could not be written: File opened that is not a "
                                     "database file\n\nProbe records wait"))
         << boxes[0].toStdString();
+    // A file that is no database is damaged for good: the same box says so, once.
+    EXPECT_TRUE(boxes[0].endsWith("\n\nThe database \"" + DBPath +
+                                  "\" is damaged. It will be set aside the next time Solvek "
+                                  "Anti-Bot starts, and a new one made that keeps what can still "
+                                  "be read of your own categories and the probe log. To do it "
+                                  "now, exit the program and start it again.|10"))
+        << boxes[0].toStdString();
 
     repairDatabase();
     ASSERT_TRUE(waitUntil([&] { return writer.storedCount() == storedBefore + 3; }));

@@ -5,6 +5,7 @@
 // file live there), the database as the windows and workers see it, answering
 // the next input dialog as a user would, and looking at what a window shows.
 
+#include "DatabaseTrouble.h"
 #include "FakePlatform.h"
 #include "SQLiteTable3.h"
 #include "UntSqliteUtils.h"
@@ -44,6 +45,7 @@ protected:
         fake.programFilePath = dir.path() + "/solvek-antibot";
         fake.hostsFilePath = dir.path() + "/hosts";
         DBPath = dir.path() + "/solvekdat.db";
+        forgetDamageNotice(); // each test is a run of its own
     }
 
     // Also over a hosts file that a refresh left read-only.
@@ -89,6 +91,23 @@ protected:
     }
 
     void exec(const QString& sql, const SqlParams& params = {}) { execSQL(sql, params); }
+
+    // Overwrites whole leaf pages of the table with junk, as a disk fault
+    // would: `pages` of them, spread evenly, never the first or the last.
+    void damageLeaves(const QString& table, int pages)
+    {
+        const QStringList leaves = column("SELECT pageno FROM dbstat WHERE name = '" + table +
+                                          "' AND pagetype = 'leaf' ORDER BY path;");
+        const qint64 pageBytes = column("PRAGMA page_size;").value(0).toLongLong();
+        ASSERT_GT(leaves.size(), 4 * pages);
+        QFile file(DBPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        for (int k = 1; k <= pages; ++k) {
+            const qint64 page = leaves[leaves.size() * k / (pages + 1)].toLongLong();
+            ASSERT_TRUE(file.seek((page - 1) * pageBytes));
+            ASSERT_EQ(file.write(QByteArray(pageBytes, 'x')), pageBytes);
+        }
+    }
 
     // Boxes shown since the last call, as "title|text|flags".
     QStringList takeBoxes()

@@ -327,6 +327,35 @@ TEST_F(BlockListUpdateTest, ADatabaseThatBecameNoDatabaseIsNamedInTheDetails)
                   "\" could not be read: File opened that is not a database file");
 }
 
+// A merge that meets damaged pages says so even while the window is hidden,
+// where other failures are silent: once, whatever the later runs meet.
+TEST_F(BlockListUpdateTest, ADamagedDatabaseIsToldOnceAlsoWhileHidden)
+{
+    setAllLists();
+    addHosts(DBPath, "5", numbered("host%1.example", 20000), "N");
+    ASSERT_NO_FATAL_FAILURE(damageLeaves("hosts", 1));
+    ui.visible = false;
+
+    for (int runs = 0; runs < 2; ++runs) {
+        const BlockListRunOutcome outcome = run();
+        EXPECT_TRUE(outcome.failed);
+        EXPECT_EQ(outcome.failure, "list 1: The database \"" + DBPath +
+                                       "\" could not be written: The database disk image is "
+                                       "malformed");
+    }
+    ASSERT_TRUE(waitUntil([&] {
+        QMutexLocker lock(&fake.mutex);
+        return !fake.shownBoxes.isEmpty();
+    }));
+    QCoreApplication::processEvents(); // a second notice would be shown by now
+    EXPECT_EQ(takeBoxes(),
+              QStringList{"Solvek Anti-Bot|The database \"" + DBPath +
+                          "\" is damaged. It will be set aside the next time Solvek Anti-Bot "
+                          "starts, and a new one made that keeps what can still be read of your "
+                          "own categories and the probe log. To do it now, exit the program and "
+                          "start it again.|10"});
+}
+
 TEST_F(BlockListUpdateTest, ALargeListChangedByOneLineIsMergedAgainWhole)
 {
     // Deleting this many rows overflows the page cache; the merge must still

@@ -378,6 +378,14 @@ TEST_F(HostsRefreshTest, ADatabaseDamagedPartwayGivesTheHostsBeforeTheDamageAndI
     EXPECT_EQ(fake.shownBoxes[0].title, QStringLiteral("Hosts file"));
     EXPECT_EQ(fake.shownBoxes[0].text, failure);
     EXPECT_EQ(fake.shownBoxes[0].flags, platform::MB_OK | platform::MB_ICONERROR);
+    // Then, in a box of its own, what becomes of the damaged file.
+    ASSERT_TRUE(waitUntil([&] {
+        QMutexLocker lock(&fake.mutex);
+        return fake.shownBoxes.size() == 2;
+    }));
+    EXPECT_TRUE(fake.shownBoxes[1].text.startsWith("The database \"" + DBPath +
+                                                   "\" is damaged. It will be set aside"))
+        << fake.shownBoxes[1].text.toStdString();
 }
 
 // Each thread of the refresh in turn cannot start: the database's reader,
