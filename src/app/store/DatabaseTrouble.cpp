@@ -3,8 +3,6 @@
 #include "Platform.h"
 #include "UntSqliteUtils.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
 #include <QRegularExpression>
 #include <atomic>
 #include <cstdio>
@@ -159,14 +157,6 @@ void forgetDamageNotice()
 void tellDatabaseTrouble(const QString& text)
 {
     std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text.simplified()));
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app)
-        return;
-    QMetaObject::invokeMethod(
-        app,
-        [text] {
-            platform::messageBox(nullptr, text, QStringLiteral("Solvek Anti-Bot"),
-                                 platform::MB_OK | platform::MB_ICONERROR);
-        },
-        Qt::QueuedConnection);
+    platform::messageBoxLater(text, QStringLiteral("Solvek Anti-Bot"),
+                              platform::MB_OK | platform::MB_ICONERROR);
 }
