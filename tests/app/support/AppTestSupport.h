@@ -40,6 +40,9 @@ class ProgramFolderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Boxes an earlier test left queued would otherwise land in this test's record.
+        QCoreApplication::sendPostedEvents();
+        fake.shownBoxes.clear();
         ASSERT_TRUE(dir.isValid());
         fake.dataFolderPath = fake.configFolderPath = dir.path() + "/";
         fake.programFilePath = dir.path() + "/solvek-antibot";
