@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -42,18 +43,23 @@ bool readableFrom(TSQLiteDatabase& db, const QString& table, qint64 from)
 // one, halving finds the stretch's end.
 std::optional<qint64> endOfDamage(TSQLiteDatabase& db, const QString& table, qint64 damaged)
 {
+    // Counted unsigned: the distances span the whole range of rowids.
+    const auto above = [](qint64 rowid, quint64 distance) {
+        return qint64(quint64(rowid) + distance);
+    };
+    const quint64 room = quint64(HighestRowid) - quint64(damaged);
     qint64 bad = damaged;
     qint64 good = damaged;
-    for (qint64 step = 1;; step *= 2) {
-        good = step > HighestRowid - damaged ? HighestRowid : damaged + step;
+    for (quint64 step = 1;; step = step > room / 2 ? room : step * 2) {
+        good = above(damaged, std::min(step, room));
         if (readableFrom(db, table, good))
             break;
         bad = good;
-        if (good == HighestRowid)
+        if (step >= room)
             return std::nullopt;
     }
-    while (good - bad > 1) {
-        const qint64 middle = bad + (good - bad) / 2;
+    for (quint64 gap = quint64(good) - quint64(bad); gap > 1; gap = quint64(good) - quint64(bad)) {
+        const qint64 middle = above(bad, gap / 2);
         (readableFrom(db, table, middle) ? good : bad) = middle;
     }
     return good;
