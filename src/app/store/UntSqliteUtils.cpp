@@ -278,12 +278,11 @@ QString keepDatabaseAside()
     return QFile::rename(DBPath, broken) ? broken : QString();
 }
 
-// What quick_check finds, empty when the file is sound.
-QString wholeFileDamage(TSQLiteDatabase& db)
+// Whether quick_check finds every page of the file readable and consistent.
+bool wholeFileSound(TSQLiteDatabase& db)
 {
     const auto result = db.GetTable(QStringLiteral("PRAGMA quick_check;"));
-    const QString first = result->Count() > 0 ? result->FieldAsString(0) : QString();
-    return first == QLatin1String("ok") ? QString() : first.simplified();
+    return result->Count() == 1 && result->FieldAsString(0) == QLatin1String("ok");
 }
 
 QString carriedOverText(const CarriedOver& carried)
@@ -567,7 +566,9 @@ QString checkWholeDatabase(const std::atomic_bool& stop)
         return {};
     try {
         const auto db = connectStoppable(DBPath, stop);
-        if (wholeFileDamage(*db).isEmpty())
+        // As at start, a file held elsewhere is in use, not broken.
+        db->SetTimeout(0);
+        if (wholeFileSound(*db))
             return {};
     } catch (const ESQLiteException& e) {
         // Stopped, or in use elsewhere: nothing is known to be wrong.
