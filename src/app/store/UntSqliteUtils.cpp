@@ -321,7 +321,10 @@ QString replaceDamagedDatabase(const std::atomic_bool& stop)
         return QStringLiteral("The database \"%1\" is damaged, and it could not be set aside, "
                               "so it is left as it is until it is repaired or removed.")
             .arg(DBPath);
-    if (!QFile::rename(salvagePath, DBPath)) {
+    // Replacing whatever appeared in between: a second start that found no
+    // file would have made an empty one.
+    if (std::rename(QFile::encodeName(salvagePath).constData(),
+                    QFile::encodeName(DBPath).constData()) != 0) {
         QFile::rename(broken, DBPath);
         return QStringLiteral("The database \"%1\" is damaged, and the new one could not take "
                               "its place, so it is left as it is.")

@@ -97,7 +97,8 @@ void importOldDB();
 // At start: a database file that cannot be opened or is not a database is
 // kept as "<file>.broken-YYYYMMDD-HHMMSS" (never deleted) and a fresh one is
 // created; a file without any table gets the tables. Answers what the user
-// must be told, empty when the file was sound, missing or only busy.
+// must be told, empty when the file was sound, missing or only busy. It reads
+// the first pages only; the whole file is checked later (startDatabaseCheck).
 QString setAsideBrokenDatabase();
 
 // Sets DBPath, sets a broken database aside (telling the user) and imports
