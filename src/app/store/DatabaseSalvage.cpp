@@ -1,5 +1,7 @@
 #include "DatabaseSalvage.h"
 
+#include "DatabaseTrouble.h"
+
 #include <QSet>
 
 #include <algorithm>
@@ -11,13 +13,18 @@ namespace {
 constexpr qint64 LowestRowid = std::numeric_limits<qint64>::min();
 constexpr qint64 HighestRowid = std::numeric_limits<qint64>::max();
 
-// Runs a read, answering false when it failed.
+constexpr int SqliteInterrupt = 9;
+
+// Runs a read, answering false when it failed. An interrupted read is no
+// damage: it ends the walk.
 bool readable(const std::function<void()>& read)
 {
     try {
         read();
         return true;
-    } catch (const ESQLiteException&) {
+    } catch (const ESQLiteException& e) {
+        if (sqliteResultCode(e.message()) == SqliteInterrupt)
+            throw;
         return false;
     }
 }

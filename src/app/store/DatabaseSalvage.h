@@ -19,8 +19,9 @@ struct CarriedOver {
 // Calls readRow for every row of the table that can still be read, in rowid
 // order; the row's column 0 is its rowid, the given columns follow. A read
 // that fails goes on after the damaged stretch of rowids, found by probing,
-// so one bad page loses only its own rows. Exceptions of readRow pass
-// through. Answers how many damaged stretches were skipped.
+// so one bad page loses only its own rows. Exceptions of readRow, and an
+// interrupted read, pass through. Answers how many damaged stretches were
+// skipped.
 int forEachReadableRow(TSQLiteDatabase& db, const QString& table, const QString& columns,
                        const std::function<void(const TSQLiteUniTable& row)>& readRow);
 

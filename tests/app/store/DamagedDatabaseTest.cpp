@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <atomic>
 #include <thread>
@@ -83,6 +84,21 @@ TEST_F(DamagedDatabaseTest, ADamagedPageLosesOnlyItsOwnRows)
         runs += expected <= Hosts ? 1 : 0;
         EXPECT_EQ(runs, damaged.size());
     }
+}
+
+// Quitting interrupts the reads: the walk ends there, rather than crawling on
+// as if every interrupted read were a damaged page.
+TEST_F(DamagedDatabaseTest, AnInterruptedReadEndsTheWalk)
+{
+    const QString path = file("sound.db");
+    makeProgramDatabase(path, 5000, 0, 0);
+    TSQLiteDatabase db(path);
+    sqlite3_progress_handler(
+        db.DB(), 1, [](void*) { return 1; }, nullptr);
+    int rows = 0;
+    EXPECT_THROW(forEachReadableRow(db, "hosts", "host", [&](const TSQLiteUniTable&) { ++rows; }),
+                 ESQLiteException);
+    EXPECT_EQ(rows, 0);
 }
 
 // The check runs while workers and the window thread already want the
