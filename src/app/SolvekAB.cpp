@@ -64,5 +64,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Yeld Solvek Anti-Bot"));
     createForms();
     FrmMain->show();
-    return app.exec();
+    // Reading the whole database takes seconds when it is large and not yet
+    // cached: it runs while the window is up.
+    startDatabaseCheck();
+    const int exitCode = app.exec();
+    endDatabaseCheck();
+    return exitCode;
 }

@@ -1,5 +1,6 @@
 #include "UntSqliteUtils.h"
 
+#include "DatabaseSalvage.h"
 #include "DatabaseTrouble.h"
 #include "Platform.h"
 #include "TThread.h"
@@ -12,7 +13,13 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QThread>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <thread>
 
 QString DBPath;
 
@@ -150,21 +157,85 @@ private:
     QDeadlineTimer m_timeOut;
 };
 
-} // namespace
+// The check of the whole file runs while the window is up. Until it has ended
+// no connection opens, so a damaged file is set aside while nothing has it
+// open: no statement, update or probe record can reach the file it replaces.
+class DatabaseCheck {
+public:
+    ~DatabaseCheck() { end(); }
 
-void createTables(TSQLiteDatabase& db)
-{
-    forgetListDigests();
-    // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
-    // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
-    db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));
-    db.BeginTransaction();
-    for (const QString& sql : kCreateStatements)
-        db.ExecSQL(sql);
-    db.Commit();
-}
+    void start()
+    {
+        end();
+        std::lock_guard lock(m_mutex);
+        m_stop = false;
+        m_running = true;
+        m_thread = std::thread([this] { run(); });
+    }
 
-std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
+    // Stops a check still running, leaving the file as it is, and waits for it.
+    void end()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+
+    // Returns once no check runs. The window thread serves the workers'
+    // display-only steps meanwhile, as in its waits for a lock.
+    void waitUntilEnded()
+    {
+        std::unique_lock lock(m_mutex);
+        if (!m_running || TThread::isRunningStepDuringWait())
+            return;
+        const bool serveSteps = QCoreApplication::instance() && TThread::isWindowThread();
+        while (m_running) {
+            if (!serveSteps) {
+                m_ended.wait(lock);
+                continue;
+            }
+            lock.unlock();
+            if (!TThread::serveStepsDuringWait(QDeadlineTimer(SliceMs, Qt::PreciseTimer)))
+                QThread::msleep(SliceMs);
+            lock.lock();
+        }
+    }
+
+private:
+    static constexpr int SliceMs = 5;
+
+    void run()
+    {
+        QString told;
+        try {
+            told = checkWholeDatabase(m_stop);
+        } catch (const solvek::Exception& e) {
+            told = QStringLiteral("The database \"%1\" could not be checked: %2")
+                       .arg(DBPath, sqliteReason(e.message()));
+        } catch (const std::exception& e) {
+            told = QStringLiteral("The database \"%1\" could not be checked: %2")
+                       .arg(DBPath, QString::fromUtf8(e.what()));
+        }
+        {
+            std::lock_guard lock(m_mutex);
+            m_running = false;
+        }
+        m_ended.notify_all();
+        if (!told.isEmpty())
+            tellDatabaseTrouble(told);
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
+    bool m_running = false;
+    std::atomic_bool m_stop = false;
+    std::thread m_thread;
+};
+
+DatabaseCheck databaseCheck;
+
+// The connection every other one is: opened without waiting for the check.
+std::unique_ptr<TSQLiteDatabase> connectTo(const QString& path)
 {
     // It would wait under the wait that runs it, for a lock that wait may hold.
     if (TThread::isRunningStepDuringWait())
@@ -182,6 +253,108 @@ std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
     else
         db->SetTimeout(DatabaseBusyTimeoutMs);
     return db;
+}
+
+// A connection whose reads fail as interrupted once stop is set.
+std::unique_ptr<TSQLiteDatabase> connectStoppable(const QString& path, const std::atomic_bool& stop)
+{
+    auto db = connectTo(path);
+    sqlite3_progress_handler(
+        db->DB(), 1000,
+        [](void* flag) { return static_cast<const std::atomic_bool*>(flag)->load() ? 1 : 0; },
+        const_cast<std::atomic_bool*>(&stop));
+    return db;
+}
+
+// Renames the database to "<file>.broken-YYYYMMDD-HHMMSS" (a number added
+// when that name is taken); answers the new name, empty when it failed.
+QString keepDatabaseAside()
+{
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString brokenBase = DBPath + QStringLiteral(".broken-") + stamp;
+    QString broken = brokenBase;
+    for (int n = 2; QFileInfo::exists(broken); ++n)
+        broken = brokenBase + u'-' + QString::number(n);
+    return QFile::rename(DBPath, broken) ? broken : QString();
+}
+
+// Whether quick_check finds every page of the file readable and consistent.
+bool wholeFileSound(TSQLiteDatabase& db)
+{
+    const auto result = db.GetTable(QStringLiteral("PRAGMA quick_check;"));
+    return result->Count() == 1 && result->FieldAsString(0) == QLatin1String("ok");
+}
+
+QString carriedOverText(const CarriedOver& carried)
+{
+    return QStringLiteral("%1 of your own categories with %2 hosts, and %3 probe records")
+        .arg(carried.categories)
+        .arg(carried.hosts)
+        .arg(carried.probeRecords);
+}
+
+// Copies what can still be read into a new file beside the damaged one, then
+// swaps the two. Until the swap the damaged file stays in place, so a stop
+// or failure midway leaves it for the next start to try again.
+QString replaceDamagedDatabase(const std::atomic_bool& stop)
+{
+    const QString salvagePath = DBPath + QStringLiteral(".salvage");
+    const auto removeSalvage = qScopeGuard([&] { QFile::remove(salvagePath); });
+    QFile::remove(salvagePath);
+    CarriedOver carried;
+    try {
+        const auto damaged = connectStoppable(DBPath, stop);
+        const auto fresh = connectTo(salvagePath);
+        createTables(*fresh);
+        carried = carryUserData(*damaged, *fresh);
+    } catch (const solvek::Exception& e) {
+        if (stop)
+            return {};
+        return QStringLiteral("The database \"%1\" is damaged, and what can still be read "
+                              "could not be copied into a new one: %2. It is left as it is.")
+            .arg(DBPath, sqliteReason(e.message()));
+    }
+    if (stop)
+        return {};
+    const QString broken = keepDatabaseAside();
+    if (broken.isEmpty())
+        return QStringLiteral("The database \"%1\" is damaged, and it could not be set aside, "
+                              "so it is left as it is until it is repaired or removed.")
+            .arg(DBPath);
+    // Replacing whatever appeared in between: a second start that found no
+    // file would have made an empty one.
+    if (std::rename(QFile::encodeName(salvagePath).constData(),
+                    QFile::encodeName(DBPath).constData()) != 0) {
+        QFile::rename(broken, DBPath);
+        return QStringLiteral("The database \"%1\" is damaged, and the new one could not take "
+                              "its place, so it is left as it is.")
+            .arg(DBPath);
+    }
+    return QStringLiteral("The database \"%1\" is damaged: parts of it can no longer be "
+                          "read.\n\nIt was kept as \"%2\", and a new database was created in "
+                          "its place with what could still be read: %3. The block lists will be "
+                          "downloaded again at the next update.")
+        .arg(DBPath, broken, carriedOverText(carried));
+}
+
+} // namespace
+
+void createTables(TSQLiteDatabase& db)
+{
+    forgetListDigests();
+    // Host names are ASCII: as UTF-8 they take half the room of UTF-16, and
+    // SQLite converts for the UTF-16 calls. Only a file without tables takes it.
+    db.ExecSQL(QStringLiteral("PRAGMA encoding = \"UTF-8\";"));
+    db.BeginTransaction();
+    for (const QString& sql : kCreateStatements)
+        db.ExecSQL(sql);
+    db.Commit();
+}
+
+std::unique_ptr<TSQLiteDatabase> openDatabase(const QString& path)
+{
+    databaseCheck.waitUntilEnded();
+    return connectTo(path);
 }
 
 void queueParams(TSQLiteDatabase& db, const SqlParams& params)
@@ -211,6 +384,8 @@ void createDB()
 {
     if (DBPath.isEmpty()) // SQLite would open a throw-away temporary database
         throw ESQLiteException(QStringLiteral("The database path is not set"));
+    // The check may be moving the file.
+    databaseCheck.waitUntilEnded();
     if (QFileInfo::exists(DBPath))
         return;
     createTables(*openDatabase());
@@ -359,12 +534,8 @@ QString setAsideBrokenDatabase()
         failure = sqliteReason(e.message());
     }
 
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString brokenBase = DBPath + QStringLiteral(".broken-") + stamp;
-    QString broken = brokenBase;
-    for (int n = 2; QFileInfo::exists(broken); ++n)
-        broken = brokenBase + u'-' + QString::number(n);
-    if (!QFile::rename(DBPath, broken))
+    const QString broken = keepDatabaseAside();
+    if (broken.isEmpty())
         return QStringLiteral("The database \"%1\" could not be opened: %2. It could not be set "
                               "aside either, so nothing can be stored until it is repaired or "
                               "removed.")
@@ -392,8 +563,39 @@ void initSqliteUtilsModule()
     }
 }
 
+QString checkWholeDatabase(const std::atomic_bool& stop)
+{
+    if (!QFileInfo::exists(DBPath))
+        return {};
+    try {
+        const auto db = connectStoppable(DBPath, stop);
+        // As at start, a file held elsewhere is in use, not broken.
+        db->SetTimeout(0);
+        if (wholeFileSound(*db))
+            return {};
+    } catch (const ESQLiteException& e) {
+        // Stopped, or in use elsewhere: nothing is known to be wrong.
+        if (stop || isDatabaseBusy(e.message()))
+            return {};
+    }
+    if (stop)
+        return {};
+    return replaceDamagedDatabase(stop);
+}
+
+void startDatabaseCheck()
+{
+    databaseCheck.start();
+}
+
+void endDatabaseCheck()
+{
+    databaseCheck.end();
+}
+
 void finiSqliteUtilsModule()
 {
+    endDatabaseCheck();
     DBPath.clear();
 }
 

@@ -15,6 +15,7 @@
 #include <QPair>
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -26,7 +27,8 @@ extern QString DBPath;
 // fails as busy.
 constexpr int DatabaseBusyTimeoutMs = 10000;
 
-// Opens a connection on the file, by default the program's database. Every
+// Opens a connection on the file, by default the program's database, once
+// the check of the whole database has ended (see startDatabaseCheck). Every
 // connection of the program is opened here, so all of them wait alike for
 // each other; one opened on the window thread keeps serving the workers'
 // display-only steps while it waits, since the holder may be waiting for
@@ -95,14 +97,31 @@ void importOldDB();
 // At start: a database file that cannot be opened or is not a database is
 // kept as "<file>.broken-YYYYMMDD-HHMMSS" (never deleted) and a fresh one is
 // created; a file without any table gets the tables. Answers what the user
-// must be told, empty when the file was sound, missing or only busy.
+// must be told, empty when the file was sound, missing or only busy. It reads
+// the first pages only; the whole file is checked later (startDatabaseCheck).
 QString setAsideBrokenDatabase();
 
 // Sets DBPath, sets a broken database aside (telling the user) and imports
 // the previous database; a failed import is reported on standard error and
 // start-up goes on. Runs before any window exists.
 void initSqliteUtilsModule();
+// Stops the check of the whole database (see below) and forgets DBPath.
 void finiSqliteUtilsModule();
+
+// Checks the whole database (its every page, as quick_check reads them) and,
+// when it is damaged, keeps it as "<file>.broken-YYYYMMDD-HHMMSS" with a new
+// database in its place holding what could still be read of the user's own
+// categories, their hosts and the probe log. Answers what the user must be
+// told, empty when the file was sound, missing, in use elsewhere or when stop
+// was set (the file is then left as it is).
+QString checkWholeDatabase(const std::atomic_bool& stop);
+// Runs checkWholeDatabase on a thread of its own and tells the user its
+// answer. The check reads the whole file, seconds for a large one, so it
+// starts once the main window is shown; until it ends, every connection
+// waits for it (the window thread serving the workers' steps meanwhile).
+void startDatabaseCheck();
+// Stops a check still running, leaving the file as it is, and waits for it.
+void endDatabaseCheck();
 
 // The per-user "start with the session" entry: the quoted program path and " /hidden".
 void setAutoStart(const QString& name, const QString& path);

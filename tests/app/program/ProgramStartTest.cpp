@@ -1,5 +1,6 @@
 // The program started as a user starts it.
 
+#include "DamagedDatabase.h"
 #include "ProgramFolder.h"
 
 #include <QDeadlineTimer>
@@ -14,6 +15,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <grp.h>
+#include <optional>
 #include <string>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -198,4 +200,80 @@ TEST(ProgramStart, RaisesItsSoftOpenFilesLimitToTheHardLimit)
     ASSERT_TRUE(QFile::exists(database)) << program.readAllStandardError().toStdString();
     EXPECT_EQ(hardNow, std::to_string(hard));
     EXPECT_EQ(softNow, hardNow);
+}
+
+// A database damaged past its first pages: the start reads it whole, keeps it
+// aside and carries the user's own data into a new one.
+TEST(ProgramStart, ADatabaseDamagedInItsMiddleIsSetAsideWithTheUsersOwnData)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ready());
+    const QString dataFolder = folder.path("data/solvek-antibot");
+    ASSERT_TRUE(QDir().mkpath(dataFolder));
+    const QString database = dataFolder + "/solvekdat.db";
+    constexpr int ListHosts = 20000;
+    constexpr int UserHosts = 3000;
+    constexpr int ProbeRecords = 40;
+    makeProgramDatabase(database, ListHosts, UserHosts, ProbeRecords);
+
+    // 20 leaves among the first half of list hosts, and one of the user's.
+    const QList<LeafPage> leaves = leafPages(database, "hosts");
+    QList<int> listLeaves;
+    std::optional<LeafPage> userLeaf;
+    for (int i = 0, rowsBefore = 0; i < leaves.size(); rowsBefore += leaves[i++].rows) {
+        const int rowsAfter = rowsBefore + leaves[i].rows;
+        if (rowsAfter <= ListHosts / 2)
+            listLeaves.append(leaves[i].page);
+        else if (!userLeaf && rowsBefore >= ListHosts / 2 && rowsAfter <= ListHosts / 2 + UserHosts)
+            userLeaf = leaves[i];
+    }
+    ASSERT_GT(listLeaves.size(), 40);
+    ASSERT_TRUE(userLeaf);
+    QList<int> damaged = listLeaves.mid(listLeaves.size() / 2 - 10, 20);
+    damaged.append(userLeaf->page);
+    ASSERT_TRUE(overwritePages(database, damaged));
+    QFile damagedFile(database);
+    ASSERT_TRUE(damagedFile.open(QIODevice::ReadOnly));
+    const QByteArray damagedBytes = damagedFile.readAll();
+    damagedFile.close();
+
+    QProcess program;
+    program.setProcessEnvironment(folder.environment());
+    program.start(folder.program(), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    QString errors;
+    for (QDeadlineTimer deadline(60000);
+         !errors.contains("It was kept as") && !deadline.hasExpired();) {
+        program.waitForReadyRead(100);
+        errors += QString::fromLocal8Bit(program.readAllStandardError());
+    }
+    program.kill();
+    program.waitForFinished(10000);
+
+    const int carriedHosts = UserHosts - userLeaf->rows;
+    EXPECT_TRUE(errors.contains("The database \"" + database + "\" is damaged"))
+        << errors.toStdString();
+    EXPECT_TRUE(
+        errors.contains(QString("1 of your own categories with %1 hosts, and %2 probe records")
+                            .arg(carriedHosts)
+                            .arg(ProbeRecords)))
+        << errors.toStdString();
+    const QStringList kept = QDir(dataFolder).entryList({"solvekdat.db.broken-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(errors.contains("It was kept as \"" + dataFolder + "/" + kept[0] + "\""))
+        << errors.toStdString();
+    QFile keptFile(dataFolder + "/" + kept[0]);
+    ASSERT_TRUE(keptFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(keptFile.readAll() == damagedBytes);
+
+    TSQLiteDatabase carried(database);
+    EXPECT_EQ(carried.GetTableString("SELECT group_concat(catname, '|') FROM (SELECT catname FROM "
+                                     "categories WHERE reserved = 'N')"),
+              "Mine");
+    EXPECT_EQ(carried.GetTableValue("SELECT COUNT(*) FROM categories WHERE reserved = 'Y'"), 4);
+    EXPECT_EQ(carried.GetTableValue("SELECT COUNT(*) FROM hosts WHERE category = '1' AND "
+                                    "reserved = 'N'"),
+              carriedHosts);
+    EXPECT_EQ(carried.GetTableValue("SELECT COUNT(*) FROM hosts"), carriedHosts);
+    EXPECT_EQ(carried.GetTableValue("SELECT COUNT(*) FROM probe"), ProbeRecords);
 }
