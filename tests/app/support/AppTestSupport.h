@@ -5,6 +5,7 @@
 // file live there), the database as the windows and workers see it, answering
 // the next input dialog as a user would, and looking at what a window shows.
 
+#include "DamagedDatabase.h"
 #include "DatabaseTrouble.h"
 #include "FakePlatform.h"
 #include "SQLiteTable3.h"
@@ -99,17 +100,12 @@ protected:
     // would: `pages` of them, spread evenly, never the first or the last.
     void damageLeaves(const QString& table, int pages)
     {
-        const QStringList leaves = column("SELECT pageno FROM dbstat WHERE name = '" + table +
-                                          "' AND pagetype = 'leaf' ORDER BY path;");
-        const qint64 pageBytes = column("PRAGMA page_size;").value(0).toLongLong();
+        const QList<LeafPage> leaves = leafPages(DBPath, table);
         ASSERT_GT(leaves.size(), 4 * pages);
-        QFile file(DBPath);
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        for (int k = 1; k <= pages; ++k) {
-            const qint64 page = leaves[leaves.size() * k / (pages + 1)].toLongLong();
-            ASSERT_TRUE(file.seek((page - 1) * pageBytes));
-            ASSERT_EQ(file.write(QByteArray(pageBytes, 'x')), pageBytes);
-        }
+        QList<int> damaged;
+        for (int k = 1; k <= pages; ++k)
+            damaged.append(leaves[leaves.size() * k / (pages + 1)].page);
+        ASSERT_TRUE(overwritePages(DBPath, damaged));
     }
 
     // Boxes shown since the last call, as "title|text|flags".
