@@ -81,7 +81,7 @@ private:
     // The first section of a name: where its lines are and the first line
     // of each of its key names. Names are looked up case-folded.
     struct SectionIndex {
-        QString name;   // as the text spells it first
+        QString name; // as the text spells it first
         qsizetype header = 0;
         qsizetype end = 0; // the line after its last line
         QHash<QString, qsizetype> keyLines;
@@ -108,7 +108,7 @@ private:
     // every header and key goes in as it is, any other change rebuilds it.
     std::vector<SectionIndex> m_sections; // first section of each name, text order
     QHash<QString, qsizetype> m_sectionByName;
-    qsizetype m_lastSection = -1;     // the section the text ends in; -1 for none or a repeated name
+    qsizetype m_lastSection = -1; // the section the text ends in; -1 for none or a repeated name
     qsizetype m_lastIndexedLine = -1; // the last header or key line
     bool m_indexed = true;
 };

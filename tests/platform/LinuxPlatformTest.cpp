@@ -1,5 +1,5 @@
-#include "linux/LinuxInstanceGuard.h"
 #include "linux/LinuxPlatform.h"
+#include "linux/LinuxInstanceGuard.h"
 #include "linux/LinuxMessageBoxes.h"
 
 #include "FileSizeLimit.h"

@@ -145,8 +145,7 @@ public:
             m_timeOut.setRemainingTime(DatabaseBusyTimeoutMs, Qt::PreciseTimer);
         // A slice at a time: the lock is tried again after each, so the wait
         // ends soon after its holder lets go, however fast steps come.
-        const QDeadlineTimer slice =
-            std::min(QDeadlineTimer(SliceMs, Qt::PreciseTimer), m_timeOut);
+        const QDeadlineTimer slice = std::min(QDeadlineTimer(SliceMs, Qt::PreciseTimer), m_timeOut);
         if (!TThread::serveStepsDuringWait(slice))
             QThread::msleep(SliceMs);
         return !m_timeOut.hasExpired();
