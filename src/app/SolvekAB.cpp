@@ -52,13 +52,15 @@ int main(int argc, char** argv)
     platform::current().endRequests().watch([](int signal) { endProgram(128 + signal); });
     identifyProgramToDesktop();
 
+    // The lock comes first: only the running instance may set the database
+    // aside or import into it, while a second start must leave it alone.
+    const bool running = acquireSingleInstance();
     // Module initialisation, in order: the database (path, creation, import of
     // the previous version's file), then the taskbar progress. A second
     // instance runs them too before it stops.
-    initSqliteUtilsModule();
+    initSqliteUtilsModule(running ? InstanceRole::Running : InstanceRole::Second);
     InitializeTaskbarList();
-
-    if (!acquireSingleInstance())
+    if (!running)
         return 0;
 
     QApplication::setApplicationName(QStringLiteral("Yeld Solvek Anti-Bot"));

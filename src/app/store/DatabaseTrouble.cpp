@@ -3,6 +3,7 @@
 #include "Platform.h"
 #include "UntSqliteUtils.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <atomic>
 #include <cstdio>
@@ -117,6 +118,13 @@ QString takeDamageNotice(const std::exception& error)
 {
     if (!isDatabaseDamaged(error) || damageNoticeTaken.exchange(true))
         return {};
+    // Setting aside makes a new file beside the damaged one.
+    if (!databaseFolderWritable())
+        return QStringLiteral("The database \"%1\" is damaged. It can be set aside, keeping "
+                              "what can still be read of your own categories and the probe log, "
+                              "only once its folder \"%2\" can be written: make that folder "
+                              "writable, then exit the program and start it again.")
+            .arg(DBPath, QFileInfo(DBPath).absolutePath());
     return QStringLiteral("The database \"%1\" is damaged. It will be set aside the next time "
                           "Solvek Anti-Bot starts, and a new one made that keeps what can still "
                           "be read of your own categories and the probe log. To do it now, exit "
@@ -147,6 +155,11 @@ void tellIfDatabaseDamaged(const std::exception& error)
     const QString notice = takeDamageNotice(error);
     if (!notice.isEmpty())
         tellDatabaseTrouble(notice);
+}
+
+void noteDamageTold()
+{
+    damageNoticeTaken.store(true);
 }
 
 void forgetDamageNotice()

@@ -56,6 +56,9 @@ void tellFailure(const std::exception& error);
 // hidden).
 void tellIfDatabaseDamaged(const std::exception& error);
 
+// Counts the damage notice as told: the damage was told in other words.
+void noteDamageTold();
+
 // Forgets that the damage notice was told, as a new start of the program
 // does; tests run many starts in one process.
 void forgetDamageNotice();

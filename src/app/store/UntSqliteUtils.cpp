@@ -16,10 +16,15 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 QString DBPath;
 
@@ -172,12 +177,25 @@ public:
         m_thread = std::thread([this] { run(); });
     }
 
-    // Stops a check still running, leaving the file as it is, and waits for it.
-    void end()
+    // Stops a check still running, leaving the file as it is, and waits for
+    // it until the deadline. Answers whether it has ended; one that has not is
+    // left to the process's end, which any of its steps may meet safely.
+    bool end(QDeadlineTimer deadline = QDeadlineTimer::Forever)
     {
         m_stop = true;
-        if (m_thread.joinable())
-            m_thread.join();
+        if (!m_thread.joinable())
+            return true;
+        {
+            std::unique_lock lock(m_mutex);
+            const auto ended = [this] { return !m_running; };
+            if (deadline.isForever())
+                m_ended.wait(lock, ended);
+            else if (!m_ended.wait_until(lock, deadline.deadline<std::chrono::steady_clock>(),
+                                         ended))
+                return false;
+        }
+        m_thread.join();
+        return true;
     }
 
     // Returns once no check runs. The window thread serves the workers'
@@ -265,16 +283,54 @@ std::unique_ptr<TSQLiteDatabase> connectStoppable(const QString& path, const std
     return db;
 }
 
-// Renames the database to "<file>.broken-YYYYMMDD-HHMMSS" (a number added
-// when that name is taken); answers the new name, empty when it failed.
-QString keepDatabaseAside()
+QByteArray fileName(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// "<file>.broken-YYYYMMDD-HHMMSS", a number added when that name is taken.
+QString unusedBrokenName()
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     const QString brokenBase = DBPath + QStringLiteral(".broken-") + stamp;
     QString broken = brokenBase;
     for (int n = 2; QFileInfo::exists(broken); ++n)
         broken = brokenBase + u'-' + QString::number(n);
-    return QFile::rename(DBPath, broken) ? broken : QString();
+    return broken;
+}
+
+void syncFolder(const QString& folder)
+{
+    const int fd = ::open(fileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+// Puts the new file in the damaged one's place so that the path names a
+// database at every moment, whenever the program is killed or the power
+// fails: the damaged file first gets its second name by a hard link, then the
+// new one is renamed over the path, then the folder is synced. Answers the
+// damaged file's new name; raises the reason of a failed step, the damaged
+// file still in place.
+QString swapInSalvage(const QString& salvagePath)
+{
+    const QString broken = unusedBrokenName();
+    if (::link(fileName(DBPath).constData(), fileName(broken).constData()) != 0)
+        throw solvek::Exception(systemReason(errno));
+    if (::rename(fileName(salvagePath).constData(), fileName(DBPath).constData()) != 0) {
+        const int error = errno;
+        ::unlink(fileName(broken).constData());
+        throw solvek::Exception(systemReason(error));
+    }
+    syncFolder(QFileInfo(DBPath).absolutePath());
+    return broken;
 }
 
 // Whether quick_check finds every page of the file readable and consistent.
@@ -292,11 +348,33 @@ QString carriedOverText(const CarriedOver& carried)
         .arg(carried.probeRecords);
 }
 
-// Copies what can still be read into a new file beside the damaged one, then
-// swaps the two. Until the swap the damaged file stays in place, so a stop
-// or failure midway leaves it for the next start to try again.
-QString replaceDamagedDatabase(const std::atomic_bool& stop)
+QString leftForAWritableFolderText()
 {
+    return QStringLiteral("It is left as it is, since its folder \"%1\" cannot be written: make "
+                          "that folder writable and start Solvek Anti-Bot again to set the file "
+                          "aside and keep what can still be read of your own categories and the "
+                          "probe log.")
+        .arg(QFileInfo(DBPath).absolutePath());
+}
+
+// Set when this run found the database damaged and could not set it aside:
+// it was told once, and the check would only tell it again.
+std::atomic_bool leftDamaged = false;
+
+// Copies what can still be read into a new file beside the damaged one, then
+// swaps the two; damage says how the damage showed. Until the swap the
+// damaged file stays in place, so a stop or failure midway leaves it for the
+// next start to try again. Answers what the user must be told, empty when
+// stopped.
+QString replaceDamagedDatabase(const QString& damage, const std::atomic_bool& stop)
+{
+    const auto leftAsItIs = [&](const QString& why) {
+        leftDamaged = true;
+        noteDamageTold();
+        return damage + QStringLiteral("\n\n") + why;
+    };
+    if (!databaseFolderWritable())
+        return leftAsItIs(leftForAWritableFolderText());
     const QString salvagePath = DBPath + QStringLiteral(".salvage");
     const auto removeSalvage = qScopeGuard([&] { QFile::remove(salvagePath); });
     QFile::remove(salvagePath);
@@ -309,31 +387,24 @@ QString replaceDamagedDatabase(const std::atomic_bool& stop)
     } catch (const solvek::Exception& e) {
         if (stop)
             return {};
-        return QStringLiteral("The database \"%1\" is damaged, and what can still be read "
-                              "could not be copied into a new one: %2. It is left as it is.")
-            .arg(DBPath, sqliteReason(e.message()));
+        return leftAsItIs(QStringLiteral("What can still be read could not be copied into a new "
+                                         "database: %1. It is left as it is.")
+                              .arg(sqliteReason(e.message())));
     }
     if (stop)
         return {};
-    const QString broken = keepDatabaseAside();
-    if (broken.isEmpty())
-        return QStringLiteral("The database \"%1\" is damaged, and it could not be set aside, "
-                              "so it is left as it is until it is repaired or removed.")
-            .arg(DBPath);
-    // Replacing whatever appeared in between: a second start that found no
-    // file would have made an empty one.
-    if (std::rename(QFile::encodeName(salvagePath).constData(),
-                    QFile::encodeName(DBPath).constData()) != 0) {
-        QFile::rename(broken, DBPath);
-        return QStringLiteral("The database \"%1\" is damaged, and the new one could not take "
-                              "its place, so it is left as it is.")
-            .arg(DBPath);
+    QString broken;
+    try {
+        broken = swapInSalvage(salvagePath);
+    } catch (const solvek::Exception& e) {
+        return leftAsItIs(QStringLiteral("It could not be set aside (%1), so it is left as it is.")
+                              .arg(e.message()));
     }
-    return QStringLiteral("The database \"%1\" is damaged: parts of it can no longer be "
-                          "read.\n\nIt was kept as \"%2\", and a new database was created in "
-                          "its place with what could still be read: %3. The block lists will be "
+    return damage +
+           QStringLiteral("\n\nIt was kept as \"%1\", and a new database was created in its "
+                          "place with what could still be read: %2. The block lists will be "
                           "downloaded again at the next update.")
-        .arg(DBPath, broken, carriedOverText(carried));
+               .arg(broken, carriedOverText(carried));
 }
 
 } // namespace
@@ -533,21 +604,19 @@ QString setAsideBrokenDatabase()
         failure = sqliteReason(e.message());
     }
 
-    const QString broken = keepDatabaseAside();
-    if (broken.isEmpty())
-        return QStringLiteral("The database \"%1\" could not be opened: %2. It could not be set "
-                              "aside either, so nothing can be stored until it is repaired or "
-                              "removed.")
-            .arg(DBPath, failure);
-    createDB();
-    return QStringLiteral("The database \"%1\" could not be opened: %2.\n\nIt was kept as "
-                          "\"%3\", and a new, empty database was created in its place.")
-        .arg(DBPath, failure, broken);
+    const std::atomic_bool neverStopped = false;
+    return replaceDamagedDatabase(
+        QStringLiteral("The database \"%1\" could not be opened: %2.").arg(DBPath, failure),
+        neverStopped);
 }
 
-void initSqliteUtilsModule()
+void initSqliteUtilsModule(InstanceRole role)
 {
     DBPath = platform::current().places().dataFolder() + "solvekdat.db";
+    leftDamaged = false;
+    // The file is the running instance's, which may be checking or using it.
+    if (role == InstanceRole::Second)
+        return;
     try {
         const QString setAside = setAsideBrokenDatabase();
         if (!setAside.isEmpty())
@@ -579,17 +648,28 @@ QString checkWholeDatabase(const std::atomic_bool& stop)
     }
     if (stop)
         return {};
-    return replaceDamagedDatabase(stop);
+    return replaceDamagedDatabase(
+        QStringLiteral("The database \"%1\" is damaged: parts of it can no longer be read.")
+            .arg(DBPath),
+        stop);
 }
 
 void startDatabaseCheck()
 {
+    // Already told at start, and nothing has changed since.
+    if (leftDamaged)
+        return;
     databaseCheck.start();
 }
 
-void endDatabaseCheck()
+bool endDatabaseCheck(QDeadlineTimer deadline)
 {
-    databaseCheck.end();
+    return databaseCheck.end(deadline);
+}
+
+bool databaseFolderWritable()
+{
+    return ::access(fileName(QFileInfo(DBPath).absolutePath()).constData(), W_OK) == 0;
 }
 
 void finiSqliteUtilsModule()

@@ -11,6 +11,7 @@
 #include "SQLiteTable3.h"
 
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -101,10 +102,15 @@ void importOldDB();
 // the first pages only; the whole file is checked later (startDatabaseCheck).
 QString setAsideBrokenDatabase();
 
-// Sets DBPath, sets a broken database aside (telling the user) and imports
-// the previous database; a failed import is reported on standard error and
-// start-up goes on. Runs before any window exists.
-void initSqliteUtilsModule();
+// Whether this start holds the one-instance lock. Only the running instance
+// may set the database aside or import into it.
+enum class InstanceRole { Running, Second };
+
+// Sets DBPath; for the running instance also sets a broken database aside
+// (telling the user) and imports the previous database; a failed import is
+// reported on standard error and start-up goes on. Runs before any window
+// exists.
+void initSqliteUtilsModule(InstanceRole role = InstanceRole::Running);
 // Stops the check of the whole database (see below) and forgets DBPath.
 void finiSqliteUtilsModule();
 
@@ -120,8 +126,14 @@ QString checkWholeDatabase(const std::atomic_bool& stop);
 // starts once the main window is shown; until it ends, every connection
 // waits for it (the window thread serving the workers' steps meanwhile).
 void startDatabaseCheck();
-// Stops a check still running, leaving the file as it is, and waits for it.
-void endDatabaseCheck();
+// Stops a check still running, leaving the file as it is, and waits for it
+// until the deadline. Answers whether it has ended: one still running when
+// the process ends leaves a database at the path all the same.
+bool endDatabaseCheck(QDeadlineTimer deadline = QDeadlineTimer::Forever);
+
+// Whether the database's folder can be written, so that a damaged file can
+// be set aside in it.
+bool databaseFolderWritable();
 
 // The per-user "start with the session" entry: the quoted program path and " /hidden".
 void setAutoStart(const QString& name, const QString& path);

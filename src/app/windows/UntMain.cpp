@@ -491,6 +491,9 @@ void endProgram(int code)
 {
     platform::current().endRequests().endingBegun();
     const QDeadlineTimer bound(ProgramEndBoundMs, Qt::PreciseTimer);
+    // A check or salvage under way stops; the file at the path stays whole
+    // whenever it is cut short.
+    endDatabaseCheck(bound);
     if (FrmMain && FrmMain->probe)
         FrmMain->probe->stopAnswering(bound);
     ProbeLogWriter::instance().finish(int(std::max<qint64>(0, bound.remainingTime())));
