@@ -277,3 +277,103 @@ TEST(ProgramStart, ADatabaseDamagedInItsMiddleIsSetAsideWithTheUsersOwnData)
     EXPECT_EQ(carried.GetTableValue("SELECT COUNT(*) FROM hosts"), carriedHosts);
     EXPECT_EQ(carried.GetTableValue("SELECT COUNT(*) FROM probe"), ProbeRecords);
 }
+
+namespace {
+
+// The program's database in the folder, its hosts table damaged on two leaves
+// of list hosts only, so every row of the user's can still be read.
+QString makeDatabaseDamagedInItsLists(const ProgramFolder& folder, int userHosts)
+{
+    const QString dataFolder = folder.path("data/solvek-antibot");
+    const QString database = dataFolder + "/solvekdat.db";
+    if (!QDir().mkpath(dataFolder))
+        return {};
+    makeProgramDatabase(database, 20000, userHosts, 40);
+    const QList<LeafPage> leaves = leafPages(database, "hosts");
+    if (leaves.size() < 10 || !overwritePages(database, {leaves[3].page, leaves[4].page}))
+        return {};
+    return database;
+}
+
+// How many of the user's hosts the file holds; -1 while it cannot be read.
+qint64 userHostsIn(const QString& database)
+{
+    try {
+        TSQLiteDatabase db(database);
+        return db.GetTableValue("SELECT COUNT(*) FROM hosts WHERE reserved = 'N'");
+    } catch (const ESQLiteException&) {
+        return -1;
+    }
+}
+
+} // namespace
+
+// A crash or power loss at any step of setting a damaged database aside never
+// leaves the path without a database: the next start keeps the user's data.
+TEST(ProgramStart, KilledAtAnyStepOfSettingADamagedDatabaseAsideTheNextStartKeepsTheUsersData)
+{
+    constexpr int UserHosts = 500;
+    // Step 1: the damaged file has its second name; step 2: the new file took its place.
+    for (const int step : {1, 2}) {
+        SCOPED_TRACE(step);
+        ProgramFolder folder;
+        ASSERT_TRUE(folder.ready());
+        const QString database = makeDatabaseDamagedInItsLists(folder, UserHosts);
+        ASSERT_FALSE(database.isEmpty());
+
+        QProcessEnvironment env = folder.environment();
+        env.insert("LD_PRELOAD", SOLVEK_KILL_AFTER_STEP_LIBRARY);
+        env.insert("SOLVEK_KILL_AFTER_STEP", QString::number(step));
+        // The sanitizers' run-time would refuse a library loaded before it.
+        env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+        QProcess killed;
+        killed.setProcessEnvironment(env);
+        killed.start(folder.program(), {});
+        ASSERT_TRUE(killed.waitForFinished(60000)) << "never reached the step";
+        EXPECT_EQ(killed.exitStatus(), QProcess::CrashExit)
+            << killed.readAllStandardError().toStdString();
+
+        QProcess next;
+        next.setProcessEnvironment(folder.environment());
+        next.start(folder.program(), {});
+        ASSERT_TRUE(next.waitForStarted(10000));
+        for (QDeadlineTimer deadline(60000);
+             userHostsIn(database) != UserHosts && !deadline.hasExpired();)
+            next.waitForFinished(50);
+        next.kill();
+        next.waitForFinished(10000);
+        EXPECT_EQ(userHostsIn(database), UserHosts)
+            << next.readAllStandardError().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(database + ".salvage"));
+    }
+}
+
+// The database belongs to the copy that runs: a second start leaves it as it
+// is, damaged or not, and only says that the program runs already.
+TEST(ProgramStart, ASecondStartLeavesTheRunningCopysDamagedDatabaseAlone)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ready());
+    HeldInstanceLock running(folder.path("runtime"));
+    ASSERT_TRUE(running.held());
+    const QString database = makeDatabaseDamagedInItsLists(folder, 50);
+    ASSERT_FALSE(database.isEmpty());
+    QFile file(database);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite) && file.write(QByteArray(100, '\x7f')) == 100);
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    QProcess second;
+    second.setProcessEnvironment(folder.environment());
+    second.start(folder.program(), {});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    const QString errors = QString::fromLocal8Bit(second.readAllStandardError());
+
+    EXPECT_TRUE(errors.contains(QLatin1String(alreadyRunning))) << errors.toStdString();
+    EXPECT_FALSE(errors.contains("solvekdat.db")) << errors.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == before);
+    EXPECT_EQ(QDir(QFileInfo(database).absolutePath()).entryList(QDir::Files).size(), 1);
+}
