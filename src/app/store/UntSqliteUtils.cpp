@@ -454,8 +454,8 @@ void createDB()
 {
     if (DBPath.isEmpty()) // SQLite would open a throw-away temporary database
         throw ESQLiteException(QStringLiteral("The database path is not set"));
-    // The check may be moving the file.
-    databaseCheck.waitUntilEnded();
+    // A check under way never leaves the path without a file, and the
+    // connection below waits for it.
     if (QFileInfo::exists(DBPath))
         return;
     createTables(*openDatabase());

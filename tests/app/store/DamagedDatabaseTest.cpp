@@ -122,6 +122,15 @@ TEST_F(DamagedDatabaseTest, UseDuringTheCheckWaitsAndReachesTheNewDatabase)
 
         initSqliteUtilsModule();
         startDatabaseCheck();
+        // A read that opens its connection directly, as the hosts refresh does.
+        const auto hostRows = [] {
+            try {
+                return queryTable("SELECT COUNT(*) FROM hosts")->FieldAsInteger(0);
+            } catch (const std::exception&) {
+                return qint64(-1);
+            }
+        };
+        EXPECT_EQ(hostRows(), 200);
         std::atomic_int failures = 0;
         std::vector<std::thread> workers;
         for (int w = 0; w < Workers; ++w)

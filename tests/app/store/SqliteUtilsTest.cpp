@@ -223,6 +223,8 @@ TEST_F(SqliteUtilsTest, ADatabaseInUseElsewhereIsNotTakenForBroken)
     holder.ExecSQL("BEGIN EXCLUSIVE;");
     holder.ExecSQL("INSERT INTO probe VALUES('20130113', '0905', 'held');");
     EXPECT_TRUE(setAsideBrokenDatabase().isEmpty());
+    const std::atomic_bool stop = false;
+    EXPECT_TRUE(checkWholeDatabase(stop).isEmpty());
     holder.ExecSQL("COMMIT;");
     EXPECT_EQ(QDir(dir.path()).entryList({"solvekdat.db.broken-*"}, QDir::Files).size(), 0);
     EXPECT_EQ(rows("SELECT host FROM probe"), QStringList{"held"});
