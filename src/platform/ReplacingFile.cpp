@@ -28,6 +28,12 @@ QString systemErrorText(int error)
     throw EFileReplaceError(systemErrorText(error));
 }
 
+[[noreturn]] void raiseOwnerError(int error)
+{
+    throw EFileReplaceError(
+        QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(error)));
+}
+
 // Writes every byte; answers errno, or 0.
 int writeAll(int fd, const char* data, qsizetype size)
 {
@@ -238,10 +244,15 @@ void ReplacingFile::commit()
 {
     raiseIfWriteFailed();
     // The owner first: a change of owner may clear mode bits.
-    if (m_replacesFile && (m_owner != m_temporaryOwner || m_group != m_temporaryGroup))
-        keepOwner();
+    const bool keepsGroup = !m_replacesFile ||
+                            (m_owner == m_temporaryOwner && m_group == m_temporaryGroup) ||
+                            keepOwner();
+    mode_t mode = m_mode.keepsOld() ? m_oldMode : m_mode.bits();
+    // The group bits were meant for the old group's members, not the new one's.
+    if (!keepsGroup)
+        mode &= ~mode_t(S_IRWXG);
     const bool setsMode = !m_mode.keepsOld() || m_replacesFile;
-    if (setsMode && ::fchmod(m_file.fd(), m_mode.keepsOld() ? m_oldMode : m_mode.bits()) != 0)
+    if (setsMode && ::fchmod(m_file.fd(), mode) != 0)
         raiseSystemError(errno);
     if (::fsync(m_file.fd()) != 0)
         raiseSystemError(errno);
@@ -259,16 +270,20 @@ void ReplacingFile::commit()
         ::fsync(folder.fd());
 }
 
-void ReplacingFile::keepOwner() const
+bool ReplacingFile::keepOwner() const
 {
     if (::fchown(m_file.fd(), m_owner, m_group) == 0)
-        return;
+        return true;
     // Only root may give a file away, or to a group it is not in. Anyone else
-    // who may write the old file makes the new one its own, as a fresh save would.
-    if (errno == EPERM && ::geteuid() != 0)
-        return;
-    throw EFileReplaceError(
-        QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
+    // who may write the old file makes the new one its own, as a fresh save
+    // would, keeping the group when it is one of theirs.
+    if (errno != EPERM || ::geteuid() == 0)
+        raiseOwnerError(errno);
+    if (m_group == m_temporaryGroup || ::fchown(m_file.fd(), uid_t(-1), m_group) == 0)
+        return true;
+    if (errno != EPERM)
+        raiseOwnerError(errno);
+    return false;
 }
 
 void ReplacingFile::raiseIfWriteFailed() const
