@@ -92,6 +92,12 @@ private:
     bool m_committed = false;
 };
 
+// Removes the temporary files of this process's writes under way, which then
+// fail at commit() and leave their files as they were: the process is ending,
+// and a write it cannot finish must leave nothing behind. A write begun in the
+// moment after this is left to the next write of its file to remove.
+void removeUnfinishedWrites();
+
 // The whole new contents in one go.
 void replaceFileContents(const QString& path, QByteArrayView bytes,
                          ReplacedMode mode = DefaultReplacedMode);
