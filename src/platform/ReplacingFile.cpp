@@ -4,15 +4,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QSet>
 
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <system_error>
+#include <utility>
 
 namespace platform {
 
@@ -26,6 +29,12 @@ QString systemErrorText(int error)
 [[noreturn]] void raiseSystemError(int error)
 {
     throw EFileReplaceError(systemErrorText(error));
+}
+
+[[noreturn]] void raiseOwnerError(int error)
+{
+    throw EFileReplaceError(
+        QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(error)));
 }
 
 // Writes every byte; answers errno, or 0.
@@ -182,7 +191,62 @@ OpenFile createLockedTemporary(QByteArray& name, const QByteArray& prefix, mode_
     }
 }
 
+// The temporary files of this process's writes under way, so that the
+// program's end removes them. Under the lock each one is removed, or put in
+// its file's place, once.
+class WritesUnderWay {
+public:
+    void add(const QByteArray& temporary)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_temporaries.insert(temporary);
+    }
+
+    // Removes the file unless the end removed it already.
+    void remove(const QByteArray& temporary)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (m_temporaries.remove(temporary))
+            ::unlink(temporary.constData());
+    }
+
+    // Renames the file over the target, unless the end removed it.
+    void putInPlace(const QByteArray& temporary, const QByteArray& target)
+    {
+        const std::lock_guard lock(m_mutex);
+        if (!m_temporaries.contains(temporary))
+            throw EFileReplaceError(QStringLiteral("the program is ending"));
+        if (::rename(temporary.constData(), target.constData()) != 0)
+            raiseSystemError(errno);
+        m_temporaries.remove(temporary);
+    }
+
+    void removeAll()
+    {
+        const std::lock_guard lock(m_mutex);
+        for (const QByteArray& temporary : std::as_const(m_temporaries))
+            ::unlink(temporary.constData());
+        m_temporaries.clear();
+    }
+
+private:
+    std::mutex m_mutex;
+    QSet<QByteArray> m_temporaries;
+};
+
+// Never destroyed: a thread may still end its write while the process exits.
+WritesUnderWay& writesUnderWay()
+{
+    static WritesUnderWay* const writes = new WritesUnderWay;
+    return *writes;
+}
+
 } // namespace
+
+void removeUnfinishedWrites()
+{
+    writesUnderWay().removeAll();
+}
 
 ReplacingFile::ReplacingFile(const QString& path, ReplacedMode mode)
     : m_target(replacedFile(path)), m_mode(mode)
@@ -212,6 +276,7 @@ ReplacingFile::ReplacingFile(const QString& path, ReplacedMode mode)
     if (!m_file.isOpen())
         throw EFileReplaceError(QStringLiteral("no new file can be made in its folder \"%1\" (%2)")
                                     .arg(info.absolutePath(), systemErrorText(errno)));
+    writesUnderWay().add(m_temporaryName);
     m_temporaryOwner = temporary.st_uid;
     m_temporaryGroup = temporary.st_gid;
 }
@@ -220,7 +285,7 @@ ReplacingFile::~ReplacingFile()
 {
     // Removed while still locked, so no other writer's file of the same name goes.
     if (!m_committed && m_file.isOpen())
-        ::unlink(m_temporaryName.constData());
+        writesUnderWay().remove(m_temporaryName);
 }
 
 void ReplacingFile::write(QByteArrayView bytes)
@@ -238,17 +303,21 @@ void ReplacingFile::commit()
 {
     raiseIfWriteFailed();
     // The owner first: a change of owner may clear mode bits.
-    if (m_replacesFile && (m_owner != m_temporaryOwner || m_group != m_temporaryGroup))
-        keepOwner();
+    const bool keepsGroup = !m_replacesFile ||
+                            (m_owner == m_temporaryOwner && m_group == m_temporaryGroup) ||
+                            keepOwner();
+    mode_t mode = m_mode.keepsOld() ? m_oldMode : m_mode.bits();
+    // The group bits were meant for the old group's members, not the new one's.
+    if (!keepsGroup)
+        mode &= ~mode_t(S_IRWXG);
     const bool setsMode = !m_mode.keepsOld() || m_replacesFile;
-    if (setsMode && ::fchmod(m_file.fd(), m_mode.keepsOld() ? m_oldMode : m_mode.bits()) != 0)
+    if (setsMode && ::fchmod(m_file.fd(), mode) != 0)
         raiseSystemError(errno);
     if (::fsync(m_file.fd()) != 0)
         raiseSystemError(errno);
     // Closed only once in place: until then the lock keeps other writers from
     // taking the file for a leftover. Its bytes are on disk since the sync.
-    if (::rename(m_temporaryName.constData(), QFile::encodeName(m_target).constData()) != 0)
-        raiseSystemError(errno);
+    writesUnderWay().putInPlace(m_temporaryName, QFile::encodeName(m_target));
     m_committed = true;
     m_file.reset();
 
@@ -259,16 +328,20 @@ void ReplacingFile::commit()
         ::fsync(folder.fd());
 }
 
-void ReplacingFile::keepOwner() const
+bool ReplacingFile::keepOwner() const
 {
     if (::fchown(m_file.fd(), m_owner, m_group) == 0)
-        return;
+        return true;
     // Only root may give a file away, or to a group it is not in. Anyone else
-    // who may write the old file makes the new one its own, as a fresh save would.
-    if (errno == EPERM && ::geteuid() != 0)
-        return;
-    throw EFileReplaceError(
-        QStringLiteral("its owner cannot be kept (%1)").arg(systemErrorText(errno)));
+    // who may write the old file makes the new one its own, as a fresh save
+    // would, keeping the group when it is one of theirs.
+    if (errno != EPERM || ::geteuid() == 0)
+        raiseOwnerError(errno);
+    if (m_group == m_temporaryGroup || ::fchown(m_file.fd(), uid_t(-1), m_group) == 0)
+        return true;
+    if (errno != EPERM)
+        raiseOwnerError(errno);
+    return false;
 }
 
 void ReplacingFile::raiseIfWriteFailed() const

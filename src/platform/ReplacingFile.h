@@ -52,10 +52,11 @@ inline constexpr ReplacedMode DefaultReplacedMode = ReplacedMode::keptOr(0666);
 // The new contents of one file, written part by part. A symbolic link is
 // followed, so the link stays and its target is replaced. The old file's
 // owner and group are kept, also when root replaces a user's file; a process
-// that may not keep them (not root, the group not its own) makes the file its
-// own, with the old mode. Dropped
-// before commit(), the old file stays as it was. Every step raises
-// EFileReplaceError.
+// that may not keep them (not root) makes the file its own, with the old
+// mode, keeping the group when it is one of the process's groups; a file
+// whose group cannot be kept loses the mode's group bits, so no member of the
+// process's own group gains what the old group was given. Dropped before
+// commit(), the old file stays as it was. Every step raises EFileReplaceError.
 class ReplacingFile {
 public:
     // Makes the temporary file, ".<name>.solvek-" and six letters or digits,
@@ -72,7 +73,8 @@ public:
     void commit();
 
 private:
-    void keepOwner() const;
+    // Answers whether the old group is kept.
+    bool keepOwner() const;
     void raiseIfWriteFailed() const;
 
     QString m_target; // the file replaced: a symbolic link is followed
@@ -89,6 +91,12 @@ private:
     int m_writeError = 0;
     bool m_committed = false;
 };
+
+// Removes the temporary files of this process's writes under way, which then
+// fail at commit() and leave their files as they were: the process is ending,
+// and a write it cannot finish must leave nothing behind. A write begun in the
+// moment after this is left to the next write of its file to remove.
+void removeUnfinishedWrites();
 
 // The whole new contents in one go.
 void replaceFileContents(const QString& path, QByteArrayView bytes,

@@ -434,26 +434,34 @@ protected:
 TEST_F(UsersFolder, AUserWhoCannotKeepTheOwnerAndGroupMakesTheFileTheirOwn)
 {
     // The user's own file whose group is root's, as "chown user" leaves a root run's
-    // file, and a file of root's that all may write.
+    // file, a file of root's that all may write, and one of root's shared with a
+    // group the user is in, though it is not the user's own group.
+    constexpr gid_t Staff = 4350;
     const QString chowned = dir.filePath("config.ini");
     const QString shared = dir.filePath("shared.ini");
+    const QString staffs = dir.filePath("staff.ini");
     makeFileOf(chowned, Nobody, 0, 0640);
     makeFileOf(shared, 0, 0, 0666);
-    const QString outcome = runUnprivileged([&] {
-        QStringList seen;
-        for (const QString& path : {chowned, shared}) {
-            try {
-                profile::writeString(path, "S", "k", "w");
-                seen << profile::readString(path, "S", "k", "");
-            } catch (const EIniFileException& e) {
-                seen << e.message();
+    makeFileOf(staffs, 0, Staff, 0660);
+    const QString outcome = runUnprivileged(
+        [&] {
+            QStringList seen;
+            for (const QString& path : {chowned, shared, staffs}) {
+                try {
+                    profile::writeString(path, "S", "k", "w");
+                    seen << profile::readString(path, "S", "k", "");
+                } catch (const EIniFileException& e) {
+                    seen << e.message();
+                }
             }
-        }
-        return seen.join(u'|');
-    });
-    EXPECT_EQ(outcome.toStdString(), "w|w");
-    EXPECT_EQ(ownerAndMode(chowned).toStdString(), "65534:65534 640");
-    EXPECT_EQ(ownerAndMode(shared).toStdString(), "65534:65534 666");
+            return seen.join(u'|');
+        },
+        {Staff});
+    EXPECT_EQ(outcome.toStdString(), "w|w|w");
+    // A group that cannot be kept gives the user's own group no access.
+    EXPECT_EQ(ownerAndMode(chowned).toStdString(), "65534:65534 600");
+    EXPECT_EQ(ownerAndMode(shared).toStdString(), "65534:65534 606");
+    EXPECT_EQ(ownerAndMode(staffs).toStdString(), "65534:4350 660");
 }
 
 TEST_F(UsersFolder, AWriteRemovesEveryLeftoverInTheUsersFolderButARunningWritesFile)

@@ -1,4 +1,5 @@
 #include "linux/LinuxPlatform.h"
+#include "linux/LinuxEndRequests.h"
 #include "linux/LinuxInstanceGuard.h"
 #include "linux/LinuxMessageBoxes.h"
 
@@ -21,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sstream>
 #include <sys/file.h>
@@ -327,7 +329,7 @@ TEST(LinuxAutostart, AUserReplacesTheirEntryWhoseGroupIsRoots)
     ASSERT_EQ(::stat(QFile::encodeName(entry).constData(), &info), 0);
     EXPECT_EQ(info.st_uid, Nobody);
     EXPECT_EQ(info.st_gid, Nobody);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u); // root's group bits are not the user's group's
 }
 
 TEST(LinuxAutostart, UnwritableFolderRaises)
@@ -387,6 +389,38 @@ void showInFront(QWidget& window)
 }
 
 } // namespace
+
+namespace {
+
+void otherHandler(int) {}
+
+sighandler_t handlerOf(int signal)
+{
+    struct sigaction action {};
+    ::sigaction(signal, nullptr, &action);
+    return action.sa_handler;
+}
+
+} // namespace
+
+TEST(LinuxEndRequests, GivesTheSignalsBackTheHandlingTheyHad)
+{
+    const sighandler_t before[] = {std::signal(SIGTERM, &otherHandler),
+                                   std::signal(SIGHUP, SIG_IGN), std::signal(SIGINT, SIG_DFL)};
+    {
+        LinuxEndRequests requests;
+        requests.watch([](int) {});
+        EXPECT_NE(handlerOf(SIGTERM), &otherHandler);
+        EXPECT_NE(handlerOf(SIGINT), SIG_DFL);
+        EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
+    }
+    EXPECT_EQ(handlerOf(SIGTERM), &otherHandler);
+    EXPECT_EQ(handlerOf(SIGHUP), SIG_IGN);
+    EXPECT_EQ(handlerOf(SIGINT), SIG_DFL);
+    std::signal(SIGTERM, before[0]);
+    std::signal(SIGHUP, before[1]);
+    std::signal(SIGINT, before[2]);
+}
 
 TEST(LinuxMessageBoxes, IconsButtonsAndAnswers)
 {

@@ -11,7 +11,8 @@ constexpr uid_t kNobody = 65534;
 
 } // namespace
 
-QString runUnprivileged(const std::function<QString()>& body)
+QString runUnprivileged(const std::function<QString()>& body,
+                        const std::vector<gid_t>& supplementaryGroups)
 {
     int fds[2];
     if (pipe(fds) != 0)
@@ -27,7 +28,8 @@ QString runUnprivileged(const std::function<QString()>& body)
         QByteArray out;
         // Root's supplementary groups go too, or their group bits would still let it in.
         if (geteuid() == 0 &&
-            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            (setgroups(supplementaryGroups.size(), supplementaryGroups.data()) != 0 ||
+             setgid(kNobody) != 0 || setuid(kNobody) != 0))
             out = "could not drop privileges";
         else
             out = body().toUtf8();

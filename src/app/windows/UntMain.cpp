@@ -3,6 +3,7 @@
 #include "MainWindowWorkers.h"
 #include "Platform.h"
 #include "ProbeLogWriter.h"
+#include "ReplacingFile.h"
 #include "UntAbout.h"
 #include "UntForms.h"
 #include "UntHTTPRequestThread.h"
@@ -497,6 +498,9 @@ void endProgram(int code)
     if (FrmMain && FrmMain->probe)
         FrmMain->probe->stopAnswering(bound);
     ProbeLogWriter::instance().finish(int(std::max<qint64>(0, bound.remainingTime())));
+    // A file still being written (the hosts file during an Update) stays as it
+    // was, and its new contents' temporary file goes.
+    platform::removeUnfinishedWrites();
     endProcess(code);
 }
 

@@ -42,8 +42,9 @@ inline constexpr int ProgramEndBoundMs = 3000;
 // The one way the program ends, from the Exit menu or a request from outside
 // (the session's end, kill, Ctrl+C): the probe stops taking connections, the
 // records of every request it answered are stored within ProgramEndBoundMs,
-// those left are counted on standard error, and endProcess(code) follows. A
-// request from outside meanwhile ends the process at once.
+// those left are counted on standard error, the temporary files of writes
+// still under way are removed, and endProcess(code) follows. A request from
+// outside meanwhile ends the process at once.
 void endProgram(int code);
 
 // Takes the single-instance lock "SOLVEKAB". When another instance holds it,

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
@@ -15,7 +16,12 @@ namespace platform {
 
 namespace {
 
-constexpr int EndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+constexpr std::array EndSignals = {SIGTERM, SIGINT, SIGHUP};
+
+bool ignores(const struct sigaction& action)
+{
+    return (action.sa_flags & SA_SIGINFO) == 0 && action.sa_handler == SIG_IGN;
+}
 
 // Shared with the handler, which may run on any thread at any moment.
 std::atomic<int> requestWriteFd{-1};
@@ -66,8 +72,8 @@ LinuxEndRequests::~LinuxEndRequests()
 {
     if (!m_handlersInstalled)
         return;
-    for (const int signal : EndSignals)
-        std::signal(signal, SIG_DFL);
+    for (size_t index = 0; index < EndSignals.size(); ++index)
+        ::sigaction(EndSignals[index], &m_foundActions[index], nullptr);
     requestWriteFd.store(-1);
 }
 
@@ -87,8 +93,12 @@ void LinuxEndRequests::watch(std::function<void(int signal)> onRequest)
     sigemptyset(&action.sa_mask);
     for (const int signal : EndSignals)
         sigaddset(&action.sa_mask, signal); // one handler at a time per thread
-    for (const int signal : EndSignals)
-        ::sigaction(signal, &action, nullptr);
+    static_assert(EndSignals.size() == std::tuple_size_v<decltype(m_foundActions)>);
+    for (size_t index = 0; index < EndSignals.size(); ++index) {
+        ::sigaction(EndSignals[index], nullptr, &m_foundActions[index]);
+        if (!ignores(m_foundActions[index]))
+            ::sigaction(EndSignals[index], &action, nullptr);
+    }
     m_handlersInstalled = true;
 }
 

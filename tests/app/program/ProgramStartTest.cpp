@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <ctime>
 #include <fcntl.h>
 #include <grp.h>
@@ -145,9 +146,64 @@ TEST(ProgramStart, AUsersSettingsFileLeftByARootRunIsSavedAsTheirs)
     ASSERT_EQ(::stat(name.constData(), &info), 0);
     EXPECT_EQ(info.st_uid, Nobody) << errors.toStdString();
     EXPECT_EQ(info.st_gid, Nobody);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    // Group root's read bit is not given to the user's own group.
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
     EXPECT_FALSE(errors.contains("Unable to write")) << errors.toStdString();
     EXPECT_FALSE(QFileInfo::exists(leftover));
+}
+
+namespace {
+
+// A signal set of a running process's status, such as "SigIgn" or "SigCgt".
+quint64 signalSet(qint64 pid, const QByteArray& name)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(name + ':'))
+            return line.mid(name.size() + 1).trimmed().toULongLong(nullptr, 16);
+    return 0;
+}
+
+constexpr quint64 bitOf(int signal)
+{
+    return quint64(1) << (signal - 1);
+}
+
+} // namespace
+
+// Started as nohup starts it, and as a shell starts a background job.
+TEST(ProgramStart, SignalsIgnoredAtStartStayIgnored)
+{
+    ProgramFolder folder;
+    ASSERT_TRUE(folder.ready());
+    QProcess program;
+    program.setProcessEnvironment(folder.environment());
+    program.setChildProcessModifier([] {
+        std::signal(SIGHUP, SIG_IGN);
+        std::signal(SIGINT, SIG_IGN);
+    });
+    program.start(folder.program(), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    const qint64 pid = program.processId();
+    QDeadlineTimer deadline(30000);
+    while (!(signalSet(pid, "SigCgt") & bitOf(SIGTERM)) && !deadline.hasExpired() &&
+           program.state() == QProcess::Running)
+        QThread::msleep(20);
+    ASSERT_TRUE(signalSet(pid, "SigCgt") & bitOf(SIGTERM))
+        << program.readAllStandardError().toStdString();
+    EXPECT_EQ(signalSet(pid, "SigIgn") & (bitOf(SIGHUP) | bitOf(SIGINT)),
+              bitOf(SIGHUP) | bitOf(SIGINT));
+
+    ASSERT_EQ(::kill(pid_t(pid), SIGHUP), 0);
+    ASSERT_EQ(::kill(pid_t(pid), SIGINT), 0);
+    EXPECT_FALSE(program.waitForFinished(1000)) << "ended with " << program.exitCode();
+    if (program.state() == QProcess::Running)
+        ASSERT_EQ(::kill(pid_t(pid), SIGTERM), 0);
+    ASSERT_TRUE(program.waitForFinished(30000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 128 + SIGTERM);
 }
 
 namespace {

@@ -18,14 +18,20 @@
 #include "bsSkinExCtrls.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QToolButton>
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -190,6 +196,54 @@ TEST_F(UpdateRoadTest, AHostsFileThatCannotBeWrittenIsToldAndUpdateComesBack)
                            "denied.|0x10"}));
     EXPECT_EQ(hostsFileBytes(),
               QByteArray("# the user's own lines\r\n10.0.0.2 nas\r\n127.0.0.1 notbad.com\r\n"));
+}
+
+namespace {
+
+// Holds the refresh halfway through its write of the hosts file until let go.
+std::atomic<bool> refreshHeld{false};
+std::atomic<bool> refreshLetGo{false};
+
+void holdRefresh()
+{
+    refreshHeld = true;
+    while (!refreshLetGo)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+} // namespace
+
+TEST_F(UpdateRoadTest, TheProgramsEndDuringTheHostsFileWriteLeavesNoTemporaryFile)
+{
+    refreshHeld = false;
+    refreshLetGo = false;
+    hostsfile_testing::afterHalfWritten = holdRefresh;
+    const std::shared_ptr<void> letGo(nullptr, [](void*) { refreshLetGo = true; });
+    const QByteArray before = hostsFileBytes();
+    const auto temporaryFiles = [&] {
+        return QFileInfo(fake.hostsFilePath)
+            .dir()
+            .entryList({".hosts.solvek-*"}, QDir::Files | QDir::Hidden);
+    };
+    createWindows();
+    main->show();
+    main->btnupdateClick();
+    ASSERT_TRUE(waitUntil([] { return refreshHeld.load(); }, 120000));
+    ASSERT_EQ(temporaryFiles().size(), 1);
+
+    endProgram(128 + SIGTERM);
+    EXPECT_EQ(endedWith, QList<int>{128 + SIGTERM});
+    EXPECT_EQ(temporaryFiles(), QStringList());
+    // Here the refresh outlives the end, as in the program it would not: its
+    // commit must not put the removed file in place.
+    refreshLetGo = true;
+    ASSERT_TRUE(
+        waitUntil([&] { return main->btnupdate->isEnabled() && !main->getDBLock(); }, 120000));
+    waitUntil([&] { return !fake.shownBoxes.isEmpty(); }, 60000);
+    EXPECT_EQ(takeBoxes(), QStringList({"Hosts file|Could not write the hosts file \"" +
+                                        fake.hostsFilePath + "\": the program is ending.|0x10"}));
+    EXPECT_EQ(hostsFileBytes().toStdString(), before.toStdString());
+    EXPECT_EQ(temporaryFiles(), QStringList());
 }
 
 TEST_F(UpdateRoadTest, ProgressStepsDriveTheBarAndTheTaskbar)
