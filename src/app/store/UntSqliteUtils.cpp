@@ -302,10 +302,9 @@ QString replaceDamagedDatabase(const std::atomic_bool& stop)
     QFile::remove(salvagePath);
     CarriedOver carried;
     try {
-        const auto damaged = connectStoppable(DBPath, stop);
         const auto fresh = connectTo(salvagePath);
         createTables(*fresh);
-        carried = carryUserData(*damaged, *fresh);
+        carried = carryUserData(DBPath, *fresh, stop);
     } catch (const solvek::Exception& e) {
         if (stop)
             return {};
