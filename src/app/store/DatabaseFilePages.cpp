@@ -16,8 +16,9 @@ constexpr int HeaderSize = 100;
 constexpr char Magic[] = "SQLite format 3"; // and its terminating zero
 constexpr int SmallestPageSize = 512;
 constexpr int LargestPageSize = 65536;
-// Pages read to find the page size of a file whose header does not read.
-constexpr quint32 PagesTriedForSize = 512;
+// What is read of a file whose header does not read to find its page size:
+// the same bytes under each size tried.
+constexpr qint64 BytesTriedForSize = 4 << 20;
 // SQLite's trees are never deeper; a deeper walk follows a loop of garbage.
 constexpr int DeepestTree = 20;
 constexpr quint32 PagesBetweenCalls = 256;
@@ -315,7 +316,8 @@ int DatabaseFile::guessPageSize(qint64 fileSize)
         m_pageSize = m_usableSize = size;
         m_pageCount = quint32(fileSize / size);
         quint32 pagesRead = 0;
-        for (quint32 page = 1; page <= std::min(m_pageCount, PagesTriedForSize); ++page)
+        const quint32 pagesTried = quint32(std::min(fileSize, BytesTriedForSize) / size);
+        for (quint32 page = 1; page <= pagesTried; ++page)
             if (readPage(page, &bytes) && kindOf(page, bytes) != PageKind::Other)
                 ++pagesRead;
         if (pagesRead > mostPagesRead) {
