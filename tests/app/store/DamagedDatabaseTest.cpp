@@ -172,6 +172,26 @@ TEST_F(DamagedDatabaseTest, CarriesEveryUserRowOnAReadableLeaf)
         return root.page;
     };
 
+    const auto pageAboveMine = [&] {
+        const QString leafPath = hostLeaves[firstMineLeaf].path;
+        const QString above = leafPath.left(leafPath.lastIndexOf('/', -2) + 1);
+        for (const TreePage& page : hostTree)
+            if (page.path == above) {
+                EXPECT_EQ(page.type, "internal");
+                EXPECT_NE(page.path, "/");
+                return page.page;
+            }
+        ADD_FAILURE() << "no page above " << leafPath.toStdString();
+        return 0;
+    };
+    const auto categoriesPage = [&] {
+        const QList<TreePage> categories = treePages(sound, "categories");
+        EXPECT_EQ(categories.size(), 1);
+        Damage damage{{categories.first().page}};
+        damage.categoriesLost = true;
+        return damage;
+    };
+
     const std::vector<std::pair<const char*, std::function<Damage()>>> cases = {
         {"the first and the last leaf of hosts",
          [&] {
@@ -181,33 +201,12 @@ TEST_F(DamagedDatabaseTest, CarriesEveryUserRowOnAReadableLeaf)
          }},
         {"the first and the last leaf of probe",
          [&] {
-             return Damage{{probeLeaves.first().page, probeLeaves.last().page},
-                           false,
-                           0,
-                           0,
-                           probeLeaves.first().cells + probeLeaves.last().cells};
-         }},
-        {"the interior page above Mine's first leaf",
-         [&] {
-             const QString leafPath = hostLeaves[firstMineLeaf].path;
-             const QString above = leafPath.left(leafPath.lastIndexOf('/', -2) + 1);
-             for (const TreePage& page : hostTree)
-                 if (page.path == above) {
-                     EXPECT_EQ(page.type, "internal");
-                     EXPECT_NE(page.path, "/");
-                     return Damage{{page.page}};
-                 }
-             ADD_FAILURE() << "no page above " << leafPath.toStdString();
-             return Damage{};
-         }},
-        {"the categories page",
-         [&] {
-             const QList<TreePage> categories = treePages(sound, "categories");
-             EXPECT_EQ(categories.size(), 1);
-             Damage damage{{categories.first().page}};
-             damage.categoriesLost = true;
+             Damage damage{{probeLeaves.first().page, probeLeaves.last().page}};
+             damage.probeLost = probeLeaves.first().cells + probeLeaves.last().cells;
              return damage;
          }},
+        {"the interior page above Mine's first leaf", [&] { return Damage{{pageAboveMine()}}; }},
+        {"the categories page", categoriesPage},
         {"the file's header",
          [&] {
              return Damage{{}, true};
@@ -216,6 +215,13 @@ TEST_F(DamagedDatabaseTest, CarriesEveryUserRowOnAReadableLeaf)
         {"the roots of hosts and probe",
          [&] {
              return Damage{{rootOf("hosts"), rootOf("probe")}};
+         }},
+        // Mine's leaves fit the gap in hosts and the whole of categories.
+        {"the categories page and the interior page above Mine's first leaf",
+         [&] {
+             Damage damage = categoriesPage();
+             damage.pages.append(pageAboveMine());
+             return damage;
          }},
         {"several runs of leaves",
          [&] {
@@ -255,6 +261,45 @@ TEST_F(DamagedDatabaseTest, CarriesEveryUserRowOnAReadableLeaf)
                                   : QStringList{"Mine", "Work"};
         EXPECT_EQ(names, expected);
     }
+}
+
+// Hosts whose category is gone go into one recovered category for each old
+// id, named so that no two categories share a name.
+TEST_F(DamagedDatabaseTest, HostsWithoutTheirCategoryGoToARecoveredOne)
+{
+    const QString path = file("orphans.db");
+    makeProgramDatabase(path, 0, 0, 0);
+    {
+        TSQLiteDatabase db(path);
+        db.ExecSQL("INSERT INTO categories VALUES('3', 'Recovered category 7', 'N');");
+        db.ExecSQL("INSERT INTO hosts VALUES('7', 'a.example', 'N'), ('3', 'b.example', 'N'), "
+                   "('7', 'c.example', 'N'), ('9', 'd.example', 'N'), ('2', 'e.example', 'Y');");
+    }
+    const QString fresh = file("fresh.db");
+    const CarriedOver carried = carry(path, fresh);
+    EXPECT_EQ(carried.categories, 4);
+    EXPECT_EQ(carried.hosts, 4);
+    TSQLiteDatabase db(fresh);
+    QStringList rows;
+    db.GetTableStrings("SELECT c.catid || ' ' || c.catname || ': ' || group_concat(h.host) FROM "
+                       "categories c JOIN hosts h ON h.category = c.catid WHERE c.reserved = 'N' "
+                       "GROUP BY c.catid ORDER BY c.catid;",
+                       rows);
+    EXPECT_EQ(rows.join('\n').toStdString(),
+              "3 Recovered category 7: b.example\n7 Recovered category 7 (2): a.example,c.example\n"
+              "9 Recovered category 9: d.example");
+}
+
+// Quitting stops the carrying: nothing is written, and the caller can tell.
+TEST_F(DamagedDatabaseTest, CarryingStopsWhenToldTo)
+{
+    const QString path = file("big.db");
+    makeProgramDatabase(path, ListHosts, MineHosts, ProbeRecords);
+    TSQLiteDatabase fresh(file("fresh.db"));
+    createTables(fresh);
+    const std::atomic_bool stop = true;
+    EXPECT_THROW(carryUserData(path, fresh, stop), SalvageStopped);
+    EXPECT_EQ(fresh.GetTableValue("SELECT COUNT(*) FROM hosts"), 0);
 }
 
 // The check runs while workers and the window thread already want the
