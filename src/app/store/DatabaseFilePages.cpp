@@ -58,23 +58,16 @@ std::optional<Layout> layoutOf(QByteArrayView page, quint32 number, int usable)
     if (page.size() < usable || usable < start + 12)
         return std::nullopt;
     const uchar* header = bytesOf(page) + start;
-    Layout layout;
-    switch (header[0]) {
-    case 0x05:
-        layout.kind = PageKind::TableInterior;
-        break;
-    case 0x0D:
-        layout.kind = PageKind::TableLeaf;
-        break;
-    case 0x02:
-        layout.kind = PageKind::IndexInterior;
-        break;
-    case 0x0A:
-        layout.kind = PageKind::IndexLeaf;
-        break;
-    default:
+    constexpr std::pair<uchar, PageKind> Types[] = {{0x05, PageKind::TableInterior},
+                                                    {0x0D, PageKind::TableLeaf},
+                                                    {0x02, PageKind::IndexInterior},
+                                                    {0x0A, PageKind::IndexLeaf}};
+    const auto type = std::find_if(std::begin(Types), std::end(Types),
+                                   [&](const auto& known) { return known.first == header[0]; });
+    if (type == std::end(Types))
         return std::nullopt;
-    }
+    Layout layout;
+    layout.kind = type->second;
     const bool interior = header[0] == 0x05 || header[0] == 0x02;
     layout.cellCount = be16(header + 3);
     const int contentStart = be16(header + 5) == 0 ? LargestPageSize : be16(header + 5);
@@ -278,7 +271,6 @@ DatabaseFile::DatabaseFile(const QString& path) : m_file(path)
         return;
     m_pageSize = m_usableSize = guessPageSize(fileSize);
     m_pageCount = m_pageSize > 0 ? quint32(fileSize / m_pageSize) : 0;
-    m_firstFreelistTrunk = 0;
     m_encoding = guessEncoding();
 }
 

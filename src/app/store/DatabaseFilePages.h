@@ -73,7 +73,8 @@ public:
     // Reads the page, numbered from 1; false when it cannot be read.
     bool readPage(quint32 number, QByteArray* bytes) const;
     // What the page reads as; a page whose header or cell pointers are out of
-    // bounds, or an interior page with a child that cannot be, is Other.
+    // bounds, or a table interior page whose cells do not read (a child that
+    // is no page of the file, keys that do not rise), is Other.
     PageKind kindOf(quint32 number, QByteArrayView bytes) const;
     // The children of a table interior page in rowid order, the right-most
     // child last, within the given range; empty when the page is none.
