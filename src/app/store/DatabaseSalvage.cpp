@@ -1,153 +1,279 @@
 #include "DatabaseSalvage.h"
 
-#include "DatabaseTrouble.h"
+#include "DatabaseFilePages.h"
 
 #include <QSet>
+#include <QStringList>
 
 #include <algorithm>
-#include <limits>
+#include <array>
 #include <optional>
+
+using namespace dbpages;
 
 namespace {
 
-constexpr qint64 LowestRowid = std::numeric_limits<qint64>::min();
-constexpr qint64 HighestRowid = std::numeric_limits<qint64>::max();
+enum Table { Categories, Hosts, Probe, TableCount };
 
-constexpr int SqliteInterrupt = 9;
+using StopCheck = std::function<void()>;
 
-// Runs a read, answering false when it failed. An interrupted read is no
-// damage: it ends the walk.
-bool readable(const std::function<void()>& read)
+bool isDigits(const QString& text)
 {
-    try {
-        read();
-        return true;
-    } catch (const ESQLiteException& e) {
-        if (sqliteResultCode(e.message()) == SqliteInterrupt)
-            throw;
-        return false;
+    return !text.isEmpty() &&
+           std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+// A row of categories or hosts: its last column says whose it is.
+bool isFlaggedRow(const DatabaseFile& file, const std::vector<StoredValue>& values)
+{
+    return values.size() == 3 && (file.textIs(values[2], QLatin1StringView("N")) ||
+                                  file.textIs(values[2], QLatin1StringView("Y")));
+}
+
+// A probe record: its date and time are digits.
+bool isProbeRow(const DatabaseFile& file, const std::vector<StoredValue>& values)
+{
+    return values.size() == 3 && isDigits(file.text(values[0])) && isDigits(file.text(values[1]));
+}
+
+// The program creates its tables in this order, so in a file it made their
+// roots are pages 2, 3 and 4.
+struct UserTable {
+    QLatin1StringView name;
+    quint32 rootInProgramFiles;
+    bool (*hasShape)(const DatabaseFile&, const std::vector<StoredValue>&);
+};
+
+const std::array<UserTable, TableCount> UserTables = {{
+    {QLatin1StringView("categories"), 2, isFlaggedRow},
+    {QLatin1StringView("hosts"), 3, isFlaggedRow},
+    {QLatin1StringView("probe"), 4, isProbeRow},
+}};
+
+// A leaf that fits the rowid gaps of several tables goes to the tightest gap;
+// of equal ones (roots lost in two tables) to hosts, which spans most pages.
+constexpr std::array<Table, TableCount> PlacementOrder = {Hosts, Probe, Categories};
+
+// The table's root as the schema names it; where the schema does not, the
+// page the program gives it, unless the schema gives that page to another.
+quint32 rootOf(const Schema& schema, const UserTable& table)
+{
+    bool rootTaken = false;
+    for (const SchemaEntry& entry : schema.entries) {
+        if (entry.type == QLatin1StringView("table") &&
+            entry.name.compare(table.name, Qt::CaseInsensitive) == 0)
+            return entry.rootPage > 0 && entry.rootPage <= std::numeric_limits<quint32>::max()
+                       ? quint32(entry.rootPage)
+                       : 0;
+        rootTaken = rootTaken || entry.rootPage == table.rootInProgramFiles;
     }
+    return rootTaken ? 0 : table.rootInProgramFiles;
 }
 
-std::unique_ptr<TSQLiteUniTable> rowsFrom(TSQLiteDatabase& db, const QString& table,
-                                          const QString& columns, qint64 from, bool firstOnly)
-{
-    db.AddParamInt(QStringLiteral(":from"), from);
-    return db.GetUniTable(QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid >= :from "
-                                         "ORDER BY rowid%3;")
-                              .arg(columns, table, firstOnly ? QStringLiteral(" LIMIT 1") : ""));
-}
-
-// Whether a read of the table from that rowid gets past its first step.
-bool readableFrom(TSQLiteDatabase& db, const QString& table, qint64 from)
-{
-    return readable([&] { rowsFrom(db, table, QStringLiteral("rowid"), from, true); });
-}
-
-// The lowest rowid above a damaged one from which the table reads again, or
-// none when nothing after it can be read. Rows go by rowid from page to page,
-// so the readable starts lie above the damaged stretch: doubling steps find
-// one, halving finds the stretch's end.
-std::optional<qint64> endOfDamage(TSQLiteDatabase& db, const QString& table, qint64 damaged)
-{
-    // Counted unsigned: the distances span the whole range of rowids.
-    const auto above = [](qint64 rowid, quint64 distance) {
-        return qint64(quint64(rowid) + distance);
-    };
-    const quint64 room = quint64(HighestRowid) - quint64(damaged);
-    qint64 bad = damaged;
-    qint64 good = damaged;
-    for (quint64 step = 1;; step = step > room / 2 ? room : step * 2) {
-        good = above(damaged, std::min(step, room));
-        if (readableFrom(db, table, good))
-            break;
-        bad = good;
-        if (step >= room)
-            return std::nullopt;
+// The leaves of each table: those its tree reaches, and those no tree reaches
+// placed in the gap of rowids they fit.
+class LeafPlacement {
+public:
+    LeafPlacement(const DatabaseFile& file, const StopCheck& checkStop)
+        : m_file(file), m_kinds(mapPages(file, checkStop)), m_taken(file.freelistPages())
+    {
+        const Schema schema = readSchema(file, m_kinds);
+        take(schema.tree);
+        for (int table = 0; table < TableCount; ++table) {
+            m_trees[table] = walkTableTree(file, m_kinds, rootOf(schema, UserTables[table]));
+            take(m_trees[table]);
+        }
+        // Other tables' leaves are theirs, not the user's.
+        for (const SchemaEntry& entry : schema.entries)
+            if (entry.type == QLatin1StringView("table") && entry.rootPage > 0 &&
+                entry.rootPage < qint64(m_kinds.size()))
+                take(walkTableTree(file, m_kinds, quint32(entry.rootPage)));
+        placeUnreachedLeaves(checkStop);
     }
-    for (quint64 gap = quint64(good) - quint64(bad); gap > 1; gap = quint64(good) - quint64(bad)) {
-        const qint64 middle = above(bad, gap / 2);
-        (readableFrom(db, table, middle) ? good : bad) = middle;
+
+    const std::vector<LeafSlot>& leavesOf(Table table) const { return m_trees[table].leaves; }
+
+private:
+    void take(const TableTree& tree)
+    {
+        for (const LeafSlot& leaf : tree.leaves)
+            m_taken[leaf.page] = true;
     }
-    return good;
+
+    void placeUnreachedLeaves(const StopCheck& checkStop)
+    {
+        for (quint32 page = 1; page < m_kinds.size(); ++page) {
+            if (page % 256 == 0)
+                checkStop();
+            if (m_kinds[page] == PageKind::TableLeaf && !m_taken[page])
+                place(page);
+        }
+    }
+
+    void place(quint32 page)
+    {
+        RowidRange held{std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::min()};
+        std::array<bool, TableCount> shaped;
+        shaped.fill(true);
+        bool anyRow = false;
+        forEachRow(m_file, page, [&](qint64 rowid, const std::vector<StoredValue>& values) {
+            anyRow = true;
+            held = {std::min(held.lowest, rowid), std::max(held.highest, rowid)};
+            for (int table = 0; table < TableCount; ++table)
+                shaped[table] = shaped[table] && UserTables[table].hasShape(m_file, values);
+        });
+        if (!anyRow)
+            return;
+        std::optional<Table> best;
+        RowidRange bestGap;
+        for (const Table table : PlacementOrder) {
+            if (!shaped[table])
+                continue;
+            for (const RowidRange& gap : m_trees[table].holes)
+                if (gap.lowest <= held.lowest && held.highest <= gap.highest &&
+                    (!best || gap.width() < bestGap.width())) {
+                    best = table;
+                    bestGap = gap;
+                }
+        }
+        if (best)
+            m_trees[*best].leaves.push_back({page, bestGap});
+    }
+
+    const DatabaseFile& m_file;
+    std::vector<PageKind> m_kinds;
+    std::vector<bool> m_taken; // on the freelist, or a leaf of a tree
+    std::array<TableTree, TableCount> m_trees;
+};
+
+struct Row {
+    qint64 rowid = 0;
+    std::array<QString, 3> columns;
+};
+
+// The rows on the leaves that `keep` accepts, once each, in rowid order.
+std::vector<Row> readRows(const DatabaseFile& file, const std::vector<LeafSlot>& leaves,
+                          const std::function<bool(const std::vector<StoredValue>&)>& keep,
+                          const StopCheck& checkStop)
+{
+    std::vector<Row> rows;
+    for (size_t i = 0; i < leaves.size(); ++i) {
+        if (i % 256 == 255)
+            checkStop();
+        const LeafSlot& leaf = leaves[i];
+        forEachRow(file, leaf.page, [&](qint64 rowid, const std::vector<StoredValue>& values) {
+            if (!leaf.rowids.contains(rowid) || values.size() != 3 || !keep(values))
+                return;
+            rows.push_back(
+                {rowid, {file.text(values[0]), file.text(values[1]), file.text(values[2])}});
+        });
+    }
+    const auto byRowid = [](const Row& a, const Row& b) { return a.rowid < b.rowid; };
+    std::stable_sort(rows.begin(), rows.end(), byRowid);
+    const auto sameRowid = [](const Row& a, const Row& b) { return a.rowid == b.rowid; };
+    rows.erase(std::unique(rows.begin(), rows.end(), sameRowid), rows.end());
+    return rows;
 }
+
+// "Recovered category <id>", numbered further when a category has that name.
+QString recoveredCategoryName(const QString& id, const QSet<QString>& names)
+{
+    QString name = QStringLiteral("Recovered category %1").arg(id);
+    for (int n = 2; names.contains(name); ++n)
+        name = QStringLiteral("Recovered category %1 (%2)").arg(id).arg(n);
+    return name;
+}
+
+QSet<QString> categoryNames(TSQLiteDatabase& db)
+{
+    QSet<QString> names;
+    const auto table = db.GetTable(QStringLiteral("SELECT catname FROM categories;"));
+    for (; !table->GetEOF(); table->Next())
+        names.insert(table->FieldAsString(0));
+    return names;
+}
+
+class UserDataWriter {
+public:
+    explicit UserDataWriter(TSQLiteDatabase& fresh)
+        : m_db(fresh), m_addCategory(fresh.PrepareSQL(
+                           QStringLiteral("INSERT INTO categories VALUES(?1, ?2, 'N');"))),
+          m_addHost(fresh.PrepareSQL(QStringLiteral("INSERT INTO hosts VALUES(?1, ?2, 'N');"))),
+          m_addRecord(fresh.PrepareSQL(QStringLiteral("INSERT INTO probe VALUES(?1, ?2, ?3);")))
+    {}
+
+    CarriedOver write(const std::vector<Row>& categories, const std::vector<Row>& hosts,
+                      const std::vector<Row>& records)
+    {
+        CarriedOver carried;
+        QSet<QString> names = categoryNames(m_db);
+        QSet<QString> ids;
+        for (const Row& category : categories) {
+            addCategory(category.columns[0], category.columns[1]);
+            names.insert(category.columns[1]);
+            ids.insert(category.columns[0]);
+            ++carried.categories;
+        }
+        QStringList lostIds;
+        for (const Row& host : hosts) {
+            run(m_addHost, {&host.columns[0], &host.columns[1]});
+            if (!ids.contains(host.columns[0]) && !lostIds.contains(host.columns[0]))
+                lostIds.append(host.columns[0]);
+            ++carried.hosts;
+        }
+        for (const QString& id : std::as_const(lostIds)) {
+            const QString name = recoveredCategoryName(id, names);
+            addCategory(id, name);
+            names.insert(name);
+            ++carried.categories;
+        }
+        for (const Row& record : records) {
+            run(m_addRecord, {&record.columns[0], &record.columns[1], &record.columns[2]});
+            ++carried.probeRecords;
+        }
+        return carried;
+    }
+
+private:
+    void addCategory(const QString& id, const QString& name) { run(m_addCategory, {&id, &name}); }
+
+    void run(const TSQLiteQuery& query, std::initializer_list<const QString*> values)
+    {
+        int index = 1;
+        for (const QString* value : values)
+            m_db.BindSQL(query, index++, *value);
+        m_db.ExecSQL(query);
+    }
+
+    TSQLiteDatabase& m_db;
+    TSQLiteQuery m_addCategory;
+    TSQLiteQuery m_addHost;
+    TSQLiteQuery m_addRecord;
+};
 
 } // namespace
 
-int forEachReadableRow(TSQLiteDatabase& db, const QString& table, const QString& columns,
-                       const std::function<void(const TSQLiteUniTable& row)>& readRow)
+CarriedOver carryUserData(const QString& damagedPath, TSQLiteDatabase& fresh,
+                          const std::atomic_bool& stop)
 {
-    int skipped = 0;
-    qint64 next = LowestRowid;
-    for (;;) {
-        std::unique_ptr<TSQLiteUniTable> rows;
-        bool damaged = !readable([&] { rows = rowsFrom(db, table, columns, next, false); });
-        while (!damaged && !rows->GetEOF()) {
-            const qint64 rowid = rows->FieldAsInteger(0);
-            readRow(*rows);
-            if (rowid == HighestRowid)
-                return skipped;
-            next = rowid + 1;
-            damaged = !readable([&] { rows->Next(); });
-        }
-        if (!damaged)
-            return skipped;
-        ++skipped;
-        rows.reset();
-        const std::optional<qint64> resume = endOfDamage(db, table, next);
-        if (!resume)
-            return skipped;
-        next = *resume;
-    }
-}
+    const StopCheck checkStop = [&] {
+        if (stop)
+            throw SalvageStopped();
+    };
+    const DatabaseFile file(damagedPath);
+    const LeafPlacement leaves(file, checkStop);
+    const auto usersOwn = [&](const std::vector<StoredValue>& values) {
+        return file.textIs(values[2], QLatin1StringView("N"));
+    };
+    const std::vector<Row> categories =
+        readRows(file, leaves.leavesOf(Categories), usersOwn, checkStop);
+    const std::vector<Row> hosts = readRows(file, leaves.leavesOf(Hosts), usersOwn, checkStop);
+    const std::vector<Row> records = readRows(
+        file, leaves.leavesOf(Probe), [](const auto&) { return true; }, checkStop);
+    checkStop();
 
-CarriedOver carryUserData(TSQLiteDatabase& damaged, TSQLiteDatabase& fresh)
-{
-    CarriedOver carried;
-    QSet<QString> categoryIds;
     fresh.BeginTransaction();
-    const TSQLiteQuery addCategory =
-        fresh.PrepareSQL(QStringLiteral("INSERT INTO categories VALUES(?1, ?2, 'N');"));
-    forEachReadableRow(damaged, QStringLiteral("categories"),
-                       QStringLiteral("catid, catname, reserved"), [&](const TSQLiteUniTable& row) {
-                           if (row.FieldAsString(3) != QLatin1String("N"))
-                               return;
-                           const QString id = row.FieldAsString(1);
-                           const QString name = row.FieldAsString(2);
-                           fresh.BindSQL(addCategory, 1, id);
-                           fresh.BindSQL(addCategory, 2, name);
-                           fresh.ExecSQL(addCategory);
-                           categoryIds.insert(id);
-                           ++carried.categories;
-                       });
-    const TSQLiteQuery addHost =
-        fresh.PrepareSQL(QStringLiteral("INSERT INTO hosts VALUES(?1, ?2, 'N');"));
-    forEachReadableRow(damaged, QStringLiteral("hosts"), QStringLiteral("reserved, category, host"),
-                       [&](const TSQLiteUniTable& row) {
-                           if (row.FieldAsStringView(1) != u"N")
-                               return;
-                           const QString category = row.FieldAsString(2);
-                           if (!categoryIds.contains(category))
-                               return;
-                           const QString host = row.FieldAsString(3);
-                           fresh.BindSQL(addHost, 1, category);
-                           fresh.BindSQL(addHost, 2, host);
-                           fresh.ExecSQL(addHost);
-                           ++carried.hosts;
-                       });
-    const TSQLiteQuery addRecord =
-        fresh.PrepareSQL(QStringLiteral("INSERT INTO probe VALUES(?1, ?2, ?3);"));
-    forEachReadableRow(damaged, QStringLiteral("probe"), QStringLiteral("date, time, host"),
-                       [&](const TSQLiteUniTable& row) {
-                           const QString date = row.FieldAsString(1);
-                           const QString time = row.FieldAsString(2);
-                           const QString host = row.FieldAsString(3);
-                           fresh.BindSQL(addRecord, 1, date);
-                           fresh.BindSQL(addRecord, 2, time);
-                           fresh.BindSQL(addRecord, 3, host);
-                           fresh.ExecSQL(addRecord);
-                           ++carried.probeRecords;
-                       });
+    const CarriedOver carried = UserDataWriter(fresh).write(categories, hosts, records);
     fresh.Commit();
     return carried;
 }

@@ -1,13 +1,15 @@
 #pragma once
 
-// Reading what is left of a damaged database: every row that can still be
-// read, a damaged page costing only its own rows.
+// Carrying what is left of a damaged database into a new one: every row of the
+// user's on a page that still reads as a leaf of its table, whatever else of
+// the file is damaged.
 
 #include "SQLiteTable3.h"
+#include "SolvekException.h"
 
 #include <QString>
 
-#include <functional>
+#include <atomic>
 
 // What was copied out of a damaged database.
 struct CarriedOver {
@@ -16,16 +18,23 @@ struct CarriedOver {
     qint64 probeRecords = 0;
 };
 
-// Calls readRow for every row of the table that can still be read, in rowid
-// order; the row's column 0 is its rowid, the given columns follow. A read
-// that fails goes on after the damaged stretch of rowids, found by probing,
-// so one bad page loses only its own rows. Exceptions of readRow, and an
-// interrupted read, pass through. Answers how many damaged stretches were
-// skipped.
-int forEachReadableRow(TSQLiteDatabase& db, const QString& table, const QString& columns,
-                       const std::function<void(const TSQLiteUniTable& row)>& readRow);
+// Thrown by carryUserData once it was told to stop.
+class SalvageStopped : public solvek::Exception {
+public:
+    SalvageStopped()
+        : solvek::Exception(QStringLiteral("Copying from the damaged database was stopped"))
+    {}
+};
 
 // Copies the user's own categories (reserved "N") with their hosts, and the
-// probe log, from a damaged database into one with fresh tables, in one
+// probe log, from the damaged file into a database with fresh tables, in one
 // transaction. The lists' rows stay behind: the next update fetches them.
-CarriedOver carryUserData(TSQLiteDatabase& damaged, TSQLiteDatabase& fresh);
+// The file is read by its pages, not through SQLite: a leaf is found through
+// its table's tree or, where the tree cannot be read, by the shape of its rows
+// and the rowids the tree lacks; pages on the freelist are left out. Hosts
+// whose category row is lost go into a category of the user's named as
+// recovered, one for each old category id; the counts include those
+// categories. Throws SalvageStopped soon after stop is set, and
+// solvek::Exception when the file cannot be read.
+CarriedOver carryUserData(const QString& damagedPath, TSQLiteDatabase& fresh,
+                          const std::atomic_bool& stop);

@@ -380,10 +380,9 @@ QString replaceDamagedDatabase(const QString& damage, const std::atomic_bool& st
     QFile::remove(salvagePath);
     CarriedOver carried;
     try {
-        const auto damaged = connectStoppable(DBPath, stop);
         const auto fresh = connectTo(salvagePath);
         createTables(*fresh);
-        carried = carryUserData(*damaged, *fresh);
+        carried = carryUserData(DBPath, *fresh, stop);
     } catch (const solvek::Exception& e) {
         if (stop)
             return {};

@@ -8,9 +8,9 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -18,7 +18,11 @@ namespace {
 
 class DamagedDatabaseTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir.isValid()); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        fake.dataFolderPath = fake.configFolderPath = dir.path() + "/";
+    }
     void TearDown() override { finiSqliteUtilsModule(); }
 
     QString file(const QString& name) const { return dir.path() + "/" + name; }
@@ -29,76 +33,273 @@ protected:
         return db.GetTableValue(sql);
     }
 
+    // Carries the damaged file into a new one at freshPath.
+    static CarriedOver carry(const QString& damagedPath, const QString& freshPath)
+    {
+        TSQLiteDatabase fresh(freshPath);
+        createTables(fresh);
+        const std::atomic_bool stop = false;
+        return carryUserData(damagedPath, fresh, stop);
+    }
+
     QTemporaryDir dir;
     platform::ScopedFakePlatform fake;
 };
 
-// The rowids read from the hosts table, each checked against its host.
-QList<qint64> readableHostRowids(const QString& path, int* skipped)
+constexpr int ListHosts = 100000; // enough for the hosts tree to have three levels
+constexpr int MineHosts = 300;
+constexpr int WorkHosts = 50;
+constexpr int ProbeRecords = 400;
+// Rowids of the user's hosts: "Mine" (category 1) in the middle, "Work"
+// (category 2) at the end.
+constexpr qint64 FirstMine = ListHosts / 2 + 1;
+constexpr qint64 FirstWork = ListHosts + MineHosts + 1;
+
+// The program's layout with two categories of the user's, and rows of the
+// user's shape left on the freelist by a dropped table, as deleted rows are.
+void makeUserDatabase(const QString& path)
+{
+    makeProgramDatabase(path, ListHosts, MineHosts, ProbeRecords);
+    TSQLiteDatabase db(path);
+    db.BeginTransaction();
+    db.ExecSQL("INSERT INTO categories VALUES('2', 'Work', 'N');");
+    db.ExecSQL("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 50) "
+               "INSERT INTO hosts SELECT '2', 'work' || i || '.example.com', 'N' FROM n;");
+    db.ExecSQL("CREATE TABLE gone (category text, host text, reserved text);");
+    db.ExecSQL("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+               "INSERT INTO gone SELECT '1', 'gone' || i || '.example.com', 'N' FROM n;");
+    db.Commit();
+    db.GetTableValue("PRAGMA secure_delete = OFF;"); // Debian's SQLite clears freed pages
+    db.ExecSQL("DROP TABLE gone;");
+}
+
+// A page of a table's tree as dbstat tells it.
+struct TreePage {
+    int page = 0;
+    QString path; // "/" for the root, then one step a level
+    QString type;
+    int cells = 0;
+};
+
+QList<TreePage> treePages(const QString& path, const QString& table)
 {
     TSQLiteDatabase db(path);
-    QList<qint64> rowids;
-    *skipped = forEachReadableRow(db, "hosts", "host", [&](const TSQLiteUniTable& row) {
-        const qint64 rowid = row.FieldAsInteger(0);
-        EXPECT_EQ(row.FieldAsString(1), QString("list%1.example.net").arg(rowid - 1));
-        rowids.append(rowid);
-    });
-    return rowids;
+    db.AddParamText(":table", table);
+    const auto pages = db.GetTable("SELECT pageno, path, pagetype, ncell FROM dbstat WHERE "
+                                   "name = :table ORDER BY path;");
+    QList<TreePage> result;
+    for (; !pages->GetEOF(); pages->Next())
+        result.append({int(pages->FieldAsInteger(0)), pages->FieldAsString(1),
+                       pages->FieldAsString(2), int(pages->FieldAsInteger(3))});
+    return result;
+}
+
+QList<TreePage> leavesOf(const QList<TreePage>& tree)
+{
+    QList<TreePage> leaves;
+    for (const TreePage& page : tree)
+        if (page.type == "leaf")
+            leaves.append(page);
+    return leaves;
+}
+
+// The index of the leaf holding the rowid, the table's rowids running from 1.
+int leafHolding(const QList<TreePage>& leaves, qint64 rowid)
+{
+    qint64 last = 0;
+    for (int i = 0; i < leaves.size(); ++i)
+        if ((last += leaves[i].cells) >= rowid)
+            return i;
+    return -1;
+}
+
+// What overwriting some pages (and maybe the header) costs the user.
+struct Damage {
+    QList<int> pages;
+    bool header = false;
+    int mineLost = 0;
+    int workLost = 0;
+    int probeLost = 0;
+    bool categoriesLost = false;
+};
+
+// Counts the user's hosts on the hosts leaves of those indexes.
+void loseHostLeaves(const QList<TreePage>& leaves, const QList<int>& indexes, Damage* damage)
+{
+    const auto overlap = [](qint64 first, qint64 last, qint64 from, qint64 count) {
+        return int(
+            std::max<qint64>(0, std::min(last, from + count - 1) - std::max(first, from) + 1));
+    };
+    for (const int index : indexes) {
+        qint64 first = 1;
+        for (int i = 0; i < index; ++i)
+            first += leaves[i].cells;
+        const qint64 last = first + leaves[index].cells - 1;
+        damage->pages.append(leaves[index].page);
+        damage->mineLost += overlap(first, last, FirstMine, MineHosts);
+        damage->workLost += overlap(first, last, FirstWork, WorkHosts);
+    }
+}
+
+bool spoilHeader(const QString& path)
+{
+    QFile file(path);
+    QByteArray garbage(100, '\0');
+    QRandomGenerator(100).fillRange(reinterpret_cast<quint32*>(garbage.data()), 25);
+    return file.open(QIODevice::ReadWrite) && file.write(garbage) == 100;
 }
 
 } // namespace
 
-TEST_F(DamagedDatabaseTest, ADamagedPageLosesOnlyItsOwnRows)
+// Every row of the user's on a page that still reads as a table leaf is
+// carried, whatever else is damaged; the lists' rows, rows on damaged leaves
+// and rows deleted before never are.
+TEST_F(DamagedDatabaseTest, CarriesEveryUserRowOnAReadableLeaf)
 {
-    constexpr int Hosts = 20000;
-    // The first and last leaves test the ends of the rowid range; two apart
-    // test going on after each.
-    const QList<QList<int>> damagedLeaves = {{0}, {40}, {-1}, {30, 33}};
-    for (const QList<int>& damaged : damagedLeaves) {
-        SCOPED_TRACE(damaged.first());
-        const QString path = file(QString("db%1-%2").arg(damaged.first()).arg(damaged.size()));
-        makeProgramDatabase(path, Hosts, 0, 0);
-        const QList<LeafPage> leaves = leafPages(path, "hosts");
-        ASSERT_GT(leaves.size(), 60);
-        QList<int> pages;
-        int lostRows = 0;
-        for (const int index : damaged) {
-            const LeafPage& leaf = leaves.at(index < 0 ? leaves.size() + index : index);
-            pages.append(leaf.page);
-            lostRows += leaf.rows;
-        }
-        ASSERT_TRUE(overwritePages(path, pages));
+    const QString sound = file("sound.db");
+    makeUserDatabase(sound);
+    ASSERT_GT(count(sound, "PRAGMA freelist_count;"), 10);
+    const QList<TreePage> hostTree = treePages(sound, "hosts");
+    const QList<TreePage> hostLeaves = leavesOf(hostTree);
+    const QList<TreePage> probeLeaves = leavesOf(treePages(sound, "probe"));
+    ASSERT_GT(probeLeaves.size(), 3);
+    const int firstMineLeaf = leafHolding(hostLeaves, FirstMine);
+    ASSERT_GT(firstMineLeaf, 30);
+    const auto rootOf = [&](const QString& table) {
+        const TreePage root = treePages(sound, table).first();
+        EXPECT_EQ(root.path, "/");
+        EXPECT_EQ(root.type, "internal");
+        return root.page;
+    };
 
-        int skipped = 0;
-        const QList<qint64> rowids = readableHostRowids(path, &skipped);
-        EXPECT_EQ(skipped, damaged.size());
-        EXPECT_EQ(rowids.size(), Hosts - lostRows);
-        // Every row read once, in order; the lost ones make one run per page.
-        int runs = 0;
-        qint64 expected = 1;
-        for (const qint64 rowid : rowids) {
-            ASSERT_GE(rowid, expected);
-            runs += rowid > expected ? 1 : 0;
-            expected = rowid + 1;
+    const auto pageAboveMine = [&] {
+        const QString leafPath = hostLeaves[firstMineLeaf].path;
+        const QString above = leafPath.left(leafPath.lastIndexOf('/', -2) + 1);
+        for (const TreePage& page : hostTree)
+            if (page.path == above) {
+                EXPECT_EQ(page.type, "internal");
+                EXPECT_NE(page.path, "/");
+                return page.page;
+            }
+        ADD_FAILURE() << "no page above " << leafPath.toStdString();
+        return 0;
+    };
+    const auto categoriesPage = [&] {
+        const QList<TreePage> categories = treePages(sound, "categories");
+        EXPECT_EQ(categories.size(), 1);
+        Damage damage{{categories.first().page}};
+        damage.categoriesLost = true;
+        return damage;
+    };
+
+    const std::vector<std::pair<const char*, std::function<Damage()>>> cases = {
+        {"the first and the last leaf of hosts",
+         [&] {
+             Damage damage;
+             loseHostLeaves(hostLeaves, {0, int(hostLeaves.size()) - 1}, &damage);
+             return damage;
+         }},
+        {"the first and the last leaf of probe",
+         [&] {
+             Damage damage{{probeLeaves.first().page, probeLeaves.last().page}};
+             damage.probeLost = probeLeaves.first().cells + probeLeaves.last().cells;
+             return damage;
+         }},
+        {"the interior page above Mine's first leaf", [&] { return Damage{{pageAboveMine()}}; }},
+        {"the categories page", categoriesPage},
+        {"the file's header",
+         [&] {
+             return Damage{{}, true};
+         }},
+        {"page 1: the header and the schema", [&] { return Damage{{1}}; }},
+        {"the roots of hosts and probe",
+         [&] {
+             return Damage{{rootOf("hosts"), rootOf("probe")}};
+         }},
+        // Mine's leaves fit the gap in hosts and the whole of categories.
+        {"the categories page and the interior page above Mine's first leaf",
+         [&] {
+             Damage damage = categoriesPage();
+             damage.pages.append(pageAboveMine());
+             return damage;
+         }},
+        {"several runs of leaves",
+         [&] {
+             Damage damage;
+             loseHostLeaves(hostLeaves, {20, 21, 22, firstMineLeaf + 1, firstMineLeaf + 2},
+                            &damage);
+             EXPECT_GT(damage.mineLost, 0);
+             return damage;
+         }},
+    };
+    for (int k = 0; k < int(cases.size()); ++k) {
+        SCOPED_TRACE(cases[k].first);
+        const QString damaged = file(QString("damaged%1.db").arg(k));
+        const QString fresh = file(QString("fresh%1.db").arg(k));
+        ASSERT_TRUE(QFile::copy(sound, damaged));
+        const Damage damage = cases[k].second();
+        ASSERT_TRUE(overwritePages(damaged, damage.pages));
+        if (damage.header) {
+            ASSERT_TRUE(spoilHeader(damaged));
         }
-        runs += expected <= Hosts ? 1 : 0;
-        EXPECT_EQ(runs, damaged.size());
+
+        const CarriedOver carried = carry(damaged, fresh);
+        const int mine = MineHosts - damage.mineLost;
+        const int work = WorkHosts - damage.workLost;
+        EXPECT_EQ(carried.categories, 2);
+        EXPECT_EQ(carried.hosts, mine + work);
+        EXPECT_EQ(carried.probeRecords, ProbeRecords - damage.probeLost);
+        EXPECT_EQ(count(fresh, "SELECT COUNT(*) FROM hosts WHERE category = '1'"), mine);
+        EXPECT_EQ(count(fresh, "SELECT COUNT(*) FROM hosts WHERE category = '2'"), work);
+        EXPECT_EQ(count(fresh, "SELECT COUNT(*) FROM probe"), carried.probeRecords);
+        TSQLiteDatabase db(fresh);
+        QStringList names;
+        db.GetTableStrings("SELECT catname FROM categories WHERE reserved = 'N' ORDER BY catid;",
+                           names);
+        const QStringList expected =
+            damage.categoriesLost ? QStringList{"Recovered category 1", "Recovered category 2"}
+                                  : QStringList{"Mine", "Work"};
+        EXPECT_EQ(names, expected);
     }
 }
 
-// Quitting interrupts the reads: the walk ends there, rather than crawling on
-// as if every interrupted read were a damaged page.
-TEST_F(DamagedDatabaseTest, AnInterruptedReadEndsTheWalk)
+// Hosts whose category is gone go into one recovered category for each old
+// id, named so that no two categories share a name.
+TEST_F(DamagedDatabaseTest, HostsWithoutTheirCategoryGoToARecoveredOne)
 {
-    const QString path = file("sound.db");
-    makeProgramDatabase(path, 5000, 0, 0);
-    TSQLiteDatabase db(path);
-    sqlite3_progress_handler(
-        db.DB(), 1, [](void*) { return 1; }, nullptr);
-    int rows = 0;
-    EXPECT_THROW(forEachReadableRow(db, "hosts", "host", [&](const TSQLiteUniTable&) { ++rows; }),
-                 ESQLiteException);
-    EXPECT_EQ(rows, 0);
+    const QString path = file("orphans.db");
+    makeProgramDatabase(path, 0, 0, 0);
+    {
+        TSQLiteDatabase db(path);
+        db.ExecSQL("INSERT INTO categories VALUES('3', 'Recovered category 7', 'N');");
+        db.ExecSQL("INSERT INTO hosts VALUES('7', 'a.example', 'N'), ('3', 'b.example', 'N'), "
+                   "('7', 'c.example', 'N'), ('9', 'd.example', 'N'), ('2', 'e.example', 'Y');");
+    }
+    const QString fresh = file("fresh.db");
+    const CarriedOver carried = carry(path, fresh);
+    EXPECT_EQ(carried.categories, 4);
+    EXPECT_EQ(carried.hosts, 4);
+    TSQLiteDatabase db(fresh);
+    QStringList rows;
+    db.GetTableStrings("SELECT c.catid || ' ' || c.catname || ': ' || group_concat(h.host) FROM "
+                       "categories c JOIN hosts h ON h.category = c.catid WHERE c.reserved = 'N' "
+                       "GROUP BY c.catid ORDER BY c.catid;",
+                       rows);
+    EXPECT_EQ(rows.join('\n').toStdString(),
+              "3 Recovered category 7: b.example\n7 Recovered category 7 (2): a.example,c.example\n"
+              "9 Recovered category 9: d.example");
+}
+
+// Quitting stops the carrying: nothing is written, and the caller can tell.
+TEST_F(DamagedDatabaseTest, CarryingStopsWhenToldTo)
+{
+    const QString path = file("big.db");
+    makeProgramDatabase(path, ListHosts, MineHosts, ProbeRecords);
+    TSQLiteDatabase fresh(file("fresh.db"));
+    createTables(fresh);
+    const std::atomic_bool stop = true;
+    EXPECT_THROW(carryUserData(path, fresh, stop), SalvageStopped);
+    EXPECT_EQ(fresh.GetTableValue("SELECT COUNT(*) FROM hosts"), 0);
 }
 
 // The check runs while workers and the window thread already want the
