@@ -44,6 +44,7 @@ public:
     HeldInstanceLock& operator=(const HeldInstanceLock&) = delete;
 
     bool held() const { return m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) == 0; }
+    void release() { ::flock(m_fd, LOCK_UN); }
 
 private:
     int m_fd;
@@ -398,14 +399,14 @@ TEST(ProgramStart, KilledAtAnyStepOfSettingADamagedDatabaseAsideTheNextStartKeep
             next.waitForFinished(50);
         next.kill();
         next.waitForFinished(10000);
-        EXPECT_EQ(userHostsIn(database), UserHosts)
-            << next.readAllStandardError().toStdString();
+        EXPECT_EQ(userHostsIn(database), UserHosts) << next.readAllStandardError().toStdString();
         EXPECT_FALSE(QFileInfo::exists(database + ".salvage"));
     }
 }
 
 // The database belongs to the copy that runs: a second start leaves it as it
-// is, damaged or not, and only says that the program runs already.
+// is, damaged or not, and only says that the program runs already. The copy
+// that runs carries the user's data out of it, its header spoilt as it is.
 TEST(ProgramStart, ASecondStartLeavesTheRunningCopysDamagedDatabaseAlone)
 {
     ProgramFolder folder;
@@ -432,4 +433,16 @@ TEST(ProgramStart, ASecondStartLeavesTheRunningCopysDamagedDatabaseAlone)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.readAll() == before);
     EXPECT_EQ(QDir(QFileInfo(database).absolutePath()).entryList(QDir::Files).size(), 1);
+
+    // The copy that runs, started after it, carries the user's data out of it.
+    running.release();
+    QProcess owner;
+    owner.setProcessEnvironment(folder.environment());
+    owner.start(folder.program(), {});
+    ASSERT_TRUE(owner.waitForStarted(10000));
+    for (QDeadlineTimer deadline(60000); userHostsIn(database) != 50 && !deadline.hasExpired();)
+        owner.waitForFinished(50);
+    owner.kill();
+    owner.waitForFinished(10000);
+    EXPECT_EQ(userHostsIn(database), 50) << owner.readAllStandardError().toStdString();
 }

@@ -1,6 +1,8 @@
 #include "DamagedDatabase.h"
 #include "DatabaseSalvage.h"
+#include "DatabaseTrouble.h"
 #include "FakePlatform.h"
+#include "Unprivileged.h"
 #include "UntSqliteUtils.h"
 #include "WaitUntil.h"
 
@@ -11,7 +13,9 @@
 
 #include <atomic>
 #include <functional>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -371,4 +375,93 @@ TEST_F(DamagedDatabaseTest, UseDuringTheCheckWaitsAndReachesTheNewDatabase)
             << fake.shownBoxes[0].text.toStdString();
         finiSqliteUtilsModule();
     }
+}
+
+// A damaged database whose folder cannot be written cannot be set aside: one
+// box says so and what to do, whether the damage shows at start (a spoilt
+// header) or in the check (a damaged leaf), and nothing more is told of it.
+TEST_F(DamagedDatabaseTest, InAFolderThatCannotBeWrittenOneBoxSaysToMakeItWritable)
+{
+    constexpr uid_t Nobody = 65534; // the user runUnprivileged drops to, with its group
+    for (const bool spoiltHeader : {true, false}) {
+        SCOPED_TRACE(spoiltHeader);
+        const QString folder = file(spoiltHeader ? "header" : "leaf");
+        ASSERT_TRUE(QDir().mkpath(folder + "/config"));
+        const QString path = folder + "/solvekdat.db";
+        makeProgramDatabase(path, 20000, 20, 5);
+        ASSERT_TRUE(overwritePages(path, {leafPages(path, "hosts")[3].page}));
+        QFile header(path);
+        if (spoiltHeader)
+            ASSERT_TRUE(header.open(QIODevice::ReadWrite) &&
+                        header.write(QByteArray(100, '\x7f')) == 100);
+        header.close();
+        for (const QString& owned : {dir.path(), folder, folder + "/config", path})
+            if (::geteuid() == 0)
+                ASSERT_EQ(::chown(QFile::encodeName(owned).constData(), Nobody, Nobody), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+        fake.dataFolderPath = folder + "/";
+        fake.configFolderPath = folder + "/config/";
+        fake.shownBoxes.clear();
+
+        const QString told = runUnprivileged([&] {
+            initSqliteUtilsModule();
+            startDatabaseCheck();
+            QStringList texts;
+            try {
+                hostExists("mine1.example.com"); // waits for the check, then meets the damage
+            } catch (const std::exception& e) {
+                if (const QString notice = withDamageNotice({}, e); !notice.isEmpty())
+                    texts << notice;
+            }
+            endDatabaseCheck(); // it has ended: only its box may still be on the way
+            QCoreApplication::processEvents();
+            for (const auto& box : fake.shownBoxes)
+                texts << box.text;
+            return QString::number(texts.size()) + "|" + texts.join("|");
+        });
+        ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+
+        EXPECT_TRUE(told.startsWith("1|The database \"" + path + "\"")) << told.toStdString();
+        EXPECT_TRUE(told.contains("since its folder \"" + folder +
+                                  "\" cannot be written: make that folder writable"))
+            << told.toStdString();
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 1);
+    }
+}
+
+// Damage met while the program runs, in a folder that cannot be written: the
+// notice says what must change before a start can set the file aside.
+TEST_F(DamagedDatabaseTest, DamageMetLaterInAFolderThatCannotBeWrittenAsksForAWritableFolder)
+{
+    constexpr uid_t Nobody = 65534;
+    const QString folder = file("later");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    fake.dataFolderPath = fake.configFolderPath = folder + "/";
+    initSqliteUtilsModule();
+    makeProgramDatabase(DBPath + ".made", 20000, 20, 5);
+    ASSERT_TRUE(overwritePages(DBPath + ".made", {leafPages(DBPath + ".made", "hosts")[3].page}));
+    ASSERT_TRUE(QFile::remove(DBPath) && QFile::rename(DBPath + ".made", DBPath));
+    for (const QString& owned : {dir.path(), folder, DBPath})
+        if (::geteuid() == 0)
+            ASSERT_EQ(::chown(QFile::encodeName(owned).constData(), Nobody, Nobody), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+
+    const QString notice = runUnprivileged([] {
+        try {
+            hostExists("mine1.example.com");
+        } catch (const std::exception& e) {
+            return withDamageNotice({}, e);
+        }
+        return QString("read");
+    });
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0755), 0);
+
+    EXPECT_EQ(notice.toStdString(),
+              ("\n\nThe database \"" + DBPath +
+               "\" is damaged. It can be set aside, keeping what can still be read of "
+               "your own categories and the probe log, only once its folder \"" +
+               folder +
+               "\" can be written: make that folder writable, then exit the program "
+               "and start it again.")
+                  .toStdString());
 }
