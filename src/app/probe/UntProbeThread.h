@@ -47,9 +47,14 @@ inline constexpr int ReceiveTimeoutMs = 5000;
 // Connection threads alive at once; ready connections beyond wait for a slot.
 inline constexpr int ConnectionThreads = 64;
 // Connections accepted and waiting for their request or a thread; beyond
-// this, or beyond the descriptors the process can spare, the oldest waiting
-// one is closed.
+// this, or beyond the descriptors the process can spare, the oldest silent
+// one is closed to make room.
 inline constexpr int WaitingConnections = 4096;
+// A waiting connection counts as silent once it has sent nothing for this
+// long. Fresher ones are never closed to make room: a client's request comes
+// right behind its connection, so newer clients wait in the system's queue
+// instead, and are taken once there is room.
+inline constexpr int SilentAfterMs = 1000;
 // Descriptors the probe always leaves free under a large limit: one for each
 // connection thread's event loop (beside its socket), and the rest of the
 // program's share (database, windows, downloads).
