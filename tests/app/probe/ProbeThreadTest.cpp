@@ -106,6 +106,15 @@ TEST(ProbeRequest, AnswerIsTheFortyTwoBytes)
     EXPECT_EQ(probeAnswer().size(), 42);
 }
 
+TEST(ProbeLimits, ReserveIsHalfTheLimitAtLeast32AtMost192)
+{
+    // Worked out by hand from the rule, not from the code.
+    const std::pair<int, int> limitAndReserve[] = {{40, 32},   {63, 32},   {64, 32},   {100, 50},
+                                                   {200, 100}, {384, 192}, {400, 192}, {1024, 192}};
+    for (const auto& [limit, reserve] : limitAndReserve)
+        EXPECT_EQ(probe_limits::reservedDescriptors(limit), reserve) << "limit " << limit;
+}
+
 // ---------------------------------------------------------------------------
 // The listener on a free port of 127.0.0.1
 
