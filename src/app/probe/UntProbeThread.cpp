@@ -134,8 +134,11 @@ bool ProbeConnectionGate::closeAnswers(QDeadlineTimer deadline)
                                   [&] { return m_answering == 0; });
 }
 
-TProbeCo::TProbeCo(std::shared_ptr<ProbeConnectionGate> gate, int receiveTimeoutMs)
-    : m_gate(std::move(gate)), m_receiveTimeoutMs(receiveTimeoutMs)
+TProbeCo::TProbeCo(std::shared_ptr<ProbeConnectionGate> gate, int receiveTimeoutMs,
+                   ProbeRecordStep record)
+    : m_gate(std::move(gate)), m_receiveTimeoutMs(receiveTimeoutMs),
+      m_record(record ? std::move(record)
+                      : [](const QString& host) { ProbeLogWriter::instance().add(host); })
 {}
 
 TProbeCo::~TProbeCo()
@@ -168,7 +171,7 @@ void TProbeCo::Execute()
             judgeProbeRequest(QByteArrayView(buffer.constData(), received));
         // Queued before the answer: a client that was answered is recorded.
         if (request.log)
-            ProbeLogWriter::instance().add(request.host);
+            m_record(request.host);
         if (request.answer)
             sock.sendOnce(probeAnswer());
         if (m_gate)
@@ -266,7 +269,8 @@ private:
     void startReadyConnections()
     {
         while (!m_ready.empty() && m_owner.m_gate->alive() < probe_limits::ConnectionThreads) {
-            auto* connection = new TProbeCo(m_owner.m_gate, m_owner.m_receiveTimeoutMs);
+            auto* connection =
+                new TProbeCo(m_owner.m_gate, m_owner.m_receiveTimeoutMs, m_owner.m_record);
             connection->setFreeOnTerminate(true);
             connection->setPriority(tpHighest);
             connection->setSock(std::move(m_ready.front()));
@@ -371,8 +375,8 @@ private:
     bool m_shutOutTold = false;
 };
 
-TProbe::TProbe(quint16 port, int receiveTimeoutMs)
-    : m_port(port), m_receiveTimeoutMs(receiveTimeoutMs),
+TProbe::TProbe(quint16 port, int receiveTimeoutMs, ProbeRecordStep record)
+    : m_port(port), m_receiveTimeoutMs(receiveTimeoutMs), m_record(std::move(record)),
       m_gate(std::make_shared<ProbeConnectionGate>())
 {}
 

@@ -74,6 +74,10 @@ constexpr int reservedDescriptors(int limit)
 inline constexpr int ListenBacklog = 512;
 } // namespace probe_limits
 
+// Queues the record of a request for the host it names; the record writer's
+// queue unless a test slows the step down.
+using ProbeRecordStep = std::function<void(const QString& host)>;
+
 // Shared by a listener and its connection threads, which may outlive it.
 class ProbeConnectionGate {
 public:
@@ -114,7 +118,8 @@ private:
 class TProbeCo : public TThread, public LiveCount<TProbeCo> {
 public:
     explicit TProbeCo(std::shared_ptr<ProbeConnectionGate> gate = {},
-                      int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs);
+                      int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs,
+                      ProbeRecordStep record = {});
     ~TProbeCo() override;
 
     // Hands over the accepted connection (the thread then owns it).
@@ -126,6 +131,7 @@ protected:
 private:
     std::shared_ptr<ProbeConnectionGate> m_gate;
     const int m_receiveTimeoutMs;
+    const ProbeRecordStep m_record;
     platform::Socket sock;
 };
 
@@ -138,7 +144,8 @@ public:
     // Port 0 listens on a free port the system picks (tests). A connection
     // that sends nothing within the receive time-out is closed unanswered.
     explicit TProbe(quint16 port = ProgramPort,
-                    int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs);
+                    int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs,
+                    ProbeRecordStep record = {});
     ~TProbe() override;
 
     // The listening socket; -1 before it listens, after it failed or ended.
@@ -172,6 +179,7 @@ private:
 
     const quint16 m_port;
     const int m_receiveTimeoutMs;
+    const ProbeRecordStep m_record;
     std::shared_ptr<ProbeConnectionGate> m_gate;
     mutable QMutex m_mutex; // guards serverSock against the window thread's shutdown
     platform::Socket serverSock;

@@ -946,6 +946,29 @@ TEST_F(ProbeTest, PortInUseShowsTheSocketErrorAndSwitchesBackOff)
     EXPECT_TRUE(box.text.startsWith("Can't start the Solvek Probe system, we wasn't able"));
 }
 
+TEST_F(ProbeTest, TheEndWaitsUntilAnAnswerUnderWayIsRecordedAndSent)
+{
+    std::atomic<bool> recording{false};
+    // Slower than all the rest of the end, so an end that does not wait is seen.
+    TProbe slow(0, probe_limits::ReceiveTimeoutMs, [&](const QString& host) {
+        recording.store(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ProbeLogWriter::instance().add(host);
+    });
+    slow.Start();
+    ASSERT_TRUE(waitUntil([&] { return slow.listeningPort() != 0; }));
+    Socket client = connectTo(slow.listeningPort());
+    ASSERT_TRUE(client.valid());
+    sendAll(client, "GET / HTTP/1.1\r\nHost: slow.com\r\n\r\n");
+    ASSERT_TRUE(waitUntil([&] { return recording.load(); }));
+
+    // The program's end: answers stop, then what was queued is stored.
+    EXPECT_TRUE(slow.stopAnswering(QDeadlineTimer(20000)));
+    EXPECT_TRUE(ProbeLogWriter::instance().flush());
+    EXPECT_EQ(column("SELECT host FROM probe;"), QStringList{" slow.com"});
+    EXPECT_EQ(readToEnd(client), probeAnswer());
+}
+
 TEST_F(ProbeTest, SilentClientIsClosedUnansweredAfterTheReceiveTimeOut)
 {
     TProbe quick(0, 100);
