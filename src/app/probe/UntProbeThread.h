@@ -74,8 +74,8 @@ constexpr int reservedDescriptors(int limit)
 inline constexpr int ListenBacklog = 512;
 } // namespace probe_limits
 
-// Queues the record of a request for the host it names; the record writer's
-// queue unless a test slows the step down.
+// Queues the record of a request for the host it names: into the record
+// writer's queue, unless another step is given (tests slow it down).
 using ProbeRecordStep = std::function<void(const QString& host)>;
 
 // Shared by a listener and its connection threads, which may outlive it.
@@ -143,6 +143,7 @@ public:
 
     // Port 0 listens on a free port the system picks (tests). A connection
     // that sends nothing within the receive time-out is closed unanswered.
+    // An empty record step queues records for the record writer.
     explicit TProbe(quint16 port = ProgramPort,
                     int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs,
                     ProbeRecordStep record = {});
