@@ -9,14 +9,22 @@ ProbeDescriptorBudget::ProbeDescriptorBudget()
 
 int ProbeDescriptorBudget::room()
 {
-    const auto spare = [this] {
-        const int limit = platform::descriptorLimit();
-        return limit - (m_counted + m_changeSinceCount) - probe_limits::reservedDescriptors(limit);
-    };
     const auto sinceCount = Clock::now() - m_countedAt;
     if (sinceCount >= CountInterval || (spare() <= 0 && sinceCount >= ShortCountInterval))
         count();
     return spare();
+}
+
+int ProbeDescriptorBudget::roomByCountNow()
+{
+    count();
+    return spare();
+}
+
+int ProbeDescriptorBudget::spare() const
+{
+    const int limit = platform::descriptorLimit();
+    return limit - (m_counted + m_changeSinceCount) - probe_limits::reservedDescriptors(limit);
 }
 
 void ProbeDescriptorBudget::count()

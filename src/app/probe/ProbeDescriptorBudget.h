@@ -20,6 +20,9 @@ public:
     // counted again when the last count is old, or sooner when there seems to
     // be no room (sockets closed by connection threads show only in a count).
     int room();
+    // The same from a count taken now, for a verdict that must not rest on
+    // changes not yet counted.
+    int roomByCountNow();
 
     // The probe took or closed one of its sockets since the last count.
     void opened() { ++m_changeSinceCount; }
@@ -42,6 +45,7 @@ private:
     static constexpr auto ShortCountInterval = std::chrono::milliseconds(10);
 
     void count();
+    int spare() const;
 
     platform::DescriptorCount m_descriptors;
     int m_counted = 0;

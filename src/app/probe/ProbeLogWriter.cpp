@@ -32,6 +32,7 @@ public:
     static constexpr std::size_t BatchLimit = 5000;
     static constexpr auto RetryDelay = std::chrono::seconds(1);
     static constexpr auto StepLookInterval = std::chrono::milliseconds(5);
+    static constexpr auto LockLookInterval = std::chrono::milliseconds(10);
 
     Worker() : m_thread([this] { run(); }) {}
 
@@ -86,32 +87,58 @@ public:
     }
 
     // Tells how many records the full queue refused since this was last
-    // told: in a box, or on standard error when the process ends, where the
-    // records still waiting are lost with it and counted too.
+    // told, in a box; or, when the process ends, on standard error with the
+    // records still waiting, which are lost with it, and why they wait.
     void tellLostRecords(bool atExit)
     {
-        qint64 lost = 0;
+        qint64 refused = 0;
+        qint64 waiting = 0;
+        QString reason;
         {
             std::lock_guard lock(m_mutex);
-            lost = m_dropped - m_droppedTold;
+            refused = m_dropped - m_droppedTold;
             m_droppedTold = m_dropped;
-            if (atExit)
-                lost += qint64(m_queue.size());
+            if (atExit) {
+                waiting = qint64(m_queue.size());
+                reason = unstoredReason();
+            }
         }
-        if (lost == 0)
-            return;
-        const QString text =
-            QStringLiteral("%1 probe records were lost while the database could not be "
-                           "written: at most %2 records wait for it.")
-                .arg(lost)
-                .arg(QueueLimit);
-        if (atExit)
-            std::fprintf(stderr, "Solvek Anti-Bot: %s\n", qPrintable(text));
-        else
-            tellDatabaseTrouble(text);
+        if (atExit && refused + waiting > 0)
+            std::fprintf(stderr, "Solvek Anti-Bot: %s\n",
+                         qPrintable(lostAtExitText(refused, waiting, reason)));
+        else if (refused > 0)
+            tellDatabaseTrouble(QStringLiteral("%1 probe records were lost while the database "
+                                               "could not be written: at most %2 records wait "
+                                               "for it.")
+                                    .arg(refused)
+                                    .arg(QueueLimit));
     }
 
 private:
+    static QString lostAtExitText(qint64 refused, qint64 waiting, const QString& reason)
+    {
+        QString text =
+            QStringLiteral("%1 probe records were lost. %2.").arg(refused + waiting).arg(reason);
+        if (refused > 0)
+            text += QStringLiteral(" %1 of them were refused before, as at most %2 records wait "
+                                   "for the database.")
+                        .arg(refused)
+                        .arg(QueueLimit);
+        return text;
+    }
+
+    // Why the records still waiting are not stored; under the lock.
+    QString unstoredReason() const
+    {
+        if (m_waitingForLock || isDatabaseBusy(m_lastFailure))
+            return QStringLiteral("The database \"%1\" was locked by another program or task "
+                                  "when Solvek Anti-Bot ended")
+                .arg(DBPath);
+        if (!m_lastFailure.isEmpty())
+            return databaseFailureText(m_lastFailure);
+        return QStringLiteral("The time to store them ran out as Solvek Anti-Bot ended");
+    }
+
     static std::chrono::steady_clock::time_point nextLook()
     {
         return std::chrono::steady_clock::now() + StepLookInterval;
@@ -146,9 +173,15 @@ private:
 
     bool store(const std::vector<ProbeRecord>& batch)
     {
+        // However the try ends, it no longer waits for a lock.
+        struct LockWaitEnd {
+            Worker& worker;
+            ~LockWaitEnd() { worker.setWaitingForLock(false); }
+        } lockWaitEnd{*this};
         try {
             createDB();
             const auto db = openDatabase();
+            db->SetBusyHandler(lockWait());
             db->BeginTransaction();
             TSQLiteQuery insert =
                 db->PrepareSQL(QStringLiteral("INSERT INTO probe VALUES(?, ?, ?);"));
@@ -160,14 +193,13 @@ private:
             }
             db->ReleaseSQL(insert);
             db->Commit();
-            m_lastFailure.clear();
             m_troubleTold = false;
+            setLastFailure({});
             return true;
         } catch (const solvek::Exception& e) {
             // Told once per kind of failure, not at every retry.
-            if (e.message() != m_lastFailure)
+            if (setLastFailure(e.message()))
                 qWarning("Probe records not stored yet, retrying: %s", qUtf8Printable(e.message()));
-            m_lastFailure = e.message();
             // A database held elsewhere is waited for; one that fails otherwise
             // is told once, until it works again.
             if (!isDatabaseBusy(e.message()) && !m_troubleTold) {
@@ -184,6 +216,35 @@ private:
         }
     }
 
+    // Waits for a lock held elsewhere as long as any connection does, noting
+    // meanwhile that the records wait for it.
+    TSQLiteDatabase::TBusyHandler lockWait()
+    {
+        return [this, timeOut = QDeadlineTimer()](int attempt) mutable {
+            if (attempt == 0) {
+                timeOut.setRemainingTime(DatabaseBusyTimeoutMs, Qt::PreciseTimer);
+                setWaitingForLock(true);
+            }
+            std::this_thread::sleep_for(LockLookInterval);
+            return !timeOut.hasExpired();
+        };
+    }
+
+    void setWaitingForLock(bool waiting)
+    {
+        std::lock_guard lock(m_mutex);
+        m_waitingForLock = waiting;
+    }
+
+    // True when the failure differs from the last try's.
+    bool setLastFailure(const QString& message)
+    {
+        std::lock_guard lock(m_mutex);
+        const bool changed = message != m_lastFailure;
+        m_lastFailure = message;
+        return changed;
+    }
+
     mutable std::mutex m_mutex;
     std::condition_variable m_wakeWriter;
     std::condition_variable m_progress;
@@ -192,9 +253,10 @@ private:
     qint64 m_stored = 0;
     qint64 m_dropped = 0;
     qint64 m_droppedTold = 0;
-    QString m_lastFailure;      // the writer thread's own
-    bool m_troubleTold = false; // the writer thread's own
-    std::thread m_thread;       // last: starts once the members above exist
+    QString m_lastFailure;         // of the last try; empty once one succeeded
+    bool m_waitingForLock = false; // a try waits for a lock held elsewhere
+    bool m_troubleTold = false;    // the writer thread's own
+    std::thread m_thread;          // last: starts once the members above exist
 };
 
 ProbeLogWriter::ProbeLogWriter() : m_worker(std::make_unique<Worker>()) {}

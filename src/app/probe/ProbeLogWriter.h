@@ -23,7 +23,8 @@ public:
     // workers' display-only steps meanwhile, as every window-thread wait does.
     bool flush(int timeoutMs = 10000);
     // At exit: flushes, then tells on standard error how many records could
-    // not be stored, the refused ones not told yet and those still waiting.
+    // not be stored, the refused ones not told yet and those still waiting,
+    // and why: the database locked elsewhere, or SQLite's reason.
     void finish(int timeoutMs = 10000);
 
     // Records stored since the start, and records refused because the queue was full.

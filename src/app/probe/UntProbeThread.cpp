@@ -134,8 +134,11 @@ bool ProbeConnectionGate::closeAnswers(QDeadlineTimer deadline)
                                   [&] { return m_answering == 0; });
 }
 
-TProbeCo::TProbeCo(std::shared_ptr<ProbeConnectionGate> gate, int receiveTimeoutMs)
-    : m_gate(std::move(gate)), m_receiveTimeoutMs(receiveTimeoutMs)
+TProbeCo::TProbeCo(std::shared_ptr<ProbeConnectionGate> gate, int receiveTimeoutMs,
+                   ProbeRecordStep record)
+    : m_gate(std::move(gate)), m_receiveTimeoutMs(receiveTimeoutMs),
+      m_record(record ? std::move(record)
+                      : [](const QString& host) { ProbeLogWriter::instance().add(host); })
 {}
 
 TProbeCo::~TProbeCo()
@@ -168,7 +171,7 @@ void TProbeCo::Execute()
             judgeProbeRequest(QByteArrayView(buffer.constData(), received));
         // Queued before the answer: a client that was answered is recorded.
         if (request.log)
-            ProbeLogWriter::instance().add(request.host);
+            m_record(request.host);
         if (request.answer)
             sock.sendOnce(probeAnswer());
         if (m_gate)
@@ -205,8 +208,14 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     static constexpr auto AcceptRetryDelay = std::chrono::milliseconds(100);
+    // How long fresh counts must find no room, while the probe holds no
+    // connection, before the user is told: a connection thread's event loop
+    // outlives its slot for a moment, and the rest of the program opens files
+    // for a moment too.
+    static constexpr auto ShutOutConfirmation = std::chrono::seconds(1);
     struct Waiting {
         platform::Socket socket;
+        Clock::time_point silentAt; // from then on it may be closed to make room
         Clock::time_point deadline;
     };
 
@@ -217,20 +226,32 @@ private:
 
     bool roomForOne() { return !atWaitingBound() && m_budget.room() > 0; }
 
+    bool oldestIsSilent() const
+    {
+        return !m_waiting.empty() && m_waiting.front().silentAt <= Clock::now();
+    }
+
     // Descriptors taken meanwhile by the rest of the process are given back
     // by the oldest silent connections.
     void keepWithinBudget()
     {
-        for (int over = -m_budget.room(); over > 0 && !m_waiting.empty(); --over)
+        for (int over = -m_budget.room(); over > 0 && oldestIsSilent(); --over)
             closeOldestWaiting();
     }
 
     // A probe that holds no connection and has no room for one takes none,
-    // and nothing else would show it: the user is told, once.
+    // and nothing else would show it: the user is told, once, when counts
+    // taken for it have found no room all along.
     void tellIfShutOut()
     {
-        if (m_shutOutTold || !m_waiting.empty() || !m_ready.empty() ||
-            m_owner.m_gate->alive() > 0 || roomForOne())
+        const bool holdsNone = m_waiting.empty() && m_ready.empty() && m_owner.m_gate->alive() == 0;
+        if (m_shutOutTold || !holdsNone || m_budget.room() > 0 || m_budget.roomByCountNow() > 0) {
+            m_shutOutSince.reset();
+            return;
+        }
+        if (!m_shutOutSince)
+            m_shutOutSince = Clock::now();
+        if (Clock::now() - *m_shutOutSince < ShutOutConfirmation)
             return;
         m_shutOutTold = true;
         const QString text = shutOutText(m_budget);
@@ -248,7 +269,8 @@ private:
     void startReadyConnections()
     {
         while (!m_ready.empty() && m_owner.m_gate->alive() < probe_limits::ConnectionThreads) {
-            auto* connection = new TProbeCo(m_owner.m_gate, m_owner.m_receiveTimeoutMs);
+            auto* connection =
+                new TProbeCo(m_owner.m_gate, m_owner.m_receiveTimeoutMs, m_owner.m_record);
             connection->setFreeOnTerminate(true);
             connection->setPriority(tpHighest);
             connection->setSock(std::move(m_ready.front()));
@@ -263,7 +285,7 @@ private:
         m_polled.clear();
         m_polled.push_back({m_owner.m_gate->wakeDescriptor(), POLLIN, 0});
         const bool room = roomForOne();
-        const bool roomToAccept = room || !m_waiting.empty(); // room is made by closing the oldest
+        const bool roomToAccept = room || oldestIsSilent(); // room is made by closing it
         const bool acceptPaused = Clock::now() < m_acceptPausedUntil;
         m_polled.push_back({m_listener.fd(), short(roomToAccept && !acceptPaused ? POLLIN : 0), 0});
         for (const Waiting& waiting : m_waiting)
@@ -274,8 +296,11 @@ private:
             if (!wakeAt || at < *wakeAt)
                 wakeAt = at;
         };
-        if (!m_waiting.empty())
+        if (!m_waiting.empty()) {
             wakeBy(m_waiting.front().deadline);
+            if (!roomToAccept)
+                wakeBy(m_waiting.front().silentAt); // then it may make room
+        }
         if (acceptPaused)
             wakeBy(m_acceptPausedUntil);
         if (!roomToAccept && !atWaitingBound())
@@ -312,8 +337,8 @@ private:
     {
         for (int accepted = 0; accepted < 256; ++accepted) {
             const bool room = roomForOne();
-            if (!room && m_waiting.empty())
-                return; // every socket holds a request: the connection waits in the queue
+            if (!room && !oldestIsSilent())
+                return; // the connection waits in the queue until there is room
             platform::Socket connection = platform::acceptConnection(m_listener);
             if (!connection.valid()) {
                 // Out of descriptors or memory the connection stays queued and
@@ -325,9 +350,10 @@ private:
             m_budget.opened();
             if (!room)
                 closeOldestWaiting(); // the oldest silent connection makes room
-            m_waiting.push_back(
-                {std::move(connection),
-                 Clock::now() + std::chrono::milliseconds(m_owner.m_receiveTimeoutMs)});
+            const auto now = Clock::now();
+            m_waiting.push_back({std::move(connection),
+                                 now + std::chrono::milliseconds(probe_limits::SilentAfterMs),
+                                 now + std::chrono::milliseconds(m_owner.m_receiveTimeoutMs)});
         }
     }
 
@@ -345,11 +371,12 @@ private:
     std::vector<pollfd> m_polled;
     Clock::time_point m_acceptPausedUntil;
     ProbeDescriptorBudget m_budget;
+    std::optional<Clock::time_point> m_shutOutSince; // no room found since
     bool m_shutOutTold = false;
 };
 
-TProbe::TProbe(quint16 port, int receiveTimeoutMs)
-    : m_port(port), m_receiveTimeoutMs(receiveTimeoutMs),
+TProbe::TProbe(quint16 port, int receiveTimeoutMs, ProbeRecordStep record)
+    : m_port(port), m_receiveTimeoutMs(receiveTimeoutMs), m_record(std::move(record)),
       m_gate(std::make_shared<ProbeConnectionGate>())
 {}
 

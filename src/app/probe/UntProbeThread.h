@@ -47,9 +47,14 @@ inline constexpr int ReceiveTimeoutMs = 5000;
 // Connection threads alive at once; ready connections beyond wait for a slot.
 inline constexpr int ConnectionThreads = 64;
 // Connections accepted and waiting for their request or a thread; beyond
-// this, or beyond the descriptors the process can spare, the oldest waiting
-// one is closed.
+// this, or beyond the descriptors the process can spare, the oldest silent
+// one is closed to make room.
 inline constexpr int WaitingConnections = 4096;
+// A waiting connection counts as silent once it has sent nothing for this
+// long. Fresher ones are never closed to make room: a client's request comes
+// right behind its connection, so newer clients wait in the system's queue
+// instead, and are taken once there is room.
+inline constexpr int SilentAfterMs = 1000;
 // Descriptors the probe always leaves free under a large limit: one for each
 // connection thread's event loop (beside its socket), and the rest of the
 // program's share (database, windows, downloads).
@@ -68,6 +73,10 @@ constexpr int reservedDescriptors(int limit)
 // Large enough that a burst of clients is not turned away by the system.
 inline constexpr int ListenBacklog = 512;
 } // namespace probe_limits
+
+// Queues the record of a request for the host it names: into the record
+// writer's queue, unless another step is given (tests slow it down).
+using ProbeRecordStep = std::function<void(const QString& host)>;
 
 // Shared by a listener and its connection threads, which may outlive it.
 class ProbeConnectionGate {
@@ -109,7 +118,8 @@ private:
 class TProbeCo : public TThread, public LiveCount<TProbeCo> {
 public:
     explicit TProbeCo(std::shared_ptr<ProbeConnectionGate> gate = {},
-                      int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs);
+                      int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs,
+                      ProbeRecordStep record = {});
     ~TProbeCo() override;
 
     // Hands over the accepted connection (the thread then owns it).
@@ -121,6 +131,7 @@ protected:
 private:
     std::shared_ptr<ProbeConnectionGate> m_gate;
     const int m_receiveTimeoutMs;
+    const ProbeRecordStep m_record;
     platform::Socket sock;
 };
 
@@ -132,8 +143,10 @@ public:
 
     // Port 0 listens on a free port the system picks (tests). A connection
     // that sends nothing within the receive time-out is closed unanswered.
+    // An empty record step queues records for the record writer.
     explicit TProbe(quint16 port = ProgramPort,
-                    int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs);
+                    int receiveTimeoutMs = probe_limits::ReceiveTimeoutMs,
+                    ProbeRecordStep record = {});
     ~TProbe() override;
 
     // The listening socket; -1 before it listens, after it failed or ended.
@@ -167,6 +180,7 @@ private:
 
     const quint16 m_port;
     const int m_receiveTimeoutMs;
+    const ProbeRecordStep m_record;
     std::shared_ptr<ProbeConnectionGate> m_gate;
     mutable QMutex m_mutex; // guards serverSock against the window thread's shutdown
     platform::Socket serverSock;
