@@ -2,9 +2,11 @@
 
 #include "WindowsFixture.h"
 
+#include "DamagedDatabase.h"
 #include "UntMain.h"
 #include "UntProbeThread.h"
 #include "UntSettings.h"
+#include "UntSqliteUtils.h"
 #include "VistaProBar.h"
 #include "bsSkinExCtrls.h"
 
@@ -268,6 +270,26 @@ TEST_F(MainWindowTest, ExitEndsTheProcessUnlessTheAnswerIsNo)
     EXPECT_EQ(endedWith, QList<int>{0});
     // The end a signal takes: a signal meanwhile ends the process at once.
     EXPECT_EQ(fake.endingsBegun, 1);
+}
+
+// Exit during the check of a damaged database stops it before the process
+// ends: the file stays as it was, for the next start to set aside.
+TEST_F(MainWindowTest, ExitDuringTheDatabaseCheckStopsItAndLeavesTheFile)
+{
+    makeProgramDatabase(DBPath, 200000, 50, 10);
+    ASSERT_TRUE(overwritePages(DBPath, {leafPages(DBPath, "hosts")[3].page}));
+    QFile file(DBPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    startDatabaseCheck();
+    endProgram(0);
+    EXPECT_EQ(endedWith, QList<int>{0});
+    EXPECT_TRUE(endDatabaseCheck(QDeadlineTimer(0))) << "the check outlived the end";
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll() == before);
+    EXPECT_EQ(QDir(dir.path()).entryList({"solvekdat.db.*"}, QDir::Files), QStringList{});
 }
 
 TEST_F(MainWindowTest, ClosingOnlyHides)
