@@ -363,6 +363,24 @@ qint64 userHostsIn(const QString& database)
     }
 }
 
+// Starts the program and ends it once the database holds that many hosts of
+// the user's, or after a minute; answers what it said on standard error.
+QString runUntilTheDatabaseHolds(const ProgramFolder& folder, const QString& database,
+                                 qint64 userHosts)
+{
+    QProcess program;
+    program.setProcessEnvironment(folder.environment());
+    program.start(folder.program(), {});
+    if (!program.waitForStarted(10000))
+        return "not started";
+    for (QDeadlineTimer deadline(60000);
+         userHostsIn(database) != userHosts && !deadline.hasExpired();)
+        program.waitForFinished(50);
+    program.kill();
+    program.waitForFinished(10000);
+    return QString::fromLocal8Bit(program.readAllStandardError());
+}
+
 } // namespace
 
 // A crash or power loss at any step of setting a damaged database aside never
@@ -390,16 +408,8 @@ TEST(ProgramStart, KilledAtAnyStepOfSettingADamagedDatabaseAsideTheNextStartKeep
         EXPECT_EQ(killed.exitStatus(), QProcess::CrashExit)
             << killed.readAllStandardError().toStdString();
 
-        QProcess next;
-        next.setProcessEnvironment(folder.environment());
-        next.start(folder.program(), {});
-        ASSERT_TRUE(next.waitForStarted(10000));
-        for (QDeadlineTimer deadline(60000);
-             userHostsIn(database) != UserHosts && !deadline.hasExpired();)
-            next.waitForFinished(50);
-        next.kill();
-        next.waitForFinished(10000);
-        EXPECT_EQ(userHostsIn(database), UserHosts) << next.readAllStandardError().toStdString();
+        const QString errors = runUntilTheDatabaseHolds(folder, database, UserHosts);
+        EXPECT_EQ(userHostsIn(database), UserHosts) << errors.toStdString();
         EXPECT_FALSE(QFileInfo::exists(database + ".salvage"));
     }
 }
@@ -436,13 +446,6 @@ TEST(ProgramStart, ASecondStartLeavesTheRunningCopysDamagedDatabaseAlone)
 
     // The copy that runs, started after it, carries the user's data out of it.
     running.release();
-    QProcess owner;
-    owner.setProcessEnvironment(folder.environment());
-    owner.start(folder.program(), {});
-    ASSERT_TRUE(owner.waitForStarted(10000));
-    for (QDeadlineTimer deadline(60000); userHostsIn(database) != 50 && !deadline.hasExpired();)
-        owner.waitForFinished(50);
-    owner.kill();
-    owner.waitForFinished(10000);
-    EXPECT_EQ(userHostsIn(database), 50) << owner.readAllStandardError().toStdString();
+    const QString ownersErrors = runUntilTheDatabaseHolds(folder, database, 50);
+    EXPECT_EQ(userHostsIn(database), 50) << ownersErrors.toStdString();
 }
