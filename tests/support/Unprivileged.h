@@ -3,8 +3,6 @@
 #include <QString>
 #include <functional>
 
-// Runs `body` in a forked child that permission bits stop (as root, the child
-// drops to the "nobody" user first) and answers the text the body returned.
-// The child cannot report through GoogleTest, so the body returns what it saw
-// and the test checks that text; an empty text means the child died.
+// Runs `body` in a forked child (see runInChild) that permission bits stop:
+// as root, the child drops to the "nobody" user first.
 QString runUnprivileged(const std::function<QString()>& body);
