@@ -1,8 +1,8 @@
 #include "Unprivileged.h"
 
-#include <QByteArray>
+#include "ChildProcess.h"
+
 #include <grp.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -14,36 +14,12 @@ constexpr uid_t kNobody = 65534;
 QString runUnprivileged(const std::function<QString()>& body,
                         const std::vector<gid_t>& supplementaryGroups)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        return QStringLiteral("pipe failed");
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return QStringLiteral("fork failed");
-    }
-    if (pid == 0) {
-        close(fds[0]);
-        QByteArray out;
+    return runInChild([&] {
         // Root's supplementary groups go too, or their group bits would still let it in.
         if (geteuid() == 0 &&
             (setgroups(supplementaryGroups.size(), supplementaryGroups.data()) != 0 ||
              setgid(kNobody) != 0 || setuid(kNobody) != 0))
-            out = "could not drop privileges";
-        else
-            out = body().toUtf8();
-        const ssize_t written = write(fds[1], out.constData(), size_t(out.size()));
-        _exit(written == out.size() ? 0 : 1);
-    }
-    close(fds[1]);
-    QByteArray answer;
-    char chunk[512];
-    ssize_t got;
-    while ((got = read(fds[0], chunk, sizeof chunk)) > 0)
-        answer.append(chunk, got);
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return QString::fromUtf8(answer);
+            return QStringLiteral("could not drop privileges");
+        return body();
+    });
 }

@@ -14,6 +14,7 @@ namespace {
 constexpr int SqliteBusy = 5;
 constexpr int SqliteLocked = 6;
 constexpr int SqliteCorrupt = 11;
+constexpr int SqliteFull = 13;
 constexpr int SqliteNotADatabase = 26;
 
 // Whether this run has told the damage notice; every thread may claim it.
@@ -59,8 +60,13 @@ int sqliteResultCode(const QString& message)
 QString sqliteReason(const QString& message)
 {
     const QRegularExpressionMatch match = resultLine(message);
-    if (match.hasMatch())
+    if (match.hasMatch()) {
+        // SQLite's text calls it a full database; this program sets no limit
+        // on the database's size, so it is the disk that is full.
+        if ((match.captured(1).toInt() & 0xff) == SqliteFull)
+            return QStringLiteral("the disk is full");
         return withoutFinalStop(match.captured(2));
+    }
     if (message.startsWith(QLatin1String("Failed to open database"))) {
         const qsizetype colon = message.lastIndexOf(QLatin1String(" : "));
         if (colon >= 0)

@@ -10,8 +10,9 @@
 // The result code a message of the database layer names; -1 when none.
 int sqliteResultCode(const QString& message);
 
-// SQLite's reason in such a message: the text of its result code, the reason
-// an open failed, or else the message's first line.
+// SQLite's reason in such a message: the text of its result code ("the disk
+// is full" for a full one), the reason an open failed, or else the message's
+// first line.
 QString sqliteReason(const QString& message);
 
 // True when another connection holds the database for now, so that waiting

@@ -145,15 +145,26 @@ bool mergeIfChanged(TSQLiteDatabase& db, const QString& category, const QByteArr
     return true;
 }
 
-// The box keeps its text; the cause goes into its details.
-void showUnsuccessful(const QString& cause)
+// Only a download that failed asks the user to check the connection; any
+// other failure (the database, the settings file, memory) says what it was.
+void recordFailure(BlockListRunOutcome& outcome, const std::exception& error,
+                   const QString& where = QString())
 {
-    platform::messageBox(nullptr, QString::fromLatin1(UnsuccessfulText),
-                         QString::fromLatin1(UnsuccessfulTitle),
-                         platform::MB_OK | platform::MB_ICONERROR, cause);
+    outcome.failed = true;
+    outcome.failure = where + failureText(error);
+    outcome.shownFailure = dynamic_cast<const EHttpError*>(&error)
+                               ? QString::fromLatin1(UnsuccessfulText)
+                               : failureText(error);
 }
 
-// A failure names the list it happened on.
+// The whole cause, naming the list, goes into the box's details.
+void showUnsuccessful(const BlockListRunOutcome& outcome)
+{
+    platform::messageBox(nullptr, outcome.shownFailure, QString::fromLatin1(UnsuccessfulTitle),
+                         platform::MB_OK | platform::MB_ICONERROR, outcome.failure);
+}
+
+// Ends at the first failure, recorded with the list it happened on.
 void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome& outcome,
                    BlockListUi& ui)
 {
@@ -172,8 +183,8 @@ void fetchAndMerge(TSQLiteDatabase& db, THttpClient& client, BlockListRunOutcome
             }
         } catch (const std::exception& error) {
             tellIfDatabaseDamaged(error); // the update's own box shows only with the window
-            throw solvek::Exception(
-                QStringLiteral("list %1: %2").arg(category, failureText(error)));
+            recordFailure(outcome, error, QStringLiteral("list %1: ").arg(category));
+            return;
         }
     }
 }
@@ -213,10 +224,9 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
         client = std::make_unique<THttpClient>();
     } catch (const std::exception& error) {
         tellIfDatabaseDamaged(error);
-        outcome.failed = true;
-        outcome.failure = failureText(error);
+        recordFailure(outcome, error);
         if (ui.windowVisible())
-            showUnsuccessful(outcome.failure);
+            showUnsuccessful(outcome);
         ui.abandon();
         return outcome;
     }
@@ -225,13 +235,12 @@ BlockListRunOutcome runBlockListUpdate(BlockListUi& ui)
         client->setProxy(proxy);
         fetchAndMerge(*db, *client, outcome, ui);
     } catch (const std::exception& error) {
-        outcome.failed = true;
-        outcome.failure = failureText(error);
+        recordFailure(outcome, error);
     }
 
     if (outcome.failed && ui.windowVisible()) {
         ui.showErrorOverlay();
-        showUnsuccessful(outcome.failure);
+        showUnsuccessful(outcome);
     }
     ui.clearOverlay();
     db.reset();
@@ -265,7 +274,7 @@ void THTTPRequest::start(std::unique_ptr<BlockListUi> ui)
 void THTTPRequest::Execute()
 {
     const BlockListRunOutcome outcome = runBlockListUpdate(*m_ui);
-    // An unreachable list is an expected end, not the thread's crash: told in
+    // A failed run is an expected end, not the thread's crash: told in
     // the program's words, also while the window is hidden and shows no box.
     if (outcome.failed)
         std::fprintf(stderr, "Solvek Anti-Bot: Update failed: %s\n", qPrintable(outcome.failure));

@@ -44,10 +44,14 @@ struct BlockListRunOutcome {
     bool updated = false; // a list was merged
     bool failed = false;
     QString failure;         // why the run failed, naming the list ("list 3: ...")
+    QString shownFailure;    // the box's text: UnsuccessfulText for a download that failed,
+                             // else the failure itself ("The database ... could not be written")
     QStringList merged;      // category ids merged, in order
     qint64 skippedLines = 0; // list lines that were no host name
 };
 
+// The box of a failed run, shown while the main window is visible; its text
+// for a list that could not be downloaded.
 inline constexpr const char* UnsuccessfulTitle = "Unsuccessful";
 inline constexpr const char* UnsuccessfulText =
     "We were not able to reach internet using your actual network configuration, be sure you "

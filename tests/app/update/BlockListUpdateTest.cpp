@@ -6,9 +6,13 @@
 #include "AppTestSupport.h"
 #include "FileSizeLimit.h"
 #include "LocalServers.h"
+#include "SmallDisk.h"
+#include "Unprivileged.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <array>
 #include <functional>
 #include <memory>
@@ -109,6 +113,22 @@ protected:
         setList(3, "127.0.0.1 y1.com\r\n127.0.0.1 y2.com\r\n127.0.0.1 y3.com\r\n");
     }
     BlockListRunOutcome run() { return runBlockListUpdate(ui); }
+    // A run's failure, then every box it showed as "title|text|details" (taken
+    // from the record): what a run in a child process hands back.
+    QString runAndTell()
+    {
+        QStringList told{run().failure};
+        QMutexLocker lock(&fake.mutex);
+        for (const auto& box : fake.shownBoxes)
+            told << box.title + u'|' + box.text + u'|' + box.details;
+        fake.shownBoxes.clear();
+        return told.join(u'\n');
+    }
+    // What runAndTell gives for a failure in the words of `sentence` on list 1.
+    static QString toldOfListOne(const QString& sentence)
+    {
+        return "list 1: " + sentence + "\nUnsuccessful|" + sentence + "|list 1: " + sentence;
+    }
     // The hosts of setAllLists, each list in its category.
     void expectAllListsStored()
     {
@@ -305,26 +325,80 @@ TEST_F(BlockListUpdateTest, ADatabaseThatCannotOpenReleasesTheBusyFlag)
     EXPECT_EQ(ui.calls, QStringList({"begin", "abandon"}));
     EXPECT_EQ(readIni("INFO", "lastupdate", "Never"), QStringLiteral("Never"));
     // The user sees why.
+    const QString why =
+        "The database \"" + DBPath + "\" could not be written: unable to open database file";
     ASSERT_EQ(fake.shownBoxes.size(), 1);
     EXPECT_EQ(fake.shownBoxes[0].title, QStringLiteral("Unsuccessful"));
-    EXPECT_EQ(fake.shownBoxes[0].details,
-              "The database \"" + DBPath + "\" could not be written: unable to open database file");
+    EXPECT_EQ(fake.shownBoxes[0].text, why);
+    EXPECT_EQ(fake.shownBoxes[0].details, why);
 }
 
-TEST_F(BlockListUpdateTest, ADatabaseThatBecameNoDatabaseIsNamedInTheDetails)
+// The update's box tells the failure, the damage notice comes once in a box
+// of its own.
+TEST_F(BlockListUpdateTest, ADatabaseThatBecameNoDatabaseIsToldWithTheDamageNoticeOnce)
 {
     setAllLists();
     QFile file(DBPath);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     file.write(QByteArray(4096, 'x'));
     file.close();
-    const BlockListRunOutcome outcome = run();
-    EXPECT_TRUE(outcome.failed);
-    ASSERT_EQ(fake.shownBoxes.size(), 1);
-    EXPECT_EQ(fake.shownBoxes[0].text, QString::fromLatin1(UnsuccessfulText));
-    EXPECT_EQ(fake.shownBoxes[0].details,
-              "list 1: The database \"" + DBPath +
-                  "\" could not be read: File opened that is not a database file");
+    const QString why = "The database \"" + DBPath +
+                        "\" could not be read: File opened that is not a database file";
+    for (int runs = 0; runs < 2; ++runs)
+        EXPECT_EQ(runAndTell(), toldOfListOne(why));
+    QCoreApplication::processEvents(); // the notice is shown from the window thread
+    const QStringList notices = takeBoxes();
+    ASSERT_EQ(notices.size(), 1) << notices.join(u'\n').toStdString();
+    EXPECT_TRUE(notices[0].startsWith("Solvek Anti-Bot|The database \"" + DBPath +
+                                      "\" is damaged. It will be set aside the next time"))
+        << notices[0].toStdString();
+}
+
+// A database that cannot be written is told as such, not as an unreachable
+// internet: a full disk, and a folder that lets nobody add the journal.
+TEST_F(BlockListUpdateTest, AFullDiskDuringTheMergeIsToldAsAFullDisk)
+{
+    setAllLists();
+    setList(0, numberedList(100000)); // megabytes of rows
+    const QString folder = dir.filePath(QStringLiteral("small"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString path = folder + QStringLiteral("/solvekdat.db");
+    const QString told = runOnSmallDisk(folder, 256 * 1024, [&] {
+        DBPath = path;
+        return runAndTell();
+    });
+    if (told == QLatin1String(NoSmallDisk))
+        GTEST_SKIP() << NoSmallDisk;
+    EXPECT_EQ(told, toldOfListOne("The database \"" + path +
+                                  "\" could not be written: the disk is full"));
+}
+
+TEST_F(BlockListUpdateTest, ADatabaseInAReadOnlyFolderIsToldAsSuch)
+{
+    setAllLists();
+    const QString folder = dir.filePath(QStringLiteral("data"));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    DBPath = folder + QStringLiteral("/solvekdat.db");
+    createDB();
+    // The child, another user when the test runs as root, reads the settings
+    // and the certificate and may write the file, but not its folder.
+    const QString certificate = dir.filePath(QStringLiteral("certificate.pem"));
+    ASSERT_TRUE(QFile::copy(testCertificate().certificateFile, certificate));
+    qputenv("SSL_CERT_FILE", certificate.toUtf8());
+    constexpr auto readable = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+    constexpr auto enterable = QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
+    for (const QString& file : {certificate, settingsFilePath()})
+        ASSERT_TRUE(QFile::setPermissions(file, readable));
+    ASSERT_TRUE(QFile::setPermissions(DBPath, readable | QFile::WriteOwner | QFile::WriteGroup |
+                                                  QFile::WriteOther));
+    ASSERT_TRUE(QFile::setPermissions(dir.path(), readable | enterable | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(folder, readable | enterable));
+    const auto writableAgain = qScopeGuard(
+        [&] { QFile::setPermissions(folder, readable | enterable | QFile::WriteOwner); });
+
+    EXPECT_EQ(runUnprivileged([&] { return runAndTell(); }),
+              toldOfListOne("The database \"" + DBPath +
+                            "\" could not be written: Attempt to write a readonly database"));
 }
 
 // A merge that meets damaged pages says so even while the window is hidden,
