@@ -96,8 +96,9 @@ QString parseLogDate(const QString& s);
 void importOldDB();
 
 // At start: a database file that cannot be opened or is not a database is
-// kept as "<file>.broken-YYYYMMDD-HHMMSS" (never deleted) and a fresh one is
-// created; a file without any table gets the tables. Answers what the user
+// kept as "<file>.broken-YYYYMMDD-HHMMSS" (never deleted) and a fresh one,
+// holding what can still be read of the user's data, takes its place, as
+// checkWholeDatabase does; a file without any table gets the tables. Answers what the user
 // must be told, empty when the file was sound, missing or only busy. It reads
 // the first pages only; the whole file is checked later (startDatabaseCheck).
 QString setAsideBrokenDatabase();
