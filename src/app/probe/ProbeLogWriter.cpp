@@ -100,7 +100,8 @@ public:
             m_droppedTold = m_dropped;
             if (atExit) {
                 waiting = qint64(m_queue.size());
-                reason = unstoredReason();
+                if (refused + waiting > 0)
+                    reason = unstoredReason();
             }
         }
         if (atExit && refused + waiting > 0)

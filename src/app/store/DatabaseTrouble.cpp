@@ -20,11 +20,13 @@ constexpr int SqliteNotADatabase = 26;
 // Whether this run has told the damage notice; every thread may claim it.
 std::atomic<bool> damageNoticeTaken{false};
 
-// The line "Error [<code>]: <text>." of a failed statement.
+// The line "Error [<code>]: <text>." of a failed statement. Never destroyed:
+// the probe's records are told of at exit, after function statics are gone.
 QRegularExpressionMatch resultLine(const QString& message)
 {
-    static const QRegularExpression line(QStringLiteral("\\rError \\[(-?\\d+)\\]: ([^\\r]*)"));
-    return line.match(message);
+    static const auto* const line =
+        new QRegularExpression(QStringLiteral("\\rError \\[(-?\\d+)\\]: ([^\\r]*)"));
+    return line->match(message);
 }
 
 QString withoutFinalStop(QString text)
@@ -84,10 +86,11 @@ bool isDatabaseBusy(const QString& message)
 
 QString databaseFailureText(const QString& message)
 {
-    static const QRegularExpression query(QStringLiteral("\\r\"\\s*SELECT\\b"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    // Never destroyed, as resultLine's.
+    static const auto* const query = new QRegularExpression(
+        QStringLiteral("\\r\"\\s*SELECT\\b"), QRegularExpression::CaseInsensitiveOption);
     const QString access =
-        query.match(message).hasMatch() ? QStringLiteral("read") : QStringLiteral("written");
+        query->match(message).hasMatch() ? QStringLiteral("read") : QStringLiteral("written");
     return databaseSentence(DBPath, access, sqliteReason(message));
 }
 
