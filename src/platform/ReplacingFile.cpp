@@ -241,6 +241,16 @@ WritesUnderWay& writesUnderWay()
     return *writes;
 }
 
+// Makes the renames in the file's folder durable; a failure here loses
+// nothing already written.
+void syncFolderOf(const QString& path)
+{
+    const OpenFile folder(::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.isOpen())
+        ::fsync(folder.fd());
+}
+
 } // namespace
 
 void removeUnfinishedWrites()
@@ -321,11 +331,7 @@ void ReplacingFile::commit()
     m_committed = true;
     m_file.reset();
 
-    // Make the rename itself durable; a failure here loses nothing already written.
-    const OpenFile folder(::open(QFile::encodeName(QFileInfo(m_target).absolutePath()).constData(),
-                                 O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.isOpen())
-        ::fsync(folder.fd());
+    syncFolderOf(m_target);
 }
 
 bool ReplacingFile::keepOwner() const
@@ -348,6 +354,21 @@ void ReplacingFile::raiseIfWriteFailed() const
 {
     if (m_writeError != 0)
         raiseSystemError(m_writeError);
+}
+
+QString replaceKeepingOld(const QString& path, const QString& replacement, const QString& keptAs)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray kept = QFile::encodeName(keptAs);
+    if (::link(target.constData(), kept.constData()) != 0)
+        raiseSystemError(errno);
+    if (::rename(QFile::encodeName(replacement).constData(), target.constData()) != 0) {
+        const int error = errno;
+        ::unlink(kept.constData());
+        raiseSystemError(error);
+    }
+    syncFolderOf(path);
+    return keptAs;
 }
 
 void replaceFileContents(const QString& path, QByteArrayView bytes, ReplacedMode mode)

@@ -98,6 +98,14 @@ private:
 // moment after this is left to the next write of its file to remove.
 void removeUnfinishedWrites();
 
+// Puts the finished file `replacement` in the place of `path`, whose file
+// stays as `keptAs`, so that the path names one of the two at every moment,
+// whenever the process is killed or the power fails: the old file first gets
+// its second name by a hard link, then the new one is renamed over the path,
+// then the folder is synced. A failed step raises EFileReplaceError and leaves
+// the old file at the path alone. Answers keptAs.
+QString replaceKeepingOld(const QString& path, const QString& replacement, const QString& keptAs);
+
 // The whole new contents in one go.
 void replaceFileContents(const QString& path, QByteArrayView bytes,
                          ReplacedMode mode = DefaultReplacedMode);

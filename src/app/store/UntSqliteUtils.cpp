@@ -3,6 +3,7 @@
 #include "DatabaseSalvage.h"
 #include "DatabaseTrouble.h"
 #include "Platform.h"
+#include "ReplacingFile.h"
 #include "TThread.h"
 #include "UntINI.h"
 
@@ -16,12 +17,9 @@
 #include <sqlite3.h>
 
 #include <atomic>
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
@@ -283,16 +281,6 @@ std::unique_ptr<TSQLiteDatabase> connectStoppable(const QString& path, const std
     return db;
 }
 
-QByteArray fileName(const QString& path)
-{
-    return QFile::encodeName(path);
-}
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // "<file>.broken-YYYYMMDD-HHMMSS", a number added when that name is taken.
 QString unusedBrokenName()
 {
@@ -301,35 +289,6 @@ QString unusedBrokenName()
     QString broken = brokenBase;
     for (int n = 2; QFileInfo::exists(broken); ++n)
         broken = brokenBase + u'-' + QString::number(n);
-    return broken;
-}
-
-void syncFolder(const QString& folder)
-{
-    const int fd = ::open(fileName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-// Puts the new file in the damaged one's place so that the path names a
-// database at every moment, whenever the program is killed or the power
-// fails: the damaged file first gets its second name by a hard link, then the
-// new one is renamed over the path, then the folder is synced. Answers the
-// damaged file's new name; raises the reason of a failed step, the damaged
-// file still in place.
-QString swapInSalvage(const QString& salvagePath)
-{
-    const QString broken = unusedBrokenName();
-    if (::link(fileName(DBPath).constData(), fileName(broken).constData()) != 0)
-        throw solvek::Exception(systemReason(errno));
-    if (::rename(fileName(salvagePath).constData(), fileName(DBPath).constData()) != 0) {
-        const int error = errno;
-        ::unlink(fileName(broken).constData());
-        throw solvek::Exception(systemReason(error));
-    }
-    syncFolder(QFileInfo(DBPath).absolutePath());
     return broken;
 }
 
@@ -394,7 +353,8 @@ QString replaceDamagedDatabase(const QString& damage, const std::atomic_bool& st
         return {};
     QString broken;
     try {
-        broken = swapInSalvage(salvagePath);
+        // The path names a database at every moment of the swap.
+        broken = platform::replaceKeepingOld(DBPath, salvagePath, unusedBrokenName());
     } catch (const solvek::Exception& e) {
         return leftAsItIs(QStringLiteral("It could not be set aside (%1), so it is left as it is.")
                               .arg(e.message()));
@@ -668,7 +628,7 @@ bool endDatabaseCheck(QDeadlineTimer deadline)
 
 bool databaseFolderWritable()
 {
-    return ::access(fileName(QFileInfo(DBPath).absolutePath()).constData(), W_OK) == 0;
+    return ::access(QFile::encodeName(QFileInfo(DBPath).absolutePath()).constData(), W_OK) == 0;
 }
 
 void finiSqliteUtilsModule()
