@@ -77,36 +77,6 @@ void makeUserDatabase(const QString& path)
     db.ExecSQL("DROP TABLE gone;");
 }
 
-// A page of a table's tree as dbstat tells it.
-struct TreePage {
-    int page = 0;
-    QString path; // "/" for the root, then one step a level
-    QString type;
-    int cells = 0;
-};
-
-QList<TreePage> treePages(const QString& path, const QString& table)
-{
-    TSQLiteDatabase db(path);
-    db.AddParamText(":table", table);
-    const auto pages = db.GetTable("SELECT pageno, path, pagetype, ncell FROM dbstat WHERE "
-                                   "name = :table ORDER BY path;");
-    QList<TreePage> result;
-    for (; !pages->GetEOF(); pages->Next())
-        result.append({int(pages->FieldAsInteger(0)), pages->FieldAsString(1),
-                       pages->FieldAsString(2), int(pages->FieldAsInteger(3))});
-    return result;
-}
-
-QList<TreePage> leavesOf(const QList<TreePage>& tree)
-{
-    QList<TreePage> leaves;
-    for (const TreePage& page : tree)
-        if (page.type == "leaf")
-            leaves.append(page);
-    return leaves;
-}
-
 // The index of the leaf holding the rowid, the table's rowids running from 1.
 int leafHolding(const QList<TreePage>& leaves, qint64 rowid)
 {

@@ -52,16 +52,42 @@ inline void makeProgramDatabase(const QString& path, int listHosts, int userHost
     db.Commit();
 }
 
-// The table's leaf pages in rowid order.
-inline QList<LeafPage> leafPages(const QString& path, const QString& table)
+// A page of a table's tree as dbstat tells it.
+struct TreePage {
+    int page = 0;
+    QString path; // "/" for the root, then one step a level
+    QString type;
+    int cells = 0;
+};
+
+inline QList<TreePage> treePages(const QString& path, const QString& table)
 {
     TSQLiteDatabase db(path);
     db.AddParamText(":table", table);
-    const auto pages = db.GetTable("SELECT pageno, ncell FROM dbstat WHERE name = :table AND "
-                                   "pagetype = 'leaf' ORDER BY path;");
-    QList<LeafPage> result;
+    const auto pages = db.GetTable("SELECT pageno, path, pagetype, ncell FROM dbstat WHERE "
+                                   "name = :table ORDER BY path;");
+    QList<TreePage> result;
     for (; !pages->GetEOF(); pages->Next())
-        result.append({int(pages->FieldAsInteger(0)), int(pages->FieldAsInteger(1))});
+        result.append({int(pages->FieldAsInteger(0)), pages->FieldAsString(1),
+                       pages->FieldAsString(2), int(pages->FieldAsInteger(3))});
+    return result;
+}
+
+inline QList<TreePage> leavesOf(const QList<TreePage>& tree)
+{
+    QList<TreePage> leaves;
+    for (const TreePage& page : tree)
+        if (page.type == "leaf")
+            leaves.append(page);
+    return leaves;
+}
+
+// The table's leaf pages in rowid order.
+inline QList<LeafPage> leafPages(const QString& path, const QString& table)
+{
+    QList<LeafPage> result;
+    for (const TreePage& leaf : leavesOf(treePages(path, table)))
+        result.append({leaf.page, leaf.cells});
     return result;
 }
 
