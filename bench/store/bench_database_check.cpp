@@ -2,9 +2,9 @@
 // its time on a sound database of N hosts, cold (the page cache dropped
 // first, which needs root) and warm, and on a copy with 20 pages in the
 // middle of its hosts table overwritten, where it also carries the user's
-// data into a new file; and the carrying alone, read from the damaged file's
-// pages. The database is made in the folder unless one of N hosts is there
-// already.
+// data into a new file; the carrying alone, read from the damaged file's
+// pages; and how soon a check stopped partway ends. The database is made in the folder unless one
+// of N hosts is there already.
 //
 //   bench_database_check [N] [folder]     (default: 4000000, a temporary folder)
 
@@ -20,8 +20,10 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -75,6 +77,20 @@ double timeCheck(QString* told)
     timer.start();
     *told = checkWholeDatabase(stop);
     return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// Milliseconds a check takes to end once stopped partway: what quitting
+// during the check waits for.
+double timeStop(std::chrono::milliseconds stoppedAfter)
+{
+    std::atomic_bool stop = false;
+    std::thread check([&] { checkWholeDatabase(stop); });
+    std::this_thread::sleep_for(stoppedAfter);
+    QElapsedTimer timer;
+    timer.start();
+    stop = true;
+    check.join();
+    return double(timer.nsecsElapsed()) / 1e6;
 }
 
 // Overwrites 20 pages in the middle of the file, where the hosts table lies.
@@ -137,6 +153,11 @@ int main(int argc, char** argv)
         std::printf("sound, warm, run %d:              %.3f s\n", run, timeCheck(&told));
     if (!told.isEmpty())
         std::printf("the sound database was found damaged: %s\n", qPrintable(told));
+    if (dropPageCache())
+        std::printf("sound, cold, stopped 1 s in: ended %.1f ms after the stop\n",
+                    timeStop(std::chrono::seconds(1)));
+    std::printf("sound, warm, stopped 0.1 s in: ended %.1f ms after the stop\n",
+                timeStop(std::chrono::milliseconds(100)));
 
     const QString sound = folder + "/sound.db";
     QFile::remove(sound);

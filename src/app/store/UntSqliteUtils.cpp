@@ -270,16 +270,40 @@ std::unique_ptr<TSQLiteDatabase> connectTo(const QString& path)
     return db;
 }
 
-// A connection whose reads fail as interrupted once stop is set.
-std::unique_ptr<TSQLiteDatabase> connectStoppable(const QString& path, const std::atomic_bool& stop)
-{
-    auto db = connectTo(path);
-    sqlite3_progress_handler(
-        db->DB(), 1000,
-        [](void* flag) { return static_cast<const std::atomic_bool*>(flag)->load() ? 1 : 0; },
-        const_cast<std::atomic_bool*>(&stop));
-    return db;
-}
+// Interrupts the connection's statement once stop is set, from a thread of
+// its own. The whole-file check is one step of SQLite's, which a progress
+// handler does not reach until the whole file has been read.
+class InterruptOnStop {
+public:
+    InterruptOnStop(TSQLiteDatabase& db, const std::atomic_bool& stop)
+        : m_watch([this, connection = db.DB(), &stop] {
+              std::unique_lock lock(m_mutex);
+              while (!m_done && !stop)
+                  m_doneChanged.wait_for(lock, LookInterval);
+              if (!m_done)
+                  sqlite3_interrupt(connection);
+          })
+    {}
+    ~InterruptOnStop()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_doneChanged.notify_all();
+        m_watch.join();
+    }
+    InterruptOnStop(const InterruptOnStop&) = delete;
+    InterruptOnStop& operator=(const InterruptOnStop&) = delete;
+
+private:
+    static constexpr auto LookInterval = std::chrono::milliseconds(10);
+
+    std::mutex m_mutex;
+    std::condition_variable m_doneChanged;
+    bool m_done = false;
+    std::thread m_watch; // last: starts once the members above exist
+};
 
 // "<file>.broken-YYYYMMDD-HHMMSS", a number added when that name is taken.
 QString unusedBrokenName()
@@ -595,9 +619,10 @@ QString checkWholeDatabase(const std::atomic_bool& stop)
     if (!QFileInfo::exists(DBPath))
         return {};
     try {
-        const auto db = connectStoppable(DBPath, stop);
+        const auto db = connectTo(DBPath);
         // As at start, a file held elsewhere is in use, not broken.
         db->SetTimeout(0);
+        const InterruptOnStop interrupt(*db, stop);
         if (wholeFileSound(*db))
             return {};
     } catch (const ESQLiteException& e) {
